@@ -1,0 +1,385 @@
+#include "Datenzugriff.h"
+
+#include "Anweisung.h"
+
+#include <algorithm>
+
+namespace Datenzugriff {
+namespace {
+
+constexpr int GrosserBlock = 4096;
+
+[[noreturn]] void geschlossen()
+{
+    throw DatenzugriffsFehler(FehlerObjektGeschlossen, QStringLiteral("Der Vorgang ist bei einem geschlossenen Objekt nicht zulässig."));
+}
+
+}  // namespace
+
+int adoTyp(JetTyp typ)
+{
+    switch (typ) {
+    case JetTyp::JaNein: return adBoolean;
+    case JetTyp::Byte: return adUnsignedTinyInt;
+    case JetTyp::Integer: return adSmallInt;
+    case JetTyp::Long: return adInteger;
+    case JetTyp::Currency: return adCurrency;
+    case JetTyp::Single: return adSingle;
+    case JetTyp::Double: return adDouble;
+    case JetTyp::Datum: return adDate;
+    case JetTyp::Binaer: return adVarBinary;
+    case JetTyp::Text: return adVarWChar;
+    case JetTyp::Ole: return adLongVarBinary;
+    case JetTyp::Memo: return adLongVarWChar;
+    case JetTyp::Guid: return adGUID;
+    case JetTyp::Decimal: return adNumeric;
+    case JetTyp::Komplex: return adLongVarBinary;
+    }
+    return adVarWChar;
+}
+
+int adoAttribute(const SpaltenInfo& s)
+{
+    int a = 0;
+    if (!s.autowert)
+        a |= adFldUpdatable;
+    if (s.festeLaenge)
+        a |= adFldFixed;
+    // Yes/No columns are never Null; every other Jet column may be.
+    if (s.jetTyp != JetTyp::JaNein)
+        a |= adFldIsNullable | adFldMayBeNull;
+    if (s.jetTyp == JetTyp::Memo || s.jetTyp == JetTyp::Ole || s.jetTyp == JetTyp::Komplex)
+        a |= adFldLong | adFldMayDefer;
+    return a;
+}
+
+// ---------------------------------------------------------------- Connection
+
+Connection::Connection() : Connection(LeserFabrik(&erzeugeMdbLeser)) {}
+
+Connection::Connection(LeserFabrik fabrik) : fabrik_(std::move(fabrik)) {}
+
+Connection::~Connection()
+{
+    for (Recordset* r : recordsets_) {
+        r->schliessenOhneAbmelden();
+    }
+    recordsets_.clear();
+}
+
+int Connection::State() const { return leser_ && leser_->offen() ? adStateOpen : adStateClosed; }
+
+void Connection::Open(const QString& connectionString, const QString&, const QString&, int)
+{
+    if (State() == adStateOpen)
+        throw DatenzugriffsFehler(FehlerObjektOffen, QStringLiteral("Der Vorgang ist bei einem geöffneten Objekt nicht zulässig."));
+    const QString datei = dateiAusVerbindungstext(connectionString);
+    if (datei.isEmpty())
+        throw DatenzugriffsFehler(FehlerVerbindungstext,
+            QStringLiteral("Im Verbindungstext ist keine Datenbankdatei (DBQ=) angegeben."));
+    auto leser = fabrik_();
+    leser->oeffnen(datei);
+    leser_ = std::move(leser);
+    verbindungstext_ = connectionString;
+    datei_ = datei;
+}
+
+void Connection::Close()
+{
+    if (State() != adStateOpen)
+        geschlossen();
+    const auto offene = recordsets_;
+    recordsets_.clear();
+    for (Recordset* r : offene)
+        r->schliessenOhneAbmelden();
+    leser_->schliessen();
+    leser_.reset();
+}
+
+Leser& Connection::leser()
+{
+    if (State() != adStateOpen)
+        geschlossen();
+    return *leser_;
+}
+
+QString Connection::Version() const
+{
+    if (leser_)
+        return leser_->version();
+    return fabrik_()->version();
+}
+
+void Connection::anmelden(Recordset* r) { recordsets_.push_back(r); }
+
+void Connection::abmelden(Recordset* r)
+{
+    recordsets_.erase(std::remove(recordsets_.begin(), recordsets_.end(), r), recordsets_.end());
+}
+
+std::unique_ptr<Recordset> Connection::schemaRecordset(std::vector<SpaltenInfo> spalten, std::vector<Wert> werte)
+{
+    Connection& c = *this;
+    auto r = std::make_unique<Recordset>();
+    r->speicher_ = true;
+    r->verbindung_ = &c;
+    r->offen_ = true;
+    r->source_.clear();
+    for (int i = 0; i < int(spalten.size()); ++i)
+        r->fields_.felder_.push_back(Field(r.get(), i, spalten[std::size_t(i)]));
+    r->block_.spalten = int(spalten.size());
+    r->block_.werte = std::move(werte);
+    r->block_.zeilenAnzahl = r->block_.spalten ? int(r->block_.werte.size()) / r->block_.spalten : 0;
+    r->leserEnde_ = true;
+    r->gespeicherteAnzahl_ = r->block_.zeilenAnzahl;
+    c.anmelden(r.get());
+    return r;
+}
+
+std::unique_ptr<Recordset> Connection::OpenSchema(int queryType)
+{
+    if (queryType != adSchemaTables)
+        throw DatenzugriffsFehler(FehlerAbfragetyp, QStringLiteral("Die Schemaabfrage %1 wird nicht unterstützt.").arg(queryType));
+    const auto katalog = leser().katalog();
+    auto textSpalte = [](const char* name) {
+        SpaltenInfo s;
+        s.name = QString::fromLatin1(name);
+        s.jetTyp = JetTyp::Text;
+        s.groesse = 128;
+        return s;
+    };
+    std::vector<SpaltenInfo> spalten = {textSpalte("TABLE_CATALOG"), textSpalte("TABLE_SCHEMA"), textSpalte("TABLE_NAME"),
+                                        textSpalte("TABLE_TYPE")};
+    std::vector<Wert> werte;
+    werte.reserve(katalog.size() * 4);
+    for (const auto& e : katalog) {
+        werte.push_back(Wert::null());
+        werte.push_back(Wert::null());
+        werte.push_back(Wert::vonText(e.name));
+        werte.push_back(Wert::vonText(e.typ));
+    }
+    return schemaRecordset(std::move(spalten), std::move(werte));
+}
+
+// --------------------------------------------------------------------- Fields
+
+const Wert& Field::Value() const
+{
+    recordset_->pruefeOffen();
+    const Wert* zeile = recordset_->aktuelleZeile();
+    if (!zeile)
+        throw DatenzugriffsFehler(FehlerBofEof, QStringLiteral("Es gibt keinen aktuellen Datensatz (Anfang oder Ende der Datensatzgruppe)."));
+    return zeile[position_];
+}
+
+int Field::DefinedSize() const
+{
+    if (info_.jetTyp == JetTyp::Text)
+        return info_.groesse / 2 > 0 ? info_.groesse / 2 : info_.groesse;
+    return info_.groesse;
+}
+
+const Field& Fields::Item(int position) const
+{
+    if (position < 0 || position >= int(felder_.size()))
+        throw DatenzugriffsFehler(FehlerFeldUnbekannt,
+            QStringLiteral("Ein Feld an Position %1 gibt es nicht (die Auflistung hat %2 Felder).").arg(position).arg(felder_.size()));
+    return felder_[std::size_t(position)];
+}
+
+const Field& Fields::Item(const QString& name) const
+{
+    for (const Field& f : felder_)
+        if (f.Name().compare(name, Qt::CaseInsensitive) == 0)
+            return f;
+    throw DatenzugriffsFehler(FehlerFeldUnbekannt, QStringLiteral("Das Feld „%1“ gibt es in der Auflistung nicht.").arg(name));
+}
+
+// ------------------------------------------------------------------ Recordset
+
+Recordset::Recordset() = default;
+
+Recordset::~Recordset()
+{
+    if (offen_ && verbindung_)
+        verbindung_->abmelden(this);
+    schliessenOhneAbmelden();
+}
+
+void Recordset::pruefeOffen() const
+{
+    if (!offen_)
+        geschlossen();
+}
+
+void Recordset::Open(Connection& connection, int cursorType, int lockType, int options)
+{
+    Open(QString(), connection, cursorType, lockType, options);
+}
+
+void Recordset::Open(const QString& source, Connection& connection, int cursorType, int lockType, int)
+{
+    if (offen_)
+        throw DatenzugriffsFehler(FehlerObjektOffen, QStringLiteral("Der Vorgang ist bei einem geöffneten Objekt nicht zulässig."));
+    if (!source.isEmpty())
+        source_ = source;
+    if (cursorType != adOpenUnspecified)
+        cursorType_ = cursorType;
+    if (lockType != adLockUnspecified)
+        lockType_ = lockType;
+    Leser& leser = connection.leser();
+    if (source_.trimmed().isEmpty())
+        throw DatenzugriffsFehler(FehlerAnweisung, QStringLiteral("Es wurde keine Anweisung angegeben."));
+    const auto anweisung = anweisungLesen(source_);
+    if (!anweisung)
+        throw DatenzugriffsFehler(FehlerAnweisung,
+            QStringLiteral("Die Anweisung „%1“ wird nicht ausgeführt: Syntaxfehler in der FROM-Klausel.").arg(source_));
+
+    const auto spalten = leser.spalten(anweisung->tabelle);
+    std::vector<int> auswahl;
+    if (anweisung->alleFelder) {
+        for (int i = 0; i < int(spalten.size()); ++i)
+            auswahl.push_back(i);
+    } else {
+        for (const QString& feld : anweisung->felder) {
+            const auto it = std::find_if(spalten.begin(), spalten.end(),
+                                         [&](const SpaltenInfo& s) { return s.name.compare(feld, Qt::CaseInsensitive) == 0; });
+            if (it == spalten.end())
+                throw DatenzugriffsFehler(FehlerFeldUnbekannt,
+                    QStringLiteral("Das Feld „%1“ gibt es in der Tabelle „%2“ nicht (Anweisung „%3“).").arg(feld, anweisung->tabelle, source_));
+            auswahl.push_back(int(it - spalten.begin()));
+        }
+    }
+
+    const std::int64_t gespeichert = leser.gespeicherteZeilenanzahl(anweisung->tabelle);
+    const CursorNummer cursor = leser.cursorOeffnen(anweisung->tabelle, auswahl);
+
+    fields_.felder_.clear();
+    for (int i = 0; i < int(auswahl.size()); ++i)
+        fields_.felder_.push_back(Field(this, i, spalten[std::size_t(auswahl[std::size_t(i)])]));
+    cursor_ = cursor;
+    verbindung_ = &connection;
+    speicher_ = false;
+    gespeicherteAnzahl_ = gespeichert;
+    block_.spalten = int(auswahl.size());
+    block_.zeilenAnzahl = 0;
+    blockZeile_ = 0;
+    leserEnde_ = false;
+    // Only the first row is read now: a probe of every table must stay cheap.
+    naechsteBlockGroesse_ = 1;
+    offen_ = true;
+    connection.anmelden(this);
+    try {
+        blockLaden();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void Recordset::blockLaden()
+{
+    blockZeile_ = 0;
+    if (speicher_ || leserEnde_) {
+        block_.zeilenAnzahl = speicher_ ? block_.zeilenAnzahl : 0;
+        return;
+    }
+    const int groesse = naechsteBlockGroesse_;
+    naechsteBlockGroesse_ = std::min(GrosserBlock, std::max(64, naechsteBlockGroesse_ * 16));
+    verbindung_->leser().naechsterBlock(cursor_, block_, groesse);
+    leserEnde_ = block_.zeilen() < groesse;
+}
+
+void Recordset::schliessenOhneAbmelden()
+{
+    if (!offen_)
+        return;
+    if (!speicher_ && verbindung_ && verbindung_->leser_ && verbindung_->leser_->offen())
+        verbindung_->leser_->cursorSchliessen(cursor_);
+    offen_ = false;
+    verbindung_ = nullptr;
+    block_.zeilenAnzahl = 0;
+    block_.werte.clear();
+    fields_.felder_.clear();
+}
+
+void Recordset::Close()
+{
+    pruefeOffen();
+    if (verbindung_)
+        verbindung_->abmelden(this);
+    schliessenOhneAbmelden();
+}
+
+bool Recordset::Eof() const
+{
+    pruefeOffen();
+    return blockZeile_ >= block_.zeilen();
+}
+
+void Recordset::MoveNext()
+{
+    if (Eof())
+        throw DatenzugriffsFehler(FehlerBofEof, QStringLiteral("Es gibt keinen aktuellen Datensatz (Ende der Datensatzgruppe)."));
+    ++blockZeile_;
+    if (blockZeile_ >= block_.zeilen() && !speicher_)
+        blockLaden();
+}
+
+void Recordset::MoveFirst()
+{
+    pruefeOffen();
+    if (speicher_) {
+        blockZeile_ = 0;
+        return;
+    }
+    verbindung_->leser().zuruecksetzen(cursor_);
+    leserEnde_ = false;
+    naechsteBlockGroesse_ = GrosserBlock;
+    blockLaden();
+}
+
+std::int64_t Recordset::RecordCount() const
+{
+    pruefeOffen();
+    if (speicher_)
+        return block_.zeilen();
+    if (gespeicherteAnzahl_ == 0 && !Eof())
+        return -1;
+    return gespeicherteAnzahl_;
+}
+
+const Fields& Recordset::fields() const
+{
+    pruefeOffen();
+    return fields_;
+}
+
+const Wert* Recordset::aktuelleZeile() const
+{
+    if (!offen_ || blockZeile_ >= block_.zeilen())
+        return nullptr;
+    return &block_.wert(blockZeile_, 0);
+}
+
+std::int64_t Recordset::gezaehlteZeilen()
+{
+    pruefeOffen();
+    if (speicher_)
+        return block_.zeilen();
+    return verbindung_->leser().gezaehlteZeilen(cursor_);
+}
+
+bool Recordset::zeileLesen(std::int64_t n, std::vector<Wert>& werte)
+{
+    pruefeOffen();
+    if (speicher_) {
+        if (n < 0 || n >= block_.zeilen())
+            return false;
+        werte.assign(&block_.wert(int(n), 0), &block_.wert(int(n), 0) + block_.spalten);
+        return true;
+    }
+    return verbindung_->leser().zeile(cursor_, n, werte);
+}
+
+}  // namespace Datenzugriff

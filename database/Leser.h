@@ -1,0 +1,91 @@
+#pragma once
+// The reader: everything the data-access component needs from a database
+// file, as plain data. No libmdb type appears here, so the same interface can
+// be served by a reader in this process or by one in a child process.
+
+#include "Wert.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Datenzugriff {
+
+// One row of the tables catalogue. typ is "TABLE", "SYSTEM TABLE", "VIEW"
+// or "LINK" for linked tables.
+struct KatalogEintrag {
+    QString typ;
+    QString name;
+};
+
+// Jet column types as stored in the table definition.
+enum class JetTyp : std::uint8_t {
+    JaNein = 0x01, Byte = 0x02, Integer = 0x03, Long = 0x04, Currency = 0x05,
+    Single = 0x06, Double = 0x07, Datum = 0x08, Binaer = 0x09, Text = 0x0a,
+    Ole = 0x0b, Memo = 0x0c, Guid = 0x0f, Decimal = 0x10, Komplex = 0x12,
+};
+
+struct SpaltenInfo {
+    QString name;
+    JetTyp jetTyp = JetTyp::Text;
+    int groesse = 0;         // bytes in the row (text: bytes, not characters)
+    bool festeLaenge = false;
+    bool autowert = false;   // AutoNumber (long or replication id)
+    int praezision = 0;      // Decimal only
+    int skala = 0;
+};
+
+// A block of decoded rows, row after row, spalten values each.
+// werte may hold more slots than rows: the reader reuses them from block to
+// block so that text buffers keep their capacity.
+struct ZeilenBlock {
+    int spalten = 0;
+    int zeilenAnzahl = 0;
+    std::vector<Wert> werte;
+
+    int zeilen() const { return zeilenAnzahl; }
+    const Wert& wert(int zeile, int spalte) const { return werte[std::size_t(zeile) * std::size_t(spalten) + std::size_t(spalte)]; }
+    Wert& wert(int zeile, int spalte) { return werte[std::size_t(zeile) * std::size_t(spalten) + std::size_t(spalte)]; }
+    void leeren() { zeilenAnzahl = 0; }
+};
+
+using CursorNummer = int;
+
+class Leser {
+public:
+    virtual ~Leser() = default;
+
+    // Opens the file read-only; throws DatenzugriffsFehler.
+    virtual void oeffnen(const QString& datei) = 0;
+    virtual void schliessen() = 0;
+    virtual bool offen() const = 0;
+
+    virtual std::vector<KatalogEintrag> katalog() = 0;
+    // Columns of a table in the table's order; throws for an unknown table.
+    virtual std::vector<SpaltenInfo> spalten(const QString& tabelle) = 0;
+    // The row count stored in the table definition (can be stale, see Recordset).
+    virtual std::int64_t gespeicherteZeilenanzahl(const QString& tabelle) = 0;
+
+    // A cursor over the chosen columns (positions into spalten()) of a table.
+    virtual CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& spaltenauswahl) = 0;
+    // Fills block with up to maxZeilen rows; false when the cursor had no
+    // row left. Throws on a damaged file.
+    virtual bool naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int maxZeilen) = 0;
+    // Back to the first row.
+    virtual void zuruecksetzen(CursorNummer cursor) = 0;
+    // Row n (from 0) of the cursor, independent of its reading position;
+    // false when there is no such row.
+    virtual bool zeile(CursorNummer cursor, std::int64_t n, std::vector<Wert>& werte) = 0;
+    // Number of rows, counted (for the keyset cursor of the grid).
+    virtual std::int64_t gezaehlteZeilen(CursorNummer cursor) = 0;
+    virtual void cursorSchliessen(CursorNummer cursor) = 0;
+
+    // Name and version of the underlying reader, for the user to report.
+    virtual QString version() const = 0;
+};
+
+std::unique_ptr<Leser> erzeugeMdbLeser();
+
+}  // namespace Datenzugriff

@@ -1,0 +1,742 @@
+// The in-process reader over libmdb. libmdb finds the pages (catalogue, table
+// definitions, usage maps); the rows themselves are cracked and decoded here
+// from the raw page bytes, which is many times faster than libmdb's text
+// binding and lets us check every offset against the page.
+
+#include "Leser.h"
+#include "Fehler.h"
+
+#include <glib.h>
+extern "C" {
+#include <mdbtools.h>
+}
+
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <unordered_set>
+
+namespace Datenzugriff {
+namespace {
+
+constexpr std::uint16_t ZeileGeloescht = 0x8000;
+constexpr std::uint16_t ZeileVerweis = 0x4000;  // row holds a pointer to its relocated data
+constexpr std::uint16_t OffsetMaske = 0x1fff;
+constexpr std::uint32_t LangwertInline = 0x80000000u;
+constexpr std::uint32_t LangwertEineSeite = 0x40000000u;
+constexpr std::uint32_t LangwertLaengeMaske = 0x3fffffffu;
+
+std::uint16_t le16(const unsigned char* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+std::uint32_t le32(const unsigned char* p) { return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24); }
+std::uint64_t le64(const unsigned char* p) { return std::uint64_t(le32(p)) | (std::uint64_t(le32(p + 4)) << 32); }
+
+QString dateiText(const QString& datei) { return QStringLiteral("„") + datei + QStringLiteral("“"); }
+
+[[noreturn]] void beschaedigt(const QString& datei, const QString& grund)
+{
+    throw DatenzugriffsFehler(FehlerBeschaedigt,
+        QStringLiteral("Die Datei %1 ist beschädigt oder kein Access-Datenbankformat: %2").arg(dateiText(datei), grund));
+}
+
+// Windows-1252 for the upper half; the lower half is ASCII.
+constexpr std::array<char16_t, 32> cp1252Mitte = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+struct Spalte {
+    MdbColumn* col;
+    JetTyp typ;
+    bool fest;
+    int spaltenNr;      // bit in the null mask
+    int varNr;          // slot in the variable offsets
+    int festOffset;
+    int groesse;
+    int skala;
+};
+
+struct Cursor {
+    MdbTableDef* tabelle = nullptr;
+    std::vector<Spalte> alle;
+    std::vector<int> auswahl;
+    std::vector<unsigned char> seite;
+    std::uint32_t seitenNr = 0;     // data page in seite, 0 = none
+    int zeileAufSeite = 0;
+    int zeilenAufSeite = 0;
+    bool ende = false;
+    bool mapUnbekannt = false;      // usage map of a kind libmdb cannot walk: scan pages
+    std::uint32_t gelieferteZeilen = 0;
+    // Row positions (page << 9 | row) for row n on demand, built on first need.
+    std::vector<std::uint64_t> positionen;
+    bool positionenKomplett = false;
+};
+
+class MdbLeser final : public Leser {
+public:
+    ~MdbLeser() override { schliessen(); }
+
+    void oeffnen(const QString& datei) override;
+    void schliessen() override;
+    bool offen() const override { return mdb_ != nullptr; }
+    std::vector<KatalogEintrag> katalog() override;
+    std::vector<SpaltenInfo> spalten(const QString& tabelle) override;
+    std::int64_t gespeicherteZeilenanzahl(const QString& tabelle) override;
+    CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl) override;
+    bool naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int maxZeilen) override;
+    void zuruecksetzen(CursorNummer cursor) override;
+    bool zeile(CursorNummer cursor, std::int64_t n, std::vector<Wert>& werte) override;
+    std::int64_t gezaehlteZeilen(CursorNummer cursor) override;
+    void cursorSchliessen(CursorNummer cursor) override;
+    QString version() const override
+    {
+        return QStringLiteral("2.8 (ZELK-Feldspur-Leser über libmdb %1)").arg(QString::fromUtf8(mdb_get_version()));
+    }
+
+private:
+    MdbCatalogEntry* tabellenEintrag(const QString& tabelle);
+    MdbTableDef* tabelleLesen(const QString& tabelle);
+    Cursor& cursorHolen(CursorNummer nummer);
+    bool seiteLesen(std::uint32_t seite, unsigned char* ziel);
+    bool naechsteDatenseite(Cursor& c);
+    bool zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl, int tiefe = 0);
+    void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
+    void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
+    void pruefeOffen() const;
+
+    MdbHandle* mdb_ = nullptr;
+    QString datei_;
+    std::uint32_t seitenAnzahl_ = 0;
+    int seitenGroesse_ = 0;
+    bool jet3_ = false;
+    std::array<char16_t, 256> codepage_{};
+    std::map<CursorNummer, Cursor> cursor_;
+    CursorNummer naechsteNummer_ = 1;
+    QByteArray langwertPuffer_;
+};
+
+void MdbLeser::pruefeOffen() const
+{
+    if (!mdb_)
+        throw DatenzugriffsFehler(FehlerObjektGeschlossen, QStringLiteral("Die Datenbank ist nicht geöffnet."));
+}
+
+void MdbLeser::oeffnen(const QString& datei)
+{
+    schliessen();
+    const QFileInfo info(datei);
+    if (!info.exists())
+        throw DatenzugriffsFehler(FehlerDateiFehlt, QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(dateiText(datei)));
+    if (info.isDir())
+        throw DatenzugriffsFehler(FehlerKeineDatenbank,
+            QStringLiteral("%1 ist ein Verzeichnis und keine Access-Datenbank.").arg(dateiText(datei)));
+    if (!info.isReadable())
+        throw DatenzugriffsFehler(FehlerDateiNichtLesbar,
+            QStringLiteral("Die Datei %1 kann nicht gelesen werden (keine Berechtigung).").arg(dateiText(datei)));
+
+    // Look at the header before libmdb does: it prints to stderr and guesses
+    // on files that are not databases at all.
+    QFile f(datei);
+    if (!f.open(QIODevice::ReadOnly))
+        throw DatenzugriffsFehler(FehlerDateiNichtLesbar,
+            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), f.errorString()));
+    const QByteArray kopf = f.read(0x80);
+    const qint64 groesse = f.size();
+    f.close();
+    if (kopf.size() < 0x20 || kopf[0] != 0 || (kopf.mid(4, 15) != "Standard Jet DB" && kopf.mid(4, 15) != "Standard ACE DB"))
+        throw DatenzugriffsFehler(FehlerKeineDatenbank,
+            QStringLiteral("Die Datei %1 ist keine Access-Datenbank.").arg(dateiText(datei)));
+    const int jetVersion = static_cast<unsigned char>(kopf[0x14]);
+    const int seitenGroesse = jetVersion == MDB_VER_JET3 ? 2048 : 4096;
+    if (jetVersion > MDB_VER_ACCDB_2019)
+        throw DatenzugriffsFehler(FehlerKeineDatenbank,
+            QStringLiteral("Die Datei %1 hat ein unbekanntes Access-Format (Version %2).").arg(dateiText(datei)).arg(jetVersion));
+    if (groesse < 3 * seitenGroesse)
+        beschaedigt(datei, QStringLiteral("die Datei ist zu kurz"));
+
+    const QByteArray pfad = QFile::encodeName(datei);
+    mdb_ = mdb_open(pfad.constData(), MDB_NOFLAGS);
+    if (!mdb_)
+        beschaedigt(datei, QStringLiteral("der Dateikopf ist nicht lesbar"));
+    datei_ = datei;
+    seitenGroesse_ = int(mdb_->fmt->pg_size);
+    seitenAnzahl_ = std::uint32_t(groesse / seitenGroesse_);
+    jet3_ = IS_JET3(mdb_);
+    mdb_set_bind_size(mdb_, 256);
+
+    for (int i = 0; i < 128; ++i)
+        codepage_[std::size_t(i)] = char16_t(i);
+    for (int i = 128; i < 256; ++i)
+        codepage_[std::size_t(i)] = i < 160 ? cp1252Mitte[std::size_t(i - 128)] : char16_t(i);
+    if (jet3_ && mdb_->f->code_page != 1252 && mdb_->f->code_page != 0) {
+        QStringDecoder dec(QStringLiteral("windows-%1").arg(mdb_->f->code_page).toLatin1().constData());
+        if (dec.isValid()) {
+            for (int i = 128; i < 256; ++i) {
+                const char c = char(i);
+                const QString s = dec.decode(QByteArrayView(&c, 1));
+                codepage_[std::size_t(i)] = s.size() == 1 ? s[0].unicode() : u'?';
+                dec.resetState();
+            }
+        }
+    }
+
+    if (!mdb_read_catalog(mdb_, MDB_ANY)) {
+        schliessen();
+        beschaedigt(datei, QStringLiteral("der Katalog der Datenbank ist nicht lesbar"));
+    }
+}
+
+void MdbLeser::schliessen()
+{
+    for (auto& [nummer, c] : cursor_)
+        if (c.tabelle)
+            mdb_free_tabledef(c.tabelle);
+    cursor_.clear();
+    if (mdb_) {
+        mdb_close(mdb_);
+        mdb_ = nullptr;
+    }
+}
+
+std::vector<KatalogEintrag> MdbLeser::katalog()
+{
+    pruefeOffen();
+    std::vector<KatalogEintrag> ergebnis;
+    for (guint i = 0; i < mdb_->num_catalog; ++i) {
+        const auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
+        const QString name = QString::fromUtf8(e->object_name);
+        switch (e->object_type) {
+        case MDB_TABLE: {
+            const bool system = name.startsWith(QLatin1String("MSys"), Qt::CaseInsensitive)
+                || (std::uint32_t(e->flags) & 0x80000002u) != 0;
+            ergebnis.push_back({system ? QStringLiteral("SYSTEM TABLE") : QStringLiteral("TABLE"), name});
+            break;
+        }
+        case MDB_QUERY:
+            ergebnis.push_back({QStringLiteral("VIEW"), name});
+            break;
+        case MDB_LINKED_TABLE:
+        case 4:  // ODBC-linked table
+            ergebnis.push_back({QStringLiteral("LINK"), name});
+            break;
+        default:
+            break;
+        }
+    }
+    return ergebnis;
+}
+
+MdbCatalogEntry* MdbLeser::tabellenEintrag(const QString& tabelle)
+{
+    pruefeOffen();
+    // Jet compares object names without regard to case.
+    for (guint i = 0; i < mdb_->num_catalog; ++i) {
+        auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
+        if (e->object_type == MDB_TABLE && QString::fromUtf8(e->object_name).compare(tabelle, Qt::CaseInsensitive) == 0)
+            return e;
+    }
+    throw DatenzugriffsFehler(FehlerTabelleUnbekannt,
+        QStringLiteral("Die Tabelle „%1“ gibt es in der Datenbank %2 nicht.").arg(tabelle, dateiText(datei_)));
+}
+
+MdbTableDef* MdbLeser::tabelleLesen(const QString& tabelle)
+{
+    MdbCatalogEntry* e = tabellenEintrag(tabelle);
+    if (e->table_pg == 0 || e->table_pg >= seitenAnzahl_)
+        beschaedigt(datei_, QStringLiteral("die Tabelle „%1“ liegt außerhalb der Datei").arg(tabelle));
+    MdbTableDef* t = mdb_read_table(e);
+    if (!t)
+        beschaedigt(datei_, QStringLiteral("die Definition der Tabelle „%1“ ist nicht lesbar").arg(tabelle));
+    if (!mdb_read_columns(t) || t->num_cols == 0 || t->num_cols > MDB_MAX_COLS) {
+        mdb_free_tabledef(t);
+        beschaedigt(datei_, QStringLiteral("die Spalten der Tabelle „%1“ sind nicht lesbar").arg(tabelle));
+    }
+    return t;
+}
+
+std::vector<SpaltenInfo> MdbLeser::spalten(const QString& tabelle)
+{
+    MdbTableDef* t = tabelleLesen(tabelle);
+    std::vector<SpaltenInfo> ergebnis;
+    for (guint i = 0; i < t->num_cols; ++i) {
+        const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
+        SpaltenInfo s;
+        s.name = QString::fromUtf8(col->name);
+        s.jetTyp = JetTyp(col->col_type);
+        s.groesse = col->col_size;
+        s.festeLaenge = col->is_fixed;
+        s.autowert = col->is_long_auto || col->is_uuid_auto;
+        s.praezision = col->col_prec;
+        s.skala = col->col_scale;
+        ergebnis.push_back(std::move(s));
+    }
+    mdb_free_tabledef(t);
+    return ergebnis;
+}
+
+std::int64_t MdbLeser::gespeicherteZeilenanzahl(const QString& tabelle)
+{
+    MdbTableDef* t = tabelleLesen(tabelle);
+    const std::int64_t n = t->num_rows;
+    mdb_free_tabledef(t);
+    return n;
+}
+
+CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl)
+{
+    MdbTableDef* t = tabelleLesen(tabelle);
+    Cursor c;
+    c.tabelle = t;
+    for (guint i = 0; i < t->num_cols; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
+        Spalte s{col, JetTyp(col->col_type), col->is_fixed != 0, col->col_num, int(col->var_col_num),
+                 col->fixed_offset, col->col_size, col->col_scale};
+        c.alle.push_back(s);
+    }
+    for (int a : auswahl) {
+        if (a < 0 || a >= int(c.alle.size())) {
+            mdb_free_tabledef(t);
+            throw DatenzugriffsFehler(FehlerFeldUnbekannt, QStringLiteral("Spalte %1 gibt es nicht.").arg(a));
+        }
+    }
+    c.auswahl = auswahl;
+    c.seite.resize(std::size_t(seitenGroesse_));
+    const CursorNummer nummer = naechsteNummer_++;
+    cursor_.emplace(nummer, std::move(c));
+    return nummer;
+}
+
+Cursor& MdbLeser::cursorHolen(CursorNummer nummer)
+{
+    pruefeOffen();
+    auto it = cursor_.find(nummer);
+    if (it == cursor_.end())
+        throw DatenzugriffsFehler(FehlerObjektGeschlossen, QStringLiteral("Die Datensatzgruppe ist geschlossen."));
+    return it->second;
+}
+
+void MdbLeser::cursorSchliessen(CursorNummer nummer)
+{
+    auto it = cursor_.find(nummer);
+    if (it == cursor_.end())
+        return;
+    if (it->second.tabelle)
+        mdb_free_tabledef(it->second.tabelle);
+    cursor_.erase(it);
+}
+
+bool MdbLeser::seiteLesen(std::uint32_t seite, unsigned char* ziel)
+{
+    if (seite == 0 || seite >= seitenAnzahl_)
+        return false;
+    if (mdb_read_pg(mdb_, seite) != seitenGroesse_)
+        throw DatenzugriffsFehler(FehlerLesefehler,
+            QStringLiteral("Die Seite %1 der Datei %2 kann nicht gelesen werden.").arg(seite).arg(dateiText(datei_)));
+    std::memcpy(ziel, mdb_->pg_buf, std::size_t(seitenGroesse_));
+    return true;
+}
+
+// Moves the cursor to the next page of its table. The usage map gives the
+// pages in ascending order; anything else means a damaged map.
+bool MdbLeser::naechsteDatenseite(Cursor& c)
+{
+    MdbTableDef* t = c.tabelle;
+    const std::uint32_t tdef = std::uint32_t(t->entry->table_pg);
+    while (true) {
+        std::uint32_t naechste = 0;
+        if (!c.mapUnbekannt) {
+            const gint32 n = mdb_map_find_next(mdb_, t->usage_map, guint(t->map_sz), c.seitenNr);
+            if (n < 0) {
+                c.mapUnbekannt = true;
+                naechste = c.seitenNr + 1;
+            } else if (n == 0) {
+                return false;
+            } else {
+                if (std::uint32_t(n) <= c.seitenNr)
+                    beschaedigt(datei_, QStringLiteral("die Seitenliste der Tabelle „%1“ läuft im Kreis").arg(QString::fromUtf8(t->name)));
+                naechste = std::uint32_t(n);
+            }
+        } else {
+            naechste = c.seitenNr + 1;
+        }
+        if (naechste >= seitenAnzahl_) {
+            if (c.mapUnbekannt)
+                return false;
+            beschaedigt(datei_, QStringLiteral("die Tabelle „%1“ verweist auf Seite %2 hinter dem Dateiende")
+                                    .arg(QString::fromUtf8(t->name)).arg(naechste));
+        }
+        c.seitenNr = naechste;
+        seiteLesen(naechste, c.seite.data());
+        if (c.seite[0] == MDB_PAGE_DATA && le32(&c.seite[4]) == tdef) {
+            const int rco = mdb_->fmt->row_count_offset;
+            c.zeilenAufSeite = le16(&c.seite[std::size_t(rco)]);
+            const int platz = (seitenGroesse_ - rco - 2) / 2;
+            if (c.zeilenAufSeite > platz)
+                beschaedigt(datei_, QStringLiteral("Seite %1 nennt %2 Zeilen").arg(naechste).arg(c.zeilenAufSeite));
+            c.zeileAufSeite = 0;
+            return true;
+        }
+        // A page in the map that is not ours: libmdb skips such pages too.
+    }
+}
+
+void MdbLeser::textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const
+{
+    if (jet3_) {
+        ziel.resize(qsizetype(n));
+        QChar* d = ziel.data();
+        for (std::size_t i = 0; i < n; ++i)
+            d[i] = QChar(codepage_[p[i]]);
+        return;
+    }
+    if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
+        // Jet 4 compression: single bytes stand for U+0000..U+00FF, a zero
+        // byte toggles between single bytes and UCS-2 pairs.
+        ziel.resize(qsizetype(n));
+        QChar* d = ziel.data();
+        std::size_t k = 0;
+        bool komprimiert = true;
+        for (std::size_t i = 2; i < n;) {
+            if (p[i] == 0) {
+                komprimiert = !komprimiert;
+                ++i;
+            } else if (komprimiert) {
+                d[k++] = QChar(char16_t(p[i]));
+                ++i;
+            } else if (i + 1 < n) {
+                d[k++] = QChar(char16_t(p[i] | (p[i + 1] << 8)));
+                i += 2;
+            } else {
+                break;
+            }
+        }
+        ziel.resize(qsizetype(k));
+        return;
+    }
+    const std::size_t zeichen = n / 2;
+    ziel.resize(qsizetype(zeichen));
+    std::memcpy(static_cast<void*>(ziel.data()), p, zeichen * 2);
+}
+
+// Reads a memo or OLE value from its 12-byte head in the row.
+void MdbLeser::langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel)
+{
+    ziel.clear();
+    if (n < MDB_MEMO_OVERHEAD)
+        return;
+    const std::uint32_t laengeFlags = le32(kopf);
+    const std::uint32_t laenge = laengeFlags & LangwertLaengeMaske;
+    if (laengeFlags & LangwertInline) {
+        const std::size_t inhalt = n - MDB_MEMO_OVERHEAD;
+        ziel.append(reinterpret_cast<const char*>(kopf + MDB_MEMO_OVERHEAD), qsizetype(inhalt));
+        return;
+    }
+    if (laenge > std::uint64_t(seitenAnzahl_) * std::uint64_t(seitenGroesse_))
+        beschaedigt(datei_, QStringLiteral("ein Memo- oder OLE-Wert ist länger als die Datei"));
+    std::uint32_t pgRow = le32(kopf + 4);
+    if (laengeFlags & LangwertEineSeite) {
+        void* buf = nullptr;
+        int start = 0;
+        size_t len = 0;
+        if ((pgRow >> 8) >= seitenAnzahl_ || mdb_find_pg_row(mdb_, int(pgRow), &buf, &start, &len) != 0)
+            beschaedigt(datei_, QStringLiteral("ein Memo- oder OLE-Wert verweist auf eine ungültige Seite"));
+        if (len < laenge)
+            beschaedigt(datei_, QStringLiteral("ein Memo- oder OLE-Wert ist unvollständig"));
+        ziel.append(static_cast<const char*>(buf) + start, qsizetype(laenge));
+        return;
+    }
+    if ((laengeFlags & 0xc0000000u) != 0)
+        beschaedigt(datei_, QStringLiteral("ein Memo- oder OLE-Wert hat eine unbekannte Art"));
+    // Chain of long-value rows: 4 bytes pointer to the next piece, then data.
+    ziel.reserve(qsizetype(laenge));
+    std::uint32_t schritte = 0;
+    while (std::uint32_t(ziel.size()) < laenge) {
+        if (pgRow == 0 || ++schritte > seitenAnzahl_ * 2u)
+            beschaedigt(datei_, QStringLiteral("die Kette eines Memo- oder OLE-Werts bricht ab"));
+        void* buf = nullptr;
+        int start = 0;
+        size_t len = 0;
+        if ((pgRow >> 8) >= seitenAnzahl_ || mdb_find_pg_row(mdb_, int(pgRow), &buf, &start, &len) != 0 || len < 4)
+            beschaedigt(datei_, QStringLiteral("die Kette eines Memo- oder OLE-Werts verweist auf eine ungültige Seite"));
+        const auto* zeile = static_cast<const unsigned char*>(buf) + start;
+        const std::size_t stueck = std::min<std::size_t>(len - 4, laenge - std::uint32_t(ziel.size()));
+        ziel.append(reinterpret_cast<const char*>(zeile + 4), qsizetype(stueck));
+        pgRow = le32(zeile);
+    }
+}
+
+// Cracks row `zeile` of a data page and decodes the chosen columns into ziel.
+// Returns false for rows that are not there (deleted or empty slots).
+bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl, int tiefe)
+{
+    const int rco = mdb_->fmt->row_count_offset;
+    const std::uint16_t eintrag = le16(seite + rco + 2 + zeile * 2);
+    if (eintrag & ZeileGeloescht)
+        return false;
+    const int start = eintrag & OffsetMaske;
+    const int ende = zeile == 0 ? seitenGroesse_ : (le16(seite + rco + zeile * 2) & OffsetMaske);
+    if (start >= ende || ende > seitenGroesse_ || start < rco + 2)
+        return false;
+    if (eintrag & ZeileVerweis) {
+        // The row was moved: the slot holds the page and row of its data.
+        if (ende - start < 4 || tiefe > 0)
+            beschaedigt(datei_, QStringLiteral("ein Zeilenverweis auf Seite %1 ist ungültig").arg(c.seitenNr));
+        const std::uint32_t ziel32 = le32(seite + start);
+        std::vector<unsigned char> andere(static_cast<std::size_t>(seitenGroesse_));
+        if (!seiteLesen(ziel32 >> 8, andere.data()) || andere[0] != MDB_PAGE_DATA
+            || int(ziel32 & 0xff) >= le16(&andere[std::size_t(rco)]))
+            beschaedigt(datei_, QStringLiteral("ein Zeilenverweis auf Seite %1 zeigt ins Leere").arg(c.seitenNr));
+        return zeileDekodieren(c, andere.data(), int(ziel32 & 0xff), ziel, auswahl, tiefe + 1);
+    }
+
+    const unsigned char* z = seite + start;
+    const int laenge = ende - start;
+    const int zaehlerGroesse = jet3_ ? 1 : 2;
+    if (laenge < zaehlerGroesse + 1)
+        beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz").arg(c.seitenNr));
+    const int spaltenInZeile = jet3_ ? z[0] : le16(z);
+    const int maskenGroesse = (spaltenInZeile + 7) / 8;
+    const int letztes = laenge - 1;  // index of the row's last byte
+    if (maskenGroesse + zaehlerGroesse >= laenge)
+        beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz für ihre Spalten").arg(c.seitenNr));
+    const unsigned char* nullMaske = z + laenge - maskenGroesse;
+
+    std::array<int, MDB_MAX_COLS + 2> varOffsets{};
+    int varSpalten = 0;
+    if (c.tabelle->num_var_cols > 0) {
+        if (jet3_) {
+            varSpalten = z[letztes - maskenGroesse];
+            int spruenge = (laenge - 1) / 256;
+            const int zeiger = letztes - maskenGroesse - spruenge - 1;
+            if (spruenge > 0 && (zeiger - varSpalten) / 256 < spruenge)
+                --spruenge;
+            const int tabelle = letztes - maskenGroesse - spruenge - 1;
+            if (tabelle - varSpalten < 0 || varSpalten > MDB_MAX_COLS)
+                beschaedigt(datei_, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(c.seitenNr));
+            int benutzt = 0;
+            for (int i = 0; i <= varSpalten; ++i) {
+                while (benutzt < spruenge && i == z[letztes - maskenGroesse - benutzt - 1])
+                    ++benutzt;
+                varOffsets[std::size_t(i)] = z[tabelle - i] + benutzt * 256;
+            }
+        } else {
+            if (letztes - maskenGroesse - 1 < 2)
+                beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz").arg(c.seitenNr));
+            varSpalten = le16(z + letztes - maskenGroesse - 1);
+            if (varSpalten > MDB_MAX_COLS || maskenGroesse + 3 + varSpalten * 2 + 2 > laenge)
+                beschaedigt(datei_, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(c.seitenNr));
+            for (int i = 0; i <= varSpalten; ++i)
+                varOffsets[std::size_t(i)] = le16(z + letztes - maskenGroesse - 3 - i * 2);
+        }
+    }
+    const int festInZeile = spaltenInZeile - varSpalten;
+
+    // Fixed columns count in table order; we need that count per column.
+    int festGefunden = 0;
+    std::array<bool, MDB_MAX_COLS + 1> festDa{};
+    for (std::size_t i = 0; i < c.alle.size(); ++i) {
+        if (c.alle[i].fest) {
+            festDa[i] = festGefunden < festInZeile;
+            ++festGefunden;
+        }
+    }
+
+    for (std::size_t k = 0; k < auswahl.size(); ++k) {
+        const Spalte& s = c.alle[std::size_t(auswahl[k])];
+        Wert& w = ziel[k];
+        const int bit = s.spaltenNr;
+        const bool gesetzt = bit / 8 < maskenGroesse && (nullMaske[bit / 8] & (1 << (bit % 8)));
+        if (s.typ == JetTyp::JaNein) {
+            w.art = WertArt::JaNein;
+            w.janein = gesetzt;
+            continue;
+        }
+        int von = 0, bis = 0;
+        bool da = false;
+        if (s.fest) {
+            if (festDa[std::size_t(auswahl[k])]) {
+                von = s.festOffset + zaehlerGroesse;
+                bis = von + s.groesse;
+                da = true;
+            }
+        } else if (s.varNr < varSpalten) {
+            von = varOffsets[std::size_t(s.varNr)];
+            bis = varOffsets[std::size_t(s.varNr) + 1];
+            da = true;
+        }
+        if (!gesetzt || !da) {
+            w.art = WertArt::Null;
+            continue;
+        }
+        if (von < 0 || bis < von || bis > laenge)
+            beschaedigt(datei_, QStringLiteral("ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile").arg(c.seitenNr));
+        const unsigned char* p = z + von;
+        const int n = bis - von;
+        auto braucht = [&](int bytes) {
+            if (n < bytes)
+                beschaedigt(datei_, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(c.seitenNr));
+        };
+        switch (s.typ) {
+        case JetTyp::Byte: braucht(1); w.art = WertArt::Ganzzahl; w.ganzzahl = p[0]; break;
+        case JetTyp::Integer: braucht(2); w.art = WertArt::Ganzzahl; w.ganzzahl = std::int16_t(le16(p)); break;
+        case JetTyp::Long: braucht(4); w.art = WertArt::Ganzzahl; w.ganzzahl = std::int32_t(le32(p)); break;
+        case JetTyp::Currency: braucht(8); w.art = WertArt::Currency; w.waehrung = std::int64_t(le64(p)); break;
+        case JetTyp::Single: {
+            braucht(4);
+            const std::uint32_t bits = le32(p);
+            w.art = WertArt::Single;
+            std::memcpy(&w.single, &bits, 4);
+            break;
+        }
+        case JetTyp::Double:
+        case JetTyp::Datum: {
+            braucht(8);
+            const std::uint64_t bits = le64(p);
+            w.art = s.typ == JetTyp::Double ? WertArt::Double : WertArt::Datum;
+            std::memcpy(&w.dbl, &bits, 8);
+            break;
+        }
+        case JetTyp::Guid:
+            braucht(16);
+            w.art = WertArt::Guid;
+            std::memcpy(w.guid.data(), p, 16);
+            break;
+        case JetTyp::Decimal: {
+            braucht(17);
+            DecimalWert d;
+            d.negativ = (p[0] & 0x80) != 0;
+            d.skala = std::uint8_t(std::clamp(s.skala, 0, 28));
+            // Four 32-bit words, most significant first; the top word is
+            // always zero within Jet's 28 digits.
+            d.teile[0] = le32(p + 13);
+            d.teile[1] = le32(p + 9);
+            d.teile[2] = le32(p + 5);
+            w.art = WertArt::Decimal;
+            w.decimal = d;
+            break;
+        }
+        case JetTyp::Text:
+            w.art = WertArt::Text;
+            textDekodieren(p, std::size_t(n), w.text);
+            break;
+        case JetTyp::Memo:
+            langwertLesen(p, std::size_t(n), langwertPuffer_);
+            w.art = WertArt::Text;
+            textDekodieren(reinterpret_cast<const unsigned char*>(langwertPuffer_.constData()),
+                           std::size_t(langwertPuffer_.size()), w.text);
+            break;
+        case JetTyp::Ole:
+            w.art = WertArt::Binaer;
+            langwertLesen(p, std::size_t(n), w.binaer);
+            break;
+        case JetTyp::Binaer:
+            w.art = WertArt::Binaer;
+            w.binaer = QByteArray(reinterpret_cast<const char*>(p), n);
+            break;
+        default:
+            // Types this program cannot show (attachments, complex columns).
+            w.art = WertArt::Binaer;
+            w.binaer.clear();
+            break;
+        }
+    }
+    return true;
+}
+
+bool MdbLeser::naechsterBlock(CursorNummer nummer, ZeilenBlock& block, int maxZeilen)
+{
+    Cursor& c = cursorHolen(nummer);
+    const int breite = int(c.auswahl.size());
+    block.spalten = breite;
+    block.zeilenAnzahl = 0;
+    if (block.werte.size() < std::size_t(maxZeilen) * std::size_t(breite))
+        block.werte.resize(std::size_t(maxZeilen) * std::size_t(breite));
+    while (block.zeilenAnzahl < maxZeilen && !c.ende) {
+        if (c.seitenNr == 0 || c.zeileAufSeite >= c.zeilenAufSeite) {
+            if (!naechsteDatenseite(c)) {
+                c.ende = true;
+                c.positionenKomplett = true;
+                break;
+            }
+            continue;
+        }
+        const int zeile = c.zeileAufSeite++;
+        Wert* ziel = block.werte.data() + std::size_t(block.zeilenAnzahl) * std::size_t(breite);
+        if (zeileDekodieren(c, c.seite.data(), zeile, ziel, c.auswahl)) {
+            if (!c.positionenKomplett && c.positionen.size() == c.gelieferteZeilen)
+                c.positionen.push_back((std::uint64_t(c.seitenNr) << 9) | std::uint64_t(zeile));
+            ++c.gelieferteZeilen;
+            ++block.zeilenAnzahl;
+        }
+    }
+    return block.zeilenAnzahl > 0;
+}
+
+void MdbLeser::zuruecksetzen(CursorNummer nummer)
+{
+    Cursor& c = cursorHolen(nummer);
+    c.seitenNr = 0;
+    c.zeileAufSeite = 0;
+    c.zeilenAufSeite = 0;
+    c.ende = false;
+    c.mapUnbekannt = false;
+    c.gelieferteZeilen = 0;
+    if (!c.positionenKomplett)
+        c.positionen.clear();
+}
+
+std::int64_t MdbLeser::gezaehlteZeilen(CursorNummer nummer)
+{
+    Cursor& c = cursorHolen(nummer);
+    if (!c.positionenKomplett) {
+        // Walk the pages once and note where every row is.
+        Cursor zaehler;
+        zaehler.tabelle = c.tabelle;
+        zaehler.seite.resize(c.seite.size());
+        std::vector<std::uint64_t> positionen;
+        const int rco = mdb_->fmt->row_count_offset;
+        while (naechsteDatenseite(zaehler)) {
+            for (int r = 0; r < zaehler.zeilenAufSeite; ++r) {
+                const std::uint16_t eintrag = le16(&zaehler.seite[std::size_t(rco + 2 + r * 2)]);
+                const int start = eintrag & OffsetMaske;
+                const int ende = r == 0 ? seitenGroesse_ : (le16(&zaehler.seite[std::size_t(rco + r * 2)]) & OffsetMaske);
+                if ((eintrag & ZeileGeloescht) || start >= ende || start < rco + 2)
+                    continue;
+                positionen.push_back((std::uint64_t(zaehler.seitenNr) << 9) | std::uint64_t(r));
+            }
+        }
+        zaehler.tabelle = nullptr;
+        c.positionen = std::move(positionen);
+        c.positionenKomplett = true;
+    }
+    return std::int64_t(c.positionen.size());
+}
+
+bool MdbLeser::zeile(CursorNummer nummer, std::int64_t n, std::vector<Wert>& werte)
+{
+    Cursor& c = cursorHolen(nummer);
+    if (n < 0)
+        return false;
+    if (!c.positionenKomplett || std::uint64_t(n) >= c.positionen.size())
+        gezaehlteZeilen(nummer);
+    if (std::uint64_t(n) >= c.positionen.size())
+        return false;
+    const std::uint64_t pos = c.positionen[std::size_t(n)];
+    std::vector<unsigned char> seite(static_cast<std::size_t>(seitenGroesse_));
+    if (!seiteLesen(std::uint32_t(pos >> 9), seite.data()))
+        beschaedigt(datei_, QStringLiteral("eine Seite der Tabelle fehlt"));
+    werte.resize(c.auswahl.size());
+    const std::uint32_t alteSeite = c.seitenNr;
+    c.seitenNr = std::uint32_t(pos >> 9);  // for messages only
+    const bool ok = zeileDekodieren(c, seite.data(), int(pos & 0x1ff), werte.data(), c.auswahl);
+    c.seitenNr = alteSeite;
+    return ok;
+}
+
+}  // namespace
+
+std::unique_ptr<Leser> erzeugeMdbLeser() { return std::make_unique<MdbLeser>(); }
+
+}  // namespace Datenzugriff
