@@ -55,7 +55,7 @@ int adoAttribute(const SpaltenInfo& s)
 
 // ---------------------------------------------------------------- Connection
 
-Connection::Connection() : Connection(LeserFabrik(&erzeugeMdbLeser)) {}
+Connection::Connection() : Connection([] { return erzeugeMdbLeser(); }) {}
 
 Connection::Connection(LeserFabrik fabrik) : fabrik_(std::move(fabrik)) {}
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -86,6 +87,15 @@ public:
     virtual QString version() const = 0;
 };
 
+// The reader over libmdb in this process. fortschritt, when given, is called
+// for every page read: the reader process uses it to show it is alive.
 std::unique_ptr<Leser> erzeugeMdbLeser();
+std::unique_ptr<Leser> erzeugeMdbLeser(std::function<void()> fortschritt);
+
+// The same reader in a child process (zelk-feldspur-leser beside the
+// executable, or programm). A request without progress for wartezeitMs, a
+// crash or a memory overrun of the child ends with FehlerBeschaedigt; the
+// next oeffnen() starts a fresh child.
+std::unique_ptr<Leser> erzeugeProzessLeser(QString programm = {}, int wartezeitMs = 5000);
 
 }  // namespace Datenzugriff

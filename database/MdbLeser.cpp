@@ -17,6 +17,7 @@ extern "C" {
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <unordered_set>
 
@@ -76,6 +77,7 @@ struct Cursor {
 
 class MdbLeser final : public Leser {
 public:
+    explicit MdbLeser(std::function<void()> fortschritt) : fortschritt_(std::move(fortschritt)) {}
     ~MdbLeser() override { schliessen(); }
 
     void oeffnen(const QString& datei) override;
@@ -115,6 +117,7 @@ private:
     std::map<CursorNummer, Cursor> cursor_;
     CursorNummer naechsteNummer_ = 1;
     QByteArray langwertPuffer_;
+    std::function<void()> fortschritt_;  // called for every page read
 };
 
 void MdbLeser::pruefeOffen() const
@@ -331,6 +334,8 @@ bool MdbLeser::seiteLesen(std::uint32_t seite, unsigned char* ziel)
 {
     if (seite == 0 || seite >= seitenAnzahl_)
         return false;
+    if (fortschritt_)
+        fortschritt_();
     if (mdb_read_pg(mdb_, seite) != seitenGroesse_)
         throw DatenzugriffsFehler(FehlerLesefehler,
             QStringLiteral("Die Seite %1 der Datei %2 kann nicht gelesen werden.").arg(seite).arg(dateiText(datei_)));
@@ -423,7 +428,7 @@ void MdbLeser::textDekodieren(const unsigned char* p, std::size_t n, QString& zi
 // Reads a memo or OLE value from its 12-byte head in the row.
 void MdbLeser::langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel)
 {
-    ziel.clear();
+    ziel.resize(0);  // keeps the capacity for the next value
     if (n < MDB_MEMO_OVERHEAD)
         return;
     const std::uint32_t laengeFlags = le32(kopf);
@@ -460,6 +465,8 @@ void MdbLeser::langwertLesen(const unsigned char* kopf, std::size_t n, QByteArra
         size_t len = 0;
         if ((pgRow >> 8) >= seitenAnzahl_ || mdb_find_pg_row(mdb_, int(pgRow), &buf, &start, &len) != 0 || len < 4)
             beschaedigt(datei_, QStringLiteral("die Kette eines Memo- oder OLE-Werts verweist auf eine ungültige Seite"));
+        if (fortschritt_)
+            fortschritt_();
         const auto* zeile = static_cast<const unsigned char*>(buf) + start;
         const std::size_t stueck = std::min<std::size_t>(len - 4, laenge - std::uint32_t(ziel.size()));
         ziel.append(reinterpret_cast<const char*>(zeile + 4), qsizetype(stueck));
@@ -737,6 +744,8 @@ bool MdbLeser::zeile(CursorNummer nummer, std::int64_t n, std::vector<Wert>& wer
 
 }  // namespace
 
-std::unique_ptr<Leser> erzeugeMdbLeser() { return std::make_unique<MdbLeser>(); }
+std::unique_ptr<Leser> erzeugeMdbLeser() { return std::make_unique<MdbLeser>(std::function<void()>()); }
+
+std::unique_ptr<Leser> erzeugeMdbLeser(std::function<void()> fortschritt) { return std::make_unique<MdbLeser>(std::move(fortschritt)); }
 
 }  // namespace Datenzugriff

@@ -1,0 +1,105 @@
+#include "LeserProtokoll.h"
+
+namespace Datenzugriff::Protokoll {
+
+void Schreiber::wert(const Wert& w)
+{
+    u8(std::uint8_t(w.art));
+    switch (w.art) {
+    case WertArt::Null: break;
+    case WertArt::Text: text(w.text); break;
+    case WertArt::Ganzzahl: i64(w.ganzzahl); break;
+    case WertArt::Single: roh(&w.single, 4); break;
+    case WertArt::Double:
+    case WertArt::Datum: f64(w.dbl); break;
+    case WertArt::Currency: i64(w.waehrung); break;
+    case WertArt::JaNein: u8(w.janein ? 1 : 0); break;
+    case WertArt::Guid: roh(w.guid.data(), 16); break;
+    case WertArt::Decimal:
+        u8(w.decimal.negativ ? 1 : 0);
+        u8(w.decimal.skala);
+        roh(w.decimal.teile, 12);
+        break;
+    case WertArt::Binaer: bytes(w.binaer); break;
+    }
+}
+
+void Schreiber::block(const ZeilenBlock& b)
+{
+    i32(b.spalten);
+    i32(b.zeilenAnzahl);
+    const std::size_t n = std::size_t(b.spalten) * std::size_t(b.zeilenAnzahl);
+    for (std::size_t i = 0; i < n; ++i)
+        wert(b.werte[i]);
+}
+
+QString Entnehmer::text()
+{
+    const std::int32_t n = i32();
+    if (n < 0 || std::int64_t(n) * 2 > ende_ - p_)
+        throw Formfehler("Textlänge außerhalb der Nachricht");
+    QString s(n, Qt::Uninitialized);
+    std::memcpy(static_cast<void*>(s.data()), p_, std::size_t(n) * 2);
+    p_ += std::size_t(n) * 2;
+    return s;
+}
+
+QByteArray Entnehmer::bytes()
+{
+    const std::int32_t n = laenge();
+    QByteArray b(p_, n);
+    p_ += n;
+    return b;
+}
+
+void Entnehmer::wert(Wert& w)
+{
+    const std::uint8_t art = u8();
+    if (art > std::uint8_t(WertArt::Binaer))
+        throw Formfehler("unbekannte Wertart");
+    w.art = WertArt(art);
+    switch (w.art) {
+    case WertArt::Null: break;
+    case WertArt::Text: {
+        const std::int32_t n = i32();
+        if (n < 0 || std::int64_t(n) * 2 > ende_ - p_)
+            throw Formfehler("Textlänge außerhalb der Nachricht");
+        // Reuse the slot's buffer: blocks are decoded into the same slots.
+        w.text.resize(n);
+        std::memcpy(static_cast<void*>(w.text.data()), p_, std::size_t(n) * 2);
+        p_ += std::size_t(n) * 2;
+        break;
+    }
+    case WertArt::Ganzzahl: w.ganzzahl = i64(); break;
+    case WertArt::Single: roh(&w.single, 4); break;
+    case WertArt::Double:
+    case WertArt::Datum: w.dbl = f64(); break;
+    case WertArt::Currency: w.waehrung = i64(); break;
+    case WertArt::JaNein: w.janein = u8() != 0; break;
+    case WertArt::Guid: roh(w.guid.data(), 16); break;
+    case WertArt::Decimal:
+        w.decimal.negativ = u8() != 0;
+        w.decimal.skala = u8();
+        roh(w.decimal.teile, 12);
+        break;
+    case WertArt::Binaer: w.binaer = bytes(); break;
+    }
+}
+
+void Entnehmer::block(ZeilenBlock& b)
+{
+    const std::int32_t spalten = i32();
+    const std::int32_t zeilen = i32();
+    // Every value takes at least one byte: a bound against absurd counts.
+    if (spalten < 0 || zeilen < 0 || std::int64_t(spalten) * zeilen > ende_ - p_)
+        throw Formfehler("Blockgröße außerhalb der Nachricht");
+    b.spalten = spalten;
+    b.zeilenAnzahl = zeilen;
+    const std::size_t n = std::size_t(spalten) * std::size_t(zeilen);
+    if (b.werte.size() < n)
+        b.werte.resize(n);
+    for (std::size_t i = 0; i < n; ++i)
+        wert(b.werte[i]);
+}
+
+}  // namespace Datenzugriff::Protokoll

@@ -1,0 +1,181 @@
+// zelk-feldspur-leser: the reader in a process of its own. libmdb can loop
+// forever, read past its buffers or ask for gigabytes on a damaged file; here
+// that costs the program a message, never its windows.
+//
+// Requests come on standard input, answers go out on a private copy of
+// standard output (libmdb's own prints are sent to standard error).
+
+#include "Fehler.h"
+#include "Leser.h"
+#include "LeserProtokoll.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+using namespace Datenzugriff;
+namespace P = Datenzugriff::Protokoll;
+
+namespace {
+
+int g_aus = -1;
+
+bool allesLesen(int fd, void* ziel, std::size_t n)
+{
+    auto* p = static_cast<char*>(ziel);
+    while (n > 0) {
+        const ssize_t r = ::read(fd, p, n);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        p += r;
+        n -= std::size_t(r);
+    }
+    return true;
+}
+
+void allesSchreiben(const char* p, std::size_t n)
+{
+    while (n > 0) {
+        const ssize_t r = ::write(g_aus, p, n);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            std::_Exit(3);  // the program is gone
+        p += r;
+        n -= std::size_t(r);
+    }
+}
+
+void senden(P::Antwort art, const QByteArray& nutzlast)
+{
+    const std::uint32_t laenge = std::uint32_t(nutzlast.size() + 1);
+    char kopf[5];
+    std::memcpy(kopf, &laenge, 4);
+    kopf[4] = char(art);
+    allesSchreiben(kopf, 5);
+    allesSchreiben(nutzlast.constData(), std::size_t(nutzlast.size()));
+}
+
+void speicherBegrenzen()
+{
+#ifndef ZF_SANITIZE_BUILD  // the sanitizers reserve terabytes of address space
+    // A damaged length can make libmdb ask for gigabytes: better it fails.
+    rlimit grenze{};
+    grenze.rlim_cur = grenze.rlim_max = rlim_t(2) * 1024 * 1024 * 1024;
+    setrlimit(RLIMIT_AS, &grenze);
+#endif
+}
+
+}  // namespace
+
+int main()
+{
+    g_aus = ::dup(1);
+    ::dup2(2, 1);
+    speicherBegrenzen();
+
+    auto letzterFortschritt = std::chrono::steady_clock::now();
+    auto leser = erzeugeMdbLeser([&] {
+        const auto jetzt = std::chrono::steady_clock::now();
+        if (jetzt - letzterFortschritt > std::chrono::milliseconds(200)) {
+            letzterFortschritt = jetzt;
+            senden(P::Antwort::Fortschritt, {});
+        }
+    });
+
+    QByteArray anfrage;
+    ZeilenBlock block;
+    std::vector<Wert> zeile;
+    while (true) {
+        std::uint32_t laenge = 0;
+        if (!allesLesen(0, &laenge, 4))
+            return 0;
+        if (laenge == 0 || laenge > 64u * 1024 * 1024)
+            return 2;
+        anfrage.resize(qsizetype(laenge));
+        if (!allesLesen(0, anfrage.data(), laenge))
+            return 0;
+        P::Schreiber antwort;
+        try {
+            P::Entnehmer e(anfrage.constData(), laenge);
+            switch (P::Auftrag(e.u8())) {
+            case P::Auftrag::Oeffnen: leser->oeffnen(e.text()); break;
+            case P::Auftrag::Schliessen: leser->schliessen(); break;
+            case P::Auftrag::Katalog: {
+                const auto k = leser->katalog();
+                antwort.i32(std::int32_t(k.size()));
+                for (const auto& eintrag : k) {
+                    antwort.text(eintrag.typ);
+                    antwort.text(eintrag.name);
+                }
+                break;
+            }
+            case P::Auftrag::Spalten: {
+                const auto s = leser->spalten(e.text());
+                antwort.i32(std::int32_t(s.size()));
+                for (const auto& sp : s) {
+                    antwort.text(sp.name);
+                    antwort.u8(std::uint8_t(sp.jetTyp));
+                    antwort.i32(sp.groesse);
+                    antwort.u8(sp.festeLaenge);
+                    antwort.u8(sp.autowert);
+                    antwort.i32(sp.praezision);
+                    antwort.i32(sp.skala);
+                }
+                break;
+            }
+            case P::Auftrag::Zeilenanzahl: antwort.i64(leser->gespeicherteZeilenanzahl(e.text())); break;
+            case P::Auftrag::CursorOeffnen: {
+                const QString tabelle = e.text();
+                const std::int32_t n = e.i32();
+                if (n < 0 || n > 4096)
+                    throw P::Formfehler("zu viele Spalten");
+                std::vector<int> auswahl(static_cast<std::size_t>(n));
+                for (auto& a : auswahl)
+                    a = e.i32();
+                antwort.i32(leser->cursorOeffnen(tabelle, auswahl));
+                break;
+            }
+            case P::Auftrag::Block: {
+                const CursorNummer c = e.i32();
+                const std::int32_t max = e.i32();
+                leser->naechsterBlock(c, block, std::max(1, std::min(max, 1 << 16)));
+                antwort.block(block);
+                break;
+            }
+            case P::Auftrag::Zuruecksetzen: leser->zuruecksetzen(e.i32()); break;
+            case P::Auftrag::Zeile: {
+                const CursorNummer c = e.i32();
+                const bool da = leser->zeile(c, e.i64(), zeile);
+                antwort.u8(da);
+                if (da) {
+                    antwort.i32(std::int32_t(zeile.size()));
+                    for (const auto& w : zeile)
+                        antwort.wert(w);
+                }
+                break;
+            }
+            case P::Auftrag::GezaehlteZeilen: antwort.i64(leser->gezaehlteZeilen(e.i32())); break;
+            case P::Auftrag::CursorSchliessen: leser->cursorSchliessen(e.i32()); break;
+            case P::Auftrag::Version: antwort.text(leser->version()); break;
+            default: throw P::Formfehler("unbekannter Auftrag");
+            }
+            senden(P::Antwort::Gut, antwort.daten());
+        } catch (const DatenzugriffsFehler& f) {
+            P::Schreiber fehler;
+            fehler.i32(f.Number());
+            fehler.text(f.Description());
+            senden(P::Antwort::Fehler, fehler.daten());
+        } catch (const std::exception& f) {
+            P::Schreiber fehler;
+            fehler.i32(FehlerBeschaedigt);
+            fehler.text(QStringLiteral("Interner Fehler des Leseprozesses: %1").arg(QString::fromUtf8(f.what())));
+            senden(P::Antwort::Fehler, fehler.daten());
+        }
+    }
+}

@@ -1,0 +1,377 @@
+// The data-access component against files of our Jet writer, Jet 3 and Jet 4.
+
+#include "Datenzugriff.h"
+#include "MdbWriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+using namespace Datenzugriff;
+using mdbwriter::Cell;
+using mdbwriter::ColumnType;
+using mdbwriter::Format;
+
+namespace {
+
+QString verbindungstext(const QString& datei)
+{
+    // The program's own form, with the directory in DefaultDir.
+    const QString verzeichnis = datei.left(datei.lastIndexOf(u'/') + 1);
+    return QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Mode=ReadWrite;Extended Properties=DSN=ZELK-Access;DBQ=")
+        + datei + QStringLiteral(";DefaultDir=") + verzeichnis + QStringLiteral(";DriverId=281;FIL=MS Access;MaxBufferSize=2048;PageTimeout=5;UID=admin;");
+}
+
+int fehlernummer(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const DatenzugriffsFehler& e) {
+        EXPECT_FALSE(e.Description().isEmpty());
+        return e.Number();
+    }
+    return 0;
+}
+
+std::string langerText(int zeichen, const std::string& muster)
+{
+    std::string s;
+    while (int(s.size()) < zeichen)
+        s += muster;
+    s.resize(std::size_t(zeichen));
+    return s;
+}
+
+class Datenzugriff_ : public ::testing::TestWithParam<Format> {
+protected:
+    QString datei(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+    bool jet3() const { return GetParam() == Format::Jet3; }
+
+    // Kunden: every type the program shows, a row of Nulls, long values.
+    QString alleTypen()
+    {
+        const QString pfad = datei("typen.mdb");
+        mdbwriter::Database db(pfad.toStdString(), GetParam());
+        const auto t = db.addTable("Typen", {{"Nr", ColumnType::Long},
+                                             {"Klein", ColumnType::Integer},
+                                             {"Byte", ColumnType::Byte},
+                                             {"Einfach", ColumnType::Single},
+                                             {"Doppelt", ColumnType::Double},
+                                             {"Betrag", ColumnType::Currency},
+                                             {"Datum", ColumnType::DateTime},
+                                             {"Ja", ColumnType::YesNo},
+                                             {"Kennung", ColumnType::Guid},
+                                             {"Straße Nr", ColumnType::Text, 50},
+                                             {"Notiz", ColumnType::Memo},
+                                             {"Bild", ColumnType::OleObject}});
+        std::array<std::uint8_t, 16> guid{};
+        for (int i = 0; i < 16; ++i)
+            guid[std::size_t(i)] = std::uint8_t(0x10 + i);
+        db.addRow(t, {Cell::integer(-2147483647 - 1), Cell::integer(-32768), Cell::integer(255), Cell::real(0.1), Cell::real(-2.5e-7),
+                      Cell::currency(-12345678), Cell::date(27293.5453356481), Cell::yesNo(true), Cell::guid(guid),
+                      Cell::text("Grüße aus Köln"), Cell::text("Zeile 1\r\nZeile 2\tmit Tab"), Cell::bytes({1, 2, 0, 3})});
+        db.addRow(t, {Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(),
+                      Cell::yesNo(false), Cell::null(), Cell::null(), Cell::null(), Cell::null()});
+        std::vector<std::uint8_t> bild(30000);
+        for (std::size_t i = 0; i < bild.size(); ++i)
+            bild[i] = std::uint8_t(i * 7);
+        db.addRow(t, {Cell::integer(2147483647), Cell::integer(32767), Cell::integer(0), Cell::real(3.4e38), Cell::real(1e300),
+                      Cell::currency(9223372036854775807LL), Cell::date(-657434.0), Cell::yesNo(false), Cell::guid(guid),
+                      Cell::text(""), Cell::text(langerText(70000, "Memo über viele Seiten. ")), Cell::bytes(bild)});
+        db.finish();
+        return pfad;
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_P(Datenzugriff_, JederTypWirdGenauGelesen)
+{
+    const QString pfad = alleTypen();
+    Connection c;
+    c.Open(verbindungstext(pfad), {}, {}, -1);
+    ASSERT_EQ(c.State(), adStateOpen);
+    Recordset r;
+    r.Open(QStringLiteral("Select * from [Typen];"), c, adOpenDynamic, adLockOptimistic, -1);
+    ASSERT_EQ(r.State(), adStateOpen);
+    EXPECT_EQ(r.CursorType(), adOpenDynamic);
+    EXPECT_EQ(r.LockType(), adLockOptimistic);
+    EXPECT_EQ(r.RecordCount(), 3);
+    const Fields& f = r.fields();
+    ASSERT_EQ(f.Count(), 12);
+    EXPECT_EQ(f.Item(9).Name(), QStringLiteral("Straße Nr"));
+    EXPECT_EQ(&f.Item(QStringLiteral("straße nr")), &f.Item(9));
+    const int typen[] = {adInteger, adSmallInt, adUnsignedTinyInt, adSingle, adDouble, adCurrency, adDate, adBoolean, adGUID,
+                         adVarWChar, adLongVarWChar, adLongVarBinary};
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(f.Item(i).Type(), typen[i]) << i;
+    EXPECT_TRUE(f.Item(10).Attributes() & adFldLong);
+    EXPECT_FALSE(f.Item(9).Attributes() & adFldLong);
+    EXPECT_TRUE(f.Item(0).Attributes() & adFldFixed);
+    EXPECT_TRUE(f.Item(0).Attributes() & adFldMayBeNull);
+
+    ASSERT_FALSE(r.Eof());
+    EXPECT_EQ(f.Item(0).Value().ganzzahl, -2147483647LL - 1);
+    EXPECT_EQ(f.Item(1).Value().ganzzahl, -32768);
+    EXPECT_EQ(f.Item(2).Value().ganzzahl, 255);
+    EXPECT_EQ(f.Item(3).Value().art, WertArt::Single);
+    EXPECT_EQ(f.Item(3).Value().single, 0.1f);
+    EXPECT_EQ(f.Item(4).Value().dbl, -2.5e-7);
+    EXPECT_EQ(f.Item(5).Value().art, WertArt::Currency);
+    EXPECT_EQ(f.Item(5).Value().waehrung, -12345678);
+    EXPECT_EQ(f.Item(6).Value().art, WertArt::Datum);
+    EXPECT_DOUBLE_EQ(f.Item(6).Value().dbl, 27293.5453356481);
+    EXPECT_EQ(f.Item(7).Value().art, WertArt::JaNein);
+    EXPECT_TRUE(f.Item(7).Value().janein);
+    EXPECT_EQ(f.Item(8).Value().art, WertArt::Guid);
+    EXPECT_EQ(f.Item(8).Value().guid[0], 0x10);
+    EXPECT_EQ(f.Item(8).Value().guid[15], 0x1f);
+    EXPECT_EQ(f.Item(9).Value().text, QStringLiteral("Grüße aus Köln"));
+    EXPECT_EQ(f.Item(10).Value().text, QStringLiteral("Zeile 1\r\nZeile 2\tmit Tab"));
+    EXPECT_EQ(f.Item(11).Value().art, WertArt::Binaer);
+    EXPECT_EQ(f.Item(11).Value().binaer, QByteArray("\x01\x02\x00\x03", 4));
+
+    r.MoveNext();
+    ASSERT_FALSE(r.Eof());
+    for (int i = 0; i < 12; ++i) {
+        if (i == 7) {
+            EXPECT_EQ(f.Item(i).Value().art, WertArt::JaNein);
+            EXPECT_FALSE(f.Item(i).Value().janein);
+        } else {
+            EXPECT_TRUE(f.Item(i).Value().istNull()) << i;
+        }
+    }
+
+    r.MoveNext();
+    ASSERT_FALSE(r.Eof());
+    EXPECT_EQ(f.Item(0).Value().ganzzahl, 2147483647);
+    EXPECT_EQ(f.Item(3).Value().single, 3.4e38f);
+    EXPECT_EQ(f.Item(4).Value().dbl, 1e300);
+    EXPECT_EQ(f.Item(5).Value().waehrung, 9223372036854775807LL);
+    EXPECT_EQ(f.Item(6).Value().dbl, -657434.0);
+    EXPECT_EQ(f.Item(9).Value().art, WertArt::Text);
+    EXPECT_TRUE(f.Item(9).Value().text.isEmpty());
+    EXPECT_EQ(f.Item(10).Value().text, QString::fromStdString(langerText(70000, "Memo über viele Seiten. ")));
+    const QByteArray bild = f.Item(11).Value().binaer;
+    ASSERT_EQ(bild.size(), 30000);
+    bool gleich = true;
+    for (int i = 0; i < bild.size(); ++i)
+        gleich = gleich && std::uint8_t(bild[i]) == std::uint8_t(i * 7);
+    EXPECT_TRUE(gleich);
+
+    r.MoveNext();
+    EXPECT_TRUE(r.Eof());
+    EXPECT_EQ(fehlernummer([&] { r.MoveNext(); }), FehlerBofEof);
+    EXPECT_EQ(fehlernummer([&] { (void)f.Item(0).Value(); }), FehlerBofEof);
+
+    // Back to the start: the same first row again.
+    r.MoveFirst();
+    ASSERT_FALSE(r.Eof());
+    EXPECT_EQ(r.fields().Item(9).Value().text, QStringLiteral("Grüße aus Köln"));
+}
+
+TEST_P(Datenzugriff_, UnicodeUndCodepage)
+{
+    const QString pfad = datei("unicode.mdb");
+    {
+        mdbwriter::Database db(pfad.toStdString(), GetParam());
+        const auto t = db.addTable("Texte", {{"Text", ColumnType::Text, 100}, {"Memo", ColumnType::Memo}});
+        db.addRow(t, {Cell::text("äöüÄÖÜß €‚„… Œ"), Cell::text("Ελληνικά 漢字 ✓")});
+        db.finish();
+    }
+    Connection c;
+    c.Open(verbindungstext(pfad));
+    Recordset r;
+    r.Open(QStringLiteral("select * FROM [Texte];"), c);
+    EXPECT_EQ(r.fields().Item(0).Value().text, QStringLiteral("äöüÄÖÜß €‚„… Œ"));
+    // Jet 3 holds Windows-1252 only: the rest was stored as '?'.
+    EXPECT_EQ(r.fields().Item(1).Value().text, jet3() ? QStringLiteral("???????? ?? ?") : QStringLiteral("Ελληνικά 漢字 ✓"));
+}
+
+TEST_P(Datenzugriff_, AnweisungenUndNamen)
+{
+    const QString pfad = datei("namen.mdb");
+    {
+        mdbwriter::Database db(pfad.toStdString(), GetParam());
+        const auto t = db.addTable("Kunden Alt", {{"Name", ColumnType::Text, 40}, {"Straße Nr", ColumnType::Text, 40}, {"Ort", ColumnType::Text, 40}});
+        db.addRow(t, {Cell::text("Müller"), Cell::text("Hauptstr. 1"), Cell::text("Köln")});
+        db.addTable("Leer", {{"A", ColumnType::Long}});
+        db.finish();
+    }
+    Connection c;
+    c.Open(verbindungstext(pfad));
+    Recordset probe;
+    probe.setSource(QStringLiteral("Select * from Kunden Alt;"));
+    EXPECT_EQ(fehlernummer([&] { probe.Open(c, -1, -1, -1); }), FehlerAnweisung);
+    EXPECT_EQ(probe.State(), adStateClosed);
+    probe.setSource(QStringLiteral("Select * from Leer;"));
+    probe.Open(c, -1, -1, -1);
+    EXPECT_TRUE(probe.Eof());
+    EXPECT_EQ(probe.RecordCount(), 0);
+    probe.Close();
+
+    EXPECT_EQ(fehlernummer([&] { Recordset r; r.Open(QStringLiteral("Select * from [Kunden];"), c); }), FehlerTabelleUnbekannt);
+    EXPECT_EQ(fehlernummer([&] { Recordset r; r.Open(QStringLiteral("Select [Plz] from [Kunden Alt];"), c); }), FehlerFeldUnbekannt);
+
+    // The statement's order, not the table's; a field may come twice.
+    Recordset r;
+    r.Open(QStringLiteral("Select [Ort],  [Straße Nr],  [Ort] from [Kunden Alt];"), c, adOpenDynamic, adLockOptimistic, -1);
+    ASSERT_EQ(r.fields().Count(), 3);
+    EXPECT_EQ(r.fields().Item(0).Name(), QStringLiteral("Ort"));
+    EXPECT_EQ(r.fields().Item(1).Value().text, QStringLiteral("Hauptstr. 1"));
+    EXPECT_EQ(r.fields().Item(2).Value().text, QStringLiteral("Köln"));
+    EXPECT_EQ(fehlernummer([&] { (void)r.fields().Item(QStringLiteral("Name")); }), FehlerFeldUnbekannt);
+
+    // Closing the connection closes its recordsets.
+    c.Close();
+    EXPECT_EQ(r.State(), adStateClosed);
+    EXPECT_EQ(c.State(), adStateClosed);
+    EXPECT_EQ(fehlernummer([&] { (void)r.Eof(); }), FehlerObjektGeschlossen);
+    c.Open(verbindungstext(pfad));
+    r.Open(QStringLiteral("Select * from [Kunden Alt];"), c);
+    EXPECT_EQ(r.fields().Item(0).Value().text, QStringLiteral("Müller"));
+}
+
+TEST_P(Datenzugriff_, KatalogInReihenfolge)
+{
+    const QString pfad = datei("katalog.mdb");
+    {
+        mdbwriter::Database db(pfad.toStdString(), GetParam());
+        db.addTable("Zeta", {{"A", ColumnType::Long}});
+        db.addTable("Alpha", {{"A", ColumnType::Long}});
+        db.addQuery("Abfrage1", "SELECT * FROM Alpha;");
+        db.addTable("~TMPCLP1", {{"A", ColumnType::Long}});
+        db.addSystemTable("MSysEigene", {{"A", ColumnType::Long}});
+        db.finish();
+    }
+    Connection c;
+    c.Open(verbindungstext(pfad));
+    auto schema = c.OpenSchema(adSchemaTables);
+    std::vector<std::pair<QString, QString>> tabellen;
+    bool eigeneSystemtabelle = false, msysObjects = false;
+    while (!schema->Eof()) {
+        const QString typ = schema->fields().Item(QStringLiteral("TABLE_TYPE")).Value().text;
+        const QString name = schema->fields().Item(QStringLiteral("TABLE_NAME")).Value().text;
+        if (typ == QLatin1String("SYSTEM TABLE")) {
+            eigeneSystemtabelle = eigeneSystemtabelle || name == QLatin1String("MSysEigene");
+            msysObjects = msysObjects || name == QLatin1String("MSysObjects");
+        } else {
+            tabellen.emplace_back(typ, name);
+        }
+        schema->MoveNext();
+    }
+    EXPECT_TRUE(eigeneSystemtabelle);
+    EXPECT_TRUE(msysObjects);
+    const std::vector<std::pair<QString, QString>> erwartet = {
+        {QStringLiteral("TABLE"), QStringLiteral("Zeta")}, {QStringLiteral("TABLE"), QStringLiteral("Alpha")},
+        {QStringLiteral("VIEW"), QStringLiteral("Abfrage1")}, {QStringLiteral("TABLE"), QStringLiteral("~TMPCLP1")}};
+    EXPECT_EQ(tabellen, erwartet);
+    EXPECT_EQ(fehlernummer([&] { (void)c.OpenSchema(4); }), FehlerAbfragetyp);
+}
+
+TEST_P(Datenzugriff_, VieleSeitenUndZeileN)
+{
+    const QString pfad = datei("viele.mdb");
+    const int anzahl = 20000;
+    {
+        mdbwriter::Database db(pfad.toStdString(), GetParam());
+        const auto t = db.addTable("Viele", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 30}});
+        for (int i = 0; i < anzahl; ++i)
+            db.addRow(t, {Cell::integer(i), i % 7 == 0 ? Cell::null() : Cell::text("Zeile " + std::to_string(i))});
+        db.finish();
+    }
+    Connection c;
+    c.Open(verbindungstext(pfad));
+    Recordset r;
+    r.Open(QStringLiteral("Select * from [Viele];"), c, adOpenKeyset, adLockPessimistic);
+    EXPECT_EQ(r.RecordCount(), anzahl);
+    int gelesen = 0;
+    bool inOrdnung = true;
+    while (!r.Eof()) {
+        const Wert& nr = r.fields().Item(0).Value();
+        const Wert& text = r.fields().Item(1).Value();
+        inOrdnung = inOrdnung && nr.ganzzahl == gelesen
+            && (gelesen % 7 == 0 ? text.istNull() : text.text == QStringLiteral("Zeile %1").arg(gelesen));
+        ++gelesen;
+        r.MoveNext();
+    }
+    EXPECT_EQ(gelesen, anzahl);
+    EXPECT_TRUE(inOrdnung);
+
+    EXPECT_EQ(r.gezaehlteZeilen(), anzahl);
+    std::vector<Wert> zeile;
+    for (int n : {anzahl - 1, 0, 12345, 7}) {
+        ASSERT_TRUE(r.zeileLesen(n, zeile));
+        EXPECT_EQ(zeile[0].ganzzahl, n);
+    }
+    EXPECT_TRUE(zeile[1].istNull());
+    EXPECT_FALSE(r.zeileLesen(anzahl, zeile));
+    EXPECT_FALSE(r.zeileLesen(-1, zeile));
+}
+
+INSTANTIATE_TEST_SUITE_P(Jet, Datenzugriff_, ::testing::Values(Format::Jet4, Format::Jet3),
+                         [](const auto& info) { return info.param == Format::Jet4 ? std::string("Jet4") : std::string("Jet3"); });
+
+class Fehlerfaelle : public ::testing::Test {
+protected:
+    QTemporaryDir dir_;
+};
+
+TEST_F(Fehlerfaelle, KeineDatenbankDateien)
+{
+    Connection c;
+    EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(dir_.filePath(QStringLiteral("fehlt.mdb")))); }), FehlerDateiFehlt);
+    EXPECT_EQ(c.State(), adStateClosed);
+
+    const QString text = dir_.filePath(QStringLiteral("text.mdb"));
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("Das ist keine Datenbank.\r\n").repeated(500));
+    f.close();
+    EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(text)); }), FehlerKeineDatenbank);
+
+    const QString leer = dir_.filePath(QStringLiteral("leer.mdb"));
+    QFile(leer).open(QIODevice::WriteOnly);
+    EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(leer)); }), FehlerKeineDatenbank);
+
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("x.mdb")));
+    EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(dir_.filePath(QStringLiteral("x.mdb")))); }), FehlerKeineDatenbank);
+
+    EXPECT_EQ(fehlernummer([&] { c.Open(QStringLiteral("DSN=ZELK-Access;UID=admin;")); }), FehlerVerbindungstext);
+    EXPECT_EQ(c.State(), adStateClosed);
+    EXPECT_EQ(fehlernummer([&] { c.Close(); }), FehlerObjektGeschlossen);
+}
+
+TEST_F(Fehlerfaelle, AbgeschnitteneDatei)
+{
+    const QString pfad = dir_.filePath(QStringLiteral("kurz.mdb"));
+    {
+        mdbwriter::Database db(pfad.toStdString(), Format::Jet4);
+        const auto t = db.addTable("T", {{"Memo", ColumnType::Memo}});
+        db.addRow(t, {Cell::text(langerText(50000, "abc"))});
+        db.finish();
+    }
+    // Cut the file in the middle of the memo's pages: reading must fail
+    // with an error, not deliver a shortened value.
+    QFile f(pfad);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.resize(f.size() - 4096 * 5);
+    f.close();
+    Connection c;
+    const int nummer = fehlernummer([&] {
+        c.Open(verbindungstext(pfad));
+        Recordset r;
+        r.Open(QStringLiteral("Select * from [T];"), c);
+        while (!r.Eof()) {
+            EXPECT_NE(r.fields().Item(0).Value().text.size(), 0);
+            r.MoveNext();
+        }
+    });
+    EXPECT_NE(nummer, 0);
+}
+
+}  // namespace
