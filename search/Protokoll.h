@@ -1,0 +1,161 @@
+#pragma once
+// The result protocol Protokoll.txt: its lines, the writer that puts them
+// into the file (Windows-1252, CR LF), where the file lives, and how the
+// protocol viewer is started.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+class QIODevice;
+class QSaveFile;
+
+namespace Protokoll {
+
+inline constexpr char16_t Dateiname[] = u"Protokoll.txt";
+
+// --- lines -----------------------------------------------------------------
+
+// A counter of the run (double) as text: whole numbers without decimals.
+QString zaehlerText(double zaehler);
+
+QString kopfAnfangZeile();                                    // ">>Aktive Felder der Feldauswahl:"
+QString kopfFeldZeile(QStringView feldname, bool vergleichsfeld);  // "Vergleichsfeld: " / "Infofeld: " + name
+QString beginnZeile();                                        // "------------------Beginn der Auswertung---------------"
+QString trefferZeile(double satz, QStringView feldname, QStringView wert);
+QString schlussStriche();                                     // 29 minus signs
+QString gesamtZeile(double treffer);                          // "gesamt gefundene Felder: " + count
+QString listenTrenner();                                      // 43 minus signs, List1 only
+
+// One row of the field selection mask as the header and the filter read it.
+struct MaskenZeile {
+    QString feldname;  // caption of fldBez
+    bool suchen;       // fldSchalter is not 0
+};
+
+// Lines 1 to 4 of a run with a field selection: the first line, for every
+// mask row in mask order and every recordset field of the same name (exact)
+// a field line, the empty line, the begin line.
+QStringList kopfZeilen(const std::vector<MaskenZeile>& maske, const QStringList& felder);
+
+// One field of the current record; nullopt is Null (written as empty text).
+struct Feldwert {
+    QString name;
+    std::optional<QString> wert;
+};
+
+// The block of a hit record with a field selection: one hit line per column.
+QStringList blockZeilen(double satz, const std::vector<Feldwert>& felder);
+
+// --- writer ----------------------------------------------------------------
+
+// A write error, with a German message that names the file.
+class Schreibfehler : public std::runtime_error {
+public:
+    explicit Schreibfehler(const QString& meldung);
+    const QString& meldung() const { return meldung_; }
+
+private:
+    QString meldung_;
+};
+
+// Windows-1252; a character outside the code page (a surrogate pair counts
+// as one) becomes '?'.
+QByteArray alsWindows1252(QStringView text);
+
+// Collects encoded lines and writes them in blocks of about 64 KB. On a file
+// it writes beside the target and replaces the target only by
+// abschliessen(), so a broken run leaves the previous protocol.
+class Schreiber {
+public:
+    static constexpr qsizetype Blockgroesse = 64 * 1024;
+
+    // The protocol file; created with its directory when missing.
+    explicit Schreiber(const QString& pfad);
+    // An open device (standard output, tests); anzeigename goes into messages.
+    Schreiber(QIODevice* geraet, const QString& anzeigename);
+    ~Schreiber();
+    Schreiber(const Schreiber&) = delete;
+    Schreiber& operator=(const Schreiber&) = delete;
+
+    void oeffnen();                // throws Schreibfehler
+    void zeile(QStringView text);  // text + CR LF; throws Schreibfehler
+    void abschliessen();           // writes the rest, replaces the file; throws Schreibfehler
+    void verwerfen();              // the target stays as it was
+
+    bool offen() const { return offen_; }
+    const QString& anzeigename() const { return name_; }
+
+private:
+    void blockSchreiben();
+    [[noreturn]] void fehler(const QString& was);
+
+    QString name_;
+    std::unique_ptr<QSaveFile> datei_;
+    QIODevice* geraet_ = nullptr;
+    QByteArray puffer_;
+    bool offen_ = false;
+};
+
+// --- place -----------------------------------------------------------------
+
+// The directory of the protocol: the program directory where it can be
+// written, otherwise the per-user data directory.
+QString protokollVerzeichnis(const QString& programmVerzeichnis, const QString& datenVerzeichnis,
+                             const std::function<bool(const QString&)>& beschreibbar);
+QString protokollPfad(const QString& programmVerzeichnis, const QString& datenVerzeichnis,
+                      const std::function<bool(const QString&)>& beschreibbar);
+
+// Tries to create a file in the directory (permissions alone say nothing for
+// root or on a read-only mount).
+bool verzeichnisBeschreibbar(const QString& verzeichnis);
+
+// The rule above for this program: applicationDirPath() and
+// QStandardPaths::AppDataLocation. Needs a QCoreApplication.
+QString protokollPfadDiesesProgramms();
+
+}  // namespace Protokoll
+
+// --- viewer ----------------------------------------------------------------
+
+namespace SystempfadWindows {
+
+inline constexpr qsizetype Puffergroesse = 260;
+
+// Filled by SystempfadLesen: 260 characters, the system directory, a NUL,
+// then blanks.
+extern QString Systempfad;
+
+// The buffer as the system call leaves it. A directory that does not fit
+// leaves the 260 blanks (the call writes nothing then).
+QString systempfadPuffer(QStringView systemverzeichnis);
+
+// This platform has no system directory: the buffer holds a NUL and blanks.
+void SystempfadLesen();
+
+// The text up to and including the backslash of the first "\system32"
+// (case-sensitive); empty when it does not occur.
+QString windowsVerzeichnis(QStringView systempfad);
+
+// The command line of the original: Windows directory + "Notepad.exe " + path.
+QString notepadKommandozeile(QStringView windowsVerzeichnis, const QString& protokollPfad);
+
+// What to start to show the protocol. With a Windows directory, its
+// Notepad.exe; without one, "Notepad.exe" from the search path, which here is
+// the desktop's opener (xdg-open). programm is empty when that is not
+// available: the caller then shows the file in its own window.
+struct Betrachteraufruf {
+    QString programm;
+    QStringList argumente;
+};
+Betrachteraufruf betrachterAufruf(QStringView systempfad, const QString& protokollPfad,
+                                  const std::function<QString(const QString&)>& programmSuchen);
+
+}  // namespace SystempfadWindows

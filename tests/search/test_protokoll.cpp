@@ -1,0 +1,350 @@
+#include "Protokoll.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Protokoll;
+
+namespace {
+
+QByteArray inhalt(const QString& pfad)
+{
+    QFile f(pfad);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<fehlt>";
+    return f.readAll();
+}
+
+void schreibeAlt(const QString& pfad)
+{
+    QFile f(pfad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("alt\r\n");
+}
+
+// Counts the writes that reach it; fails every write after the first
+// grenze bytes.
+class Zaehlgeraet : public QIODevice {
+public:
+    explicit Zaehlgeraet(qint64 grenze = -1) : grenze_(grenze) {}
+    int schreibvorgaenge = 0;
+    QByteArray daten;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* d, qint64 n) override
+    {
+        ++schreibvorgaenge;
+        if (grenze_ >= 0 && daten.size() + n > grenze_) {
+            setErrorString(QStringLiteral("Auf dem Gerät ist kein Speicherplatz mehr verfügbar"));
+            return -1;
+        }
+        daten.append(d, n);
+        return n;
+    }
+
+private:
+    qint64 grenze_;
+};
+
+}  // namespace
+
+TEST(ProtokollZeilen, FesteTexteUndTrefferzeile)
+{
+    EXPECT_EQ(kopfAnfangZeile(), QStringLiteral(">>Aktive Felder der Feldauswahl:"));
+    EXPECT_EQ(beginnZeile(), QString(18, u'-') + QStringLiteral("Beginn der Auswertung") + QString(15, u'-'));
+    EXPECT_EQ(schlussStriche(), QStringLiteral("-----------------------------"));
+    EXPECT_EQ(schlussStriche().size(), 29);
+    EXPECT_EQ(listenTrenner().size(), 43);
+    EXPECT_EQ(listenTrenner().count(u'-'), 43);
+    EXPECT_EQ(gesamtZeile(0), QStringLiteral("gesamt gefundene Felder: 0"));
+    EXPECT_EQ(gesamtZeile(1234567), QStringLiteral("gesamt gefundene Felder: 1234567"));
+    EXPECT_EQ(kopfFeldZeile(u"Straße", true), QStringLiteral("Vergleichsfeld: Straße"));
+    EXPECT_EQ(kopfFeldZeile(u"Straße", false), QStringLiteral("Infofeld: Straße"));
+    EXPECT_EQ(trefferZeile(5, u"Name", u"Mü\tller\r\nzwei"),
+              QStringLiteral("Satz: 5\t\tName\tFeldinhalt: Mü\tller\r\nzwei"));
+    EXPECT_EQ(trefferZeile(1, u"Leer", QStringView()), QStringLiteral("Satz: 1\t\tLeer\tFeldinhalt: "));
+}
+
+TEST(ProtokollZeilen, ZaehlerOhneNachkommastellen)
+{
+    EXPECT_EQ(zaehlerText(0), QStringLiteral("0"));
+    EXPECT_EQ(zaehlerText(1), QStringLiteral("1"));
+    EXPECT_EQ(zaehlerText(30), QStringLiteral("30"));
+    EXPECT_EQ(zaehlerText(2147483648.0), QStringLiteral("2147483648"));  // past 32 bits
+    EXPECT_EQ(zaehlerText(999999999999999.0), QStringLiteral("999999999999999"));
+    EXPECT_EQ(zaehlerText(1e15), QStringLiteral("1E+15"));
+    EXPECT_EQ(zaehlerText(1234567890123456.0), QStringLiteral("1.23456789012346E+15"));
+}
+
+TEST(ProtokollZeilen, KopfNachMaskeUndFeldern)
+{
+    const std::vector<MaskenZeile> maske{
+        {QStringLiteral("Name"), true},
+        {QStringLiteral("Ort"), false},
+        {QStringLiteral("fehlt"), true},
+        {QStringLiteral("plz"), true},  // names compare case-sensitively
+    };
+    const QStringList felder{QStringLiteral("Ort"), QStringLiteral("Name"), QStringLiteral("PLZ")};
+    const QStringList erwartet{QStringLiteral(">>Aktive Felder der Feldauswahl:"), QStringLiteral("Vergleichsfeld: Name"),
+                               QStringLiteral("Infofeld: Ort"), QString(), beginnZeile()};
+    EXPECT_EQ(kopfZeilen(maske, felder), erwartet);
+
+    // Mask order decides, and every equal pair gives its line.
+    const std::vector<MaskenZeile> doppelt{{QStringLiteral("B"), false}, {QStringLiteral("A"), true},
+                                           {QStringLiteral("B"), true}};
+    EXPECT_EQ(kopfZeilen(doppelt, {QStringLiteral("A"), QStringLiteral("B")}).mid(1, 3),
+              (QStringList{QStringLiteral("Infofeld: B"), QStringLiteral("Vergleichsfeld: A"),
+                           QStringLiteral("Vergleichsfeld: B")}));
+    EXPECT_EQ(kopfZeilen({}, {}).size(), 3);
+}
+
+TEST(ProtokollZeilen, BlockMitJederSpalteUndNullAlsLeer)
+{
+    const std::vector<Feldwert> satz{{QStringLiteral("Name"), QStringLiteral("Müller")},
+                                     {QStringLiteral("Ort"), std::nullopt},
+                                     {QStringLiteral("Nr"), QStringLiteral("")}};
+    const QStringList erwartet{QStringLiteral("Satz: 12\t\tName\tFeldinhalt: Müller"),
+                               QStringLiteral("Satz: 12\t\tOrt\tFeldinhalt: "),
+                               QStringLiteral("Satz: 12\t\tNr\tFeldinhalt: ")};
+    EXPECT_EQ(blockZeilen(12, satz), erwartet);
+}
+
+TEST(ProtokollKodierung, Windows1252UndFragezeichen)
+{
+    EXPECT_EQ(alsWindows1252(u"Müßig\tÄÖÜäöü"), QByteArray("M\xFC\xDFig\t\xC4\xD6\xDC\xE4\xF6\xFC"));
+    EXPECT_EQ(alsWindows1252(u"€‚„…‰ŠŒŽ‘’“”•–—˜™šœžŸ"),
+              QByteArray("\x80\x82\x84\x85\x89\x8A\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9C\x9E\x9F"));
+    EXPECT_EQ(alsWindows1252(u"ΩĀ\u0080x"), QByteArray("???x"));
+    // One character beyond the BMP is one '?'; a lone surrogate too.
+    EXPECT_EQ(alsWindows1252(u"a\U0001F600b"), QByteArray("a?b"));
+    EXPECT_EQ(alsWindows1252(QString(QChar(0xD800)) + u'z'), QByteArray("?z"));
+}
+
+TEST(ProtokollKodierung, GleichDemCodepageKonverterDesSystems)
+{
+    QStringEncoder icu("windows-1252");
+    if (!icu.isValid())
+        GTEST_SKIP() << "kein Konverter für windows-1252 in dieser Qt-Bibliothek";
+    int abgebildet = 0;
+    for (char32_t c = 1; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        const QString zeichen{QChar(char16_t(c))};
+        const QByteArray vonIcu = icu.encode(zeichen);
+        const QByteArray unsere = alsWindows1252(zeichen);
+        ASSERT_EQ(unsere.size(), 1);
+        // ICU writes SUB (0x1A) where we write '?'; its best-fit mappings
+        // (e.g. a full-width letter to the ASCII one) are no part of 1252.
+        const bool imCodepage = vonIcu.size() == 1 && QStringDecoder("windows-1252").decode(vonIcu) == zeichen;
+        if (imCodepage) {
+            ++abgebildet;
+            EXPECT_EQ(unsere, vonIcu) << "U+" << std::hex << unsigned(c);
+        } else {
+            EXPECT_EQ(unsere, QByteArray("?")) << "U+" << std::hex << unsigned(c);
+        }
+    }
+    EXPECT_EQ(abgebildet, 255);  // every byte but NUL
+}
+
+TEST(ProtokollSchreiber, ZeilenMitCrLfUndLeererLauf)
+{
+    QTemporaryDir dir;
+    const QString pfad = dir.filePath(QStringLiteral("Protokoll.txt"));
+    {
+        Schreiber s(pfad);
+        s.oeffnen();
+        s.zeile(schlussStriche());
+        s.zeile(gesamtZeile(0));
+        s.abschliessen();
+    }
+    EXPECT_EQ(inhalt(pfad), QByteArray("-----------------------------\r\ngesamt gefundene Felder: 0\r\n"));
+
+    Schreiber s(pfad);
+    s.oeffnen();
+    s.zeile(kopfAnfangZeile());
+    s.zeile(QString());
+    s.zeile(trefferZeile(3, u"Straße", u"Zeile\r\n2\tÜ€"));
+    s.abschliessen();
+    EXPECT_EQ(inhalt(pfad), QByteArray(">>Aktive Felder der Feldauswahl:\r\n\r\n"
+                                       "Satz: 3\t\tStra\xDF" "e\tFeldinhalt: Zeile\r\n2\t\xDC\x80\r\n"));
+}
+
+TEST(ProtokollSchreiber, ErsetztDieDateiErstAmEnde)
+{
+    QTemporaryDir dir;
+    const QString pfad = dir.filePath(QStringLiteral("Protokoll.txt"));
+    schreibeAlt(pfad);
+    {
+        Schreiber s(pfad);
+        s.oeffnen();
+        for (int i = 0; i < 5000; ++i)  // more than one block
+            s.zeile(trefferZeile(i + 1, u"Feld", QString(40, u'x')));
+        EXPECT_EQ(inhalt(pfad), QByteArray("alt\r\n"));
+        s.verwerfen();
+    }
+    EXPECT_EQ(inhalt(pfad), QByteArray("alt\r\n"));
+    {
+        Schreiber s(pfad);
+        s.oeffnen();
+        s.zeile(u"neu");
+    }  // gone without abschliessen(): as broken off
+    EXPECT_EQ(inhalt(pfad), QByteArray("alt\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Protokoll.txt")});
+
+    Schreiber s(pfad);
+    s.oeffnen();
+    s.zeile(u"neu");
+    s.abschliessen();
+    EXPECT_EQ(inhalt(pfad), QByteArray("neu\r\n"));
+    EXPECT_THROW(s.zeile(u"danach"), Schreibfehler);
+}
+
+TEST(ProtokollSchreiber, SchreibtInBloeckenVonEtwa64KB)
+{
+    Zaehlgeraet geraet;
+    ASSERT_TRUE(geraet.open(QIODevice::WriteOnly));
+    Schreiber s(&geraet, QStringLiteral("Gerät"));
+    s.oeffnen();
+    QByteArray erwartet;
+    for (int i = 0; i < 10000; ++i) {
+        const QString z = trefferZeile(i + 1, u"Name", QString(90, u'ä'));
+        s.zeile(z);
+        erwartet += alsWindows1252(z) + "\r\n";
+    }
+    ASSERT_GT(geraet.schreibvorgaenge, 0);
+    EXPECT_GE(geraet.daten.size(), qint64(geraet.schreibvorgaenge) * Schreiber::Blockgroesse);
+    EXPECT_LT(erwartet.size() - geraet.daten.size(), Schreiber::Blockgroesse);  // at most one block waits
+    s.abschliessen();
+    EXPECT_EQ(geraet.daten, erwartet);
+    // About 1 MB in writes of at least 64 KB each.
+    EXPECT_LE(geraet.schreibvorgaenge, int(erwartet.size() / Schreiber::Blockgroesse) + 1);
+    EXPECT_GE(geraet.schreibvorgaenge, int(erwartet.size() / (Schreiber::Blockgroesse + 200)));
+}
+
+TEST(ProtokollSchreiber, SchreibfehlerNennenDieDatei)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("keinVerzeichnis"));
+    schreibeAlt(datei);
+    const QString unmoeglich = datei + QStringLiteral("/Protokoll.txt");
+    Schreiber s(unmoeglich);
+    try {
+        s.oeffnen();
+        FAIL() << "oeffnen() unter einer Datei gelang";
+    } catch (const Schreibfehler& f) {
+        EXPECT_TRUE(f.meldung().startsWith(QStringLiteral("Das Protokoll \"") + unmoeglich + u'"')) << f.what();
+        EXPECT_TRUE(f.meldung().contains(QStringLiteral("kann nicht angelegt werden."))) << f.what();
+    }
+    EXPECT_FALSE(s.offen());
+
+    // A full disk, at the block write in the middle of the run.
+    Zaehlgeraet voll(100000);
+    ASSERT_TRUE(voll.open(QIODevice::WriteOnly));
+    Schreiber v(&voll, QStringLiteral("/mnt/voll/Protokoll.txt"));
+    v.oeffnen();
+    bool geworfen = false;
+    try {
+        for (int i = 0; i < 100000; ++i)
+            v.zeile(trefferZeile(i + 1, u"Feld", QString(50, u'y')));
+    } catch (const Schreibfehler& f) {
+        geworfen = true;
+        EXPECT_EQ(f.meldung(), QStringLiteral("Das Protokoll \"/mnt/voll/Protokoll.txt\" kann nicht geschrieben werden.\r"
+                                              "Auf dem Gerät ist kein Speicherplatz mehr verfügbar"));
+    }
+    EXPECT_TRUE(geworfen);
+    EXPECT_FALSE(v.offen());
+
+    // The real thing: /dev/full takes nothing.
+    QFile devFull(QStringLiteral("/dev/full"));
+    if (devFull.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        Schreiber f(&devFull, devFull.fileName());
+        f.oeffnen();
+        f.zeile(u"eine Zeile");
+        EXPECT_THROW(f.abschliessen(), Schreibfehler);
+    }
+}
+
+TEST(ProtokollOrt, ProgrammverzeichnisOderBenutzerdaten)
+{
+    const QString prog = QStringLiteral("/usr/lib/zelk");
+    const QString daten = QStringLiteral("/home/anna/.local/share/ZELK-Feldspur");
+    QStringList gefragt;
+    const auto ja = [&](const QString& d) { gefragt << d; return true; };
+    const auto nein = [&](const QString& d) { gefragt << d; return false; };
+    EXPECT_EQ(protokollPfad(prog, daten, ja), QStringLiteral("/usr/lib/zelk/Protokoll.txt"));
+    EXPECT_EQ(gefragt, QStringList{prog});
+    EXPECT_EQ(protokollPfad(prog, daten, nein), daten + QStringLiteral("/Protokoll.txt"));
+    // Without a data directory the program directory stays, and the writer reports it.
+    EXPECT_EQ(protokollVerzeichnis(prog, QString(), nein), prog);
+
+    QTemporaryDir dir;
+    EXPECT_TRUE(verzeichnisBeschreibbar(dir.path()));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});  // no probe left behind
+    EXPECT_FALSE(verzeichnisBeschreibbar(dir.filePath(QStringLiteral("gibtsnicht"))));
+    EXPECT_FALSE(verzeichnisBeschreibbar(QStringLiteral("/proc")));  // not even for root
+    const QString datei = dir.filePath(QStringLiteral("datei"));
+    schreibeAlt(datei);
+    EXPECT_FALSE(verzeichnisBeschreibbar(datei));
+
+    // The data directory need not exist yet.
+    const QString neu = dir.filePath(QStringLiteral("neu/unter/Protokoll.txt"));
+    Schreiber s(neu);
+    s.oeffnen();
+    s.zeile(gesamtZeile(0));
+    s.abschliessen();
+    EXPECT_EQ(inhalt(neu), QByteArray("gesamt gefundene Felder: 0\r\n"));
+}
+
+TEST(Systempfad, PufferUndWindowsverzeichnis)
+{
+    using namespace SystempfadWindows;
+    const QString puffer = systempfadPuffer(u"C:\\WINDOWS\\system32");
+    ASSERT_EQ(puffer.size(), 260);
+    EXPECT_TRUE(puffer.startsWith(QStringLiteral("C:\\WINDOWS\\system32")));
+    EXPECT_EQ(puffer.at(19), QChar(0));
+    EXPECT_EQ(puffer.mid(20), QString(240, u' '));
+    EXPECT_EQ(windowsVerzeichnis(puffer), QStringLiteral("C:\\WINDOWS\\"));
+    EXPECT_EQ(windowsVerzeichnis(u"C:\\WINNT\\System32"), QString());  // case-sensitive
+    EXPECT_EQ(windowsVerzeichnis(u"D:\\a\\system32\\b\\system32"), QStringLiteral("D:\\a\\"));
+    EXPECT_EQ(windowsVerzeichnis(u"system32"), QString());
+    EXPECT_EQ(systempfadPuffer(QString(300, u'x')), QString(260, u' '));
+    EXPECT_EQ(systempfadPuffer(QString(259, u'x')).at(259), QChar(0));
+
+    // This platform has no system directory.
+    SystempfadLesen();
+    ASSERT_EQ(Systempfad.size(), 260);
+    EXPECT_EQ(Systempfad.at(0), QChar(0));
+    EXPECT_EQ(windowsVerzeichnis(Systempfad), QString());
+
+    EXPECT_EQ(notepadKommandozeile(u"C:\\WINDOWS\\", QStringLiteral("C:\\Programme\\ZELK\\Protokoll.txt")),
+              QStringLiteral("C:\\WINDOWS\\Notepad.exe C:\\Programme\\ZELK\\Protokoll.txt"));
+    EXPECT_EQ(notepadKommandozeile(QString(), QStringLiteral("C:\\P\\Protokoll.txt")),
+              QStringLiteral("Notepad.exe C:\\P\\Protokoll.txt"));
+}
+
+TEST(Systempfad, WelcherBetrachter)
+{
+    using namespace SystempfadWindows;
+    const QString pfad = QStringLiteral("/opt/zelk/Protokoll.txt");
+    QStringList gesucht;
+    const auto vorhanden = [&](const QString& p) { gesucht << p; return QStringLiteral("/usr/bin/") + p; };
+    const auto fehlt = [&](const QString& p) { gesucht << p; return QString(); };
+
+    const auto ohneSystem = betrachterAufruf(systempfadPuffer(QStringView()), pfad, vorhanden);
+    EXPECT_EQ(ohneSystem.programm, QStringLiteral("/usr/bin/xdg-open"));
+    EXPECT_EQ(ohneSystem.argumente, QStringList{pfad});
+    EXPECT_EQ(gesucht, QStringList{QStringLiteral("xdg-open")});
+    EXPECT_TRUE(betrachterAufruf(systempfadPuffer(QStringView()), pfad, fehlt).programm.isEmpty());
+
+    gesucht.clear();
+    const auto windows = betrachterAufruf(systempfadPuffer(u"C:\\WINDOWS\\system32"), pfad, fehlt);
+    EXPECT_EQ(windows.programm, QStringLiteral("C:\\WINDOWS\\Notepad.exe"));
+    EXPECT_EQ(windows.argumente, QStringList{pfad});
+    EXPECT_TRUE(gesucht.isEmpty());
+}
