@@ -33,14 +33,74 @@ void Schreiber::block(const ZeilenBlock& b)
         wert(b.werte[i]);
 }
 
-QString Entnehmer::text()
+void Entnehmer::textIn(QString& ziel)
 {
     const std::int32_t n = i32();
     if (n < 0 || std::int64_t(n) * 2 > ende_ - p_)
         throw Formfehler("Textlänge außerhalb der Nachricht");
-    QString s(n, Qt::Uninitialized);
-    std::memcpy(static_cast<void*>(s.data()), p_, std::size_t(n) * 2);
+    ziel.resize(n);
+    std::memcpy(static_cast<void*>(ziel.data()), p_, std::size_t(n) * 2);
     p_ += std::size_t(n) * 2;
+}
+
+void Schreiber::katalog(const std::vector<KatalogEintrag>& k)
+{
+    i32(std::int32_t(k.size()));
+    for (const auto& e : k) {
+        text(e.typ);
+        text(e.name);
+    }
+}
+
+void Schreiber::spalten(const std::vector<SpaltenInfo>& s)
+{
+    i32(std::int32_t(s.size()));
+    for (const auto& sp : s) {
+        text(sp.name);
+        u8(std::uint8_t(sp.jetTyp));
+        i32(sp.groesse);
+        u8(sp.festeLaenge);
+        u8(sp.autowert);
+        i32(sp.praezision);
+        i32(sp.skala);
+    }
+}
+
+std::vector<KatalogEintrag> Entnehmer::katalog()
+{
+    const std::int32_t n = i32();
+    std::vector<KatalogEintrag> k;
+    for (std::int32_t i = 0; i < n; ++i) {
+        KatalogEintrag e;
+        e.typ = text();
+        e.name = text();
+        k.push_back(std::move(e));
+    }
+    return k;
+}
+
+std::vector<SpaltenInfo> Entnehmer::spalten()
+{
+    const std::int32_t n = i32();
+    std::vector<SpaltenInfo> s;
+    for (std::int32_t i = 0; i < n; ++i) {
+        SpaltenInfo sp;
+        sp.name = text();
+        sp.jetTyp = JetTyp(u8());
+        sp.groesse = i32();
+        sp.festeLaenge = u8() != 0;
+        sp.autowert = u8() != 0;
+        sp.praezision = i32();
+        sp.skala = i32();
+        s.push_back(std::move(sp));
+    }
+    return s;
+}
+
+QString Entnehmer::text()
+{
+    QString s;
+    textIn(s);
     return s;
 }
 
@@ -60,16 +120,7 @@ void Entnehmer::wert(Wert& w)
     w.art = WertArt(art);
     switch (w.art) {
     case WertArt::Null: break;
-    case WertArt::Text: {
-        const std::int32_t n = i32();
-        if (n < 0 || std::int64_t(n) * 2 > ende_ - p_)
-            throw Formfehler("Textlänge außerhalb der Nachricht");
-        // Reuse the slot's buffer: blocks are decoded into the same slots.
-        w.text.resize(n);
-        std::memcpy(static_cast<void*>(w.text.data()), p_, std::size_t(n) * 2);
-        p_ += std::size_t(n) * 2;
-        break;
-    }
+    case WertArt::Text: textIn(w.text); break;  // blocks are decoded into the same slots
     case WertArt::Ganzzahl: w.ganzzahl = i64(); break;
     case WertArt::Single: roh(&w.single, 4); break;
     case WertArt::Double:

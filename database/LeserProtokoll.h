@@ -44,6 +44,8 @@ public:
     }
     void wert(const Wert& w);
     void block(const ZeilenBlock& b);
+    void katalog(const std::vector<KatalogEintrag>& k);
+    void spalten(const std::vector<SpaltenInfo>& s);
     QByteArray& daten() { return daten_; }
 
 private:
@@ -62,9 +64,13 @@ public:
     QByteArray bytes();
     void wert(Wert& w);
     void block(ZeilenBlock& b);
+    std::vector<KatalogEintrag> katalog();
+    std::vector<SpaltenInfo> spalten();
     bool amEnde() const { return p_ == ende_; }
 
 private:
+    // Decodes into ziel, reusing its buffer.
+    void textIn(QString& ziel);
     std::int32_t laenge()
     {
         const std::int32_t n = i32();

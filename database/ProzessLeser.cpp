@@ -66,38 +66,12 @@ public:
     }
     bool offen() const override { return offen_; }
 
-    std::vector<KatalogEintrag> katalog() override
-    {
-        auto e = senden(auftrag(P::Auftrag::Katalog));
-        const std::int32_t n = e.i32();
-        std::vector<KatalogEintrag> k;
-        for (std::int32_t i = 0; i < n; ++i) {
-            KatalogEintrag eintrag;
-            eintrag.typ = e.text();
-            eintrag.name = e.text();
-            k.push_back(std::move(eintrag));
-        }
-        return k;
-    }
+    std::vector<KatalogEintrag> katalog() override { return senden(auftrag(P::Auftrag::Katalog)).katalog(); }
     std::vector<SpaltenInfo> spalten(const QString& tabelle) override
     {
         auto a = auftrag(P::Auftrag::Spalten);
         a.text(tabelle);
-        auto e = senden(a);
-        const std::int32_t n = e.i32();
-        std::vector<SpaltenInfo> s;
-        for (std::int32_t i = 0; i < n; ++i) {
-            SpaltenInfo sp;
-            sp.name = e.text();
-            sp.jetTyp = JetTyp(e.u8());
-            sp.groesse = e.i32();
-            sp.festeLaenge = e.u8() != 0;
-            sp.autowert = e.u8() != 0;
-            sp.praezision = e.i32();
-            sp.skala = e.i32();
-            s.push_back(std::move(sp));
-        }
-        return s;
+        return senden(a).spalten();
     }
     std::int64_t gespeicherteZeilenanzahl(const QString& tabelle) override
     {

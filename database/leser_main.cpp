@@ -106,29 +106,8 @@ int main()
             switch (P::Auftrag(e.u8())) {
             case P::Auftrag::Oeffnen: leser->oeffnen(e.text()); break;
             case P::Auftrag::Schliessen: leser->schliessen(); break;
-            case P::Auftrag::Katalog: {
-                const auto k = leser->katalog();
-                antwort.i32(std::int32_t(k.size()));
-                for (const auto& eintrag : k) {
-                    antwort.text(eintrag.typ);
-                    antwort.text(eintrag.name);
-                }
-                break;
-            }
-            case P::Auftrag::Spalten: {
-                const auto s = leser->spalten(e.text());
-                antwort.i32(std::int32_t(s.size()));
-                for (const auto& sp : s) {
-                    antwort.text(sp.name);
-                    antwort.u8(std::uint8_t(sp.jetTyp));
-                    antwort.i32(sp.groesse);
-                    antwort.u8(sp.festeLaenge);
-                    antwort.u8(sp.autowert);
-                    antwort.i32(sp.praezision);
-                    antwort.i32(sp.skala);
-                }
-                break;
-            }
+            case P::Auftrag::Katalog: antwort.katalog(leser->katalog()); break;
+            case P::Auftrag::Spalten: antwort.spalten(leser->spalten(e.text())); break;
             case P::Auftrag::Zeilenanzahl: antwort.i64(leser->gespeicherteZeilenanzahl(e.text())); break;
             case P::Auftrag::CursorOeffnen: {
                 const QString tabelle = e.text();
