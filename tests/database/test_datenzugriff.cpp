@@ -243,7 +243,7 @@ TEST_P(Datenzugriff_, KatalogInReihenfolge)
         mdbwriter::Database db(pfad.toStdString(), GetParam());
         db.addTable("Zeta", {{"A", ColumnType::Long}});
         db.addTable("Alpha", {{"A", ColumnType::Long}});
-        db.addQuery("Abfrage1", "SELECT * FROM Alpha;");
+        db.addQuery("Abfrage1");
         db.addTable("~TMPCLP1", {{"A", ColumnType::Long}});
         db.addSystemTable("MSysEigene", {{"A", ColumnType::Long}});
         db.finish();

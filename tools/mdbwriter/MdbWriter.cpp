@@ -1,0 +1,856 @@
+#include "MdbWriter.h"
+
+#include <QString>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace mdbwriter {
+
+namespace {
+
+void put16(std::uint8_t* p, std::uint32_t v) { p[0] = std::uint8_t(v); p[1] = std::uint8_t(v >> 8); }
+void put32(std::uint8_t* p, std::uint32_t v) { for (int i = 0; i < 4; ++i) p[i] = std::uint8_t(v >> (8 * i)); }
+void put64(std::uint8_t* p, std::uint64_t v) { for (int i = 0; i < 8; ++i) p[i] = std::uint8_t(v >> (8 * i)); }
+void append16(std::vector<std::uint8_t>& v, std::uint32_t x) { v.push_back(std::uint8_t(x)); v.push_back(std::uint8_t(x >> 8)); }
+
+// Jet column type codes.
+enum : std::uint8_t {
+    JetBool = 0x01, JetByte = 0x02, JetInt = 0x03, JetLong = 0x04, JetMoney = 0x05, JetFloat = 0x06,
+    JetDouble = 0x07, JetDate = 0x08, JetBinary = 0x09, JetText = 0x0A, JetOle = 0x0B, JetMemo = 0x0C, JetGuid = 0x0F,
+};
+
+// The header page is obscured with RC4 under a fixed key; readers undo it.
+void rc4(const std::uint8_t* key, int keyLength, std::uint8_t* data, int length)
+{
+    std::uint8_t s[256];
+    for (int i = 0; i < 256; ++i)
+        s[i] = std::uint8_t(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % keyLength]) & 0xff;
+        std::swap(s[i], s[j]);
+    }
+    for (int n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xff;
+        j = (j + s[i]) & 0xff;
+        std::swap(s[i], s[j]);
+        data[n] ^= s[(s[i] + s[j]) & 0xff];
+    }
+}
+
+// Windows-1252 for Jet 3 text; a character outside the code page becomes '?'.
+void toWindows1252(const QString& s, std::vector<std::uint8_t>& out)
+{
+    static const char16_t middle[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                        0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013,
+                                        0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+    out.clear();
+    out.reserve(std::size_t(s.size()));
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            ++i;
+            out.push_back('?');
+        } else if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out.push_back(std::uint8_t(c));
+        } else {
+            std::uint8_t b = '?';
+            for (int k = 0; k < 32; ++k)
+                if (middle[k] == c && c != 0)
+                    b = std::uint8_t(0x80 + k);
+            out.push_back(b);
+        }
+    }
+}
+
+constexpr std::uint32_t InlineLimit = 64;  // long values up to this size stay in the row
+
+struct ColDef {
+    std::string name;
+    ColumnType type;
+    std::uint8_t jetType = 0;
+    bool fixed = false;
+    int size = 0;         // bytes in the fixed part of the row
+    int fixedOffset = 0;  // from the end of the column count
+    int varIndex = -1;
+    int length = 0;       // characters (Text) or bytes (Binary)
+    int storedLength = 0; // col_len in the table definition
+};
+
+struct PageBuf {
+    std::uint32_t number = 0;
+    std::vector<std::uint8_t> bytes;
+    int rows = 0;
+    int freeEnd = 0;
+    bool open = false;
+};
+
+struct Table {
+    std::string name;
+    bool system = false;
+    std::uint32_t tdefPage = 0;
+    std::vector<ColDef> cols;
+    int numVar = 0;
+    int fixedSize = 0;
+    std::vector<std::uint32_t> dataPages;
+    PageBuf current;
+    std::uint32_t rowCount = 0;
+};
+
+struct CatalogItem {
+    std::string name;
+    int type;  // 1 table, 5 query
+    std::uint32_t id;
+    std::uint32_t flags;
+};
+
+}  // namespace
+
+double dayCount(int year, int month, int day, int hour, int minute, int second)
+{
+    // Days from 1970-01-01 in the proleptic Gregorian calendar.
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long long days = (long long)era * 146097 + doe - 719468;
+    const long long jetDay = days + 25569;  // 30.12.1899 is day 0
+    const double fraction = (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+    // Before day 0 the fraction counts away from zero, as in OLE dates.
+    return jetDay < 0 ? double(jetDay) - fraction : double(jetDay) + fraction;
+}
+
+struct Database::Impl {
+    std::string path;
+    Format format;
+    bool jet4;
+    int pgSize;
+    int hdr;            // data page header size
+    int rowCountOffset;
+    int fd = -1;
+    std::uint32_t nextPage = 0;
+    std::vector<std::unique_ptr<Table>> tables;  // [0] is MSysObjects
+    std::vector<CatalogItem> catalog;
+    PageBuf lval;
+    std::vector<std::uint8_t> row;   // scratch
+    std::vector<std::uint8_t> value; // scratch
+    bool finished = false;
+    std::uint32_t nextQueryId = 0x00F00000;
+
+    Impl(const std::string& p, Format f)
+        : path(p), format(f), jet4(f == Format::Jet4), pgSize(jet4 ? 4096 : 2048), hdr(jet4 ? 14 : 10),
+          rowCountOffset(jet4 ? 12 : 8)
+    {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+            throw Error("cannot create " + path + ": " + std::strerror(errno));
+        nextPage = 3;  // 0 header, 1 usage maps, 2 MSysObjects definition
+        auto sys = std::make_unique<Table>();
+        sys->name = "MSysObjects";
+        sys->system = true;
+        sys->tdefPage = 2;
+        defineColumns(*sys, {{"Id", ColumnType::Long}, {"ParentId", ColumnType::Long}, {"Name", ColumnType::Text, 128},
+                             {"Type", ColumnType::Integer}, {"Flags", ColumnType::Long}, {"DateCreate", ColumnType::DateTime},
+                             {"DateUpdate", ColumnType::DateTime}, {"Connect", ColumnType::Memo}, {"Database", ColumnType::Memo},
+                             {"ForeignName", ColumnType::Text, 128}, {"LvProp", ColumnType::OleObject},
+                             {"LvExtra", ColumnType::OleObject}});
+        tables.push_back(std::move(sys));
+        catalog.push_back({"MSysObjects", 1, 2, 0x80000002u});
+    }
+
+    ~Impl()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    std::uint32_t reserve() { return nextPage++; }
+
+    void writePage(std::uint32_t number, const std::uint8_t* data)
+    {
+        const off_t at = off_t(number) * pgSize;
+        std::size_t done = 0;
+        while (done < std::size_t(pgSize)) {
+            const ssize_t n = ::pwrite(fd, data + done, std::size_t(pgSize) - done, at + off_t(done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                throw Error("cannot write " + path + ": " + std::strerror(errno));
+            done += std::size_t(n);
+        }
+    }
+
+    void startPage(PageBuf& p, const std::uint8_t* owner)
+    {
+        p.number = reserve();
+        p.bytes.assign(std::size_t(pgSize), 0);
+        p.bytes[0] = 0x01;
+        p.bytes[1] = 0x01;
+        std::memcpy(p.bytes.data() + 4, owner, 4);
+        p.rows = 0;
+        p.freeEnd = pgSize;
+        p.open = true;
+        put16(p.bytes.data() + 2, std::uint32_t(pgSize - hdr));
+    }
+
+    void startPage(PageBuf& p, std::uint32_t tdef)
+    {
+        std::uint8_t owner[4];
+        put32(owner, tdef);
+        startPage(p, owner);
+    }
+
+    int maxRowSize() const { return pgSize - hdr - 2; }
+
+    // Places a row on the page; -1 when it does not fit.
+    int place(PageBuf& p, const std::uint8_t* data, std::size_t length)
+    {
+        if (p.rows >= 255 || p.freeEnd - int(length) < hdr + 2 * (p.rows + 1))
+            return -1;
+        const int start = p.freeEnd - int(length);
+        std::memcpy(p.bytes.data() + start, data, length);
+        put16(p.bytes.data() + hdr + 2 * p.rows, std::uint32_t(start));
+        ++p.rows;
+        put16(p.bytes.data() + rowCountOffset, std::uint32_t(p.rows));
+        p.freeEnd = start;
+        put16(p.bytes.data() + 2, std::uint32_t(p.freeEnd - (hdr + 2 * p.rows)));
+        return p.rows - 1;
+    }
+
+    void flush(PageBuf& p)
+    {
+        if (p.open)
+            writePage(p.number, p.bytes.data());
+        p.open = false;
+    }
+
+    void defineColumns(Table& t, const std::vector<Column>& columns)
+    {
+        if (columns.empty() || columns.size() > 255)
+            throw Error("table " + t.name + ": between 1 and 255 columns");
+        int fixedOffset = 0;
+        for (const Column& c : columns) {
+            ColDef d;
+            d.name = c.name;
+            d.type = c.type;
+            d.length = c.length;
+            switch (c.type) {
+            case ColumnType::YesNo: d.jetType = JetBool; d.fixed = true; d.size = 0; break;
+            case ColumnType::Byte: d.jetType = JetByte; d.fixed = true; d.size = 1; break;
+            case ColumnType::Integer: d.jetType = JetInt; d.fixed = true; d.size = 2; break;
+            case ColumnType::Long: d.jetType = JetLong; d.fixed = true; d.size = 4; break;
+            case ColumnType::Currency: d.jetType = JetMoney; d.fixed = true; d.size = 8; break;
+            case ColumnType::Single: d.jetType = JetFloat; d.fixed = true; d.size = 4; break;
+            case ColumnType::Double: d.jetType = JetDouble; d.fixed = true; d.size = 8; break;
+            case ColumnType::DateTime: d.jetType = JetDate; d.fixed = true; d.size = 8; break;
+            case ColumnType::Guid: d.jetType = JetGuid; d.fixed = true; d.size = 16; break;
+            case ColumnType::Text:
+                d.jetType = JetText;
+                if (d.length <= 0)
+                    d.length = 50;
+                if (d.length > 255)
+                    throw Error("column " + c.name + ": text longer than 255 characters");
+                d.storedLength = jet4 ? 2 * d.length : d.length;
+                break;
+            case ColumnType::Binary:
+                d.jetType = JetBinary;
+                if (d.length <= 0 || d.length > 255)
+                    d.length = 255;
+                d.storedLength = d.length;
+                break;
+            case ColumnType::Memo: d.jetType = JetMemo; break;
+            case ColumnType::OleObject: d.jetType = JetOle; break;
+            }
+            if (d.fixed) {
+                d.fixedOffset = fixedOffset;
+                d.storedLength = d.size;
+                fixedOffset += d.size;
+            } else {
+                d.varIndex = t.numVar++;
+            }
+            for (const ColDef& other : t.cols)
+                if (QString::fromStdString(other.name).compare(QString::fromStdString(c.name), Qt::CaseInsensitive) == 0)
+                    throw Error("table " + t.name + ": column " + c.name + " twice");
+            t.cols.push_back(std::move(d));
+        }
+        t.fixedSize = fixedOffset;
+    }
+
+    // Text in the file's form: Jet 4 as UTF-16, compressed to one byte per
+    // character where every character allows it; Jet 3 in Windows-1252.
+    void encodeText(const std::string& utf8, bool memo, std::vector<std::uint8_t>& out, int* characters)
+    {
+        out.clear();
+        bool ascii = true;
+        for (char ch : utf8)
+            if (std::uint8_t(ch) >= 0x80 || ch == 0) {
+                ascii = false;
+                break;
+            }
+        if (ascii) {
+            *characters = int(utf8.size());
+            if (jet4 && !utf8.empty() && (!memo || utf8.size() <= 1024)) {
+                out.reserve(utf8.size() + 2);
+                out.push_back(0xFF);
+                out.push_back(0xFE);
+            } else if (jet4) {
+                out.reserve(utf8.size() * 2);
+                for (char ch : utf8) {
+                    out.push_back(std::uint8_t(ch));
+                    out.push_back(0);
+                }
+                return;
+            }
+            out.insert(out.end(), utf8.begin(), utf8.end());
+            return;
+        }
+        const QString s = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        *characters = int(s.size());
+        if (!jet4) {
+            toWindows1252(s, out);
+            return;
+        }
+        bool compressible = !memo || s.size() <= 1024;
+        for (QChar c : s)
+            if (c.unicode() == 0 || c.unicode() > 0xFF) {
+                compressible = false;
+                break;
+            }
+        if (compressible) {
+            out.push_back(0xFF);
+            out.push_back(0xFE);
+            for (QChar c : s)
+                out.push_back(std::uint8_t(c.unicode()));
+        } else {
+            for (QChar c : s) {
+                out.push_back(std::uint8_t(c.unicode()));
+                out.push_back(std::uint8_t(c.unicode() >> 8));
+            }
+        }
+    }
+
+    // A long value: inline, one long-value row, or a chain of pages.
+    void writeLong(const std::vector<std::uint8_t>& data, std::vector<std::uint8_t>& out)
+    {
+        const std::size_t length = data.size();
+        if (length >= 0x3FFFFFFF)
+            throw Error("long value too long");
+        std::uint8_t head[12] = {};
+        if (length <= InlineLimit) {
+            put32(head, std::uint32_t(length) | 0x80000000u);
+            out.insert(out.end(), head, head + 12);
+            out.insert(out.end(), data.begin(), data.end());
+            return;
+        }
+        static const std::uint8_t lvalOwner[4] = {'L', 'V', 'A', 'L'};
+        if (int(length) <= maxRowSize()) {
+            if (!lval.open)
+                startPage(lval, lvalOwner);
+            int r = place(lval, data.data(), length);
+            if (r < 0) {
+                flush(lval);
+                startPage(lval, lvalOwner);
+                r = place(lval, data.data(), length);
+            }
+            put32(head, std::uint32_t(length) | 0x40000000u);
+            put32(head + 4, (lval.number << 8) | std::uint32_t(r));
+        } else {
+            const std::size_t chunk = std::size_t(maxRowSize() - 4);
+            const std::size_t pieces = (length + chunk - 1) / chunk;
+            PageBuf page;
+            std::vector<std::uint8_t> piece;
+            std::uint32_t first = 0;
+            for (std::size_t k = 0; k < pieces; ++k) {
+                startPage(page, lvalOwner);
+                if (k == 0)
+                    first = page.number;
+                const std::size_t from = k * chunk;
+                const std::size_t n = std::min(chunk, length - from);
+                piece.assign(4, 0);
+                // The next piece lands on the page reserved right after this one.
+                if (k + 1 < pieces)
+                    put32(piece.data(), (page.number + 1) << 8);
+                piece.insert(piece.end(), data.begin() + std::ptrdiff_t(from), data.begin() + std::ptrdiff_t(from + n));
+                place(page, piece.data(), piece.size());
+                flush(page);
+            }
+            put32(head, std::uint32_t(length));
+            put32(head + 4, first << 8);
+        }
+        out.insert(out.end(), head, head + 12);
+    }
+
+    static bool isNumber(const Cell& c) { return c.kind == Cell::Kind::Integer || c.kind == Cell::Kind::Real; }
+
+    void mismatch(const Table& t, const ColDef& d) const
+    {
+        throw Error("table " + t.name + ", column " + d.name + ": value does not fit the column type");
+    }
+
+    void encodeFixed(const Table& t, const ColDef& d, const Cell& c, std::uint8_t* p)
+    {
+        auto whole = [&](std::int64_t lo, std::int64_t hi) {
+            if (c.kind != Cell::Kind::Integer || c.integerValue < lo || c.integerValue > hi)
+                mismatch(t, d);
+            return c.integerValue;
+        };
+        auto real = [&]() {
+            if (!isNumber(c))
+                mismatch(t, d);
+            return c.kind == Cell::Kind::Real ? c.realValue : double(c.integerValue);
+        };
+        switch (d.type) {
+        case ColumnType::Byte: p[0] = std::uint8_t(whole(0, 255)); break;
+        case ColumnType::Integer: put16(p, std::uint32_t(std::uint16_t(whole(-32768, 32767)))); break;
+        case ColumnType::Long: put32(p, std::uint32_t(whole(-2147483648LL, 2147483647LL))); break;
+        case ColumnType::Currency:
+            if (c.kind != Cell::Kind::Currency && c.kind != Cell::Kind::Integer)
+                mismatch(t, d);
+            put64(p, std::uint64_t(c.integerValue));
+            break;
+        case ColumnType::Single: {
+            const float f = float(real());
+            std::uint32_t bits;
+            std::memcpy(&bits, &f, 4);
+            put32(p, bits);
+            break;
+        }
+        case ColumnType::Double:
+        case ColumnType::DateTime: {
+            if (d.type == ColumnType::DateTime && c.kind != Cell::Kind::Date && c.kind != Cell::Kind::Real)
+                mismatch(t, d);
+            const double v = d.type == ColumnType::DateTime ? c.realValue : real();
+            std::uint64_t bits;
+            std::memcpy(&bits, &v, 8);
+            put64(p, bits);
+            break;
+        }
+        case ColumnType::Guid:
+            if (c.kind != Cell::Kind::Guid)
+                mismatch(t, d);
+            std::memcpy(p, c.guidValue.data(), 16);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void encodeVar(const Table& t, const ColDef& d, const Cell& c, std::vector<std::uint8_t>& out)
+    {
+        int characters = 0;
+        switch (d.type) {
+        case ColumnType::Text:
+            if (c.kind != Cell::Kind::Text)
+                mismatch(t, d);
+            encodeText(c.textValue, false, value, &characters);
+            if (characters > d.length)
+                throw Error("table " + t.name + ", column " + d.name + ": text longer than " + std::to_string(d.length)
+                            + " characters");
+            out.insert(out.end(), value.begin(), value.end());
+            break;
+        case ColumnType::Binary:
+            if (c.kind != Cell::Kind::Bytes || int(c.bytesValue.size()) > d.length)
+                mismatch(t, d);
+            out.insert(out.end(), c.bytesValue.begin(), c.bytesValue.end());
+            break;
+        case ColumnType::Memo: {
+            if (c.kind != Cell::Kind::Text)
+                mismatch(t, d);
+            std::vector<std::uint8_t> text;
+            encodeText(c.textValue, true, text, &characters);
+            writeLong(text, out);
+            break;
+        }
+        case ColumnType::OleObject:
+            if (c.kind != Cell::Kind::Bytes)
+                mismatch(t, d);
+            writeLong(c.bytesValue, out);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void buildRow(Table& t, const std::vector<Cell>& cells)
+    {
+        if (cells.size() != t.cols.size())
+            throw Error("table " + t.name + ": " + std::to_string(cells.size()) + " values for "
+                        + std::to_string(t.cols.size()) + " columns");
+        const int countSize = jet4 ? 2 : 1;
+        const std::size_t columns = t.cols.size();
+        std::uint8_t nullMask[32] = {};
+        row.assign(std::size_t(countSize + t.fixedSize), 0);
+        if (jet4)
+            put16(row.data(), std::uint32_t(columns));
+        else
+            row[0] = std::uint8_t(columns);
+        auto setBit = [&](std::size_t col) { nullMask[col / 8] |= std::uint8_t(1u << (col % 8)); };
+        for (std::size_t i = 0; i < columns; ++i) {
+            const ColDef& d = t.cols[i];
+            const Cell& c = cells[i];
+            if (d.type == ColumnType::YesNo) {
+                // The value lives in the null mask; a Yes/No field is never Null.
+                if (c.kind == Cell::Kind::Null)
+                    continue;
+                if (c.kind != Cell::Kind::YesNo && c.kind != Cell::Kind::Integer)
+                    mismatch(t, d);
+                if (c.integerValue != 0)
+                    setBit(i);
+            } else if (d.fixed && c.kind != Cell::Kind::Null) {
+                encodeFixed(t, d, c, row.data() + countSize + d.fixedOffset);
+                setBit(i);
+            }
+        }
+        std::vector<std::uint32_t> offsets(std::size_t(t.numVar) + 1, 0);
+        for (std::size_t i = 0; i < columns; ++i) {
+            const ColDef& d = t.cols[i];
+            if (d.fixed)
+                continue;
+            offsets[std::size_t(d.varIndex)] = std::uint32_t(row.size());
+            if (cells[i].kind != Cell::Kind::Null) {
+                encodeVar(t, d, cells[i], row);
+                setBit(i);
+            }
+        }
+        const std::size_t eod = row.size();
+        offsets[std::size_t(t.numVar)] = std::uint32_t(eod);
+        const std::size_t maskSize = (columns + 7) / 8;
+        if (t.numVar > 0) {
+            if (jet4) {
+                for (int v = t.numVar; v >= 0; --v)
+                    append16(row, offsets[std::size_t(v)]);
+                append16(row, std::uint32_t(t.numVar));
+            } else {
+                appendJet3Offsets(t, offsets, eod, maskSize);
+            }
+        }
+        row.insert(row.end(), nullMask, nullMask + maskSize);
+        if (int(row.size()) > maxRowSize())
+            throw Error("table " + t.name + ": row of " + std::to_string(row.size()) + " bytes does not fit a page");
+    }
+
+    // Jet 3 keeps one byte per offset; a jump table says where the offsets
+    // pass each multiple of 256. Its length follows from the row length, so
+    // a dummy entry may be needed.
+    void appendJet3Offsets(const Table& t, const std::vector<std::uint32_t>& offsets, std::size_t eod, std::size_t maskSize)
+    {
+        const std::size_t realJumps = eod / 256;
+        const std::size_t fixedPart = eod + std::size_t(t.numVar) + 1 + 1 + maskSize;  // without jumps
+        std::size_t jumps = realJumps;
+        if ((fixedPart + jumps - 1) / 256 != jumps) {
+            jumps = realJumps + 1;
+            if ((fixedPart + jumps - 1) / 256 != jumps)
+                throw Error("table " + t.name + ": row layout not representable in Jet 3");
+        }
+        for (int v = t.numVar; v >= 0; --v)
+            row.push_back(std::uint8_t(offsets[std::size_t(v)] & 0xff));
+        std::vector<std::uint8_t> jumpTable(jumps, 0xff);
+        for (std::size_t j = 0; j < realJumps; ++j) {
+            std::size_t i = 0;
+            while (offsets[i] < 256 * (j + 1))
+                ++i;
+            jumpTable[j] = std::uint8_t(i);
+        }
+        // Entry 0 sits next to the variable column count.
+        for (std::size_t j = jumps; j-- > 0;)
+            row.push_back(jumpTable[j]);
+        row.push_back(std::uint8_t(t.numVar));
+    }
+
+    void addRow(Table& t, const std::vector<Cell>& cells)
+    {
+        buildRow(t, cells);
+        if (!t.current.open || place(t.current, row.data(), row.size()) < 0) {
+            flush(t.current);
+            startPage(t.current, t.tdefPage);
+            t.dataPages.push_back(t.current.number);
+            place(t.current, row.data(), row.size());
+        }
+        ++t.rowCount;
+    }
+
+    // Usage map of a table's data pages: a bitmap in the row itself when the
+    // pages lie close together, else a list of bitmap pages.
+    std::vector<std::uint8_t> usageMap(const Table& t)
+    {
+        std::vector<std::uint8_t> map;
+        if (t.dataPages.empty()) {
+            map.assign(5, 0);
+            return map;
+        }
+        const std::uint32_t first = *std::min_element(t.dataPages.begin(), t.dataPages.end());
+        const std::uint32_t last = *std::max_element(t.dataPages.begin(), t.dataPages.end());
+        if ((last - first) / 8 + 1 + 5 <= 256) {
+            map.assign(5 + (last - first) / 8 + 1, 0);
+            put32(map.data() + 1, first);
+            for (std::uint32_t p : t.dataPages)
+                map[5 + (p - first) / 8] |= std::uint8_t(1u << ((p - first) % 8));
+            return map;
+        }
+        const std::uint32_t bits = std::uint32_t(pgSize - 4) * 8;
+        const std::uint32_t entries = last / bits + 1;
+        map.assign(1 + 4 * std::size_t(entries), 0);
+        map[0] = 0x01;
+        for (std::uint32_t e = 0; e < entries; ++e) {
+            std::vector<std::uint8_t> page(std::size_t(pgSize), 0);
+            bool any = false;
+            for (std::uint32_t p : t.dataPages)
+                if (p / bits == e) {
+                    const std::uint32_t b = p % bits;
+                    page[4 + b / 8] |= std::uint8_t(1u << (b % 8));
+                    any = true;
+                }
+            if (!any)
+                continue;
+            page[0] = 0x05;
+            page[1] = 0x01;
+            const std::uint32_t number = reserve();
+            writePage(number, page.data());
+            put32(map.data() + 1 + 4 * e, number);
+        }
+        return map;
+    }
+
+    std::vector<std::uint8_t> encodeName(const std::string& utf8)
+    {
+        const QString s = QString::fromStdString(utf8);
+        std::vector<std::uint8_t> out;
+        if (jet4) {
+            for (QChar c : s)
+                append16(out, c.unicode());
+        } else {
+            toWindows1252(s, out);
+        }
+        return out;
+    }
+
+    void writeDefinition(const Table& t, std::uint32_t usedRow, std::uint32_t freeRow)
+    {
+        std::vector<std::uint8_t> d(std::size_t(jet4 ? 63 : 43), 0);
+        d[0] = 0x02;
+        d[1] = 0x01;
+        if (!jet4) {
+            d[2] = 'V';
+            d[3] = 'C';
+        }
+        const int base = jet4 ? 8 : 8;
+        const int rowsAt = jet4 ? 16 : 12;
+        const int typeAt = jet4 ? 40 : 20;
+        put32(d.data() + rowsAt, t.rowCount);
+        d[std::size_t(typeAt)] = t.system ? 0x53 : 0x4e;
+        put16(d.data() + typeAt + 1, std::uint32_t(t.cols.size()));  // max columns
+        put16(d.data() + typeAt + 3, std::uint32_t(t.numVar));
+        put16(d.data() + typeAt + 5, std::uint32_t(t.cols.size()));
+        // no indexes: both index counts stay 0
+        put32(d.data() + typeAt + 15, usedRow);
+        put32(d.data() + typeAt + 19, freeRow);
+        for (std::size_t i = 0; i < t.cols.size(); ++i) {
+            const ColDef& c = t.cols[i];
+            const bool text = c.type == ColumnType::Text || c.type == ColumnType::Memo;
+            std::uint8_t e[25] = {};
+            std::uint8_t flags = 0x02;  // may be Null
+            if (c.fixed)
+                flags |= 0x01;
+            if (jet4) {
+                e[0] = c.jetType;
+                put16(e + 5, std::uint32_t(i));
+                put16(e + 7, std::uint32_t(c.fixed ? i : std::size_t(c.varIndex)));
+                put16(e + 9, std::uint32_t(i));
+                if (text)
+                    put16(e + 11, 0x409);
+                e[15] = flags;
+                e[16] = text ? 0x01 : 0x00;  // compressed Unicode allowed
+                put16(e + 21, std::uint32_t(c.fixedOffset));
+                put16(e + 23, std::uint32_t(c.storedLength));
+                d.insert(d.end(), e, e + 25);
+            } else {
+                e[0] = c.jetType;
+                put16(e + 1, std::uint32_t(i));
+                put16(e + 3, std::uint32_t(c.fixed ? i : std::size_t(c.varIndex)));
+                put16(e + 5, std::uint32_t(i));
+                if (text) {
+                    put16(e + 7, 0x409);
+                    put16(e + 9, 1252);
+                }
+                e[13] = flags;
+                put16(e + 14, std::uint32_t(c.fixedOffset));
+                put16(e + 16, std::uint32_t(c.storedLength));
+                d.insert(d.end(), e, e + 18);
+            }
+        }
+        for (const ColDef& c : t.cols) {
+            const std::vector<std::uint8_t> name = encodeName(c.name);
+            if (jet4) {
+                append16(d, std::uint32_t(name.size()));
+            } else {
+                if (name.size() > 255)
+                    throw Error("column name too long: " + c.name);
+                d.push_back(std::uint8_t(name.size()));
+            }
+            d.insert(d.end(), name.begin(), name.end());
+        }
+        // Readers step to the next page when a field ends on the boundary.
+        d.push_back(0);
+        d.push_back(0);
+        put32(d.data() + base, std::uint32_t(d.size()));
+
+        // Split over the definition page and continuation pages.
+        std::vector<std::uint32_t> pages{t.tdefPage};
+        const std::size_t perPage = std::size_t(pgSize - 8);
+        std::size_t rest = d.size() > std::size_t(pgSize) ? d.size() - std::size_t(pgSize) : 0;
+        while (rest > 0) {
+            pages.push_back(reserve());
+            rest = rest > perPage ? rest - perPage : 0;
+        }
+        std::size_t from = 0;
+        for (std::size_t k = 0; k < pages.size(); ++k) {
+            std::vector<std::uint8_t> page(std::size_t(pgSize), 0);
+            std::size_t start = 0;
+            if (k > 0) {
+                page[0] = 0x02;
+                page[1] = 0x01;
+                if (!jet4) {
+                    page[2] = 'V';
+                    page[3] = 'C';
+                }
+                start = 8;
+            }
+            const std::size_t n = std::min(std::size_t(pgSize) - start, d.size() - from);
+            std::memcpy(page.data() + start, d.data() + from, n);
+            from += n;
+            put32(page.data() + 4, k + 1 < pages.size() ? pages[k + 1] : 0);
+            if (jet4)
+                put16(page.data() + 2, std::uint32_t(std::max<int>(0, pgSize - int(start + n) - 8)));
+            writePage(pages[k], page.data());
+        }
+    }
+
+    void writeHeader()
+    {
+        std::vector<std::uint8_t> page(std::size_t(pgSize), 0);
+        page[1] = 0x01;
+        std::memcpy(page.data() + 4, "Standard Jet DB", 15);
+        page[0x14] = jet4 ? 0x01 : 0x00;
+        put16(page.data() + (jet4 ? 0x6e : 0x3a), 0x409);  // sort order: general
+        put16(page.data() + 0x3c, 1252);                    // code page
+        // database key 0: pages are not encrypted
+        static const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+        rc4(key, 4, page.data() + 0x18, jet4 ? 128 : 126);
+        writePage(0, page.data());
+    }
+
+    void finish()
+    {
+        for (auto& t : tables)
+            flush(t->current);
+        flush(lval);
+
+        Table& sys = *tables[0];
+        for (const CatalogItem& item : catalog)
+            addRow(sys, {Cell::integer(item.id), Cell::integer(0), Cell::text(item.name), Cell::integer(item.type),
+                         Cell::integer(std::int64_t(std::int32_t(item.flags))), Cell::date(46000.5), Cell::date(46000.5),
+                         Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null()});
+        flush(sys.current);
+
+        PageBuf maps;
+        maps.number = 1;
+        maps.bytes.assign(std::size_t(pgSize), 0);
+        maps.bytes[0] = 0x01;
+        maps.bytes[1] = 0x01;
+        maps.freeEnd = pgSize;
+        maps.open = true;
+        auto placeMap = [&](const std::vector<std::uint8_t>& map) {
+            int r = place(maps, map.data(), map.size());
+            if (r < 0) {
+                flush(maps);
+                startPage(maps, 0u);
+                r = place(maps, map.data(), map.size());
+            }
+            return (maps.number << 8) | std::uint32_t(r);
+        };
+        const std::vector<std::uint8_t> empty(5, 0);
+        for (auto& t : tables) {
+            const std::uint32_t used = placeMap(usageMap(*t));
+            const std::uint32_t free = placeMap(empty);
+            writeDefinition(*t, used, free);
+        }
+        flush(maps);
+        writeHeader();
+        if (::ftruncate(fd, off_t(nextPage) * pgSize) != 0 || ::fsync(fd) != 0 || ::close(fd) != 0) {
+            fd = -1;
+            throw Error("cannot finish " + path + ": " + std::strerror(errno));
+        }
+        fd = -1;
+        finished = true;
+    }
+
+    void checkName(const std::string& name)
+    {
+        if (name.empty() || name.size() > 255)
+            throw Error("object name empty or too long");
+        for (const CatalogItem& item : catalog)
+            if (QString::fromStdString(item.name).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
+                throw Error("object " + name + " twice");
+    }
+
+    int addTable(const std::string& name, const std::vector<Column>& columns, bool system)
+    {
+        if (finished)
+            throw Error("database already finished");
+        checkName(name);
+        auto t = std::make_unique<Table>();
+        t->name = name;
+        t->system = system;
+        t->tdefPage = reserve();
+        defineColumns(*t, columns);
+        catalog.push_back({name, 1, t->tdefPage, system ? 0x80000002u : 0u});
+        tables.push_back(std::move(t));
+        return int(tables.size()) - 1;
+    }
+};
+
+Database::Database(const std::string& path, Format format) : impl_(std::make_unique<Impl>(path, format)) {}
+
+Database::~Database() = default;
+
+int Database::addTable(const std::string& name, const std::vector<Column>& columns)
+{
+    return impl_->addTable(name, columns, false);
+}
+
+int Database::addSystemTable(const std::string& name, const std::vector<Column>& columns)
+{
+    return impl_->addTable(name, columns, true);
+}
+
+void Database::addQuery(const std::string& name)
+{
+    if (impl_->finished)
+        throw Error("database already finished");
+    impl_->checkName(name);
+    impl_->catalog.push_back({name, 5, impl_->nextQueryId++, 0});
+}
+
+void Database::addRow(int table, const std::vector<Cell>& cells)
+{
+    if (impl_->finished)
+        throw Error("database already finished");
+    if (table <= 0 || table >= int(impl_->tables.size()))
+        throw Error("unknown table");
+    impl_->addRow(*impl_->tables[std::size_t(table)], cells);
+}
+
+void Database::finish()
+{
+    if (impl_->finished)
+        throw Error("database already finished");
+    impl_->finish();
+}
+
+}  // namespace mdbwriter
