@@ -1,0 +1,246 @@
+// The Jet writer checked against mdbtools' own programs as an independent
+// reader: what they list and print must be what was written.
+
+#include "Beschreibung.h"
+#include "BenchDaten.h"
+#include "MdbWriter.h"
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace mdbwriter;
+
+namespace {
+
+// Runs an mdbtools program; its standard output, or a failed test.
+std::string run(const char* program, const QStringList& arguments)
+{
+    QProcess p;
+    p.start(QString::fromLocal8Bit(program), arguments);
+    if (!p.waitForFinished(60000)) {
+        ADD_FAILURE() << program << " did not finish";
+        return {};
+    }
+    EXPECT_EQ(p.exitCode(), 0) << program << ": " << p.readAllStandardError().toStdString();
+    return p.readAllStandardOutput().toStdString();
+}
+
+std::string exportTable(const std::string& file, const char* table)
+{
+    return run(MDB_EXPORT, {QStringLiteral("-H"), QStringLiteral("-Q"), QStringLiteral("-d"), QStringLiteral("|"),
+                            QStringLiteral("-0"), QStringLiteral("NULL"), QStringLiteral("-T"), QStringLiteral("%Y-%m-%d %H:%M:%S"),
+                            QStringLiteral("-b"), QStringLiteral("hex"), QString::fromStdString(file), QString::fromUtf8(table)});
+}
+
+std::vector<std::string> lines(const std::string& s)
+{
+    std::vector<std::string> out;
+    std::istringstream in(s);
+    std::string l;
+    while (std::getline(in, l))
+        out.push_back(l);
+    return out;
+}
+
+class Writer : public ::testing::TestWithParam<Format> {
+protected:
+    std::string file(const char* name) const { return dir_.filePath(QString::fromLatin1(name)).toStdString(); }
+    bool jet3() const { return GetParam() == Format::Jet3; }
+    QTemporaryDir dir_;
+};
+
+TEST_P(Writer, CatalogueListsTablesQueriesAndSystemTablesInOrder)
+{
+    const std::string f = file("katalog.mdb");
+    {
+        Database db(f, GetParam());
+        db.addTable("Zeta", {{"A", ColumnType::Long}});
+        db.addQuery("Abfrage Eins");
+        db.addTable("Kunden Alt", {{"A", ColumnType::Long}});
+        db.addSystemTable("MSysEigene", {{"A", ColumnType::Long}});
+        db.addTable("Äpfel", {{"A", ColumnType::Long}});
+        db.finish();
+    }
+    EXPECT_EQ(run(MDB_TABLES, {QStringLiteral("-1"), QString::fromStdString(f)}), "Zeta\nKunden Alt\nÄpfel\n");
+    EXPECT_EQ(run(MDB_TABLES, {QStringLiteral("-1"), QStringLiteral("-S"), QString::fromStdString(f)}),
+              "MSysObjects\nZeta\nKunden Alt\nMSysEigene\nÄpfel\n");
+    EXPECT_EQ(run(MDB_TABLES, {QStringLiteral("-1"), QStringLiteral("-t"), QStringLiteral("query"), QString::fromStdString(f)}),
+              "Abfrage Eins\n");
+}
+
+TEST_P(Writer, EveryTypeRoundTripsThroughMdbExport)
+{
+    const std::string f = file("typen.mdb");
+    std::string longMemo;
+    for (int i = 0; longMemo.size() < 50000; ++i)
+        longMemo += "Zeile " + std::to_string(i) + " über Köln; ";
+    std::vector<std::uint8_t> ole(9000);
+    for (std::size_t i = 0; i < ole.size(); ++i)
+        ole[i] = std::uint8_t(i * 13);
+    {
+        Database db(f, GetParam());
+        const int t = db.addTable("Alle Typen", {{"Nr", ColumnType::Long}, {"Klein", ColumnType::Integer}, {"Byte", ColumnType::Byte},
+                                                 {"Einfach", ColumnType::Single}, {"Doppelt", ColumnType::Double},
+                                                 {"Betrag", ColumnType::Currency}, {"Datum", ColumnType::DateTime},
+                                                 {"Ja Nein", ColumnType::YesNo}, {"Straße", ColumnType::Text, 20},
+                                                 {"Notiz", ColumnType::Memo}, {"Bild", ColumnType::OleObject}});
+        db.addRow(t, {Cell::integer(-2147483647 - 1), Cell::integer(-32768), Cell::integer(255), Cell::real(1.5), Cell::real(-2.25e10),
+                      Cell::currency(-123456789), Cell::date(dayCount(1974, 9, 21, 13, 5, 7)), Cell::yesNo(true),
+                      Cell::text("Grüße"), Cell::text("a\tb"), Cell::bytes({0xde, 0xad})});
+        db.addRow(t, {Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(),
+                      Cell::null(), Cell::null(), Cell::null(), Cell::null()});
+        db.addRow(t, {Cell::integer(2147483647), Cell::integer(32767), Cell::integer(0), Cell::real(0), Cell::real(0),
+                      Cell::currency(0), Cell::date(dayCount(2026, 12, 6)), Cell::yesNo(false), Cell::text(""),
+                      Cell::text(longMemo), Cell::bytes(ole)});
+        db.finish();
+    }
+    const auto rows = lines(exportTable(f, "Alle Typen"));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], "-2147483648|-32768|255|1.5|-22500000000|-12345.6789|1974-09-21 13:05:07|1|Grüße|a\tb|DEAD");
+    EXPECT_EQ(rows[1], "NULL|NULL|NULL|NULL|NULL|NULL|NULL|0|NULL|NULL|NULL");
+    // mdb-export prints a zero-length text like Null.
+    const std::string prefix = "2147483647|32767|0|0|0|0.0000|2026-12-06 00:00:00|0|NULL|" + longMemo + "|";
+    ASSERT_TRUE(rows[2].substr(0, prefix.size()) == prefix) << rows[2].size() << " bytes, expected " << prefix.size() << "+";
+    std::string hex;
+    static const char digits[] = "0123456789ABCDEF";
+    for (std::uint8_t b : ole) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    EXPECT_TRUE(rows[2].substr(prefix.size()) == hex);
+
+    const std::string schema = run(MDB_SCHEMA, {QString::fromStdString(f)});
+    for (const char* column : {"[Nr]\t\t\tLong Integer", "[Klein]\t\t\tInteger", "[Byte]\t\t\tByte", "[Einfach]\t\t\tSingle",
+                               "[Doppelt]\t\t\tDouble", "[Betrag]\t\t\tCurrency", "[Datum]\t\t\tDateTime",
+                               "[Ja Nein]\t\t\tBoolean", "[Straße]\t\t\tText (20)", "[Notiz]\t\t\tMemo", "[Bild]\t\t\tOLE"})
+        EXPECT_NE(schema.find(column), std::string::npos) << column << "\n" << schema;
+    EXPECT_NE(schema.find("CREATE TABLE [Alle Typen]"), std::string::npos);
+}
+
+TEST_P(Writer, UnicodeAndCodePage)
+{
+    const std::string f = file("unicode.mdb");
+    {
+        Database db(f, GetParam());
+        const int t = db.addTable("T", {{"Text", ColumnType::Text, 30}, {"Memo", ColumnType::Memo}});
+        db.addRow(t, {Cell::text("äöü ß € „Œ“"), Cell::text(jet3() ? "Ελληνικά 漢字 😀" : "Ελληνικά 漢字 ✓")});
+        db.finish();
+    }
+    EXPECT_EQ(exportTable(f, "T"), jet3() ? "äöü ß € „Œ“|???????? ?? ?\n" : "äöü ß € „Œ“|Ελληνικά 漢字 ✓\n");
+}
+
+TEST_P(Writer, WideTableAndManyPages)
+{
+    // 255 columns make a table definition longer than one page.
+    const std::string f = file("breit.mdb");
+    std::vector<Column> columns;
+    for (int i = 0; i < 255; ++i)
+        columns.push_back({"Spalte Nr " + std::to_string(i), i % 2 ? ColumnType::Text : ColumnType::Long, 4});
+    const int rowCount = 3000;
+    {
+        Database db(f, GetParam());
+        const int t = db.addTable("Breit", columns);
+        std::vector<Cell> row(255);
+        for (int r = 0; r < rowCount; ++r) {
+            for (int i = 0; i < 255; ++i)
+                row[std::size_t(i)] = i % 2 ? Cell::text(std::to_string((r + i) % 1000)) : Cell::integer(r * 1000 + i);
+            db.addRow(t, row);
+        }
+        db.finish();
+    }
+    const auto rows = lines(exportTable(f, "Breit"));
+    ASSERT_EQ(rows.size(), std::size_t(rowCount));
+    for (int r : {0, 1, rowCount / 2, rowCount - 1}) {
+        std::string expected;
+        for (int i = 0; i < 255; ++i)
+            expected += (i ? "|" : "") + std::to_string(i % 2 ? (r + i) % 1000 : r * 1000 + i);
+        EXPECT_EQ(rows[std::size_t(r)], expected) << r;
+    }
+    const std::string schema = run(MDB_SCHEMA, {QString::fromStdString(f)});
+    EXPECT_NE(schema.find("[Spalte Nr 254]"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jet, Writer, ::testing::Values(Format::Jet4, Format::Jet3),
+                         [](const auto& info) { return info.param == Format::Jet4 ? std::string("Jet4") : std::string("Jet3"); });
+
+TEST(WriterLarge, TableBeyondOneUsageMapIsReadCompletely)
+{
+    // Enough pages that the usage map needs bitmap pages of its own.
+    QTemporaryDir dir;
+    const std::string f = dir.filePath(QStringLiteral("gross.mdb")).toStdString();
+    const long long rowCount = 60000;
+    {
+        Database db(f, Format::Jet4);
+        writeBenchTable(db, "Bench", rowCount, 3);
+        db.finish();
+    }
+    const auto rows = lines(run(MDB_EXPORT, {QStringLiteral("-H"), QStringLiteral("-Q"), QString::fromStdString(f), QStringLiteral("Bench")}));
+    // Memo values do not contain line breaks here, so one line is one row.
+    ASSERT_EQ(rows.size(), std::size_t(rowCount));
+    EXPECT_EQ(rows.front().substr(0, 2), "1,");
+    EXPECT_EQ(rows.back().substr(0, 6), "60000,");
+}
+
+TEST(WriterErrors, RefusesValuesThatDoNotFit)
+{
+    QTemporaryDir dir;
+    Database db(dir.filePath(QStringLiteral("f.mdb")).toStdString(), Format::Jet4);
+    const int t = db.addTable("T", {{"Nr", ColumnType::Byte}, {"Text", ColumnType::Text, 3}});
+    EXPECT_THROW(db.addRow(t, {Cell::integer(1)}), Error);
+    EXPECT_THROW(db.addRow(t, {Cell::integer(256), Cell::text("a")}), Error);
+    EXPECT_THROW(db.addRow(t, {Cell::integer(1), Cell::text("abcd")}), Error);
+    EXPECT_THROW(db.addRow(t, {Cell::text("1"), Cell::text("a")}), Error);
+    EXPECT_NO_THROW(db.addRow(t, {Cell::integer(1), Cell::text("äöü")}));
+    EXPECT_THROW(db.addTable("t", {{"A", ColumnType::Long}}), Error);
+    EXPECT_THROW(db.addTable("U", {{"A", ColumnType::Long}, {"a", ColumnType::Long}}), Error);
+    db.finish();
+    EXPECT_THROW(db.addRow(t, {Cell::integer(1), Cell::text("a")}), Error);
+}
+
+TEST(Description, BuildsTheDatabaseItDescribes)
+{
+    QTemporaryDir dir;
+    const std::string f = dir.filePath(QStringLiteral("b.mdb")).toStdString();
+    buildFromDescription("# Test\nformat\tjet3\ntabelle\tKunden Alt\nspalte\tNr\tlong\nspalte\tName\ttext\t20\n"
+                         "spalte\tBetrag\twaehrung\nspalte\tSeit\tdatum\nspalte\tAktiv\tjanein\nspalte\tNotiz\tmemo\n"
+                         "zeile\t1\tMüller\t12,5\t1974-09-21 13:05\twahr\tZeile 1\\r\\nZeile 2\n"
+                         "zeile\t2\t\\N\t-0.0001\t\\N\tfalsch\t\\N\nabfrage\tAlle\n",
+                         f);
+    EXPECT_EQ(run(MDB_TABLES, {QStringLiteral("-1"), QStringLiteral("-t"), QStringLiteral("query"), QString::fromStdString(f)}),
+              "Alle\n");
+    EXPECT_EQ(exportTable(f, "Kunden Alt"), "1|Müller|12.5000|1974-09-21 13:05:00|1|Zeile 1\r\nZeile 2\n"
+                                            "2|NULL|-0.0001|NULL|0|NULL\n");
+
+    try {
+        buildFromDescription("tabelle\tT\nspalte\tA\tlong\nzeile\tx\n", f);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "line 3: not a whole number: x");
+    }
+    EXPECT_THROW(buildFromDescription("tabelle\tT\nspalte\tA\tzahl\n", f), Error);
+    EXPECT_THROW(buildFromDescription("tabelle\tT\nspalte\tA\tlong\nzeile\t1\t2\n", f), Error);
+    EXPECT_THROW(buildFromDescription("tabelle\tT\nspalte\tA\twaehrung\nzeile\t1,23456\n", f), Error);
+}
+
+TEST(Description, DemoDatabaseIsComplete)
+{
+    std::ifstream in(BEISPIEL_BESCHREIBUNG);
+    std::ostringstream text;
+    text << in.rdbuf();
+    QTemporaryDir dir;
+    const std::string f = dir.filePath(QStringLiteral("Beispiel.mdb")).toStdString();
+    buildFromDescription(text.str(), f);
+    EXPECT_EQ(run(MDB_TABLES, {QStringLiteral("-1"), QString::fromStdString(f)}), "Kunden\nArtikel\nBestellungen\n");
+    const std::string kunden = exportTable(f, "Kunden");
+    EXPECT_NE(kunden.find("Müller"), std::string::npos);
+    EXPECT_NE(kunden.find("NULL"), std::string::npos);
+    EXPECT_NE(kunden.find("\r\n"), std::string::npos);
+}
+
+}  // namespace
