@@ -69,11 +69,8 @@ int main(int argc, char** argv)
         const int anzahl = felder.Count();
         QString text;
         while (!satzmenge.Eof()) {
-            for (int i = 0; i < anzahl; ++i) {
-                text.clear();
-                werttext.anhaengen(felder.Item(i).Value(), text);
-                zeichen += text.size();
-            }
+            for (int i = 0; i < anzahl; ++i)
+                zeichen += werttext.ansicht(felder.Item(i).Value(), text).size();
             ++gelesen;
             if (gelesen == zeilen / 10)
                 rssZehntel = rssKiB();

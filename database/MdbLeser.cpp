@@ -14,7 +14,11 @@ extern "C" {
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <cstring>
 #include <functional>
@@ -111,6 +115,7 @@ private:
     MdbHandle* mdb_ = nullptr;
     QString datei_;
     std::uint32_t seitenAnzahl_ = 0;
+    int fd_ = -1;  // data pages are read here directly: libmdb seeks and stats for every page
     int seitenGroesse_ = 0;
     bool jet3_ = false;
     std::array<char16_t, 256> codepage_{};
@@ -166,6 +171,12 @@ void MdbLeser::oeffnen(const QString& datei)
     datei_ = datei;
     seitenGroesse_ = int(mdb_->fmt->pg_size);
     seitenAnzahl_ = std::uint32_t(groesse / seitenGroesse_);
+    fd_ = ::open(pfad.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        schliessen();
+        throw DatenzugriffsFehler(FehlerDateiNichtLesbar,
+            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), QString::fromLocal8Bit(std::strerror(errno))));
+    }
     jet3_ = IS_JET3(mdb_);
     mdb_set_bind_size(mdb_, 256);
 
@@ -200,6 +211,10 @@ void MdbLeser::schliessen()
     if (mdb_) {
         mdb_close(mdb_);
         mdb_ = nullptr;
+    }
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 
@@ -336,10 +351,17 @@ bool MdbLeser::seiteLesen(std::uint32_t seite, unsigned char* ziel)
         return false;
     if (fortschritt_)
         fortschritt_();
-    if (mdb_read_pg(mdb_, seite) != seitenGroesse_)
-        throw DatenzugriffsFehler(FehlerLesefehler,
-            QStringLiteral("Die Seite %1 der Datei %2 kann nicht gelesen werden.").arg(seite).arg(dateiText(datei_)));
-    std::memcpy(ziel, mdb_->pg_buf, std::size_t(seitenGroesse_));
+    const off_t ab = off_t(seite) * seitenGroesse_;
+    std::size_t gelesen = 0;
+    while (gelesen < std::size_t(seitenGroesse_)) {
+        const ssize_t n = ::pread(fd_, ziel + gelesen, std::size_t(seitenGroesse_) - gelesen, ab + off_t(gelesen));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw DatenzugriffsFehler(FehlerLesefehler,
+                QStringLiteral("Die Seite %1 der Datei %2 kann nicht gelesen werden.").arg(seite).arg(dateiText(datei_)));
+        gelesen += std::size_t(n);
+    }
     return true;
 }
 

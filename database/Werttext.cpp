@@ -11,16 +11,15 @@ namespace {
 
 void ziffern(QString& ziel, unsigned long long v, int mindestens = 1)
 {
-    char puffer[24];
-    int n = 0;
+    QChar puffer[24];
+    int n = 24;
     do {
-        puffer[n++] = char('0' + v % 10);
+        puffer[--n] = QChar(char16_t(u'0' + v % 10));
         v /= 10;
     } while (v != 0);
-    while (n < mindestens)
-        puffer[n++] = '0';
-    while (n > 0)
-        ziel.append(QLatin1Char(puffer[--n]));
+    while (24 - n < mindestens)
+        puffer[--n] = QChar(u'0');
+    ziel.append(puffer + n, 24 - n);
 }
 
 void hex(QString& ziel, unsigned v, int stellen)
@@ -180,24 +179,23 @@ void Werttext::zahl(double v, int stellen, QString& ziel) const
     const auto [ende, fehler] = std::to_chars(puffer, puffer + sizeof puffer, v, std::chars_format::general, stellen);
     if (fehler != std::errc())
         return;
+    QChar aus[72];
+    int k = 0;
     for (const char* p = puffer; p < ende; ++p) {
         const char c = *p;
         if (c == '.') {
-            ziel.append(dezimal_);
+            aus[k++] = dezimal_;
         } else if (c == 'e') {
             // C writes e+20; the value text is E+20 with at least two digits.
-            ziel.append(QLatin1Char('E'));
-            ++p;
-            ziel.append(QLatin1Char(*p));
-            const qsizetype rest = ende - p - 1;
-            if (rest < 2)
-                ziel.append(QLatin1Char('0'));
-            ziel.append(QLatin1StringView(p + 1, rest));
-            break;
+            aus[k++] = QChar(u'E');
+            aus[k++] = QChar(char16_t(*++p));
+            if (ende - p - 1 < 2)
+                aus[k++] = QChar(u'0');
         } else {
-            ziel.append(QLatin1Char(c));
+            aus[k++] = QChar(char16_t(c));
         }
     }
+    ziel.append(aus, k);
 }
 
 void Werttext::datum(double tage, QString& ziel) const

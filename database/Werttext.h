@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringView>
 
 #include <vector>
 
@@ -19,6 +20,18 @@ public:
     // Appends the value text of w to ziel (nothing for Null and binary values).
     void anhaengen(const Wert& w, QString& ziel) const;
     QString text(const Wert& w) const;
+
+    // The value text without copying text values: a view on the value's own
+    // text, or on puffer, which is overwritten (its capacity is kept). The
+    // search loop uses this.
+    QStringView ansicht(const Wert& w, QString& puffer) const
+    {
+        if (w.art == WertArt::Text)
+            return w.text;
+        puffer.resize(0);
+        anhaengen(w, puffer);
+        return puffer;
+    }
 
     // Null has no value text at all; the search skips it.
     static bool hatText(const Wert& w) { return !w.istNull(); }
