@@ -1,20 +1,22 @@
 // The program starts with its windows; it takes no arguments.
 
 #include "Programmkennung.h"
+#include "frmDataEnv.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include <QDir>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(Programmkennung::ProductName);
-    QMainWindow fenster;
-    fenster.setWindowTitle(Programmkennung::fensterTitel());
-    auto* hinweis = new QLabel(QStringLiteral("Das Suchfenster folgt in der nächsten Ausbaustufe."), &fenster);
-    hinweis->setMargin(20);
-    fenster.setCentralWidget(hinweis);
+    // The program directory is the working directory, so the demo database
+    // beside the program is in the lists at once.
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    frmDataEnv& fenster = frmDataEnv::instanz();
+    fenster.Dir1->setzePfad(QCoreApplication::applicationDirPath());
     fenster.show();
-    return app.exec();
+    const int ergebnis = app.exec();
+    delete &fenster;
+    return ergebnis;
 }

@@ -1,0 +1,134 @@
+#include "Datenbankfunktion.h"
+
+#include "Fehler.h"
+#include "Meldung.h"
+
+namespace Datenbankfunktion {
+
+namespace {
+Hauptfenster* fenster_ = nullptr;
+std::unique_ptr<Datenzugriff::Connection> verbindung_;
+
+Hauptfenster& fenster()
+{
+    if (!fenster_)
+        throw std::logic_error("Datenbankfunktion: kein Hauptfenster gesetzt");
+    return *fenster_;
+}
+}  // namespace
+
+std::shared_ptr<Datenzugriff::Recordset> Satzmenge;
+QString AbfrageSQL;
+QString DatenbankVerzeichnis;
+QString DatenbankDatei;
+QString VerbindungsText;
+std::int16_t KeineDatenbank = 0;
+std::int16_t AuswahlAnzahl = 0;
+std::int16_t KeineTabelle = 0;
+
+void setzeHauptfenster(Hauptfenster* f) { fenster_ = f; }
+
+Datenzugriff::Connection& Verbindung()
+{
+    if (!verbindung_)
+        verbindung_ = std::make_unique<Datenzugriff::Connection>();
+    return *verbindung_;
+}
+
+void verbindungErsetzen(std::unique_ptr<Datenzugriff::Connection> neu)
+{
+    if (Satzmenge && Satzmenge->State() == Datenzugriff::adStateOpen)
+        Satzmenge->Close();
+    Satzmenge.reset();
+    if (verbindung_ && verbindung_->State() == Datenzugriff::adStateOpen)
+        verbindung_->Close();
+    verbindung_ = std::move(neu);
+}
+
+QString mitSchraegstrich(const QString& pfad)
+{
+    return pfad.endsWith(u'/') ? pfad : pfad + u'/';
+}
+
+QString verbindungstext(const QString& verzeichnis, const QString& datei)
+{
+    return QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Mode=ReadWrite;Extended Properties=DSN=ZELK-Access;DBQ=")
+        + verzeichnis + datei + QStringLiteral(";DefaultDir=") + verzeichnis
+        + QStringLiteral(";DriverId=281;FIL=MS Access;MaxBufferSize=2048;PageTimeout=5;UID=admin;");
+}
+
+void DatenbankVerbinden()
+{
+    Hauptfenster& f = fenster();
+    KeineDatenbank = 0;
+    DatenbankVerzeichnis = mitSchraegstrich(f.verzeichnisPfad());
+    DatenbankDatei = f.gewaehlteDatei();
+    if (DatenbankDatei.isEmpty()) {
+        Plattform::Meldung(QStringLiteral("es wurde keine Datenbank gewählt!"), Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
+        KeineDatenbank = 1;
+        return;
+    }
+    VerbindungsText = verbindungstext(DatenbankVerzeichnis, DatenbankDatei);
+    Datenzugriff::Connection& v = Verbindung();
+    if (v.State() == Datenzugriff::adStateOpen)
+        v.Close();  // closes Satzmenge as well
+    v.Open(VerbindungsText, QString(), QString(), -1);
+    TabellenAuflisten();
+    if (KeineTabelle == 1)
+        return;
+    if (AuswahlAnzahl != 0) {
+        f.zustandZeigen(true);
+    } else {
+        AbfrageSQL = QStringLiteral("Select * from [") + f.tabellenText() + QStringLiteral("];");
+        f.zustandZeigen(false);
+    }
+    if (!Satzmenge)
+        Satzmenge = std::make_shared<Datenzugriff::Recordset>();
+    Satzmenge->Open(AbfrageSQL, v, Datenzugriff::adOpenDynamic, Datenzugriff::adLockOptimistic, -1);
+}
+
+void TabellenAuflisten()
+{
+    Hauptfenster& f = fenster();
+    Datenzugriff::Connection& v = Verbindung();
+    auto katalog = v.OpenSchema(Datenzugriff::adSchemaTables);
+    f.tabellenLeeren();
+    int anzahl = 0;
+    Datenzugriff::Recordset probe;
+    while (!katalog->Eof()) {
+        const QString typ = katalog->fields().Item(QStringLiteral("TABLE_TYPE")).Value().text;
+        const QString name = katalog->fields().Item(QStringLiteral("TABLE_NAME")).Value().text;
+        if ((typ == QLatin1String("TABLE") || typ == QLatin1String("SYNONYM")) && !name.contains(QLatin1String("~TMP"))) {
+            // The probe: an unbracketed name with a blank is refused, and
+            // such a table is left out. Errors here only skip the table.
+            probe.setSource(QStringLiteral("Select * from ") + name + QStringLiteral(";"));
+            bool geoeffnet = false;
+            try {
+                probe.Open(v, -1, -1, -1);
+                geoeffnet = true;
+            } catch (const Datenzugriff::DatenzugriffsFehler&) {
+            }
+            if (geoeffnet) {
+                try {
+                    probe.Close();
+                } catch (const Datenzugriff::DatenzugriffsFehler&) {
+                }
+                ++anzahl;
+                f.tabelleHinzufuegen(name);
+            }
+        }
+        katalog->MoveNext();
+    }
+    katalog->Close();
+    if (f.tabellenText().isEmpty()) {
+        if (anzahl <= 0) {
+            Plattform::Meldung(QStringLiteral("keine auswertbare Tabelle in der Datenbank gefunden!"), Plattform::Symbol::Kritisch,
+                               Plattform::Knoepfe::OK);
+            KeineTabelle = 1;
+        } else {
+            f.ersteTabelleWaehlen();
+        }
+    }
+}
+
+}  // namespace Datenbankfunktion

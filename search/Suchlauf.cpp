@@ -1,0 +1,137 @@
+#include "Suchlauf.h"
+
+#include "Ergebnisliste.h"
+
+#include <cmath>
+
+namespace Suche {
+
+namespace {
+const Feldmaske* maske_ = nullptr;
+}
+
+void setzeFeldmaske(const Feldmaske* m) { maske_ = m; }
+const Feldmaske* feldmaske() { return maske_; }
+
+Suchlauf::Suchlauf(Datenzugriff::Recordset& satzmenge, Protokoll::Schreiber& protokoll, Ergebnisliste* liste,
+                   const Feldmaske* maske, int auswahlAnzahl, const QLocale& locale)
+    : satzmenge_(satzmenge), protokoll_(protokoll), liste_(liste), maske_(maske), auswahlAnzahl_(auswahlAnzahl),
+      locale_(locale), werttext_(locale)
+{
+    const auto& felder = satzmenge_.fields();
+    for (int i = 0; i < felder.Count(); ++i)
+        namen_ << felder.Item(i).Name();
+    if (liste_)
+        liste_->setzeFeldnamen(namen_);
+}
+
+void Suchlauf::zeile(const QString& text)
+{
+    if (liste_)
+        liste_->zeileAnhaengen(text);
+    protokoll_.zeile(text);
+}
+
+void Suchlauf::felddruck()
+{
+    if (auswahlAnzahl_ == 0 || !maske_)
+        return;
+    std::vector<Protokoll::MaskenZeile> zeilen;
+    for (int k = 0; k < maske_->zeilenAnzahl(); ++k)
+        zeilen.push_back({maske_->feldname(k), maske_->suchen(k)});
+    for (const QString& z : Protokoll::kopfZeilen(zeilen, namen_))
+        zeile(z);
+}
+
+void Suchlauf::einstellungenLesen()
+{
+    const QString text = suchtext ? suchtext() : QString();
+    const bool platz = platzhalter ? platzhalter() : true;
+    if (!muster_ || text != musterText_ || platz != musterPlatzhalter_) {
+        muster_ = std::make_unique<Suchmuster>(text, platz ? Suchmodus::Platzhalter : Suchmodus::Einfach, locale_);
+        musterText_ = text;
+        musterPlatzhalter_ = platz;
+    }
+}
+
+// The mask's first row with the field's exact name decides; a field the
+// mask does not list is searched.
+void Suchlauf::filterBerechnen()
+{
+    gesucht_.assign(std::size_t(namen_.size()), 1);
+    if (auswahlAnzahl_ <= 0 || !maske_)
+        return;
+    const int zeilen = maske_->zeilenAnzahl();
+    for (int f = 0; f < namen_.size(); ++f)
+        for (int k = 0; k < zeilen; ++k)
+            if (maske_->feldname(k) == namen_[f]) {
+                gesucht_[std::size_t(f)] = maske_->suchen(k) ? 1 : 0;
+                break;
+            }
+}
+
+void Suchlauf::zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte)
+{
+    QString puffer;
+    for (int i = 0; i < int(werte.size()); ++i) {
+        const QStringView wert = werte[std::size_t(i)]->istNull() ? QStringView() : werttext_.ansicht(*werte[std::size_t(i)], puffer);
+        if (liste_)
+            liste_->trefferAnhaengen(satz_, i, wert);
+        protokoll_.zeile(Protokoll::trefferZeile(satz_, namen_[i], wert));
+    }
+}
+
+void Suchlauf::durchsuchen()
+{
+    satz_ = 0;
+    einstellungenLesen();
+    filterBerechnen();
+    const auto& felder = satzmenge_.fields();
+    const int anzahl = felder.Count();
+    std::vector<const Datenzugriff::Wert*> werte(static_cast<std::size_t>(anzahl));
+    QString puffer;
+    while (!satzmenge_.Eof()) {
+        satz_ += 1;
+        if (std::fmod(satz_, 30.0) == 0.0 && ereignisse) {
+            ereignisse();
+            if (abgebrochen && abgebrochen()) {
+                abbruch_ = true;
+                break;
+            }
+            einstellungenLesen();
+            filterBerechnen();
+        }
+        if (satzAnzeigen)
+            satzAnzeigen(satz_);
+        for (int i = 0; i < anzahl; ++i)
+            werte[std::size_t(i)] = &felder.Item(i).Value();
+        for (int i = 0; i < anzahl; ++i) {
+            const Datenzugriff::Wert& w = *werte[std::size_t(i)];
+            if (w.istNull())
+                continue;
+            const QStringView text = werttext_.ansicht(w, puffer);
+            if (!muster_->trifft(text) || !gesucht_[std::size_t(i)])
+                continue;
+            if (auswahlAnzahl_ != 0) {
+                zusatzfelder(werte);
+                i = anzahl;  // the block covered the whole record
+            } else {
+                if (liste_)
+                    liste_->trefferAnhaengen(satz_, i, text);
+                protokoll_.zeile(Protokoll::trefferZeile(satz_, namen_[i], text));
+            }
+            treffer_ += 1;
+            if (liste_)
+                liste_->trennerAnhaengen();
+        }
+        satzmenge_.MoveNext();
+    }
+}
+
+void Suchlauf::schlusszeilen()
+{
+    zeile(Protokoll::schlussStriche());
+    zeile(Protokoll::gesamtZeile(treffer_));
+}
+
+}  // namespace Suche

@@ -1,0 +1,79 @@
+#pragma once
+// The search run over an open recordset: record by record, field by field,
+// with the hit lines into the result list and the protocol. The window and
+// the command-line search share it.
+
+#include "Datenzugriff.h"
+#include "Protokoll.h"
+#include "Vergleich.h"
+#include "Werttext.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class Ergebnisliste;
+
+namespace Suche {
+
+// What the run reads of the field selection mask: its rows, each with the
+// field name (caption of fldBez) and the search box (fldSchalter).
+class Feldmaske {
+public:
+    virtual ~Feldmaske() = default;
+    virtual int zeilenAnzahl() const = 0;
+    virtual QString feldname(int zeile) const = 0;
+    virtual bool suchen(int zeile) const = 0;
+};
+
+// The mask window registers itself here while it exists.
+void setzeFeldmaske(const Feldmaske* maske);
+const Feldmaske* feldmaske();
+
+class Suchlauf {
+public:
+    // liste may be null (command line); maske is read only when auswahlAnzahl != 0.
+    Suchlauf(Datenzugriff::Recordset& satzmenge, Protokoll::Schreiber& protokoll, Ergebnisliste* liste,
+             const Feldmaske* maske, int auswahlAnzahl, const QLocale& locale = QLocale::system());
+
+    // Read again after every processing of events, as the user may change them.
+    std::function<QString()> suchtext;
+    std::function<bool()> platzhalter;
+    std::function<void(double satz)> satzAnzeigen;  // for every record
+    std::function<void()> ereignisse;               // every 30 records
+    std::function<bool()> abgebrochen;              // checked after the events
+
+    void felddruck();
+    void durchsuchen();
+    void schlusszeilen();  // 29 minus signs and the total
+
+    double satz() const { return satz_; }
+    double treffer() const { return treffer_; }
+    bool wurdeAbgebrochen() const { return abbruch_; }
+
+private:
+    void einstellungenLesen();
+    void filterBerechnen();
+    void zeile(const QString& text);  // list and protocol
+    void zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte);
+
+    Datenzugriff::Recordset& satzmenge_;
+    Protokoll::Schreiber& protokoll_;
+    Ergebnisliste* liste_;
+    const Feldmaske* maske_;
+    int auswahlAnzahl_;
+    QLocale locale_;
+    Datenzugriff::Werttext werttext_;
+    std::unique_ptr<Suchmuster> muster_;
+    QString musterText_;
+    bool musterPlatzhalter_ = true;
+    QStringList namen_;
+    std::vector<char> gesucht_;  // per field: the mask lets it be a hit
+    double satz_ = 0;
+    double treffer_ = 0;
+    bool abbruch_ = false;
+};
+
+}  // namespace Suche

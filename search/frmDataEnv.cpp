@@ -1,0 +1,450 @@
+#include "frmDataEnv.h"
+
+#include "Fehler.h"
+#include "Meldung.h"
+#include "Programmkennung.h"
+#include "Protokoll.h"
+#include "Suchlauf.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace {
+
+frmDataEnv* instanz_ = nullptr;
+
+double dpi() { return Plattform::bildschirm().punkteProZoll(); }
+int px(int twips) { return Plattform::twipsZuPixel(twips, dpi()); }
+
+void platzieren(QWidget* w, int links, int oben, int breite, int hoehe)
+{
+    w->setGeometry(px(links), px(oben), px(breite), px(hoehe));
+}
+
+void standardHilfe(const QString& datei)
+{
+    // The help file is HTML here; a missing file is ignored silently.
+    QFile f(datei);
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    auto* d = new QDialog;
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->setWindowTitle(Programmkennung::ProductName);
+    auto* b = new QTextBrowser(d);
+    b->setHtml(QString::fromUtf8(f.readAll()));
+    b->setOpenExternalLinks(true);
+    auto* l = new QVBoxLayout(d);
+    l->addWidget(b);
+    d->resize(640, 520);
+    d->show();
+}
+
+}  // namespace
+
+std::function<void()> frmDataEnv::feldauswahlZeigen;
+std::function<void()> frmDataEnv::feldauswahlEntladen;
+std::function<void()> frmDataEnv::tabelleninhaltZeigen;
+std::function<void()> frmDataEnv::tabelleninhaltEntladen;
+
+frmDataEnv& frmDataEnv::instanz()
+{
+    if (!instanz_)
+        new frmDataEnv;
+    return *instanz_;
+}
+
+bool frmDataEnv::vorhanden() { return instanz_ != nullptr; }
+
+frmDataEnv::frmDataEnv(QWidget* parent) : QMainWindow(parent)
+{
+    instanz_ = this;
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    protokollPfad = [] { return Protokoll::protokollPfadDiesesProgramms(); };
+    programmStarten = [](const QString& p, const QStringList& a) { return QProcess::startDetached(p, a); };
+    hilfeZeigen = standardHilfe;
+    aufbauen();
+    Datenbankfunktion::setzeHauptfenster(this);
+
+    // Load: wildcard search on, caption from the version data.
+    Check1->setChecked(true);
+    setWindowTitle(Programmkennung::fensterTitel());
+}
+
+frmDataEnv::~frmDataEnv()
+{
+    Datenbankfunktion::setzeHauptfenster(nullptr);
+    if (instanz_ == this)
+        instanz_ = nullptr;
+}
+
+void frmDataEnv::aufbauen()
+{
+    QFont schrift(QStringLiteral("Liberation Sans"));
+    schrift.setPointSizeF(8.25);
+    setFont(schrift);
+
+    auto* datei = menuBar()->addMenu(QStringLiteral("Datei"));
+    mnubeenden = datei->addAction(QStringLiteral("&Programm beenden"));
+    auto* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
+    mnuWin7 = hilfe->addAction(QStringLiteral("Hilfe für &Windows 7 und Vista Nutzer"));
+    mnuHilfe = hilfe->addAction(QStringLiteral("&Hilfe aufrufen"));
+
+    auto* flaeche = new QWidget(this);
+    setCentralWidget(flaeche);
+    flaeche->setFixedSize(px(9870), px(8670));
+
+    Text1 = new QLineEdit(QStringLiteral("*A"), flaeche);
+    Command1 = new QPushButton(QStringLiteral("&Suche starten"), flaeche);
+    Drive1 = new Laufwerksliste(flaeche);
+    Dir1 = new Verzeichnisliste(flaeche);
+    Label1 = new QLabel(QStringLiteral("Laufwerk"), flaeche);
+    Label2 = new QLabel(QStringLiteral("Verzeichnis"), flaeche);
+    File1 = new Dateiliste(flaeche);
+    Label3 = new QLabel(QStringLiteral("Datenbank"), flaeche);
+    Label4 = new QLabel(QStringLiteral("Suchstring in gewählter Tabelle:"), flaeche);
+    List1 = new QListView(flaeche);
+    Text2 = new QLineEdit(flaeche);
+    Label5 = new QLabel(QStringLiteral("durchsuchte Satznummer:"), flaeche);
+    Command2 = new QPushButton(QStringLiteral("&Ergebnisliste öffnen"), flaeche);
+    Label6 = new QLabel(QStringLiteral("Suche über Wildcards"), flaeche);
+    Check1 = new QCheckBox(flaeche);
+    Command3 = new QPushButton(QStringLiteral("&Feldauswahl"), flaeche);
+    Text3 = new QLineEdit(QStringLiteral("inaktiv"), flaeche);
+    ImageCombo1 = new Tabellenauswahl(flaeche);
+    Label7 = new QLabel(QStringLiteral("ausgewählte Tabelle:"), flaeche);
+    Command4 = new QPushButton(QStringLiteral("&Tabelleninhalt anzeigen"), flaeche);
+
+    platzieren(Text1, 6960, 1920, 2055, 285);
+    platzieren(Command1, 6960, 2280, 2535, 375);
+    platzieren(Drive1, 1080, 120, 1215, 315);
+    platzieren(Dir1, 4320, 240, 2415, 2790);
+    platzieren(Label1, 120, 120, 855, 255);
+    platzieren(Label2, 4320, 0, 975, 255);
+    platzieren(File1, 6960, 240, 2415, 1260);
+    platzieren(Label3, 6960, 0, 975, 255);
+    platzieren(Label4, 6960, 1680, 2655, 255);
+    platzieren(List1, 240, 3360, 9375, 5130);
+    platzieren(Text2, 2400, 2280, 1575, 285);
+    platzieren(Label5, 120, 2280, 1935, 255);
+    platzieren(Command2, 6960, 2760, 2535, 375);
+    platzieren(Label6, 120, 1320, 2415, 255);
+    platzieren(Check1, 2040, 1320, 255, 255);
+    platzieren(Command3, 120, 1680, 2175, 375);
+    platzieren(Text3, 2400, 1680, 975, 375);
+    platzieren(ImageCombo1, 120, 840, 3255, 330);
+    platzieren(Label7, 120, 600, 3255, 255);
+    platzieren(Command4, 120, 2760, 2175, 495);
+
+    List1->setModel(&ergebnisse_);
+    List1->setUniformItemSizes(true);
+    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Text3->setAutoFillBackground(true);
+
+    QWidget* reihenfolge[] = {Text1, Command1, Drive1, Dir1, File1, List1, Text2, Command2, Check1, Command3, Text3, ImageCombo1, Command4};
+    for (std::size_t i = 1; i < std::size(reihenfolge); ++i)
+        setTabOrder(reihenfolge[i - 1], reihenfolge[i]);
+
+    connect(Drive1, &Laufwerksliste::geaendert, this, [this] { Drive1_Change(); });
+    connect(Dir1, &Verzeichnisliste::geaendert, this, [this] { Dir1_Change(); });
+    connect(File1, &Dateiliste::angeklickt, this, [this] { File1_Click(); });
+    connect(ImageCombo1, &Tabellenauswahl::tabelleGeaendert, this, [this] { ImageCombo1_Change(); });
+    connect(ImageCombo1, &Tabellenauswahl::listeGeoeffnet, this, [this] { ImageCombo1_Dropdown(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(mnubeenden, &QAction::triggered, this, [this] { mnubeenden_Click(); });
+    connect(mnuHilfe, &QAction::triggered, this, [this] { mnuHilfe_Click(); });
+    connect(mnuWin7, &QAction::triggered, this, [this] { mnuWin7_Click(); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (laeuft_)
+            abbruch_ = true;
+    });
+
+    // The file list starts in the directory list's directory.
+    File1->setzePfad(Dir1->pfad());
+    const QString laufwerk = Dir1->pfad().startsWith(QDir::homePath()) ? QDir::homePath() + u'/' : QStringLiteral("/");
+    const int index = Drive1->findText(laufwerk);
+    if (index >= 0)
+        Drive1->setCurrentIndex(index);
+}
+
+// --- main-window controls for Datenbankfunktion --------------------------------
+
+QString frmDataEnv::verzeichnisPfad() const { return Dir1->pfad(); }
+QString frmDataEnv::gewaehlteDatei() const { return File1->gewaehlteDatei(); }
+QString frmDataEnv::tabellenText() const { return ImageCombo1->text(); }
+void frmDataEnv::tabellenLeeren() { ImageCombo1->eintraegeLeeren(); }
+void frmDataEnv::tabelleHinzufuegen(const QString& name) { ImageCombo1->eintragHinzufuegen(name); }
+void frmDataEnv::ersteTabelleWaehlen() { ImageCombo1->eintragWaehlen(1); }
+
+void frmDataEnv::zustandZeigen(bool aktiv)
+{
+    Text3->setText(aktiv ? QStringLiteral("aktiv") : QStringLiteral("inaktiv"));
+    QPalette p = Text3->palette();
+    p.setColor(QPalette::Base, aktiv ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Base));
+    Text3->setPalette(p);
+    Text3->repaint();
+}
+
+// --- handlers ----------------------------------------------------------------------
+
+bool frmDataEnv::handlung(const std::function<void()>& was)
+{
+    try {
+        was();
+        return true;
+    } catch (const Datenzugriff::DatenzugriffsFehler& e) {
+        Plattform::Meldung(e.Description(), Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
+    }
+    return false;
+}
+
+void frmDataEnv::flagsZuruecksetzen()
+{
+    if (Datenbankfunktion::KeineDatenbank == 1 || Datenbankfunktion::KeineTabelle == 1) {
+        Datenbankfunktion::KeineDatenbank = 0;
+        Datenbankfunktion::KeineTabelle = 0;
+    }
+}
+
+void frmDataEnv::Drive1_Change()
+{
+    if (laeuft_)
+        return;
+    Dir1->setzePfad(Drive1->laufwerk());
+    Dir1->aktualisieren();
+}
+
+void frmDataEnv::Dir1_Change()
+{
+    if (laeuft_)
+        return;
+    File1->setzePfad(Dir1->pfad());
+}
+
+void frmDataEnv::File1_Click()
+{
+    if (laeuft_)
+        return;
+    ImageCombo1->setzeText(QString());
+    Datenbankfunktion::AuswahlAnzahl = 0;
+    if (feldauswahlEntladen)
+        feldauswahlEntladen();
+    handlung(Datenbankfunktion::DatenbankVerbinden);
+    flagsZuruecksetzen();
+}
+
+void frmDataEnv::ImageCombo1_Change()
+{
+    if (laeuft_)
+        return;
+    Datenbankfunktion::AuswahlAnzahl = 0;
+    if (feldauswahlEntladen)
+        feldauswahlEntladen();
+    handlung(Datenbankfunktion::DatenbankVerbinden);
+    flagsZuruecksetzen();
+}
+
+void frmDataEnv::ImageCombo1_Dropdown()
+{
+    if (laeuft_)
+        return;
+    Datenbankfunktion::AuswahlAnzahl = 0;
+    handlung(Datenbankfunktion::DatenbankVerbinden);
+    flagsZuruecksetzen();
+}
+
+void frmDataEnv::Command1_Click()
+{
+    if (laeuft_)
+        return;  // a second click while a run is going is ignored
+    ergebnisse_.leeren();
+    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
+        return;
+    if (Datenbankfunktion::KeineDatenbank == 1 || Datenbankfunktion::KeineTabelle == 1) {
+        Datenbankfunktion::KeineDatenbank = 0;
+        Datenbankfunktion::KeineTabelle = 0;
+        return;
+    }
+    laeuft_ = true;
+    abbruch_ = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+    const QString pfad = protokollPfad();
+    Protokoll::Schreiber protokoll(pfad);
+    QString meldung;
+    Datenzugriff::Recordset& satzmenge = *Datenbankfunktion::Satzmenge;
+    try {
+        protokoll.oeffnen();
+        Suche::Suchlauf lauf(satzmenge, protokoll, &ergebnisse_, Suche::feldmaske(), Datenbankfunktion::AuswahlAnzahl);
+        lauf.suchtext = [this] { return Text1->text(); };
+        lauf.platzhalter = [this] { return Check1->checkState() != Qt::Unchecked; };
+        QElapsedTimer uhr;
+        uhr.start();
+        lauf.satzAnzeigen = [this, &uhr](double satz) {
+            // The number is shown as often as a screen can show it.
+            if (uhr.elapsed() >= 40 || satz == 1) {
+                Text2->setText(Protokoll::zaehlerText(satz));
+                Text2->repaint();
+                uhr.restart();
+            }
+        };
+        lauf.ereignisse = [this] {
+            ergebnisse_.bekanntgeben();
+            QCoreApplication::processEvents();
+        };
+        lauf.abgebrochen = [this] { return abbruch_; };
+        lauf.felddruck();
+        try {
+            lauf.durchsuchen();
+        } catch (const Datenzugriff::DatenzugriffsFehler& e) {
+            // A damaged table: the protocol keeps what was found so far.
+            meldung = e.Description();
+        }
+        if (lauf.satz() > 0)
+            Text2->setText(Protokoll::zaehlerText(lauf.satz()));
+        try {
+            if (satzmenge.State() == Datenzugriff::adStateOpen)
+                satzmenge.Close();
+            Datenbankfunktion::Verbindung().Close();
+        } catch (const Datenzugriff::DatenzugriffsFehler&) {
+        }
+        lauf.schlusszeilen();
+        protokoll.abschliessen();
+    } catch (const Protokoll::Schreibfehler& e) {
+        protokoll.verwerfen();
+        if (satzmenge.State() == Datenzugriff::adStateOpen)
+            satzmenge.Close();
+        if (Datenbankfunktion::Verbindung().State() == Datenzugriff::adStateOpen)
+            Datenbankfunktion::Verbindung().Close();
+        meldung = e.meldung();
+    }
+    ergebnisse_.bekanntgeben();
+    QApplication::restoreOverrideCursor();
+    laeuft_ = false;
+    if (!meldung.isEmpty())
+        Plattform::Meldung(meldung, Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
+    Plattform::Meldung(QStringLiteral("Ende des Suchlaufes!"), Plattform::Symbol::Information, Plattform::Knoepfe::OK);
+    if (schliessenNachLauf_) {
+        schliessenNachLauf_ = false;
+        close();
+    }
+}
+
+void frmDataEnv::Command2_Click()
+{
+    if (File1->gewaehlteDatei().isEmpty()) {
+        Plattform::Meldung(QStringLiteral("es wurde keine Datenbank gewählt!"), Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
+        return;
+    }
+    SystempfadWindows::SystempfadLesen();
+    SystempfadWindows::Systempfad = SystempfadWindows::windowsVerzeichnis(SystempfadWindows::Systempfad);
+    const QString pfad = protokollPfad();
+    const auto aufruf = SystempfadWindows::betrachterAufruf(SystempfadWindows::Systempfad, pfad,
+                                                            [](const QString& p) { return QStandardPaths::findExecutable(p); });
+    if (aufruf.programm.isEmpty() || !programmStarten(aufruf.programm, aufruf.argumente))
+        protokollImFensterZeigen(pfad);
+}
+
+void frmDataEnv::protokollImFensterZeigen(const QString& pfad)
+{
+    auto* d = new QDialog(this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->setWindowTitle(pfad);
+    auto* text = new QPlainTextEdit(d);
+    text->setReadOnly(true);
+    QFile f(pfad);
+    if (f.open(QIODevice::ReadOnly)) {
+        QStringDecoder dec("windows-1252");
+        text->setPlainText(dec.decode(f.readAll()));
+    }
+    auto* l = new QVBoxLayout(d);
+    l->addWidget(text);
+    d->resize(720, 480);
+    d->show();
+}
+
+void frmDataEnv::Command3_Click()
+{
+    if (laeuft_)
+        return;
+    Datenbankfunktion::AuswahlAnzahl = 0;
+    if (feldauswahlEntladen)
+        feldauswahlEntladen();
+    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
+        return;
+    if (Datenbankfunktion::KeineDatenbank == 1 || Datenbankfunktion::KeineTabelle == 1) {
+        Datenbankfunktion::KeineDatenbank = 0;
+        Datenbankfunktion::KeineTabelle = 0;
+        return;
+    }
+    if (feldauswahlZeigen)
+        feldauswahlZeigen();
+}
+
+void frmDataEnv::Command4_Click()
+{
+    if (laeuft_)
+        return;
+    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
+        return;
+    if (Datenbankfunktion::KeineDatenbank == 0 && Datenbankfunktion::KeineTabelle == 0 && tabelleninhaltZeigen)
+        tabelleninhaltZeigen();
+}
+
+void frmDataEnv::mnubeenden_Click()
+{
+    if (feldauswahlEntladen)
+        feldauswahlEntladen();
+    if (tabelleninhaltEntladen)
+        tabelleninhaltEntladen();
+    close();
+}
+
+void frmDataEnv::mnuHilfe_Click()
+{
+    const QString datei = QCoreApplication::applicationDirPath() + QStringLiteral("/Hilfe/ZELK-FELDSPUR.HLP");
+    try {
+        hilfeZeigen(datei);
+    } catch (...) {
+        // Help that cannot be shown is ignored.
+    }
+}
+
+void frmDataEnv::mnuWin7_Click()
+{
+    const QChar cr(u'\r');
+    Plattform::Meldung(QStringLiteral("Windows 7 bzw. Vista Nutzer benötigen zum Anzeigen der Hilfe ein Update!") + cr + cr
+                           + QStringLiteral("Dieses finden Sie als Download auf unserer Internetseite") + cr + cr
+                           + QStringLiteral("https://www.zelk-feldspur.de/download/hilfe-update"),
+                       Plattform::Symbol::Information, Plattform::Knoepfe::OK);
+    mnuHilfe_Click();
+}
+
+void frmDataEnv::closeEvent(QCloseEvent* e)
+{
+    if (laeuft_) {
+        // The run ends like a normal run first: protocol complete, then close.
+        abbruch_ = true;
+        schliessenNachLauf_ = true;
+        e->ignore();
+        return;
+    }
+    if (feldauswahlEntladen)
+        feldauswahlEntladen();
+    e->accept();
+}
