@@ -74,6 +74,7 @@ frmDataEnv::frmDataEnv(QWidget* parent) : QMainWindow(parent)
     protokollPfad = [] { return Protokoll::protokollPfadDiesesProgramms(); };
     programmStarten = [](const QString& p, const QStringList& a) { return QProcess::startDetached(p, a); };
     hilfeZeigen = standardHilfe;
+    programmSuchen = [](const QString& name) { return QStandardPaths::findExecutable(name); };
     aufbauen();
     Datenbankfunktion::setzeHauptfenster(this);
 
@@ -354,8 +355,7 @@ void frmDataEnv::Command2_Click()
     SystempfadWindows::SystempfadLesen();
     SystempfadWindows::Systempfad = SystempfadWindows::windowsVerzeichnis(SystempfadWindows::Systempfad);
     const QString pfad = protokollPfad();
-    const auto aufruf = SystempfadWindows::betrachterAufruf(SystempfadWindows::Systempfad, pfad,
-                                                            [](const QString& p) { return QStandardPaths::findExecutable(p); });
+    const auto aufruf = SystempfadWindows::betrachterAufruf(SystempfadWindows::Systempfad, pfad, programmSuchen);
     if (aufruf.programm.isEmpty() || !programmStarten(aufruf.programm, aufruf.argumente))
         protokollImFensterZeigen(pfad);
 }
@@ -366,6 +366,7 @@ void frmDataEnv::protokollImFensterZeigen(const QString& pfad)
     d->setAttribute(Qt::WA_DeleteOnClose);
     d->setWindowTitle(pfad);
     auto* text = new QPlainTextEdit(d);
+    text->setObjectName(QStringLiteral("Protokollanzeige"));
     text->setReadOnly(true);
     QFile f(pfad);
     if (f.open(QIODevice::ReadOnly)) {

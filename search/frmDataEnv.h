@@ -61,6 +61,7 @@ public:
     std::function<QString()> protokollPfad;
     std::function<bool(const QString& programm, const QStringList& argumente)> programmStarten;
     std::function<void(const QString& datei)> hilfeZeigen;
+    std::function<QString(const QString& name)> programmSuchen;  // on the search path
 
     // Doors to the later windows; the mask and the table window set them.
     static std::function<void()> feldauswahlZeigen;

@@ -1,0 +1,315 @@
+// The main window driven through its controls, offscreen, with files of our
+// Jet writer; the message boxes go to the recorder, the protocol to a
+// temporary file.
+
+#include "Datenbankfunktion.h"
+#include "Meldung.h"
+#include "MdbWriter.h"
+#include "Suchlauf.h"
+#include "frmDataEnv.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace mdbwriter;
+namespace DB = Datenbankfunktion;
+
+namespace {
+
+std::shared_ptr<Plattform::MeldungsRecorder> recorder;
+
+class Fenster : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        recorder = std::make_shared<Plattform::MeldungsRecorder>();
+        Plattform::setzeMeldungen(recorder);
+        DB::AuswahlAnzahl = 0;
+        DB::KeineDatenbank = 0;
+        DB::KeineTabelle = 0;
+        DB::verbindungErsetzen(nullptr);
+        Suche::setzeFeldmaske(nullptr);
+        fenster = std::make_unique<frmDataEnv>();
+        protokoll = dir.filePath(QStringLiteral("Protokoll.txt"));
+        fenster->protokollPfad = [this] { return protokoll; };
+        fenster->programmStarten = [this](const QString& p, const QStringList& a) {
+            gestartet << p << a;
+            return true;
+        };
+        writeFiles();
+        fenster->Dir1->setzePfad(dir.path());
+    }
+    void TearDown() override
+    {
+        DB::verbindungErsetzen(nullptr);
+        fenster.reset();
+    }
+
+    void writeFiles()
+    {
+        {
+            Database db(dir.filePath(QStringLiteral("kunden.mdb")).toStdString(), Format::Jet4);
+            const int k = db.addTable("Kunden", {{"Nr", ColumnType::Long}, {"Name", ColumnType::Text, 30},
+                                                 {"Ort", ColumnType::Text, 30}, {"Notiz", ColumnType::Memo}});
+            db.addRow(k, {Cell::integer(1), Cell::text("Müller"), Cell::text("Köln"), Cell::text("Zeile\n2")});
+            db.addRow(k, {Cell::integer(2), Cell::text("MOLLER"), Cell::null(), Cell::text("a*c\tTab")});
+            db.addRow(k, {Cell::integer(3), Cell::text("Meller"), Cell::text("Müllerstadt"), Cell::null()});
+            db.addRow(k, {Cell::integer(4), Cell::text("Mller"), Cell::text("Bonn"), Cell::null()});
+            db.addSystemTable("MSysEigene", {{"A", ColumnType::Long}});
+            db.addQuery("Abfrage");
+            db.addTable("Leer", {{"A", ColumnType::Long}});
+            db.addTable("~TMPCLP1", {{"A", ColumnType::Long}});
+            db.addTable("Kunden Alt", {{"A", ColumnType::Long}});
+            db.addTable("~tmpklein", {{"A", ColumnType::Long}});
+            db.finish();
+        }
+        {
+            Database db(dir.filePath(QStringLiteral("OHNE.MDB")).toStdString(), Format::Jet3);
+            db.addTable("Kunden Alt", {{"A", ColumnType::Long}});
+            db.finish();
+        }
+        QFile kaputt(dir.filePath(QStringLiteral("kaputt.mdb")));
+        kaputt.open(QIODevice::WriteOnly);
+        kaputt.write(QByteArray("keine Datenbank").repeated(1000));
+    }
+
+    void waehle(const QString& datei)
+    {
+        const auto treffer = fenster->File1->findItems(datei, Qt::MatchExactly);
+        ASSERT_EQ(treffer.size(), 1) << datei.toStdString();
+        fenster->File1->setCurrentItem(treffer.front());  // raises the click handler
+    }
+
+    QStringList tabellen() const
+    {
+        QStringList t;
+        for (int i = 0; i < fenster->ImageCombo1->count(); ++i)
+            t << fenster->ImageCombo1->itemText(i);
+        return t;
+    }
+
+    QStringList meldungen() const
+    {
+        QStringList m;
+        for (const auto& e : recorder->eintraege())
+            m << e.text;
+        return m;
+    }
+
+    QByteArray protokollBytes() const
+    {
+        QFile f(protokoll);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
+    }
+
+    QTemporaryDir dir;
+    QString protokoll;
+    QStringList gestartet;
+    std::unique_ptr<frmDataEnv> fenster;
+};
+
+TEST_F(Fenster, StartsWithItsCaptionAndControls)
+{
+    EXPECT_EQ(fenster->windowTitle(), QStringLiteral("ZELK-Feldspur 1.4.1"));
+    EXPECT_TRUE(fenster->Check1->isChecked());
+    EXPECT_EQ(fenster->Text1->text(), QStringLiteral("*A"));
+    EXPECT_EQ(fenster->Text3->text(), QStringLiteral("inaktiv"));
+    // 15 twips a pixel at 96 DPI.
+    EXPECT_EQ(fenster->List1->geometry(), QRect(16, 224, 625, 342));
+    // Upper-case extensions are listed, sorted as a user expects.
+    QStringList dateien;
+    for (int i = 0; i < fenster->File1->count(); ++i)
+        dateien << fenster->File1->item(i)->text();
+    EXPECT_EQ(dateien, (QStringList{QStringLiteral("kaputt.mdb"), QStringLiteral("kunden.mdb"), QStringLiteral("OHNE.MDB")}));
+}
+
+TEST_F(Fenster, NoFileChosen)
+{
+    fenster->Command1_Click();
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("es wurde keine Datenbank gewählt!")});
+    EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Kritisch);
+    EXPECT_EQ(DB::KeineDatenbank, 0);
+    EXPECT_FALSE(QFile::exists(protokoll));
+    EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
+    recorder->leeren();
+    fenster->Command2_Click();
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("es wurde keine Datenbank gewählt!")});
+    EXPECT_TRUE(gestartet.isEmpty());
+}
+
+TEST_F(Fenster, FileClickListsEvaluableTablesInCatalogueOrder)
+{
+    waehle(QStringLiteral("kunden.mdb"));
+    EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
+    EXPECT_EQ(tabellen(), (QStringList{QStringLiteral("Kunden"), QStringLiteral("Leer"), QStringLiteral("~tmpklein")}));
+    EXPECT_EQ(fenster->ImageCombo1->text(), QStringLiteral("Kunden"));
+    EXPECT_EQ(DB::AbfrageSQL, QStringLiteral("Select * from [Kunden];"));
+    EXPECT_EQ(fenster->Text3->text(), QStringLiteral("inaktiv"));
+    EXPECT_EQ(DB::DatenbankVerzeichnis, dir.path() + u'/');
+    EXPECT_TRUE(DB::VerbindungsText.contains(QStringLiteral(";DBQ=") + dir.path() + QStringLiteral("/kunden.mdb;DefaultDir=") + dir.path() + QStringLiteral("/;")));
+    EXPECT_EQ(DB::Satzmenge->State(), Datenzugriff::adStateOpen);
+
+    // A chosen table survives a refresh through the list handler.
+    fenster->ImageCombo1->setzeText(QStringLiteral("Leer"));
+    fenster->ImageCombo1_Dropdown();
+    EXPECT_EQ(fenster->ImageCombo1->text(), QStringLiteral("Leer"));
+    EXPECT_EQ(tabellen().size(), 3);
+    EXPECT_EQ(DB::AbfrageSQL, QStringLiteral("Select * from [Leer];"));
+
+    // A selection in force is switched off by the table handlers.
+    DB::AuswahlAnzahl = 2;
+    fenster->ImageCombo1_Change();
+    EXPECT_EQ(DB::AuswahlAnzahl, 0);
+    EXPECT_EQ(fenster->Text3->text(), QStringLiteral("inaktiv"));
+}
+
+TEST_F(Fenster, FileWithoutEvaluableTables)
+{
+    waehle(QStringLiteral("OHNE.MDB"));
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("keine auswertbare Tabelle in der Datenbank gefunden!")});
+    EXPECT_TRUE(tabellen().isEmpty());
+    EXPECT_TRUE(fenster->ImageCombo1->text().isEmpty());
+    EXPECT_EQ(DB::KeineTabelle, 0);
+    EXPECT_EQ(DB::KeineDatenbank, 0);
+
+    // Command4 leaves the flag standing; the next action clears it silently.
+    recorder->leeren();
+    fenster->Command4_Click();
+    EXPECT_EQ(DB::KeineTabelle, 1);
+    recorder->leeren();
+    fenster->ImageCombo1->setzeText(QStringLiteral("Kunden Alt"));
+    fenster->Command3_Click();
+    EXPECT_TRUE(meldungen().isEmpty());
+    EXPECT_EQ(DB::KeineTabelle, 0);
+}
+
+TEST_F(Fenster, DamagedFileEndsTheActionWithAMessage)
+{
+    waehle(QStringLiteral("kaputt.mdb"));
+    ASSERT_EQ(meldungen().size(), 1);
+    EXPECT_TRUE(meldungen()[0].contains(QStringLiteral("kaputt.mdb"))) << meldungen()[0].toStdString();
+    recorder->leeren();
+    waehle(QStringLiteral("kunden.mdb"));
+    EXPECT_TRUE(meldungen().isEmpty());
+    EXPECT_EQ(fenster->ImageCombo1->text(), QStringLiteral("Kunden"));
+}
+
+TEST_F(Fenster, WildcardAndPlainSearch)
+{
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->Text1->setText(QStringLiteral("m*ller"));
+    fenster->Command1_Click();
+    EXPECT_EQ(meldungen().last(), QStringLiteral("Ende des Suchlaufes!"));
+    EXPECT_EQ(recorder->eintraege().back().symbol, Plattform::Symbol::Information);
+    const QString trenner(43, u'-');
+    const QStringList erwartet = {QStringLiteral("Satz: 1\t\tName\tFeldinhalt: Müller"), trenner,
+                                  QStringLiteral("Satz: 1\t\tOrt\tFeldinhalt: Köln"), trenner,
+                                  QStringLiteral("Satz: 2\t\tName\tFeldinhalt: MOLLER"), trenner,
+                                  QStringLiteral("Satz: 3\t\tName\tFeldinhalt: Meller"), trenner,
+                                  QStringLiteral("Satz: 3\t\tOrt\tFeldinhalt: Müllerstadt"), trenner,
+                                  QString(29, u'-'), QStringLiteral("gesamt gefundene Felder: 5")};
+    // "Köln" does not match m*ller; only fields with an m, a letter and ller do.
+    QStringList ohneKoeln = erwartet;
+    ohneKoeln.removeAt(2);
+    ohneKoeln.removeAt(2);
+    ohneKoeln.last() = QStringLiteral("gesamt gefundene Felder: 4");
+    EXPECT_EQ(fenster->ergebnisse().alleZeilen(), ohneKoeln);
+    EXPECT_EQ(fenster->ergebnisse().rowCount(), ohneKoeln.size());
+    EXPECT_EQ(fenster->Text2->text(), QStringLiteral("4"));
+    EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
+
+    QByteArray bytes;
+    for (const QString& z : ohneKoeln)
+        if (z != trenner)
+            bytes += z.toLatin1() + "\r\n";
+    EXPECT_EQ(protokollBytes(), bytes);
+    EXPECT_TRUE(protokollBytes().contains("M\xFCller"));
+
+    // Plain mode: the star is a character; '*c' finds "a*c\tTab" of record 2.
+    fenster->Check1->setChecked(false);
+    fenster->Text1->setText(QStringLiteral("a*c"));
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), QByteArray("Satz: 2\t\tNotiz\tFeldinhalt: a*c\tTab\r\n-----------------------------\r\n"
+                                           "gesamt gefundene Felder: 1\r\n"));
+    // The line break of a memo is taken over by the star.
+    fenster->Check1->setChecked(true);
+    fenster->Text1->setText(QStringLiteral("Zeile*2"));
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), QByteArray("Satz: 1\t\tNotiz\tFeldinhalt: Zeile\n2\r\n-----------------------------\r\n"
+                                           "gesamt gefundene Felder: 1\r\n"));
+}
+
+TEST_F(Fenster, EmptyTableGivesTwoLines)
+{
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->ImageCombo1->setzeText(QStringLiteral("Leer"));
+    fenster->Text2->setText(QStringLiteral("17"));
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), QByteArray("-----------------------------\r\ngesamt gefundene Felder: 0\r\n"));
+    EXPECT_EQ(fenster->Text2->text(), QStringLiteral("17"));  // an empty table leaves the number standing
+}
+
+// The mask as the run reads it.
+class Maske : public Suche::Feldmaske {
+public:
+    std::vector<std::pair<QString, bool>> zeilen;
+    int zeilenAnzahl() const override { return int(zeilen.size()); }
+    QString feldname(int k) const override { return zeilen[std::size_t(k)].first; }
+    bool suchen(int k) const override { return zeilen[std::size_t(k)].second; }
+};
+
+TEST_F(Fenster, FieldSelectionWritesHeaderAndBlocks)
+{
+    waehle(QStringLiteral("kunden.mdb"));
+    Maske maske;
+    maske.zeilen = {{QStringLiteral("Name"), false}, {QStringLiteral("Ort"), true}};
+    Suche::setzeFeldmaske(&maske);
+    DB::AuswahlAnzahl = 2;
+    DB::AbfrageSQL = QStringLiteral("Select [Name],  [Ort] from [Kunden];");
+    fenster->Text1->setText(QStringLiteral("*l*"));
+    fenster->Command1_Click();
+    EXPECT_EQ(fenster->Text3->text(), QStringLiteral("aktiv"));
+    EXPECT_EQ(fenster->Text3->palette().color(QPalette::Base), QColor(255, 0, 0));
+    // Only Ort is searched: records 1 (Köln) and 3 (Müllerstadt); the block
+    // lists Null as empty text.
+    EXPECT_EQ(protokollBytes(), QByteArray(">>Aktive Felder der Feldauswahl:\r\nInfofeld: Name\r\nVergleichsfeld: Ort\r\n\r\n"
+                                           "------------------Beginn der Auswertung---------------\r\n"
+                                           "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 1\t\tOrt\tFeldinhalt: K\xF6ln\r\n"
+                                           "Satz: 3\t\tName\tFeldinhalt: Meller\r\nSatz: 3\t\tOrt\tFeldinhalt: M\xFCllerstadt\r\n"
+                                           "-----------------------------\r\ngesamt gefundene Felder: 2\r\n"));
+    EXPECT_EQ(fenster->ergebnisse().alleZeilen().count(QString(43, u'-')), 2);
+}
+
+TEST_F(Fenster, ProtocolViewerGetsTheProtocolPath)
+{
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->programmSuchen = [](const QString& name) { return QStringLiteral("/usr/bin/") + name; };
+    fenster->Command2_Click();
+    EXPECT_EQ(gestartet, (QStringList{QStringLiteral("/usr/bin/xdg-open"), protokoll}));
+
+    // Without a desktop opener the program shows the file itself.
+    fenster->Command1_Click();
+    gestartet.clear();
+    fenster->programmSuchen = [](const QString&) { return QString(); };
+    fenster->Command2_Click();
+    EXPECT_TRUE(gestartet.isEmpty());
+    const auto* anzeige = fenster->findChild<QPlainTextEdit*>(QStringLiteral("Protokollanzeige"));
+    ASSERT_NE(anzeige, nullptr);
+    const QString datei = QString::fromLatin1(protokollBytes()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    EXPECT_TRUE(datei.contains(QStringLiteral("M\u00fcller")));
+    EXPECT_EQ(anzeige->toPlainText().trimmed(), datei.trimmed());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
