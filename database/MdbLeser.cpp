@@ -73,6 +73,8 @@ struct Cursor {
     int zeilenAufSeite = 0;
     bool ende = false;
     bool mapUnbekannt = false;      // usage map of a kind libmdb cannot walk: scan pages
+    std::uint32_t kartenSeite = 0;  // bitmap page of a long usage map in karte
+    std::vector<unsigned char> karte;
     std::uint32_t gelieferteZeilen = 0;
     // Row positions (page << 9 | row) for row n on demand, built on first need.
     std::vector<std::uint64_t> positionen;
@@ -106,6 +108,7 @@ private:
     MdbTableDef* tabelleLesen(const QString& tabelle);
     Cursor& cursorHolen(CursorNummer nummer);
     bool seiteLesen(std::uint32_t seite, unsigned char* ziel);
+    std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
     bool naechsteDatenseite(Cursor& c);
     bool zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl, int tiefe = 0);
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
@@ -365,6 +368,50 @@ bool MdbLeser::seiteLesen(std::uint32_t seite, unsigned char* ziel)
     return true;
 }
 
+// The next page after `nach` in the table's usage map; 0 at its end, -1 for
+// a kind of map we do not know. The bitmap page of a long map is kept, so a
+// table is read with one page read per data page.
+std::int64_t MdbLeser::naechsteAusKarte(Cursor& c, std::uint32_t nach)
+{
+    const auto* karte = static_cast<const unsigned char*>(c.tabelle->usage_map);
+    const std::size_t groesse = c.tabelle->map_sz;
+    if (!karte || groesse < 1)
+        return 0;
+    if (karte[0] == 0) {
+        if (groesse < 5)
+            return 0;
+        const std::uint64_t start = le32(karte + 1);
+        const std::uint64_t bits = std::uint64_t(groesse - 5) * 8;
+        for (std::uint64_t i = nach >= start ? nach - start + 1 : 0; i < bits; ++i)
+            if (karte[5 + i / 8] & (1u << (i % 8)))
+                return std::int64_t(start + i);
+        return 0;
+    }
+    if (karte[0] == 1) {
+        const std::uint64_t bits = std::uint64_t(seitenGroesse_ - 4) * 8;
+        const std::size_t eintraege = (groesse - 1) / 4;
+        const std::uint64_t ab = std::uint64_t(nach) + 1;
+        std::uint64_t versatz = ab % bits;
+        for (std::size_t e = std::size_t(ab / bits); e < eintraege; ++e, versatz = 0) {
+            const std::uint32_t seite = le32(karte + 1 + 4 * e);
+            if (seite == 0)
+                continue;
+            if (c.kartenSeite != seite) {
+                c.karte.resize(std::size_t(seitenGroesse_));
+                if (!seiteLesen(seite, c.karte.data()))
+                    beschaedigt(datei_, QStringLiteral("die Seitenliste der Tabelle „%1“ zeigt hinter das Dateiende")
+                                            .arg(QString::fromUtf8(c.tabelle->name)));
+                c.kartenSeite = seite;
+            }
+            for (std::uint64_t i = versatz; i < bits; ++i)
+                if (c.karte[std::size_t(4 + i / 8)] & (1u << (i % 8)))
+                    return std::int64_t(e * bits + i);
+        }
+        return 0;
+    }
+    return -1;
+}
+
 // Moves the cursor to the next page of its table. The usage map gives the
 // pages in ascending order; anything else means a damaged map.
 bool MdbLeser::naechsteDatenseite(Cursor& c)
@@ -374,7 +421,7 @@ bool MdbLeser::naechsteDatenseite(Cursor& c)
     while (true) {
         std::uint32_t naechste = 0;
         if (!c.mapUnbekannt) {
-            const gint32 n = mdb_map_find_next(mdb_, t->usage_map, guint(t->map_sz), c.seitenNr);
+            const std::int64_t n = naechsteAusKarte(c, c.seitenNr);
             if (n < 0) {
                 c.mapUnbekannt = true;
                 naechste = c.seitenNr + 1;

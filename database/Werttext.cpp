@@ -321,6 +321,47 @@ void Werttext::anhaengen(const Wert& w, QString& ziel) const
     }
 }
 
+QString Werttext::zeichenvorrat(WertArt art) const
+{
+    QString z;
+    const QString ziffernUndZeichen = QStringLiteral("0123456789-");
+    switch (art) {
+    case WertArt::Null:
+    case WertArt::Text:
+    case WertArt::Binaer:
+        return {};
+    case WertArt::Ganzzahl:
+        return ziffernUndZeichen;
+    case WertArt::Currency:
+    case WertArt::Decimal:
+        return ziffernUndZeichen + dezimal_;
+    case WertArt::Single:
+    case WertArt::Double:
+        return ziffernUndZeichen + dezimal_ + QStringLiteral("E+NaunendlichN");
+    case WertArt::JaNein:
+        return wahr_ + falsch_;
+    case WertArt::Guid:
+        return QStringLiteral("{}-0123456789ABCDEF");
+    case WertArt::Datum:
+        z = QStringLiteral("0123456789 ");
+        for (const auto* teile : {&datumTeile_, &zeitTeile_})
+            for (const Teil& t : *teile) {
+                z += t.wort;
+                if (t.art == Teil::AmPm || t.art == Teil::AmPmKlein)
+                    z += am_ + pm_ + am_.toLower() + pm_.toLower();
+                // Names only where the format shows them.
+                for (int i = 0; i < 12; ++i)
+                    z += t.art == Teil::MonatName ? monatKurz_[i] : t.art == Teil::MonatNameLang ? monatLang_[i] : QString();
+                for (int i = 0; i < 7; ++i)
+                    z += t.art == Teil::TagName ? tagKurz_[i] : t.art == Teil::TagNameLang ? tagLang_[i] : QString();
+            }
+        // A date outside the years 100 to 9999 is shown as a number.
+        z += dezimal_ + QStringLiteral("E+-");
+        return z;
+    }
+    return {};
+}
+
 QString Werttext::text(const Wert& w) const
 {
     QString s;

@@ -33,6 +33,11 @@ public:
         return puffer;
     }
 
+    // Every character that a value text of this kind can contain (digits,
+    // signs, separators, the locale's names); empty for text, which can hold
+    // anything. Lets the search skip fields that cannot match.
+    QString zeichenvorrat(WertArt art) const;
+
     // Null has no value text at all; the search skips it.
     static bool hatText(const Wert& w) { return !w.istNull(); }
 

@@ -51,6 +51,20 @@ void Suchlauf::einstellungenLesen()
         muster_ = std::make_unique<Suchmuster>(text, platz ? Suchmodus::Platzhalter : Suchmodus::Einfach, locale_);
         musterText_ = text;
         musterPlatzhalter_ = platz;
+        QString literale = muster_->muster();
+        if (platz)
+            literale.remove(u'*');
+        for (std::size_t art = 0; art < moeglich_.size(); ++art) {
+            const QString vorrat = art <= std::size_t(Datenzugriff::WertArt::Binaer)
+                ? werttext_.zeichenvorrat(Datenzugriff::WertArt(art)) : QString();
+            bool ja = true;
+            if (!vorrat.isEmpty()) {
+                const QString gefaltet = muster_->falten(vorrat);
+                for (QChar c : literale)
+                    ja = ja && gefaltet.contains(c);
+            }
+            moeglich_[art] = ja ? 1 : 0;
+        }
     }
 }
 
@@ -107,7 +121,7 @@ void Suchlauf::durchsuchen()
             werte[std::size_t(i)] = &felder.Item(i).Value();
         for (int i = 0; i < anzahl; ++i) {
             const Datenzugriff::Wert& w = *werte[std::size_t(i)];
-            if (w.istNull())
+            if (w.istNull() || !moeglich_[std::size_t(w.art)])
                 continue;
             const QStringView text = werttext_.ansicht(w, puffer);
             if (!muster_->trifft(text) || !gesucht_[std::size_t(i)])

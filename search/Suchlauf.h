@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -71,6 +72,9 @@ private:
     bool musterPlatzhalter_ = true;
     QStringList namen_;
     std::vector<char> gesucht_;  // per field: the mask lets it be a hit
+    // Per kind of value: can its value text contain every literal character
+    // of the pattern? Numbers never contain "Hoffmann", so they are skipped.
+    std::array<char, 16> moeglich_{};
     double satz_ = 0;
     double treffer_ = 0;
     bool abbruch_ = false;

@@ -115,7 +115,7 @@ void frmDataEnv::aufbauen()
     File1 = new Dateiliste(flaeche);
     Label3 = new QLabel(QStringLiteral("Datenbank"), flaeche);
     Label4 = new QLabel(QStringLiteral("Suchstring in gewählter Tabelle:"), flaeche);
-    List1 = new QListView(flaeche);
+    List1 = new QTreeView(flaeche);
     Text2 = new QLineEdit(flaeche);
     Label5 = new QLabel(QStringLiteral("durchsuchte Satznummer:"), flaeche);
     Command2 = new QPushButton(QStringLiteral("&Ergebnisliste öffnen"), flaeche);
@@ -149,7 +149,12 @@ void frmDataEnv::aufbauen()
     platzieren(Command4, 120, 2760, 2175, 495);
 
     List1->setModel(&ergebnisse_);
-    List1->setUniformItemSizes(true);
+    List1->setUniformRowHeights(true);
+    List1->setHeaderHidden(true);
+    List1->setRootIsDecorated(false);
+    List1->setItemsExpandable(false);
+    List1->setTextElideMode(Qt::ElideNone);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Text3->setAutoFillBackground(true);
 
@@ -304,8 +309,14 @@ void frmDataEnv::Command1_Click()
                 uhr.restart();
             }
         };
-        lauf.ereignisse = [this] {
-            ergebnisse_.bekanntgeben();
+        QElapsedTimer liste;
+        liste.start();
+        lauf.ereignisse = [this, &liste] {
+            // New lines reach the view a few times a second, not every 30 records.
+            if (liste.elapsed() >= 200) {
+                ergebnisse_.bekanntgeben();
+                liste.restart();
+            }
             QCoreApplication::processEvents();
         };
         lauf.abgebrochen = [this] { return abbruch_; };

@@ -10,7 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
+#include <QTreeView>
 #include <QMainWindow>
 #include <QPushButton>
 
@@ -38,7 +38,7 @@ public:
     Dateiliste* File1;
     QLabel* Label3;
     QLabel* Label4;
-    QListView* List1;
+    QTreeView* List1;  // a list; the tree view lays out millions of uniform rows lazily
     QLineEdit* Text2;
     QLabel* Label5;
     QPushButton* Command2;

@@ -149,3 +149,29 @@ TEST(Werttext, AppendsWithoutTouchingWhatIsThere)
 }
 
 }  // namespace
+
+namespace {
+
+// Every value text of a kind consists of the characters its supply names.
+TEST(Werttext, CharacterSupplyCoversEveryValueText)
+{
+    for (const QLocale& locale : {deutsch, QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        const Werttext w(locale);
+        const std::vector<Wert> werte = {Wert::vonGanzzahl(-1234567890), Wert::vonDouble(-2.5e-7), Wert::vonDouble(3.25),
+                                         Wert::vonSingle(3.4e38f), Wert::vonWaehrung(-12345678), Wert::vonJaNein(true),
+                                         Wert::vonJaNein(false), Wert::vonDatum(tage(2026, 12, 6, 13, 5, 7)),
+                                         Wert::vonDatum(tage(1974, 5, 21, 1, 2, 3)), Wert::vonDatum(0.75), Wert::vonDatum(1e12),
+                                         Wert::vonGuid({0xAB, 0xCD, 0xEF, 0x01, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13})};
+        for (const Wert& v : werte) {
+            const QString vorrat = w.zeichenvorrat(v.art);
+            for (QChar c : w.text(v))
+                EXPECT_TRUE(vorrat.contains(c)) << locale.name().toStdString() << " " << w.text(v).toStdString() << " '"
+                                                << QString(c).toStdString() << "'";
+        }
+        EXPECT_TRUE(w.zeichenvorrat(WertArt::Text).isEmpty());
+    }
+    // German dates have no names, so letters cannot occur.
+    EXPECT_FALSE(Werttext(deutsch).zeichenvorrat(WertArt::Datum).contains(u'M'));
+}
+
+}  // namespace

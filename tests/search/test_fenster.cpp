@@ -243,6 +243,18 @@ TEST_F(Fenster, WildcardAndPlainSearch)
                                            "gesamt gefundene Felder: 1\r\n"));
 }
 
+TEST_F(Fenster, NumbersAreSearchedAsTheirValueText)
+{
+    // Fields that cannot contain the pattern's characters are skipped; a
+    // number pattern must still reach the number fields.
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->Check1->setChecked(false);
+    fenster->Text1->setText(QStringLiteral("3"));
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), QByteArray("Satz: 3\t\tNr\tFeldinhalt: 3\r\n-----------------------------\r\n"
+                                           "gesamt gefundene Felder: 1\r\n"));
+}
+
 TEST_F(Fenster, EmptyTableGivesTwoLines)
 {
     waehle(QStringLiteral("kunden.mdb"));

@@ -1,0 +1,102 @@
+// Search speed on the large generated table of the reading benchmark:
+//  1. the command-line search for a name in about 6 % of the rows against
+//     `mdb-export FILE TABLE | grep -ci NAME` (target: at most one eighth),
+//  2. the same search through the main window, offscreen, from the click on
+//     Command1 to the final message (target: at most 1.5 x the command line),
+//  3. the default search "*A", which hits most fields, through the window:
+//     peak memory of the whole program below 1 GB.
+//
+//   bench_suche [ROWS]      (default 1000000; the file is shared with bench_lesen)
+
+#include "BenchDaten.h"
+#include "Datenbankfunktion.h"
+#include "MdbWriter.h"
+#include "Meldung.h"
+#include "frmDataEnv.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using Uhr = std::chrono::steady_clock;
+double sekunden(Uhr::time_point von) { return std::chrono::duration<double>(Uhr::now() - von).count(); }
+
+long spitzeMiB()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_maxrss / 1024;
+}
+
+double fensterSuche(frmDataEnv& f, const QString& text, qsizetype& zeilen)
+{
+    f.Text1->setText(text);
+    const auto t = Uhr::now();
+    f.Command1_Click();
+    const double s = sekunden(t);
+    zeilen = f.ergebnisse().anzahl();
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const long long anzahl = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    const std::string datei = "/tmp/zelk-bench/lesen-" + std::to_string(anzahl) + ".mdb";
+    std::filesystem::create_directories("/tmp/zelk-bench");
+    if (!std::filesystem::exists(datei)) {
+        mdbwriter::Database db(datei, mdbwriter::Format::Jet4);
+        mdbwriter::writeBenchTable(db, "Bench", anzahl, 1);
+        db.finish();
+    }
+    const std::string name = "Hoffmann";
+
+    const std::string suche = std::string(SUCHE_PROGRAMM) + " '" + datei + "' Bench " + name + " > /dev/null";
+    auto t = Uhr::now();
+    int rc = std::system(suche.c_str());
+    const double kommandozeile = sekunden(t);
+
+    const std::string grep = std::string(MDB_EXPORT) + " '" + datei + "' Bench | grep -ci " + name + " > /dev/null";
+    t = Uhr::now();
+    rc |= std::system(grep.c_str());
+    const double exportGrep = sekunden(t);
+
+    Plattform::setzeMeldungen(std::make_shared<Plattform::MeldungsRecorder>());
+    QTemporaryDir dir;
+    frmDataEnv& f = frmDataEnv::instanz();
+    f.protokollPfad = [&dir] { return dir.filePath(QStringLiteral("Protokoll.txt")); };
+    f.show();
+    f.Dir1->setzePfad(QFileInfo(QString::fromStdString(datei)).absolutePath());
+    const auto treffer = f.File1->findItems(QFileInfo(QString::fromStdString(datei)).fileName(), Qt::MatchExactly);
+    if (treffer.isEmpty())
+        return 1;
+    f.File1->setCurrentItem(treffer.front());
+    qsizetype zeilenName = 0, zeilenAlle = 0;
+    const double fenster = fensterSuche(f, QString::fromStdString(name), zeilenName);
+    const double alle = fensterSuche(f, QStringLiteral("*A"), zeilenAlle);
+    const long spitze = spitzeMiB();
+
+    std::printf("Zeilen der Tabelle:                 %lld\n", anzahl);
+    std::printf("Kommandozeile '%s':          %.3f s\n", name.c_str(), kommandozeile);
+    std::printf("mdb-export | grep -ci:              %.3f s (Rückgabe %d)\n", exportGrep, rc);
+    std::printf("Verhältnis Kommandozeile/Export:    %.3f (Ziel: höchstens 0,125)\n", kommandozeile / exportGrep);
+    std::printf("Fenster '%s':                %.3f s, %lld Listenzeilen\n", name.c_str(), fenster, (long long)zeilenName);
+    std::printf("Verhältnis Fenster/Kommandozeile:   %.3f (Ziel: höchstens 1,5)\n", fenster / kommandozeile);
+    std::printf("Fenster '*A':                       %.3f s, %lld Listenzeilen\n", alle, (long long)zeilenAlle);
+    std::printf("Speicherspitze des Programms:       %ld MiB (Ziel: unter 1024)\n", spitze);
+    delete &f;
+    return 0;
+}
