@@ -41,11 +41,11 @@ public:
 
 std::string schreiben(long long zeilenJeTabelle)
 {
-    const std::string datei = "/tmp/zelk-bench/verbinden-" + std::to_string(zeilenJeTabelle) + ".mdb";
+    const std::string datei = "/tmp/zelk-bench/verbinden2-" + std::to_string(zeilenJeTabelle) + ".mdb";
     if (!std::filesystem::exists(datei)) {
         mdbwriter::Database db(datei, mdbwriter::Format::Jet4);
         for (int t = 0; t < 200; ++t)
-            mdbwriter::writeBenchTable(db, "Tabelle " + std::to_string(t + 1), zeilenJeTabelle, std::uint64_t(t + 1));
+            mdbwriter::writeBenchTable(db, "Tabelle" + std::to_string(t + 1), zeilenJeTabelle, std::uint64_t(t + 1));
         db.finish();
     }
     return datei;
