@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -294,6 +295,80 @@ TEST_F(Fenster, FieldSelectionWritesHeaderAndBlocks)
                                            "Satz: 3\t\tName\tFeldinhalt: Meller\r\nSatz: 3\t\tOrt\tFeldinhalt: M\xFCllerstadt\r\n"
                                            "-----------------------------\r\ngesamt gefundene Felder: 2\r\n"));
     EXPECT_EQ(fenster->ergebnisse().alleZeilen().count(QString(43, u'-')), 2);
+}
+
+class FensterLauf : public Fenster {
+protected:
+    void SetUp() override
+    {
+        Fenster::SetUp();
+        Database db(dir.filePath(QStringLiteral("viele.mdb")).toStdString(), Format::Jet4);
+        const int t = db.addTable("Viele", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 20}});
+        for (int i = 1; i <= 300; ++i)
+            db.addRow(t, {Cell::integer(i), Cell::text(i % 10 == 0 ? "Treffer" : "leer")});
+        db.finish();
+        fenster->File1->aktualisieren();
+        waehle(QStringLiteral("viele.mdb"));
+        fenster->Text1->setText(QStringLiteral("treffer"));
+    }
+    static QByteArray erwartet(int bis)
+    {
+        QByteArray b;
+        for (int i = 10; i <= bis; i += 10)
+            b += "Satz: " + QByteArray::number(i) + "\t\tText\tFeldinhalt: Treffer\r\n";
+        return b + "-----------------------------\r\ngesamt gefundene Felder: " + QByteArray::number(bis / 10) + "\r\n";
+    }
+};
+
+TEST_F(FensterLauf, ActionsDuringARunAreIgnored)
+{
+    int eingriffe = 0;
+    QTimer::singleShot(0, fenster.get(), [&] {
+        ++eingriffe;
+        EXPECT_TRUE(fenster->suchlaufAktiv());
+        fenster->Command1_Click();
+        fenster->File1_Click();
+        fenster->ImageCombo1_Change();
+        fenster->Command3_Click();
+        fenster->Text1->setText(QStringLiteral("treffer"));
+    });
+    fenster->Command1_Click();
+    EXPECT_EQ(eingriffe, 1);
+    EXPECT_EQ(protokollBytes(), erwartet(300));
+    EXPECT_EQ(meldungen().count(QStringLiteral("Ende des Suchlaufes!")), 1);
+    EXPECT_FALSE(fenster->suchlaufAktiv());
+}
+
+TEST_F(FensterLauf, EscapeEndsTheRunWithItsTotals)
+{
+    QTimer::singleShot(0, fenster.get(), [&] { fenster->suchlaufAbbrechen(); });
+    fenster->Command1_Click();
+    // Events are processed at record 30; the run ends there, lines complete.
+    EXPECT_EQ(protokollBytes(), erwartet(20));
+    EXPECT_EQ(meldungen().last(), QStringLiteral("Ende des Suchlaufes!"));
+}
+
+TEST_F(FensterLauf, ClosingTheWindowDuringARunFinishesTheProtocolFirst)
+{
+    fenster->show();
+    QTimer::singleShot(0, fenster.get(), [&] { fenster->close(); });
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), erwartet(20));
+    EXPECT_FALSE(fenster->isVisible());
+}
+
+TEST_F(FensterLauf, AProtocolThatCannotBeWrittenEndsTheRunWithAMessage)
+{
+    protokoll = QStringLiteral("/proc/zelk-feldspur-gibt-es-nicht/Protokoll.txt");
+    fenster->Command1_Click();
+    ASSERT_GE(meldungen().size(), 1);
+    EXPECT_TRUE(meldungen()[0].contains(protokoll)) << meldungen()[0].toStdString();
+    EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
+    // The window keeps working.
+    protokoll = dir.filePath(QStringLiteral("Protokoll.txt"));
+    recorder->leeren();
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), erwartet(300));
 }
 
 TEST_F(Fenster, ProtocolViewerGetsTheProtocolPath)
