@@ -1,0 +1,125 @@
+// The reader in its own process gives exactly what the in-process reader
+// gives, and a child that hangs or dies costs an error, never the program.
+
+#include "Datenzugriff.h"
+#include "Fehler.h"
+#include "Leser.h"
+#include "MdbWriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace Datenzugriff;
+using namespace mdbwriter;
+
+namespace {
+
+QString verbindung(const QString& datei) { return QStringLiteral("DBQ=") + datei + QLatin1Char(';'); }
+
+std::vector<std::vector<QString>> allesLesen(Connection& c, const QString& tabelle)
+{
+    Recordset r;
+    r.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), c, adOpenDynamic, adLockOptimistic);
+    std::vector<std::vector<QString>> zeilen;
+    while (!r.Eof()) {
+        std::vector<QString> z;
+        for (int i = 0; i < r.fields().Count(); ++i) {
+            const Wert& w = r.fields().Item(i).Value();
+            // A fingerprint of kind and exact content.
+            QString s = QString::number(int(w.art)) + u':';
+            if (w.art == WertArt::Text)
+                s += w.text;
+            else if (w.art == WertArt::Binaer)
+                s += QString::fromLatin1(w.binaer.toHex());
+            else if (w.art == WertArt::Guid)
+                s += QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(w.guid.data()), 16).toHex());
+            else
+                s += QString::number(w.ganzzahl);
+            z.push_back(s);
+        }
+        zeilen.push_back(z);
+        r.MoveNext();
+    }
+    return zeilen;
+}
+
+TEST(ProzessLeser, ReadsExactlyWhatTheInProcessReaderReads)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("t.mdb"));
+    {
+        Database db(datei.toStdString(), Format::Jet3);
+        const int t = db.addTable("Typen", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 40}, {"Memo", ColumnType::Memo},
+                                            {"Bild", ColumnType::OleObject}, {"Betrag", ColumnType::Currency},
+                                            {"Datum", ColumnType::DateTime}, {"Ja", ColumnType::YesNo}, {"D", ColumnType::Double}});
+        std::string lang(20000, 'x');
+        for (int i = 0; i < 5000; ++i)
+            db.addRow(t, {Cell::integer(i), i % 3 ? Cell::text("Zeile " + std::to_string(i) + " äöü") : Cell::null(),
+                          Cell::text(i % 1000 == 0 ? lang : "kurz\r\n" + std::to_string(i)), Cell::bytes({1, 2, std::uint8_t(i)}),
+                          Cell::currency(i * 12345), Cell::date(30000.25 + i), Cell::yesNo(i % 2 == 0), Cell::real(i / 7.0)});
+        db.finish();
+    }
+    Connection innen;
+    innen.Open(verbindung(datei));
+    Connection aussen([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
+    aussen.Open(verbindung(datei));
+    EXPECT_EQ(allesLesen(aussen, QStringLiteral("Typen")), allesLesen(innen, QStringLiteral("Typen")));
+
+    Recordset r;
+    r.Open(QStringLiteral("Select * from [Typen];"), aussen, adOpenKeyset, adLockPessimistic);
+    EXPECT_EQ(r.RecordCount(), 5000);
+    std::vector<Wert> zeile;
+    ASSERT_TRUE(r.zeileLesen(4321, zeile));
+    EXPECT_EQ(zeile[0].ganzzahl, 4321);
+}
+
+TEST(ProzessLeser, ErrorsKeepTheirNumbers)
+{
+    QTemporaryDir dir;
+    Connection c([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
+    try {
+        c.Open(verbindung(dir.filePath(QStringLiteral("fehlt.mdb"))));
+        FAIL() << "no error";
+    } catch (const DatenzugriffsFehler& e) {
+        EXPECT_EQ(e.Number(), FehlerDateiFehlt);
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("fehlt.mdb")));
+    }
+}
+
+TEST(ProzessLeser, AHangingChildEndsWithAnErrorAndTheNextOpenWorks)
+{
+    QTemporaryDir dir;
+    const QString haengt = dir.filePath(QStringLiteral("haengt.sh"));
+    QFile skript(haengt);
+    ASSERT_TRUE(skript.open(QIODevice::WriteOnly));
+    skript.write("#!/bin/sh\nexec sleep 60\n");
+    skript.close();
+    skript.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    const QString datei = dir.filePath(QStringLiteral("t.mdb"));
+    {
+        Database db(datei.toStdString(), Format::Jet4);
+        db.addTable("T", {{"A", ColumnType::Long}});
+        db.finish();
+    }
+    Connection c([haengt] { return erzeugeProzessLeser(haengt, 500); });
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        c.Open(verbindung(datei));
+        FAIL() << "no error";
+    } catch (const DatenzugriffsFehler& e) {
+        EXPECT_EQ(e.Number(), FehlerBeschaedigt);
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("t.mdb"))) << e.Description().toStdString();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(c.State(), adStateClosed);
+
+    Connection gut([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
+    gut.Open(verbindung(datei));
+    EXPECT_EQ(gut.State(), adStateOpen);
+}
+
+}  // namespace
