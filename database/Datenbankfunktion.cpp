@@ -1,6 +1,7 @@
 #include "Datenbankfunktion.h"
 
 #include "Fehler.h"
+#include "Leser.h"
 #include "Meldung.h"
 
 namespace Datenbankfunktion {
@@ -30,8 +31,10 @@ void setzeHauptfenster(Hauptfenster* f) { fenster_ = f; }
 
 Datenzugriff::Connection& Verbindung()
 {
+    // The reader runs in its own process: a damaged file that makes libmdb
+    // hang or crash costs a message, not the program.
     if (!verbindung_)
-        verbindung_ = std::make_unique<Datenzugriff::Connection>();
+        verbindung_ = std::make_unique<Datenzugriff::Connection>([] { return Datenzugriff::erzeugeProzessLeser(); });
     return *verbindung_;
 }
 

@@ -91,6 +91,19 @@ int main()
     QByteArray anfrage;
     ZeilenBlock block;
     std::vector<Wert> zeile;
+    // Rows of the cursor being read, decoded ahead while the program works
+    // on the last block: both processes run at the same time. A damaged page
+    // met while reading ahead is reported with the request that reaches it.
+    struct Vorrat {
+        bool da = false;
+        CursorNummer cursor = 0;
+        ZeilenBlock block;
+        int erste = 0;  // first row of block not yet sent
+        bool fehler = false;
+        std::int32_t nummer = 0;
+        QString text;
+    } vorrat;
+    ZeilenBlock mehr;
     while (true) {
         std::uint32_t laenge = 0;
         if (!allesLesen(0, &laenge, 4))
@@ -103,7 +116,69 @@ int main()
         P::Schreiber antwort;
         try {
             P::Entnehmer e(anfrage.constData(), laenge);
-            switch (P::Auftrag(e.u8())) {
+            const auto auftrag = P::Auftrag(e.u8());
+            if (auftrag == P::Auftrag::Block) {
+                const CursorNummer c = e.i32();
+                const int max = std::max(1, std::min(e.i32(), std::int32_t(1 << 16)));
+                if (vorrat.da && vorrat.cursor != c)
+                    vorrat.da = false;
+                // Rows read ahead first, then as many more as asked for.
+                block.spalten = 0;
+                block.zeilenAnzahl = 0;
+                if (vorrat.da) {
+                    const int n = std::min(max, vorrat.block.zeilenAnzahl - vorrat.erste);
+                    block.spalten = vorrat.block.spalten;
+                    block.werte.resize(std::size_t(max) * std::size_t(block.spalten));
+                    for (int z = 0; z < n; ++z)
+                        for (int sp = 0; sp < block.spalten; ++sp)
+                            std::swap(block.wert(z, sp), vorrat.block.wert(vorrat.erste + z, sp));
+                    block.zeilenAnzahl = n;
+                    vorrat.erste += n;
+                    if (vorrat.erste >= vorrat.block.zeilenAnzahl) {
+                        vorrat.da = false;
+                        if (vorrat.fehler && block.zeilenAnzahl == 0) {
+                            vorrat.fehler = false;
+                            throw DatenzugriffsFehler(vorrat.nummer, vorrat.text);
+                        }
+                    }
+                }
+                if (block.zeilenAnzahl < max && !vorrat.fehler) {
+                    leser->naechsterBlock(c, mehr, max - block.zeilenAnzahl);
+                    if (block.zeilenAnzahl == 0) {
+                        std::swap(block, mehr);
+                    } else {
+                        for (int z = 0; z < mehr.zeilenAnzahl; ++z)
+                            for (int sp = 0; sp < block.spalten; ++sp)
+                                std::swap(block.wert(block.zeilenAnzahl + z, sp), mehr.wert(z, sp));
+                        block.zeilenAnzahl += mehr.zeilenAnzahl;
+                    }
+                }
+                antwort.block(block);
+                senden(P::Antwort::Gut, antwort.daten());
+                if (block.zeilenAnzahl == max && max >= 256 && !vorrat.da) {
+                    vorrat.da = true;
+                    vorrat.cursor = c;
+                    vorrat.erste = 0;
+                    vorrat.fehler = false;
+                    try {
+                        leser->naechsterBlock(c, vorrat.block, max);
+                    } catch (const DatenzugriffsFehler& f) {
+                        vorrat.fehler = true;
+                        vorrat.nummer = f.Number();
+                        vorrat.text = f.Description();
+                        vorrat.block.zeilenAnzahl = 0;
+                    }
+                }
+                continue;
+            }
+            // Requests that reset or end the cursor drop the block read ahead;
+            // row N and the row count do not touch the running position.
+            if (auftrag == P::Auftrag::Zuruecksetzen || auftrag == P::Auftrag::CursorSchliessen
+                || auftrag == P::Auftrag::Schliessen || auftrag == P::Auftrag::Oeffnen) {
+                vorrat.da = false;
+                vorrat.fehler = false;
+            }
+            switch (auftrag) {
             case P::Auftrag::Oeffnen: leser->oeffnen(e.text()); break;
             case P::Auftrag::Schliessen: leser->schliessen(); break;
             case P::Auftrag::Katalog: antwort.katalog(leser->katalog()); break;
@@ -118,13 +193,6 @@ int main()
                 for (auto& a : auswahl)
                     a = e.i32();
                 antwort.i32(leser->cursorOeffnen(tabelle, auswahl));
-                break;
-            }
-            case P::Auftrag::Block: {
-                const CursorNummer c = e.i32();
-                const std::int32_t max = e.i32();
-                leser->naechsterBlock(c, block, std::max(1, std::min(max, 1 << 16)));
-                antwort.block(block);
                 break;
             }
             case P::Auftrag::Zuruecksetzen: leser->zuruecksetzen(e.i32()); break;

@@ -4,6 +4,7 @@
 
 #include "Datenzugriff.h"
 #include "Fehler.h"
+#include "Leser.h"
 #include "Protokoll.h"
 #include "Suchlauf.h"
 
@@ -30,12 +31,15 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QStringList frei;
     bool platzhalter = true;
+    bool imProzess = false;
     QString protokollDatei;
     const QStringList argumente = app.arguments().mid(1);
     for (qsizetype i = 0; i < argumente.size(); ++i) {
         const QString& a = argumente[i];
         if (a == QLatin1String("--ohne-wildcards"))
             platzhalter = false;
+        else if (a == QLatin1String("--im-prozess"))
+            imProzess = true;
         else if (a == QLatin1String("--protokoll") && i + 1 < argumente.size())
             protokollDatei = argumente[++i];
         else if (a.startsWith(QLatin1String("--")))
@@ -58,7 +62,9 @@ int main(int argc, char** argv)
         protokoll = std::make_unique<Protokoll::Schreiber>(protokollDatei);
     }
     try {
-        Datenzugriff::Connection verbindung;
+        // The same reader process as the window; --im-prozess reads here.
+        Datenzugriff::Connection verbindung(imProzess ? Datenzugriff::Connection::LeserFabrik([] { return Datenzugriff::erzeugeMdbLeser(); })
+                                                      : Datenzugriff::Connection::LeserFabrik([] { return Datenzugriff::erzeugeProzessLeser(); }));
         verbindung.Open(QStringLiteral("DBQ=") + datei + QLatin1Char(';'));
         Datenzugriff::Recordset satzmenge;
         satzmenge.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), verbindung,
