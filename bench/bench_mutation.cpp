@@ -1,0 +1,30 @@
+// The long mutation campaign: N damaged copies (default 10 000) of written
+// Jet 3 and Jet 4 databases, read completely through the reader process.
+// Prints how many were read, ended with a clean error, or were stopped by
+// the watchdog, and the longest answer time. A crash of this program or a
+// file without an answer is a failure.
+//
+//   bench_mutation [N] [FIRST_SEED]
+
+#include "Mutation.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int anzahl = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const std::uint64_t saat = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1000;
+    QTemporaryDir dir;
+    const auto e = Mutation::laufen(dir.path(), anzahl, saat, QCoreApplication::applicationDirPath() + QStringLiteral("/zelk-feldspur-leser"), 5000);
+    std::printf("Dateien:            %d\n", anzahl);
+    std::printf("vollständig gelesen: %d\n", e.gelesen);
+    std::printf("sauberer Fehler:     %d\n", e.fehler);
+    std::printf("von der Wache beendet (Hänger im Leseprozess): %d\n", e.wache);
+    std::printf("längste Antwort:     %.2f s\n", e.laengsteSekunden);
+    return e.gelesen + e.fehler + e.wache == anzahl ? 0 : 1;
+}
