@@ -175,6 +175,8 @@ void Werttext::zahl(double v, int stellen, QString& ziel) const
         ziel += v < 0 ? QStringLiteral("-unendlich") : QStringLiteral("unendlich");
         return;
     }
+    if (v == 0)
+        v = 0;  // a negative zero is shown as 0
     char puffer[64];
     const auto [ende, fehler] = std::to_chars(puffer, puffer + sizeof puffer, v, std::chars_format::general, stellen);
     if (fehler != std::errc())

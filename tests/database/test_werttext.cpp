@@ -57,6 +57,7 @@ TEST(Werttext, DoubleAndSingleDigitsAndExponent)
     EXPECT_EQ(s(de(Wert::vonDouble(0.00009999))), "9,999E-05");
     EXPECT_EQ(s(de(Wert::vonDouble(1e300))), "1E+300");
     EXPECT_EQ(s(de(Wert::vonDouble(0))), "0");
+    EXPECT_EQ(s(de(Wert::vonDouble(-0.0))), "0");
     EXPECT_EQ(s(de(Wert::vonDouble(-1234.5))), "-1234,5");
     EXPECT_EQ(s(de(Wert::vonSingle(0.1f))), "0,1");
     EXPECT_EQ(s(de(Wert::vonSingle(3.4e38f))), "3,4E+38");
