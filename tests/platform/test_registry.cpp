@@ -1,0 +1,252 @@
+// The registry store: Win32 semantics of the five operations, the file
+// format, the read-only layer, refusals and damaged files.
+
+#include "Ansi.h"
+#include "Meldung.h"
+#include "Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Plattform;
+
+namespace {
+
+QByteArray lesen(const QString& pfad)
+{
+    QFile f(pfad);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void schreiben(const QString& pfad, const QByteArray& text)
+{
+    QDir().mkpath(QFileInfo(pfad).path());
+    QFile f(pfad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+struct Gelesen {
+    LONG code;
+    DWORD typ;
+    QByteArray daten;
+};
+
+Gelesen wertLesen(Registry& reg, HKEY wurzel, const QByteArray& pfad, const QByteArray& name)
+{
+    HKEY h = 0;
+    LONG r = reg.RegOpenKeyExA(wurzel, pfad, 0, KEY_READ, &h);
+    if (r != ERROR_SUCCESS)
+        return {r, 0, {}};
+    DWORD typ = 0xFFFF, groesse = 0;
+    r = reg.RegQueryValueExA(h, name, &typ, nullptr, &groesse);
+    QByteArray daten(qsizetype(groesse), '\x7f');
+    if (r == ERROR_SUCCESS && groesse)
+        r = reg.RegQueryValueExA(h, name, &typ, daten.data(), &groesse);
+    EXPECT_EQ(reg.RegCloseKey(h), ERROR_SUCCESS);
+    return {r, typ, r == ERROR_SUCCESS ? daten : QByteArray()};
+}
+
+LONG wertSchreiben(Registry& reg, const QByteArray& pfad, const QByteArray& name, DWORD typ, const QByteArray& daten)
+{
+    HKEY h = 0;
+    const LONG r = reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, pfad, &h);
+    if (r != ERROR_SUCCESS)
+        return r;
+    const LONG s = reg.RegSetValueExA(h, name, typ, daten.constData(), DWORD(daten.size()));
+    reg.RegCloseKey(h);
+    return s;
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        recorder = std::make_shared<MeldungsRecorder>();
+        setzeMeldungen(recorder);
+    }
+    void TearDown() override { setzeMeldungen(nullptr); }
+    QString pfad(const QString& name) const { return QDir(dir.path()).filePath(name); }
+
+    QTemporaryDir dir;
+    std::shared_ptr<MeldungsRecorder> recorder;
+};
+
+}  // namespace
+
+TEST(Ansi, Windows1252HinUndZurueck)
+{
+    EXPECT_EQ(nachAnsi(u"für €"), QByteArray("f\xfcr \x80"));
+    EXPECT_EQ(vonAnsi(QByteArray("f\xfcr \x80")), QStringLiteral("für €"));
+    EXPECT_EQ(nachAnsi(u"\u4e2d"), QByteArray("?"));
+    EXPECT_FALSE(ansiDarstellbar(u"\u4e2d"));
+    QByteArray alle;
+    for (int i = 0; i < 256; ++i)
+        alle += char(i);
+    EXPECT_EQ(nachAnsi(vonAnsi(alle)), alle);  // the gaps survive too
+}
+
+TEST(RegDatei, FormatBehaeltJedesByte)
+{
+    RegInhalt inhalt;
+    RegSchluessel& s = inhalt.anlegen("SOFTWARE\\ODBC\\ODBC.INI\\ZELK-Access");
+    QByteArray treiber = QByteArray("/opt/x/leser") + '\0';
+    treiber += QByteArray(255 - treiber.size(), ' ');
+    s.setzen({"UID", REG_SZ, QByteArray(1, '\0')});
+    s.setzen({"Description", REG_SZ, nachAnsi(u"ODBC Eintrag für ZELK Programme")});
+    s.setzen({"Driver", REG_SZ, treiber});
+    s.setzen({"DriverId", REG_DWORD, QByteArray("\x19\0\0\0", 4)});
+    s.setzen({"Bin", REG_BINARY, QByteArray("\x00\xff\x10", 3)});
+    s.setzen({"Leer", REG_BINARY, QByteArray()});
+    s.setzen({"Quote\"\\", REG_EXPAND_SZ, QByteArray("a\\b\"\x81\xfc") + '\0'});
+    s.setzen({"", 77, QByteArray(200, 'x')});
+
+    const QByteArray text = regDateiText(inhalt, QStringLiteral("HKEY_LOCAL_MACHINE"));
+    EXPECT_TRUE(text.startsWith("WINE REGISTRY Version 2\n"));
+    EXPECT_TRUE(text.contains("[SOFTWARE\\\\ODBC\\\\ODBC.INI\\\\ZELK-Access]\n"));
+    EXPECT_TRUE(text.contains("\n\"UID\"=\"\"\n"));
+    EXPECT_TRUE(text.contains("\"DriverId\"=dword:00000019\n"));
+    EXPECT_TRUE(text.contains("\"Bin\"=hex:00,ff,10\n"));
+    // No NUL: kept as 31 hex bytes, shown readable in a comment.
+    EXPECT_TRUE(text.contains("; \"Description\" = \"ODBC Eintrag f\xc3\xbcr ZELK Programme\"\n"));
+
+    QString fehler;
+    const auto zurueck = regDateiLesen(text, &fehler);
+    ASSERT_TRUE(zurueck) << fehler.toStdString();
+    ASSERT_EQ(zurueck->schluessel.size(), 4u);  // with the three keys above
+    const RegSchluessel* z = zurueck->finden("software\\odbc\\odbc.ini\\zelk-access");
+    ASSERT_NE(z, nullptr);
+    ASSERT_EQ(z->werte.size(), s.werte.size());
+    for (std::size_t i = 0; i < s.werte.size(); ++i) {
+        EXPECT_EQ(z->werte[i].name, s.werte[i].name) << i;
+        EXPECT_EQ(z->werte[i].typ, s.werte[i].typ) << i;
+        EXPECT_EQ(z->werte[i].daten, s.werte[i].daten) << i;
+    }
+}
+
+TEST(RegDatei, BeschaedigteDateiNenntDieZeile)
+{
+    QString fehler;
+    EXPECT_FALSE(regDateiLesen("kein Kopf\n", &fehler));
+    EXPECT_TRUE(fehler.startsWith(QStringLiteral("Zeile 1:")));
+    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n\"a\"=\"b\"\n", &fehler));
+    EXPECT_TRUE(fehler.startsWith(QStringLiteral("Zeile 2:")));
+    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n[K]\n\"a\"=hex:0g\n", &fehler));
+    EXPECT_TRUE(fehler.startsWith(QStringLiteral("Zeile 3:")));
+    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n[K]\n\"a\"=\"offen\n", &fehler));
+    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n[K]\n\"a\"=dword:123\n", &fehler));
+    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n[K]\n\"a\"=\"\xe4\xb8\xad\"\n", &fehler));  // not in the code page
+    // Hex over several lines, CR LF and comments are fine.
+    const auto ok = regDateiLesen("WINE REGISTRY Version 2\r\n; c\r\n[K]\r\n\"a\"=hex(1):41,\\\r\n  42\r\n", &fehler);
+    ASSERT_TRUE(ok) << fehler.toStdString();
+    EXPECT_EQ(ok->finden("K")->wert("A")->daten, QByteArray("AB"));
+}
+
+TEST_F(RegistryTest, AnlegenSchreibenLesenOhneBeachtungDerSchreibweise)
+{
+    RegistryDateien reg(pfad("rw"));
+    HKEY h = 0;
+    ASSERT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\B", &h), ERROR_SUCCESS);
+    ASSERT_EQ(reg.RegSetValueExA(h, "Wert", REG_SZ, "abc", 3), ERROR_SUCCESS);
+    ASSERT_EQ(reg.RegSetValueExA(h, "WERT", REG_SZ, "xy\0", 3), ERROR_SUCCESS);  // replaces
+    EXPECT_EQ(reg.RegCloseKey(h), ERROR_SUCCESS);
+    EXPECT_EQ(reg.RegCloseKey(h), ERROR_INVALID_HANDLE);
+
+    // Intermediate keys exist; paths and names ignore case.
+    HKEY z = 0;
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software", 0, KEY_READ, &z), ERROR_SUCCESS);
+    EXPECT_EQ(reg.RegOpenKeyExA(z, "a\\b", 0, KEY_READ, &h), ERROR_SUCCESS);
+    DWORD typ = 0, groesse = 0;
+    EXPECT_EQ(reg.RegQueryValueExA(h, "wert", &typ, nullptr, &groesse), ERROR_SUCCESS);
+    EXPECT_EQ(groesse, 3u);
+    EXPECT_EQ(typ, REG_SZ);
+    char klein[2] = {'-', '-'};
+    groesse = 2;
+    EXPECT_EQ(reg.RegQueryValueExA(h, "wert", &typ, klein, &groesse), ERROR_MORE_DATA);
+    EXPECT_EQ(groesse, 3u);
+    EXPECT_EQ(klein[0], '-');
+    char gross[8] = {};
+    groesse = 8;
+    EXPECT_EQ(reg.RegQueryValueExA(h, "wert", &typ, gross, &groesse), ERROR_SUCCESS);
+    EXPECT_EQ(QByteArray(gross, int(groesse)), QByteArray("xy\0", 3));
+    EXPECT_EQ(reg.RegQueryValueExA(h, "fehlt", &typ, gross, &groesse), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\C", 0, KEY_READ, &z), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\A", 0, KEY_READ, &z), ERROR_FILE_NOT_FOUND);  // other root
+    EXPECT_EQ(reg.RegOpenKeyExA(0x1234, "x", 0, KEY_READ, &z), ERROR_INVALID_HANDLE);
+
+    // A handle opened for reading cannot write.
+    EXPECT_EQ(reg.RegSetValueExA(h, "Neu", REG_SZ, "a", 1), ERROR_ACCESS_DENIED);
+    reg.RegCloseKey(h);
+
+    // A second store on the same directory sees it: it is in the file.
+    RegistryDateien andere(pfad("rw"));
+    EXPECT_EQ(wertLesen(andere, HKEY_LOCAL_MACHINE, "Software\\a\\b", "Wert").daten, QByteArray("xy\0", 3));
+    EXPECT_TRUE(lesen(reg.datei(HKEY_LOCAL_MACHINE)).contains("\"Wert\"=\"xy\"\n"));
+}
+
+TEST_F(RegistryTest, ZweiLaufendeKopienVerlierenNichts)
+{
+    RegistryDateien eins(pfad("rw")), zwei(pfad("rw"));
+    EXPECT_EQ(wertSchreiben(eins, "K", "a", REG_SZ, "1"), ERROR_SUCCESS);
+    EXPECT_EQ(wertSchreiben(zwei, "K", "b", REG_SZ, "2"), ERROR_SUCCESS);
+    EXPECT_EQ(wertSchreiben(eins, "K", "c", REG_SZ, "3"), ERROR_SUCCESS);
+    RegistryDateien drei(pfad("rw"));
+    EXPECT_EQ(wertLesen(drei, HKEY_LOCAL_MACHINE, "K", "a").daten, QByteArray("1"));
+    EXPECT_EQ(wertLesen(drei, HKEY_LOCAL_MACHINE, "K", "b").daten, QByteArray("2"));
+    EXPECT_EQ(wertLesen(drei, HKEY_LOCAL_MACHINE, "K", "c").daten, QByteArray("3"));
+    EXPECT_FALSE(QFile::exists(eins.datei(HKEY_LOCAL_MACHINE) + ".lock"));
+}
+
+TEST_F(RegistryTest, SchichtWirdGelesenAberNieBeschrieben)
+{
+    const QString schicht = pfad("ro");
+    const QByteArray schichtText = "WINE REGISTRY Version 2\n[SOFTWARE\\\\ODBC\\\\ODBCINST.INI\\\\Treiber]\n\"Driver\"=\"/x/y\"\n\"Alt\"=\"s\"\n";
+    schreiben(QDir(schicht).filePath("HKEY_LOCAL_MACHINE.reg"), schichtText);
+    RegistryDateien reg(pfad("rw"), schicht);
+
+    EXPECT_EQ(wertLesen(reg, HKEY_LOCAL_MACHINE, "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber", "Driver").daten, QByteArray("/x/y\0", 5));
+    // A write goes to the user's store and hides the layer's value.
+    EXPECT_EQ(wertSchreiben(reg, "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber", "Driver", REG_SZ, "neu"), ERROR_SUCCESS);
+    EXPECT_EQ(wertLesen(reg, HKEY_LOCAL_MACHINE, "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber", "Driver").daten, QByteArray("neu"));
+    EXPECT_EQ(wertLesen(reg, HKEY_LOCAL_MACHINE, "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber", "Alt").daten, QByteArray("s\0", 2));
+    EXPECT_EQ(lesen(QDir(schicht).filePath("HKEY_LOCAL_MACHINE.reg")), schichtText);
+}
+
+TEST_F(RegistryTest, NichtBeschreibbarerOrtVerweigertAnlegenUndSchreiben)
+{
+    // A directory below a plain file cannot be made, not even by root.
+    schreiben(pfad("datei"), "x");
+    const QString schicht = pfad("ro");
+    schreiben(QDir(schicht).filePath("HKEY_LOCAL_MACHINE.reg"), "WINE REGISTRY Version 2\n[Da]\n\"v\"=\"1\"\n");
+    RegistryDateien reg(pfad("datei/Registry"), schicht);
+    HKEY h = 0;
+    EXPECT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "Neu", &h), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "Da", &h), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Da", 0, KEY_WRITE, &h), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(wertLesen(reg, HKEY_LOCAL_MACHINE, "Da", "v").code, ERROR_SUCCESS);  // reading still works
+    EXPECT_EQ(reg.RegSetValueExA(HKEY_LOCAL_MACHINE, "v", REG_SZ, "1", 1), ERROR_ACCESS_DENIED);  // the root itself
+    EXPECT_TRUE(recorder->eintraege().empty());
+}
+
+TEST_F(RegistryTest, BeschaedigteDateiWirdGemeldetUndNichtUeberschrieben)
+{
+    const QByteArray kaputt = "WINE REGISTRY Version 2\n[K]\n\"a\"=dword:zz\n";
+    RegistryDateien reg(pfad("rw"));
+    schreiben(reg.datei(HKEY_LOCAL_MACHINE), kaputt);
+    HKEY h = 0;
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_READ, &h), ERROR_REGISTRY_CORRUPT);
+    EXPECT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "K", &h), ERROR_REGISTRY_CORRUPT);
+    EXPECT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "L", &h), ERROR_REGISTRY_CORRUPT);
+    ASSERT_EQ(recorder->eintraege().size(), 1u);  // once, not per call
+    const auto& m = recorder->eintraege()[0];
+    EXPECT_TRUE(m.text.contains(QDir::toNativeSeparators(reg.datei(HKEY_LOCAL_MACHINE)))) << m.text.toStdString();
+    EXPECT_TRUE(m.text.contains(QStringLiteral("Zeile 3")));
+    EXPECT_EQ(m.symbol, Symbol::Kritisch);
+    EXPECT_EQ(lesen(reg.datei(HKEY_LOCAL_MACHINE)), kaputt);
+    // Other roots are not affected.
+    EXPECT_EQ(reg.RegCreateKeyA(HKEY_CURRENT_USER, "K", &h), ERROR_SUCCESS);
+}
