@@ -219,12 +219,18 @@ bool frmDataEnv::handlung(const std::function<void()>& was)
     return false;
 }
 
-void frmDataEnv::flagsZuruecksetzen()
+// Reconnects; true when the action may go on. A flag that is set is read
+// here and cleared, as every caller but Command4 does.
+bool frmDataEnv::verbinden()
 {
+    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
+        return false;
     if (Datenbankfunktion::KeineDatenbank == 1 || Datenbankfunktion::KeineTabelle == 1) {
         Datenbankfunktion::KeineDatenbank = 0;
         Datenbankfunktion::KeineTabelle = 0;
+        return false;
     }
+    return true;
 }
 
 void frmDataEnv::Drive1_Change()
@@ -250,8 +256,7 @@ void frmDataEnv::File1_Click()
     Datenbankfunktion::AuswahlAnzahl = 0;
     if (feldauswahlEntladen)
         feldauswahlEntladen();
-    handlung(Datenbankfunktion::DatenbankVerbinden);
-    flagsZuruecksetzen();
+    verbinden();
 }
 
 void frmDataEnv::ImageCombo1_Change()
@@ -261,8 +266,7 @@ void frmDataEnv::ImageCombo1_Change()
     Datenbankfunktion::AuswahlAnzahl = 0;
     if (feldauswahlEntladen)
         feldauswahlEntladen();
-    handlung(Datenbankfunktion::DatenbankVerbinden);
-    flagsZuruecksetzen();
+    verbinden();
 }
 
 void frmDataEnv::ImageCombo1_Dropdown()
@@ -270,8 +274,7 @@ void frmDataEnv::ImageCombo1_Dropdown()
     if (laeuft_)
         return;
     Datenbankfunktion::AuswahlAnzahl = 0;
-    handlung(Datenbankfunktion::DatenbankVerbinden);
-    flagsZuruecksetzen();
+    verbinden();
 }
 
 void frmDataEnv::Command1_Click()
@@ -279,13 +282,8 @@ void frmDataEnv::Command1_Click()
     if (laeuft_)
         return;  // a second click while a run is going is ignored
     ergebnisse_.leeren();
-    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
+    if (!verbinden())
         return;
-    if (Datenbankfunktion::KeineDatenbank == 1 || Datenbankfunktion::KeineTabelle == 1) {
-        Datenbankfunktion::KeineDatenbank = 0;
-        Datenbankfunktion::KeineTabelle = 0;
-        return;
-    }
     laeuft_ = true;
     abbruch_ = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -397,13 +395,8 @@ void frmDataEnv::Command3_Click()
     Datenbankfunktion::AuswahlAnzahl = 0;
     if (feldauswahlEntladen)
         feldauswahlEntladen();
-    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
+    if (!verbinden())
         return;
-    if (Datenbankfunktion::KeineDatenbank == 1 || Datenbankfunktion::KeineTabelle == 1) {
-        Datenbankfunktion::KeineDatenbank = 0;
-        Datenbankfunktion::KeineTabelle = 0;
-        return;
-    }
     if (feldauswahlZeigen)
         feldauswahlZeigen();
 }

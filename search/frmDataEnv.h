@@ -99,7 +99,7 @@ private:
     // Runs a user action; an error of the data-access component ends it
     // with a message instead of ending the program.
     bool handlung(const std::function<void()>& was);
-    void flagsZuruecksetzen();
+    bool verbinden();
     void protokollImFensterZeigen(const QString& pfad);
     void aufbauen();
 
