@@ -158,8 +158,11 @@ TEST_P(Writer, WideTableAndManyPages)
     ASSERT_EQ(rows.size(), std::size_t(rowCount));
     for (int r : {0, 1, rowCount / 2, rowCount - 1}) {
         std::string expected;
-        for (int i = 0; i < 255; ++i)
-            expected += (i ? "|" : "") + std::to_string(i % 2 ? (r + i) % 1000 : r * 1000 + i);
+        for (int i = 0; i < 255; ++i) {
+            if (i)
+                expected += '|';
+            expected += std::to_string(i % 2 ? (r + i) % 1000 : r * 1000 + i);
+        }
         EXPECT_EQ(rows[std::size_t(r)], expected) << r;
     }
     const std::string schema = run(MDB_SCHEMA, {QString::fromStdString(f)});
