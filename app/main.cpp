@@ -1,6 +1,6 @@
-// The program starts with its windows; it takes no arguments.
+// The program starts with its start-up window; it takes no arguments.
 
-#include "Programmkennung.h"
+#include "Startup.h"
 #include "frmDataEnv.h"
 
 #include <QApplication>
@@ -9,14 +9,15 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(Programmkennung::ProductName);
     // The program directory is the working directory, so the demo database
     // beside the program is in the lists at once.
     QDir::setCurrent(QCoreApplication::applicationDirPath());
-    frmDataEnv& fenster = frmDataEnv::instanz();
-    fenster.Dir1->setzePfad(QCoreApplication::applicationDirPath());
-    fenster.show();
-    const int ergebnis = app.exec();
-    delete &fenster;
+    const int ergebnis = Startup::starten(app, [] {
+        frmDataEnv& fenster = frmDataEnv::instanz();
+        fenster.Dir1->setzePfad(QCoreApplication::applicationDirPath());
+        fenster.show();
+    });
+    if (frmDataEnv::vorhanden())
+        delete &frmDataEnv::instanz();
     return ergebnis;
 }
