@@ -9,7 +9,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <stdexcept>
 #include <vector>
 
@@ -26,31 +28,67 @@ struct Formfehler : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Builds one frame in a buffer that keeps its capacity from message to
+// message: the reader process sends blocks of megabytes many times a second.
+// The first bytes are kept free for the frame head, so a frame goes out in
+// one write without copying.
 class Schreiber {
 public:
-    void u8(std::uint8_t v) { daten_.append(char(v)); }
+    Schreiber() : puffer_(4096) {}
+    void leeren() { laenge_ = Kopf; }
+    void u8(std::uint8_t v) { *platz(1) = char(v); }
     void i32(std::int32_t v) { roh(&v, 4); }
     void i64(std::int64_t v) { roh(&v, 8); }
     void f64(double v) { roh(&v, 8); }
     void text(const QString& s)
     {
-        i32(std::int32_t(s.size()));
-        roh(s.constData(), std::size_t(s.size()) * 2);
+        const std::int32_t n = std::int32_t(s.size());
+        char* p = platz(4 + std::size_t(n) * 2);
+        std::memcpy(p, &n, 4);
+        std::memcpy(p + 4, s.constData(), std::size_t(n) * 2);
     }
     void bytes(const QByteArray& b)
     {
-        i32(std::int32_t(b.size()));
-        daten_.append(b);
+        const std::int32_t n = std::int32_t(b.size());
+        char* p = platz(4 + std::size_t(n));
+        std::memcpy(p, &n, 4);
+        std::memcpy(p + 4, b.constData(), std::size_t(n));
     }
     void wert(const Wert& w);
     void block(const ZeilenBlock& b);
     void katalog(const std::vector<KatalogEintrag>& k);
     void spalten(const std::vector<SpaltenInfo>& s);
-    QByteArray& daten() { return daten_; }
+
+    std::size_t nutzlastGroesse() const { return laenge_ - Kopf; }
+    // A request: its length, then the payload.
+    std::pair<const char*, std::size_t> anfrage()
+    {
+        const std::uint32_t n = std::uint32_t(nutzlastGroesse());
+        std::memcpy(puffer_.data() + 1, &n, 4);
+        return {puffer_.data() + 1, 4 + nutzlastGroesse()};
+    }
+    // An answer: its length (kind byte included), the kind, the payload.
+    std::pair<const char*, std::size_t> antwort(std::uint8_t art)
+    {
+        const std::uint32_t n = std::uint32_t(nutzlastGroesse() + 1);
+        std::memcpy(puffer_.data(), &n, 4);
+        puffer_[4] = char(art);
+        return {puffer_.data(), laenge_};
+    }
 
 private:
-    void roh(const void* p, std::size_t n) { daten_.append(static_cast<const char*>(p), qsizetype(n)); }
-    QByteArray daten_;
+    static constexpr std::size_t Kopf = 5;
+    char* platz(std::size_t n)
+    {
+        if (puffer_.size() - laenge_ < n)
+            puffer_.resize(std::max(puffer_.size() * 2, laenge_ + n));
+        char* p = puffer_.data() + laenge_;
+        laenge_ += n;
+        return p;
+    }
+    void roh(const void* p, std::size_t n) { std::memcpy(platz(n), p, n); }
+    std::vector<char> puffer_;
+    std::size_t laenge_ = Kopf;
 };
 
 class Entnehmer {

@@ -224,16 +224,14 @@ private:
     {
         if (pid_ <= 0)
             throw DatenzugriffsFehler(FehlerObjektGeschlossen, QStringLiteral("Die Datenbank ist nicht geöffnet."));
-        QByteArray& daten = auftrag.daten();
-        const std::uint32_t laenge = std::uint32_t(daten.size());
-        daten.prepend(reinterpret_cast<const char*>(&laenge), 4);
-        for (qsizetype gesendet = 0; gesendet < daten.size();) {
-            const ssize_t k = ::send(fd_, daten.constData() + gesendet, std::size_t(daten.size() - gesendet), MSG_NOSIGNAL);
+        const auto [daten, groesse] = auftrag.anfrage();
+        for (std::size_t gesendet = 0; gesendet < groesse;) {
+            const ssize_t k = ::send(fd_, daten + gesendet, groesse - gesendet, MSG_NOSIGNAL);
             if (k < 0 && errno == EINTR)
                 continue;
             if (k <= 0)
                 abbrechen(QStringLiteral("der Leseprozess ist abgebrochen"));
-            gesendet += k;
+            gesendet += std::size_t(k);
         }
         while (true) {
             char kopf[5];

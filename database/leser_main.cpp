@@ -51,14 +51,10 @@ void allesSchreiben(const char* p, std::size_t n)
     }
 }
 
-void senden(P::Antwort art, const QByteArray& nutzlast)
+void senden(P::Antwort art, P::Schreiber& nachricht)
 {
-    const std::uint32_t laenge = std::uint32_t(nutzlast.size() + 1);
-    char kopf[5];
-    std::memcpy(kopf, &laenge, 4);
-    kopf[4] = char(art);
-    allesSchreiben(kopf, 5);
-    allesSchreiben(nutzlast.constData(), std::size_t(nutzlast.size()));
+    const auto [daten, groesse] = nachricht.antwort(std::uint8_t(art));
+    allesSchreiben(daten, groesse);
 }
 
 void speicherBegrenzen()
@@ -84,11 +80,14 @@ int main()
         const auto jetzt = std::chrono::steady_clock::now();
         if (jetzt - letzterFortschritt > std::chrono::milliseconds(200)) {
             letzterFortschritt = jetzt;
-            senden(P::Antwort::Fortschritt, {});
+            P::Schreiber leer;
+            senden(P::Antwort::Fortschritt, leer);
         }
     });
 
     QByteArray anfrage;
+    // Kept from answer to answer, so a block's megabytes are not allocated anew each time.
+    P::Schreiber antwort;
     ZeilenBlock block;
     std::vector<Wert> zeile;
     // Rows of the cursor being read, decoded ahead while the program works
@@ -113,7 +112,7 @@ int main()
         anfrage.resize(qsizetype(laenge));
         if (!allesLesen(0, anfrage.data(), laenge))
             return 0;
-        P::Schreiber antwort;
+        antwort.leeren();
         try {
             P::Entnehmer e(anfrage.constData(), laenge);
             const auto auftrag = P::Auftrag(e.u8());
@@ -125,7 +124,16 @@ int main()
                 // Rows read ahead first, then as many more as asked for.
                 block.spalten = 0;
                 block.zeilenAnzahl = 0;
-                if (vorrat.da) {
+                if (vorrat.da && vorrat.erste == 0 && vorrat.block.zeilenAnzahl <= max) {
+                    // The usual case: the whole block read ahead is the answer.
+                    std::swap(block, vorrat.block);
+                    block.werte.resize(std::max(block.werte.size(), std::size_t(max) * std::size_t(block.spalten)));
+                    vorrat.da = false;
+                    if (vorrat.fehler && block.zeilenAnzahl == 0) {
+                        vorrat.fehler = false;
+                        throw DatenzugriffsFehler(vorrat.nummer, vorrat.text);
+                    }
+                } else if (vorrat.da) {
                     const int n = std::min(max, vorrat.block.zeilenAnzahl - vorrat.erste);
                     block.spalten = vorrat.block.spalten;
                     block.werte.resize(std::size_t(max) * std::size_t(block.spalten));
@@ -154,7 +162,7 @@ int main()
                     }
                 }
                 antwort.block(block);
-                senden(P::Antwort::Gut, antwort.daten());
+                senden(P::Antwort::Gut, antwort);
                 if (block.zeilenAnzahl == max && max >= 256 && !vorrat.da) {
                     vorrat.da = true;
                     vorrat.cursor = c;
@@ -212,17 +220,17 @@ int main()
             case P::Auftrag::Version: antwort.text(leser->version()); break;
             default: throw P::Formfehler("unbekannter Auftrag");
             }
-            senden(P::Antwort::Gut, antwort.daten());
+            senden(P::Antwort::Gut, antwort);
         } catch (const DatenzugriffsFehler& f) {
             P::Schreiber fehler;
             fehler.i32(f.Number());
             fehler.text(f.Description());
-            senden(P::Antwort::Fehler, fehler.daten());
+            senden(P::Antwort::Fehler, fehler);
         } catch (const std::exception& f) {
             P::Schreiber fehler;
             fehler.i32(FehlerBeschaedigt);
             fehler.text(QStringLiteral("Interner Fehler des Leseprozesses: %1").arg(QString::fromUtf8(f.what())));
-            senden(P::Antwort::Fehler, fehler.daten());
+            senden(P::Antwort::Fehler, fehler);
         }
     }
 }
