@@ -2,7 +2,6 @@
 
 #include "Ergebnisliste.h"
 
-#include <cmath>
 
 namespace Suche {
 
@@ -104,16 +103,20 @@ void Suchlauf::durchsuchen()
     const int anzahl = felder.Count();
     std::vector<const Datenzugriff::Wert*> werte(static_cast<std::size_t>(anzahl));
     QString puffer;
+    int bisEreignisse = 30;  // events at every record number divisible by 30
     while (!satzmenge_.Eof()) {
         satz_ += 1;
-        if (std::fmod(satz_, 30.0) == 0.0 && ereignisse) {
-            ereignisse();
-            if (abgebrochen && abgebrochen()) {
-                abbruch_ = true;
-                break;
+        if (--bisEreignisse == 0) {
+            bisEreignisse = 30;
+            if (ereignisse) {
+                ereignisse();
+                if (abgebrochen && abgebrochen()) {
+                    abbruch_ = true;
+                    break;
+                }
+                einstellungenLesen();
+                filterBerechnen();
             }
-            einstellungenLesen();
-            filterBerechnen();
         }
         if (satzAnzeigen)
             satzAnzeigen(satz_);
