@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <utility>
 #include <stdexcept>
 #include <vector>
@@ -47,19 +49,32 @@ public:
         std::memcpy(p, &n, 4);
         std::memcpy(p + 4, s.constData(), std::size_t(n) * 2);
     }
-    void bytes(const QByteArray& b)
+    void text(const char16_t* zeichen, std::size_t anzahl)
     {
-        const std::int32_t n = std::int32_t(b.size());
-        char* p = platz(4 + std::size_t(n));
+        const std::int32_t n = std::int32_t(anzahl);
+        char* p = platz(4 + anzahl * 2);
         std::memcpy(p, &n, 4);
-        std::memcpy(p + 4, b.constData(), std::size_t(n));
+        std::memcpy(p + 4, zeichen, anzahl * 2);
     }
+    void bytes(const QByteArray& b) { bytes(b.constData(), std::size_t(b.size())); }
+    void bytes(const char* daten, std::size_t anzahl)
+    {
+        const std::int32_t n = std::int32_t(anzahl);
+        char* p = platz(4 + anzahl);
+        std::memcpy(p, &n, 4);
+        if (anzahl)
+            std::memcpy(p + 4, daten, anzahl);
+    }
+    void roh(const void* p, std::size_t n) { std::memcpy(platz(n), p, n); }
     void wert(const Wert& w);
     void block(const ZeilenBlock& b);
     void katalog(const std::vector<KatalogEintrag>& k);
     void spalten(const std::vector<SpaltenInfo>& s);
 
     std::size_t nutzlastGroesse() const { return laenge_ - Kopf; }
+    const char* nutzlast() const { return puffer_.data() + Kopf; }
+    // Overwrites four bytes written before, at an offset into the payload.
+    void i32An(std::size_t stelle, std::int32_t v) { std::memcpy(puffer_.data() + Kopf + stelle, &v, 4); }
     // A request: its length, then the payload.
     std::pair<const char*, std::size_t> anfrage()
     {
@@ -86,7 +101,6 @@ private:
         laenge_ += n;
         return p;
     }
-    void roh(const void* p, std::size_t n) { std::memcpy(platz(n), p, n); }
     std::vector<char> puffer_;
     std::size_t laenge_ = Kopf;
 };
@@ -128,3 +142,21 @@ private:
 };
 
 }  // namespace Datenzugriff::Protokoll
+
+namespace Datenzugriff {
+
+// The in-process reader as the reader process uses it: rows are decoded
+// straight into the answer, without Wert values in between.
+class KodierenderLeser : public Leser {
+public:
+    // Appends up to maxZeilen rows of the cursor to nachricht, each value as
+    // Protokoll::Schreiber::wert writes it; pushes where each row ends (as a
+    // payload offset) onto zeilenEnden and returns the number of rows. On an
+    // error the message holds part of a row and is to be dropped.
+    virtual int blockKodieren(CursorNummer cursor, Protokoll::Schreiber& nachricht, int maxZeilen,
+                              std::vector<std::size_t>& zeilenEnden, int& spalten) = 0;
+};
+
+std::unique_ptr<KodierenderLeser> erzeugeKodierendenMdbLeser(std::function<void()> fortschritt);
+
+}  // namespace Datenzugriff

@@ -5,6 +5,7 @@
 
 #include "Leser.h"
 #include "Fehler.h"
+#include "LeserProtokoll.h"
 
 #include <glib.h>
 extern "C" {
@@ -81,7 +82,7 @@ struct Cursor {
     bool positionenKomplett = false;
 };
 
-class MdbLeser final : public Leser {
+class MdbLeser final : public KodierenderLeser {
 public:
     explicit MdbLeser(std::function<void()> fortschritt) : fortschritt_(std::move(fortschritt)) {}
     ~MdbLeser() override { schliessen(); }
@@ -94,6 +95,8 @@ public:
     std::int64_t gespeicherteZeilenanzahl(const QString& tabelle) override;
     CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl) override;
     bool naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int maxZeilen) override;
+    int blockKodieren(CursorNummer cursor, Protokoll::Schreiber& nachricht, int maxZeilen, std::vector<std::size_t>& zeilenEnden,
+                      int& spalten) override;
     void zuruecksetzen(CursorNummer cursor) override;
     bool zeile(CursorNummer cursor, std::int64_t n, std::vector<Wert>& werte) override;
     std::int64_t gezaehlteZeilen(CursorNummer cursor) override;
@@ -110,8 +113,19 @@ private:
     bool seiteLesen(std::uint32_t seite, unsigned char* ziel);
     std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
     bool naechsteDatenseite(Cursor& c);
-    bool zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl, int tiefe = 0);
+    // Where the values of a row go: into Wert slots, or straight into a
+    // message of the reader process, in the form Protokoll::Schreiber::wert
+    // gives them.
+    class InWerte;
+    class InNachricht;
+    template <class Ziel>
+    bool zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Ziel& ziel, const std::vector<int>& auswahl, int tiefe = 0);
+    bool zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl);
+    template <class Ziel>
+    int zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen);
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
+    // Decodes into ziel, which has room for n characters; returns the count.
+    std::size_t textDekodieren(const unsigned char* p, std::size_t n, char16_t* ziel) const;
     void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
     void pruefeOffen() const;
 
@@ -125,6 +139,7 @@ private:
     std::map<CursorNummer, Cursor> cursor_;
     CursorNummer naechsteNummer_ = 1;
     QByteArray langwertPuffer_;
+    std::vector<char16_t> textPuffer_;
     std::function<void()> fortschritt_;  // called for every page read
 };
 
@@ -456,20 +471,16 @@ bool MdbLeser::naechsteDatenseite(Cursor& c)
     }
 }
 
-void MdbLeser::textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const
+std::size_t MdbLeser::textDekodieren(const unsigned char* p, std::size_t n, char16_t* d) const
 {
     if (jet3_) {
-        ziel.resize(qsizetype(n));
-        QChar* d = ziel.data();
         for (std::size_t i = 0; i < n; ++i)
-            d[i] = QChar(codepage_[p[i]]);
-        return;
+            d[i] = codepage_[p[i]];
+        return n;
     }
     if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
         // Jet 4 compression: single bytes stand for U+0000..U+00FF, a zero
         // byte toggles between single bytes and UCS-2 pairs.
-        ziel.resize(qsizetype(n));
-        QChar* d = ziel.data();
         std::size_t k = 0;
         bool komprimiert = true;
         for (std::size_t i = 2; i < n;) {
@@ -477,22 +488,107 @@ void MdbLeser::textDekodieren(const unsigned char* p, std::size_t n, QString& zi
                 komprimiert = !komprimiert;
                 ++i;
             } else if (komprimiert) {
-                d[k++] = QChar(char16_t(p[i]));
+                d[k++] = char16_t(p[i]);
                 ++i;
             } else if (i + 1 < n) {
-                d[k++] = QChar(char16_t(p[i] | (p[i + 1] << 8)));
+                d[k++] = char16_t(p[i] | (p[i + 1] << 8));
                 i += 2;
             } else {
                 break;
             }
         }
-        ziel.resize(qsizetype(k));
-        return;
+        return k;
     }
     const std::size_t zeichen = n / 2;
-    ziel.resize(qsizetype(zeichen));
-    std::memcpy(static_cast<void*>(ziel.data()), p, zeichen * 2);
+    std::memcpy(d, p, zeichen * 2);
+    return zeichen;
 }
+
+void MdbLeser::textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const
+{
+    // Room for the longest decoding (one character per byte), then the real length.
+    const std::size_t platz = jet3_ || (n >= 2 && p[0] == 0xff && p[1] == 0xfe) ? n : n / 2;
+    ziel.resize(qsizetype(platz));
+    const std::size_t k = textDekodieren(p, n, reinterpret_cast<char16_t*>(ziel.data()));
+    if (k != platz)
+        ziel.resize(qsizetype(k));
+}
+
+class MdbLeser::InWerte {
+public:
+    InWerte(MdbLeser& leser, Wert* ziel) : l_(leser), w_(ziel) {}
+    void null(std::size_t k) { w_[k].art = WertArt::Null; }
+    void janein(std::size_t k, bool v) { w_[k].art = WertArt::JaNein; w_[k].janein = v; }
+    void ganzzahl(std::size_t k, std::int64_t v) { w_[k].art = WertArt::Ganzzahl; w_[k].ganzzahl = v; }
+    void waehrung(std::size_t k, std::int64_t v) { w_[k].art = WertArt::Currency; w_[k].waehrung = v; }
+    void single(std::size_t k, float v) { w_[k].art = WertArt::Single; w_[k].single = v; }
+    void dbl(std::size_t k, WertArt art, double v) { w_[k].art = art; w_[k].dbl = v; }
+    void guid(std::size_t k, const unsigned char* p) { w_[k].art = WertArt::Guid; std::memcpy(w_[k].guid.data(), p, 16); }
+    void decimal(std::size_t k, const DecimalWert& d) { w_[k].art = WertArt::Decimal; w_[k].decimal = d; }
+    void text(std::size_t k, const unsigned char* p, std::size_t n)
+    {
+        w_[k].art = WertArt::Text;
+        l_.textDekodieren(p, n, w_[k].text);
+    }
+    void langwert(std::size_t k, const unsigned char* kopf, std::size_t n)
+    {
+        w_[k].art = WertArt::Binaer;
+        l_.langwertLesen(kopf, n, w_[k].binaer);
+    }
+    void binaer(std::size_t k, const char* p, std::size_t n)
+    {
+        w_[k].art = WertArt::Binaer;
+        w_[k].binaer = QByteArray(p, qsizetype(n));
+    }
+    void weiter(std::size_t breite) { w_ += breite; }
+
+private:
+    MdbLeser& l_;
+    Wert* w_;
+};
+
+class MdbLeser::InNachricht {
+public:
+    InNachricht(MdbLeser& leser, Protokoll::Schreiber& s) : l_(leser), s_(s) {}
+    void null(std::size_t) { art(WertArt::Null); }
+    void janein(std::size_t, bool v) { art(WertArt::JaNein); s_.u8(v ? 1 : 0); }
+    void ganzzahl(std::size_t, std::int64_t v) { art(WertArt::Ganzzahl); s_.i64(v); }
+    void waehrung(std::size_t, std::int64_t v) { art(WertArt::Currency); s_.i64(v); }
+    void single(std::size_t, float v) { art(WertArt::Single); s_.roh(&v, 4); }
+    void dbl(std::size_t, WertArt a, double v) { art(a); s_.f64(v); }
+    void guid(std::size_t, const unsigned char* p) { art(WertArt::Guid); s_.roh(p, 16); }
+    void decimal(std::size_t, const DecimalWert& d)
+    {
+        art(WertArt::Decimal);
+        s_.u8(d.negativ ? 1 : 0);
+        s_.u8(d.skala);
+        s_.roh(d.teile, 12);
+    }
+    void text(std::size_t, const unsigned char* p, std::size_t n)
+    {
+        art(WertArt::Text);
+        if (l_.textPuffer_.size() < n)
+            l_.textPuffer_.resize(n);
+        const std::size_t k = l_.textDekodieren(p, n, l_.textPuffer_.data());
+        s_.text(l_.textPuffer_.data(), k);
+    }
+    void langwert(std::size_t, const unsigned char* kopf, std::size_t n)
+    {
+        l_.langwertLesen(kopf, n, l_.langwertPuffer_);
+        binaer(0, l_.langwertPuffer_.constData(), std::size_t(l_.langwertPuffer_.size()));
+    }
+    void binaer(std::size_t, const char* p, std::size_t n)
+    {
+        art(WertArt::Binaer);
+        s_.bytes(p, n);
+    }
+    void weiter(std::size_t) {}
+
+private:
+    void art(WertArt a) { s_.u8(std::uint8_t(a)); }
+    MdbLeser& l_;
+    Protokoll::Schreiber& s_;
+};
 
 // Reads a memo or OLE value from its 12-byte head in the row.
 void MdbLeser::langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel)
@@ -545,7 +641,8 @@ void MdbLeser::langwertLesen(const unsigned char* kopf, std::size_t n, QByteArra
 
 // Cracks row `zeile` of a data page and decodes the chosen columns into ziel.
 // Returns false for rows that are not there (deleted or empty slots).
-bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl, int tiefe)
+template <class Ziel>
+bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Ziel& ziel, const std::vector<int>& auswahl, int tiefe)
 {
     const int rco = mdb_->fmt->row_count_offset;
     const std::uint16_t eintrag = le16(seite + rco + 2 + zeile * 2);
@@ -621,12 +718,10 @@ bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile,
 
     for (std::size_t k = 0; k < auswahl.size(); ++k) {
         const Spalte& s = c.alle[std::size_t(auswahl[k])];
-        Wert& w = ziel[k];
         const int bit = s.spaltenNr;
         const bool gesetzt = bit / 8 < maskenGroesse && (nullMaske[bit / 8] & (1 << (bit % 8)));
         if (s.typ == JetTyp::JaNein) {
-            w.art = WertArt::JaNein;
-            w.janein = gesetzt;
+            ziel.janein(k, gesetzt);
             continue;
         }
         int von = 0, bis = 0;
@@ -643,7 +738,7 @@ bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile,
             da = true;
         }
         if (!gesetzt || !da) {
-            w.art = WertArt::Null;
+            ziel.null(k);
             continue;
         }
         if (von < 0 || bis < von || bis > laenge)
@@ -655,29 +750,30 @@ bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile,
                 beschaedigt(datei_, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(c.seitenNr));
         };
         switch (s.typ) {
-        case JetTyp::Byte: braucht(1); w.art = WertArt::Ganzzahl; w.ganzzahl = p[0]; break;
-        case JetTyp::Integer: braucht(2); w.art = WertArt::Ganzzahl; w.ganzzahl = std::int16_t(le16(p)); break;
-        case JetTyp::Long: braucht(4); w.art = WertArt::Ganzzahl; w.ganzzahl = std::int32_t(le32(p)); break;
-        case JetTyp::Currency: braucht(8); w.art = WertArt::Currency; w.waehrung = std::int64_t(le64(p)); break;
+        case JetTyp::Byte: braucht(1); ziel.ganzzahl(k, p[0]); break;
+        case JetTyp::Integer: braucht(2); ziel.ganzzahl(k, std::int16_t(le16(p))); break;
+        case JetTyp::Long: braucht(4); ziel.ganzzahl(k, std::int32_t(le32(p))); break;
+        case JetTyp::Currency: braucht(8); ziel.waehrung(k, std::int64_t(le64(p))); break;
         case JetTyp::Single: {
             braucht(4);
             const std::uint32_t bits = le32(p);
-            w.art = WertArt::Single;
-            std::memcpy(&w.single, &bits, 4);
+            float f;
+            std::memcpy(&f, &bits, 4);
+            ziel.single(k, f);
             break;
         }
         case JetTyp::Double:
         case JetTyp::Datum: {
             braucht(8);
             const std::uint64_t bits = le64(p);
-            w.art = s.typ == JetTyp::Double ? WertArt::Double : WertArt::Datum;
-            std::memcpy(&w.dbl, &bits, 8);
+            double d;
+            std::memcpy(&d, &bits, 8);
+            ziel.dbl(k, s.typ == JetTyp::Double ? WertArt::Double : WertArt::Datum, d);
             break;
         }
         case JetTyp::Guid:
             braucht(16);
-            w.art = WertArt::Guid;
-            std::memcpy(w.guid.data(), p, 16);
+            ziel.guid(k, p);
             break;
         case JetTyp::Decimal: {
             braucht(17);
@@ -689,36 +785,62 @@ bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile,
             d.teile[0] = le32(p + 13);
             d.teile[1] = le32(p + 9);
             d.teile[2] = le32(p + 5);
-            w.art = WertArt::Decimal;
-            w.decimal = d;
+            ziel.decimal(k, d);
             break;
         }
         case JetTyp::Text:
-            w.art = WertArt::Text;
-            textDekodieren(p, std::size_t(n), w.text);
+            ziel.text(k, p, std::size_t(n));
             break;
         case JetTyp::Memo:
             langwertLesen(p, std::size_t(n), langwertPuffer_);
-            w.art = WertArt::Text;
-            textDekodieren(reinterpret_cast<const unsigned char*>(langwertPuffer_.constData()),
-                           std::size_t(langwertPuffer_.size()), w.text);
+            ziel.text(k, reinterpret_cast<const unsigned char*>(langwertPuffer_.constData()), std::size_t(langwertPuffer_.size()));
             break;
         case JetTyp::Ole:
-            w.art = WertArt::Binaer;
-            langwertLesen(p, std::size_t(n), w.binaer);
+            ziel.langwert(k, p, std::size_t(n));
             break;
         case JetTyp::Binaer:
-            w.art = WertArt::Binaer;
-            w.binaer = QByteArray(reinterpret_cast<const char*>(p), n);
+            ziel.binaer(k, reinterpret_cast<const char*>(p), std::size_t(n));
             break;
         default:
             // Types this program cannot show (attachments, complex columns).
-            w.art = WertArt::Binaer;
-            w.binaer.clear();
+            ziel.binaer(k, nullptr, 0);
             break;
         }
     }
     return true;
+}
+
+bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl)
+{
+    InWerte werte(*this, ziel);
+    return zeileDekodieren(c, seite, zeile, werte, auswahl);
+}
+
+// The next rows of the cursor into ziel; returns how many.
+template <class Ziel>
+int MdbLeser::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
+{
+    const std::size_t breite = c.auswahl.size();
+    int zeilen = 0;
+    while (zeilen < maxZeilen && !c.ende) {
+        if (c.seitenNr == 0 || c.zeileAufSeite >= c.zeilenAufSeite) {
+            if (!naechsteDatenseite(c)) {
+                c.ende = true;
+                c.positionenKomplett = true;
+                break;
+            }
+            continue;
+        }
+        const int zeile = c.zeileAufSeite++;
+        if (zeileDekodieren(c, c.seite.data(), zeile, ziel, c.auswahl)) {
+            if (!c.positionenKomplett && c.positionen.size() == c.gelieferteZeilen)
+                c.positionen.push_back((std::uint64_t(c.seitenNr) << 9) | std::uint64_t(zeile));
+            ++c.gelieferteZeilen;
+            ++zeilen;
+            ziel.weiter(breite);
+        }
+    }
+    return zeilen;
 }
 
 bool MdbLeser::naechsterBlock(CursorNummer nummer, ZeilenBlock& block, int maxZeilen)
@@ -729,25 +851,24 @@ bool MdbLeser::naechsterBlock(CursorNummer nummer, ZeilenBlock& block, int maxZe
     block.zeilenAnzahl = 0;
     if (block.werte.size() < std::size_t(maxZeilen) * std::size_t(breite))
         block.werte.resize(std::size_t(maxZeilen) * std::size_t(breite));
-    while (block.zeilenAnzahl < maxZeilen && !c.ende) {
-        if (c.seitenNr == 0 || c.zeileAufSeite >= c.zeilenAufSeite) {
-            if (!naechsteDatenseite(c)) {
-                c.ende = true;
-                c.positionenKomplett = true;
-                break;
-            }
-            continue;
-        }
-        const int zeile = c.zeileAufSeite++;
-        Wert* ziel = block.werte.data() + std::size_t(block.zeilenAnzahl) * std::size_t(breite);
-        if (zeileDekodieren(c, c.seite.data(), zeile, ziel, c.auswahl)) {
-            if (!c.positionenKomplett && c.positionen.size() == c.gelieferteZeilen)
-                c.positionen.push_back((std::uint64_t(c.seitenNr) << 9) | std::uint64_t(zeile));
-            ++c.gelieferteZeilen;
-            ++block.zeilenAnzahl;
-        }
-    }
+    InWerte ziel(*this, block.werte.data());
+    block.zeilenAnzahl = zeilenLesen(c, ziel, maxZeilen);
     return block.zeilenAnzahl > 0;
+}
+
+int MdbLeser::blockKodieren(CursorNummer nummer, Protokoll::Schreiber& nachricht, int maxZeilen,
+                            std::vector<std::size_t>& zeilenEnden, int& spalten)
+{
+    Cursor& c = cursorHolen(nummer);
+    spalten = int(c.auswahl.size());
+    // Each row's end in the message, for an answer that takes only part of them.
+    struct MitEnden : InNachricht {
+        MitEnden(MdbLeser& l, Protokoll::Schreiber& s, std::vector<std::size_t>& e) : InNachricht(l, s), s_(s), e_(e) {}
+        void weiter(std::size_t) { e_.push_back(s_.nutzlastGroesse()); }
+        Protokoll::Schreiber& s_;
+        std::vector<std::size_t>& e_;
+    } ziel(*this, nachricht, zeilenEnden);
+    return zeilenLesen(c, ziel, maxZeilen);
 }
 
 void MdbLeser::zuruecksetzen(CursorNummer nummer)
@@ -816,5 +937,10 @@ bool MdbLeser::zeile(CursorNummer nummer, std::int64_t n, std::vector<Wert>& wer
 std::unique_ptr<Leser> erzeugeMdbLeser() { return std::make_unique<MdbLeser>(std::function<void()>()); }
 
 std::unique_ptr<Leser> erzeugeMdbLeser(std::function<void()> fortschritt) { return std::make_unique<MdbLeser>(std::move(fortschritt)); }
+
+std::unique_ptr<KodierenderLeser> erzeugeKodierendenMdbLeser(std::function<void()> fortschritt)
+{
+    return std::make_unique<MdbLeser>(std::move(fortschritt));
+}
 
 }  // namespace Datenzugriff

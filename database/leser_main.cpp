@@ -76,7 +76,7 @@ int main()
     speicherBegrenzen();
 
     auto letzterFortschritt = std::chrono::steady_clock::now();
-    auto leser = erzeugeMdbLeser([&] {
+    auto leser = erzeugeKodierendenMdbLeser([&] {
         const auto jetzt = std::chrono::steady_clock::now();
         if (jetzt - letzterFortschritt > std::chrono::milliseconds(200)) {
             letzterFortschritt = jetzt;
@@ -88,21 +88,25 @@ int main()
     QByteArray anfrage;
     // Kept from answer to answer, so a block's megabytes are not allocated anew each time.
     P::Schreiber antwort;
-    ZeilenBlock block;
+    std::vector<std::size_t> enden;
     std::vector<Wert> zeile;
-    // Rows of the cursor being read, decoded ahead while the program works
-    // on the last block: both processes run at the same time. A damaged page
-    // met while reading ahead is reported with the request that reaches it.
+    // Rows of the cursor being read, decoded ahead (already in the form of an
+    // answer) while the program works on the last block: both processes run
+    // at the same time. A damaged page met while reading ahead is reported
+    // with the request that reaches it.
     struct Vorrat {
         bool da = false;
         CursorNummer cursor = 0;
-        ZeilenBlock block;
-        int erste = 0;  // first row of block not yet sent
+        P::Schreiber nachricht;  // columns, rows, then the rows
+        std::vector<std::size_t> enden;  // end of each row in the payload
+        int spalten = 0;
+        std::size_t erste = 0;  // first row not yet sent
         bool fehler = false;
         std::int32_t nummer = 0;
         QString text;
+        std::size_t zeilen() const { return enden.size(); }
+        std::size_t anfang(std::size_t zeile) const { return zeile == 0 ? 8 : enden[zeile - 1]; }
     } vorrat;
-    ZeilenBlock mehr;
     while (true) {
         std::uint32_t laenge = 0;
         if (!allesLesen(0, &laenge, 4))
@@ -119,62 +123,64 @@ int main()
             if (auftrag == P::Auftrag::Block) {
                 const CursorNummer c = e.i32();
                 const int max = std::max(1, std::min(e.i32(), std::int32_t(1 << 16)));
-                if (vorrat.da && vorrat.cursor != c)
+                if (vorrat.da && vorrat.cursor != c) {
                     vorrat.da = false;
+                    vorrat.fehler = false;
+                }
+                if (vorrat.da && vorrat.fehler && vorrat.zeilen() == 0) {
+                    vorrat.da = false;
+                    vorrat.fehler = false;
+                    throw DatenzugriffsFehler(vorrat.nummer, vorrat.text);
+                }
                 // Rows read ahead first, then as many more as asked for.
-                block.spalten = 0;
-                block.zeilenAnzahl = 0;
-                if (vorrat.da && vorrat.erste == 0 && vorrat.block.zeilenAnzahl <= max) {
-                    // The usual case: the whole block read ahead is the answer.
-                    std::swap(block, vorrat.block);
-                    block.werte.resize(std::max(block.werte.size(), std::size_t(max) * std::size_t(block.spalten)));
+                int spalten = 0;
+                int zeilen = 0;
+                if (vorrat.da && vorrat.erste == 0 && vorrat.zeilen() <= std::size_t(max)) {
+                    // The usual case: the rows read ahead are the answer as they stand.
+                    std::swap(antwort, vorrat.nachricht);
+                    std::swap(enden, vorrat.enden);
+                    spalten = vorrat.spalten;
+                    zeilen = int(enden.size());
                     vorrat.da = false;
-                    if (vorrat.fehler && block.zeilenAnzahl == 0) {
-                        vorrat.fehler = false;
-                        throw DatenzugriffsFehler(vorrat.nummer, vorrat.text);
-                    }
-                } else if (vorrat.da) {
-                    const int n = std::min(max, vorrat.block.zeilenAnzahl - vorrat.erste);
-                    block.spalten = vorrat.block.spalten;
-                    block.werte.resize(std::size_t(max) * std::size_t(block.spalten));
-                    for (int z = 0; z < n; ++z)
-                        for (int sp = 0; sp < block.spalten; ++sp)
-                            std::swap(block.wert(z, sp), vorrat.block.wert(vorrat.erste + z, sp));
-                    block.zeilenAnzahl = n;
-                    vorrat.erste += n;
-                    if (vorrat.erste >= vorrat.block.zeilenAnzahl) {
-                        vorrat.da = false;
-                        if (vorrat.fehler && block.zeilenAnzahl == 0) {
-                            vorrat.fehler = false;
-                            throw DatenzugriffsFehler(vorrat.nummer, vorrat.text);
-                        }
+                } else {
+                    antwort.i32(0);
+                    antwort.i32(0);
+                    enden.clear();
+                    if (vorrat.da) {
+                        const std::size_t n = std::min(std::size_t(max), vorrat.zeilen() - vorrat.erste);
+                        const std::size_t von = vorrat.anfang(vorrat.erste);
+                        antwort.roh(vorrat.nachricht.nutzlast() + von, vorrat.enden[vorrat.erste + n - 1] - von);
+                        spalten = vorrat.spalten;
+                        zeilen = int(n);
+                        vorrat.erste += n;
+                        if (vorrat.erste >= vorrat.zeilen())
+                            vorrat.da = false;
                     }
                 }
-                if (block.zeilenAnzahl < max && !vorrat.fehler) {
-                    leser->naechsterBlock(c, mehr, max - block.zeilenAnzahl);
-                    if (block.zeilenAnzahl == 0) {
-                        std::swap(block, mehr);
-                    } else {
-                        for (int z = 0; z < mehr.zeilenAnzahl; ++z)
-                            for (int sp = 0; sp < block.spalten; ++sp)
-                                std::swap(block.wert(block.zeilenAnzahl + z, sp), mehr.wert(z, sp));
-                        block.zeilenAnzahl += mehr.zeilenAnzahl;
-                    }
-                }
-                antwort.block(block);
+                if (zeilen < max && !vorrat.da && !vorrat.fehler)
+                    zeilen += leser->blockKodieren(c, antwort, max - zeilen, enden, spalten);
+                vorrat.fehler = vorrat.fehler && vorrat.da;
+                antwort.i32An(0, spalten);
+                antwort.i32An(4, zeilen);
                 senden(P::Antwort::Gut, antwort);
-                if (block.zeilenAnzahl == max && max >= 256 && !vorrat.da) {
+                if (zeilen == max && max >= 256 && !vorrat.da) {
                     vorrat.da = true;
                     vorrat.cursor = c;
                     vorrat.erste = 0;
                     vorrat.fehler = false;
+                    vorrat.nachricht.leeren();
+                    vorrat.nachricht.i32(0);
+                    vorrat.nachricht.i32(0);
+                    vorrat.enden.clear();
                     try {
-                        leser->naechsterBlock(c, vorrat.block, max);
+                        const int k = leser->blockKodieren(c, vorrat.nachricht, max, vorrat.enden, vorrat.spalten);
+                        vorrat.nachricht.i32An(0, vorrat.spalten);
+                        vorrat.nachricht.i32An(4, k);
                     } catch (const DatenzugriffsFehler& f) {
                         vorrat.fehler = true;
                         vorrat.nummer = f.Number();
                         vorrat.text = f.Description();
-                        vorrat.block.zeilenAnzahl = 0;
+                        vorrat.enden.clear();
                     }
                 }
                 continue;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 
 using namespace Datenzugriff;
@@ -31,14 +32,21 @@ std::vector<std::vector<QString>> allesLesen(Connection& c, const QString& tabel
             const Wert& w = r.fields().Item(i).Value();
             // A fingerprint of kind and exact content.
             QString s = QString::number(int(w.art)) + u':';
-            if (w.art == WertArt::Text)
-                s += w.text;
-            else if (w.art == WertArt::Binaer)
-                s += QString::fromLatin1(w.binaer.toHex());
-            else if (w.art == WertArt::Guid)
-                s += QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(w.guid.data()), 16).toHex());
-            else
-                s += QString::number(w.ganzzahl);
+            switch (w.art) {
+            case WertArt::Text: s += w.text; break;
+            case WertArt::Binaer: s += QString::fromLatin1(w.binaer.toHex()); break;
+            case WertArt::Guid: s += QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(w.guid.data()), 16).toHex()); break;
+            case WertArt::Single: s += QString::number(w.single, 'g', 9); break;
+            case WertArt::Double:
+            case WertArt::Datum: s += QString::number(w.dbl, 'g', 17); break;
+            case WertArt::JaNein: s += QString::number(w.janein); break;
+            case WertArt::Decimal:
+                s += QStringLiteral("%1 %2 %3 %4 %5").arg(w.decimal.negativ).arg(w.decimal.skala)
+                         .arg(w.decimal.teile[0]).arg(w.decimal.teile[1]).arg(w.decimal.teile[2]);
+                break;
+            case WertArt::Null: break;
+            default: s += QString::number(w.ganzzahl); break;
+            }
             z.push_back(s);
         }
         zeilen.push_back(z);
@@ -47,20 +55,31 @@ std::vector<std::vector<QString>> allesLesen(Connection& c, const QString& tabel
     return zeilen;
 }
 
-TEST(ProzessLeser, ReadsExactlyWhatTheInProcessReaderReads)
+class ProzessLeser_ : public ::testing::TestWithParam<Format> {};
+
+// Every kind of value, in blocks read ahead and in blocks cut at the table's end.
+TEST_P(ProzessLeser_, ReadsExactlyWhatTheInProcessReaderReads)
 {
     QTemporaryDir dir;
     const QString datei = dir.filePath(QStringLiteral("t.mdb"));
     {
-        Database db(datei.toStdString(), Format::Jet3);
+        Database db(datei.toStdString(), GetParam());
         const int t = db.addTable("Typen", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 40}, {"Memo", ColumnType::Memo},
                                             {"Bild", ColumnType::OleObject}, {"Betrag", ColumnType::Currency},
-                                            {"Datum", ColumnType::DateTime}, {"Ja", ColumnType::YesNo}, {"D", ColumnType::Double}});
+                                            {"Datum", ColumnType::DateTime}, {"Ja", ColumnType::YesNo}, {"D", ColumnType::Double},
+                                            {"B", ColumnType::Byte}, {"I", ColumnType::Integer}, {"S", ColumnType::Single},
+                                            {"G", ColumnType::Guid}, {"Bin", ColumnType::Binary, 8}});
         std::string lang(20000, 'x');
-        for (int i = 0; i < 5000; ++i)
-            db.addRow(t, {Cell::integer(i), i % 3 ? Cell::text("Zeile " + std::to_string(i) + " äöü") : Cell::null(),
+        for (int i = 0; i < 5000; ++i) {
+            std::array<std::uint8_t, 16> g{};
+            g[0] = std::uint8_t(i);
+            g[15] = std::uint8_t(i >> 8);
+            db.addRow(t, {Cell::integer(i), i % 3 ? Cell::text("Zeile " + std::to_string(i) + (i % 5 ? " äöü" : " Ωmega €")) : Cell::null(),
                           Cell::text(i % 1000 == 0 ? lang : "kurz\r\n" + std::to_string(i)), Cell::bytes({1, 2, std::uint8_t(i)}),
-                          Cell::currency(i * 12345), Cell::date(30000.25 + i), Cell::yesNo(i % 2 == 0), Cell::real(i / 7.0)});
+                          Cell::currency(i * 12345), Cell::date(30000.25 + i), Cell::yesNo(i % 2 == 0), Cell::real(i / 7.0),
+                          Cell::integer(i % 256), Cell::integer(i - 2500), Cell::real(i / 3.0), i % 7 ? Cell::guid(g) : Cell::null(),
+                          Cell::bytes({std::uint8_t(i), 0, 255})});
+        }
         db.finish();
     }
     Connection innen;
@@ -75,6 +94,43 @@ TEST(ProzessLeser, ReadsExactlyWhatTheInProcessReaderReads)
     std::vector<Wert> zeile;
     ASSERT_TRUE(r.zeileLesen(4321, zeile));
     EXPECT_EQ(zeile[0].ganzzahl, 4321);
+}
+
+INSTANTIATE_TEST_SUITE_P(Format, ProzessLeser_, ::testing::Values(Format::Jet3, Format::Jet4));
+
+// Blocks of changing sizes: a request smaller than the rows read ahead gets
+// part of them, a larger one gets them all and more, in order.
+TEST(ProzessLeser, BlocksOfChangingSizesKeepTheRowOrder)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("b.mdb"));
+    {
+        Database db(datei.toStdString(), Format::Jet4);
+        const int t = db.addTable("B", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 50}});
+        for (int i = 0; i < 3000; ++i)
+            db.addRow(t, {Cell::integer(i), Cell::text("Zeile " + std::to_string(i))});
+        db.finish();
+    }
+    auto lesen = [&](Leser& l) {
+        l.oeffnen(datei);
+        const CursorNummer c = l.cursorOeffnen(QStringLiteral("B"), {1, 0});
+        std::vector<std::pair<int, QString>> zeilen;
+        ZeilenBlock b;
+        for (int groesse : {300, 300, 100, 50, 149, 1, 1000, 256, 10000, 5}) {
+            l.naechsterBlock(c, b, groesse);
+            EXPECT_LE(b.zeilen(), groesse);
+            for (int z = 0; z < b.zeilen(); ++z)
+                zeilen.emplace_back(int(b.wert(z, 1).ganzzahl), b.wert(z, 0).text);
+        }
+        return zeilen;
+    };
+    auto innen = erzeugeMdbLeser();
+    auto aussen = erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM));
+    const auto erwartet = lesen(*innen);
+    ASSERT_EQ(erwartet.size(), 3000u);
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(erwartet[std::size_t(i)].first, i);
+    EXPECT_EQ(lesen(*aussen), erwartet);
 }
 
 TEST(ProzessLeser, ReadingAheadKeepsOrderAcrossOtherRequestsAndReportsDamage)
