@@ -72,11 +72,12 @@ Suchmuster::Suchmuster(const QString& suchtext, Suchmodus modus, const QLocale& 
     : modus_(modus), faltung_(faltungFuer(locale))
 {
     muster_ = falten(modus == Suchmodus::Platzhalter ? ohneAeussereSterne(suchtext) : suchtext);
-    if (modus != Suchmodus::Platzhalter || !muster_.contains(u'*'))
-        return;
-
-    nurLiterale_ = false;
+    const bool sterne = modus == Suchmodus::Platzhalter && muster_.contains(u'*');
+    nurLiterale_ = !sterne;
     const qsizetype p = muster_.size();
+    // Literal patterns longer than one word are left to the substring search.
+    if (p == 0 || (nurLiterale_ && p > 64))
+        return;
     woerter_ = (p + 63) / 64;
     latin1Masken_.assign(size_t(256 * woerter_), 0);
     sternMaske_.assign(size_t(woerter_), 0);
@@ -84,7 +85,7 @@ Suchmuster::Suchmuster(const QString& suchtext, Suchmodus modus, const QLocale& 
         const char16_t c = muster_.at(i).unicode();
         const qsizetype w = i / 64;
         const std::uint64_t bit = std::uint64_t(1) << (i % 64);
-        if (c == u'*') {
+        if (sterne && c == u'*') {
             sternMaske_[size_t(w)] |= bit;
         } else if (c < 256) {
             latin1Masken_[size_t(c * woerter_ + w)] |= bit;
@@ -105,6 +106,11 @@ Suchmuster::Suchmuster(const QString& suchtext, Suchmodus modus, const QLocale& 
     for (auto& h : hoheZeichen_)
         for (qsizetype w = 0; w < woerter_; ++w)
             h.masken[size_t(w)] |= sternMaske_[size_t(w)];
+    if (woerter_ == 1) {
+        // The mask of a value's own character below U+0100, lowering included.
+        for (char16_t c = 0; c < 256; ++c)
+            rohMasken_[c] = *maskeFuer(faltung_[c]);
+    }
 }
 
 void Suchmuster::faltenIn(QStringView text, std::vector<char16_t>& ziel) const
@@ -202,9 +208,33 @@ bool Suchmuster::trifft(QStringView wert) const
     if (l < p)
         return false;
 
+    if (woerter_ == 1) {
+        // One pass over the value, lowering each character on the way;
+        // surrogate pairs lower as one code point, below.
+        const std::uint64_t ziel = std::uint64_t(1) << (p - 1);
+        const char16_t* t = wert.utf16();
+        const char16_t* tab = faltung_.get();
+        std::uint64_t d = 0;
+        qsizetype i = 0;
+        for (; i < l; ++i) {
+            const char16_t c = t[i];
+            std::uint64_t m;
+            if (c < 256)
+                m = rohMasken_[c];
+            else if ((c & 0xF800) == 0xD800)
+                break;
+            else
+                m = *maskeFuer(tab[c]);
+            d = ((d << 1) | 1) & m;
+            if (d & ziel)
+                return true;
+        }
+        if (i == l)
+            return false;
+    }
     auto& puffer = faltPuffer();
     faltenIn(wert, puffer);
-    if (nurLiterale_)
+    if (nurLiterale_ && woerter_ == 0)
         return QStringView(puffer.data(), l).indexOf(QStringView(muster_)) >= 0;
     return woerter_ == 1 ? schiebeUnd(puffer.data(), l) : schiebeUndBreit(puffer.data(), l);
 }

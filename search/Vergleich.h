@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -57,6 +58,7 @@ private:
     std::vector<std::uint64_t> latin1Masken_;  // 256 * woerter_
     std::vector<std::uint64_t> sternMaske_;    // woerter_
     std::vector<Hohezeichen> hoheZeichen_;     // pattern characters >= U+0100
+    std::array<std::uint64_t, 256> rohMasken_{};  // one word: by the value's unlowered character
 };
 
 // One-off comparisons; a loop over many values prepares a Suchmuster.
