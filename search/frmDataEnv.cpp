@@ -299,8 +299,13 @@ void frmDataEnv::Command1_Click()
         lauf.platzhalter = [this] { return Check1->checkState() != Qt::Unchecked; };
         QElapsedTimer uhr;
         uhr.start();
-        lauf.satzAnzeigen = [this, &uhr](double satz) {
-            // The number is shown as often as a screen can show it.
+        int bisZurUhr = 1;
+        lauf.satzAnzeigen = [this, &uhr, &bisZurUhr](double satz) {
+            // The number is shown as often as a screen can show it; the
+            // clock is asked every 16 records only, it costs more than a record.
+            if (--bisZurUhr > 0)
+                return;
+            bisZurUhr = 16;
             if (uhr.elapsed() >= 40 || satz == 1) {
                 Text2->setText(Protokoll::zaehlerText(satz));
                 Text2->repaint();
