@@ -120,8 +120,13 @@ void Suchlauf::durchsuchen()
         }
         if (satzAnzeigen)
             satzAnzeigen(satz_);
+        // The record's values at once, in field order; without a current
+        // record Value() gives the component's error.
+        const Datenzugriff::Wert* zeile = anzahl > 0 ? satzmenge_.aktuelleZeile() : nullptr;
+        if (anzahl > 0 && !zeile)
+            zeile = &felder.Item(0).Value();
         for (int i = 0; i < anzahl; ++i)
-            werte[std::size_t(i)] = &felder.Item(i).Value();
+            werte[std::size_t(i)] = zeile + i;
         for (int i = 0; i < anzahl; ++i) {
             const Datenzugriff::Wert& w = *werte[std::size_t(i)];
             if (w.istNull() || !moeglich_[std::size_t(w.art)])
