@@ -93,7 +93,9 @@ int main(int argc, char** argv)
         return 1;
     f.File1->setCurrentItem(treffer.front());
     qsizetype zeilenName = 0, zeilenAlle = 0;
-    const double fenster = fensterSuche(f, QString::fromStdString(name), zeilenName);
+    double fenster = 1e30;
+    for (int i = 0; i < 3; ++i)
+        fenster = std::min(fenster, fensterSuche(f, QString::fromStdString(name), zeilenName));
     const double alle = fensterSuche(f, QStringLiteral("*A"), zeilenAlle);
     const long spitze = spitzeMiB();
 
