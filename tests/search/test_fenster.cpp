@@ -2,16 +2,11 @@
 // Jet writer; the message boxes go to the recorder, the protocol to a
 // temporary file.
 
-#include "Datenbankfunktion.h"
-#include "Meldung.h"
-#include "MdbWriter.h"
-#include "Suchlauf.h"
-#include "frmDataEnv.h"
+#include "Fenster.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -21,36 +16,9 @@ namespace DB = Datenbankfunktion;
 
 namespace {
 
-std::shared_ptr<Plattform::MeldungsRecorder> recorder;
-
-class Fenster : public ::testing::Test {
+class Fenster : public FensterPruefung {
 protected:
-    void SetUp() override
-    {
-        recorder = std::make_shared<Plattform::MeldungsRecorder>();
-        Plattform::setzeMeldungen(recorder);
-        DB::AuswahlAnzahl = 0;
-        DB::KeineDatenbank = 0;
-        DB::KeineTabelle = 0;
-        DB::verbindungErsetzen(nullptr);
-        Suche::setzeFeldmaske(nullptr);
-        fenster = std::make_unique<frmDataEnv>();
-        protokoll = dir.filePath(QStringLiteral("Protokoll.txt"));
-        fenster->protokollPfad = [this] { return protokoll; };
-        fenster->programmStarten = [this](const QString& p, const QStringList& a) {
-            gestartet << p << a;
-            return true;
-        };
-        writeFiles();
-        fenster->Dir1->setzePfad(dir.path());
-    }
-    void TearDown() override
-    {
-        DB::verbindungErsetzen(nullptr);
-        fenster.reset();
-    }
-
-    void writeFiles()
+    void dateienAnlegen() override
     {
         {
             Database db(dir.filePath(QStringLiteral("kunden.mdb")).toStdString(), Format::Jet4);
@@ -77,40 +45,6 @@ protected:
         kaputt.open(QIODevice::WriteOnly);
         kaputt.write(QByteArray("keine Datenbank").repeated(1000));
     }
-
-    void waehle(const QString& datei)
-    {
-        const auto treffer = fenster->File1->findItems(datei, Qt::MatchExactly);
-        ASSERT_EQ(treffer.size(), 1) << datei.toStdString();
-        fenster->File1->setCurrentItem(treffer.front());  // raises the click handler
-    }
-
-    QStringList tabellen() const
-    {
-        QStringList t;
-        for (int i = 0; i < fenster->ImageCombo1->count(); ++i)
-            t << fenster->ImageCombo1->itemText(i);
-        return t;
-    }
-
-    QStringList meldungen() const
-    {
-        QStringList m;
-        for (const auto& e : recorder->eintraege())
-            m << e.text;
-        return m;
-    }
-
-    QByteArray protokollBytes() const
-    {
-        QFile f(protokoll);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
-    }
-
-    QTemporaryDir dir;
-    QString protokoll;
-    QStringList gestartet;
-    std::unique_ptr<frmDataEnv> fenster;
 };
 
 TEST_F(Fenster, StartsWithItsCaptionAndControls)
@@ -303,21 +237,13 @@ protected:
     {
         Fenster::SetUp();
         Database db(dir.filePath(QStringLiteral("viele.mdb")).toStdString(), Format::Jet4);
-        const int t = db.addTable("Viele", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 20}});
-        for (int i = 1; i <= 300; ++i)
-            db.addRow(t, {Cell::integer(i), Cell::text(i % 10 == 0 ? "Treffer" : "leer")});
+        vieleTabelle(db, 300);
         db.finish();
         fenster->File1->aktualisieren();
         waehle(QStringLiteral("viele.mdb"));
         fenster->Text1->setText(QStringLiteral("treffer"));
     }
-    static QByteArray erwartet(int bis)
-    {
-        QByteArray b;
-        for (int i = 10; i <= bis; i += 10)
-            b += "Satz: " + QByteArray::number(i) + "\t\tText\tFeldinhalt: Treffer\r\n";
-        return b + "-----------------------------\r\ngesamt gefundene Felder: " + QByteArray::number(bis / 10) + "\r\n";
-    }
+    static QByteArray erwartet(int bis) { return vieleProtokoll(bis); }
 };
 
 TEST_F(FensterLauf, ActionsDuringARunAreIgnored)
