@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -281,12 +282,15 @@ void frmDataEnv::Command1_Click()
 {
     if (laeuft_)
         return;  // a second click while a run is going is ignored
-    ergebnisse_.leeren();
     if (!verbinden())
-        return;
+        return;  // List1 keeps the last search, as its protocol does
     laeuft_ = true;
     abbruch_ = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QPointer<QWidget> fokus = QApplication::focusWidget();
+    wahlSperren(true);
+    const bool fokusVerdraengt = fokus && !fokus->isEnabled();
+    const QPointer<QWidget> ersatz = QApplication::focusWidget();
 
     const QString pfad = protokollPfad();
     Protokoll::Schreiber protokoll(pfad);
@@ -294,6 +298,7 @@ void frmDataEnv::Command1_Click()
     Datenzugriff::Recordset& satzmenge = *Datenbankfunktion::Satzmenge;
     try {
         protokoll.oeffnen();
+        ergebnisse_.leeren();
         Suche::Suchlauf lauf(satzmenge, protokoll, &ergebnisse_, Suche::feldmaske(), Datenbankfunktion::AuswahlAnzahl);
         lauf.suchtext = [this] { return Text1->text(); };
         lauf.platzhalter = [this] { return Check1->checkState() != Qt::Unchecked; };
@@ -351,13 +356,32 @@ void frmDataEnv::Command1_Click()
     ergebnisse_.bekanntgeben();
     QApplication::restoreOverrideCursor();
     laeuft_ = false;
+    wahlSperren(false);
+    // The focus the lock pushed away comes back, unless the user moved it since.
+    if (fokusVerdraengt && fokus && QApplication::focusWidget() == ersatz)
+        fokus->setFocus();
     if (!meldung.isEmpty())
         Plattform::Meldung(meldung, Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
     Plattform::Meldung(QStringLiteral("Ende des Suchlaufes!"), Plattform::Symbol::Information, Plattform::Knoepfe::OK);
-    if (schliessenNachLauf_) {
+    if (beendenNachLauf_) {
+        beendenNachLauf_ = false;
+        schliessenNachLauf_ = false;
+        mnubeenden_Click();
+    } else if (schliessenNachLauf_) {
         schliessenNachLauf_ = false;
         close();
     }
+}
+
+// While a run reads the file, its choice stands: the controls that would
+// change file or table take no input (their handlers ignore the run as
+// well), so after the run they show what was searched. The search text and
+// the wildcard box stay open, as the run reads them again and again.
+void frmDataEnv::wahlSperren(bool gesperrt)
+{
+    for (QWidget* w : {static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(File1),
+                       static_cast<QWidget*>(ImageCombo1), static_cast<QWidget*>(Command3), static_cast<QWidget*>(Command4)})
+        w->setEnabled(!gesperrt);
 }
 
 void frmDataEnv::Command2_Click()
@@ -418,6 +442,13 @@ void frmDataEnv::Command4_Click()
 
 void frmDataEnv::mnubeenden_Click()
 {
+    if (laeuft_) {
+        // The run reads the field selection: the windows go after the run,
+        // which ends at its next events like an escape.
+        abbruch_ = true;
+        beendenNachLauf_ = true;
+        return;
+    }
     if (feldauswahlEntladen)
         feldauswahlEntladen();
     if (tabelleninhaltEntladen)

@@ -101,10 +101,12 @@ private:
     bool handlung(const std::function<void()>& was);
     bool verbinden();
     void protokollImFensterZeigen(const QString& pfad);
+    void wahlSperren(bool gesperrt);
     void aufbauen();
 
     Ergebnisliste ergebnisse_;
     bool laeuft_ = false;
     bool abbruch_ = false;
     bool schliessenNachLauf_ = false;
+    bool beendenNachLauf_ = false;
 };
