@@ -682,10 +682,10 @@ bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile,
         if (jet3_) {
             varSpalten = z[letztes - maskenGroesse];
             int spruenge = (laenge - 1) / 256;
-            const int zeiger = letztes - maskenGroesse - spruenge - 1;
-            if (spruenge > 0 && (zeiger - varSpalten) / 256 < spruenge)
-                --spruenge;
+            // The offsets start behind all jump bytes, a dummy last one too.
             const int tabelle = letztes - maskenGroesse - spruenge - 1;
+            if (spruenge > 0 && (tabelle - varSpalten) / 256 < spruenge)
+                --spruenge;
             if (tabelle - varSpalten < 0 || varSpalten > MDB_MAX_COLS)
                 beschaedigt(datei_, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(c.seitenNr));
             int benutzt = 0;
