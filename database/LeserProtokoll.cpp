@@ -2,6 +2,11 @@
 
 namespace Datenzugriff::Protokoll {
 
+void Schreiber::wachsen(std::size_t mindestens)
+{
+    puffer_.resize(std::max(puffer_.size() * 2, mindestens));
+}
+
 void Schreiber::wert(const Wert& w)
 {
     u8(std::uint8_t(w.art));

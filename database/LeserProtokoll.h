@@ -36,7 +36,7 @@ struct Formfehler : std::runtime_error {
 // one write without copying.
 class Schreiber {
 public:
-    Schreiber() : puffer_(4096) {}
+    Schreiber() { wachsen(4096); }
     void leeren() { laenge_ = Kopf; }
     void u8(std::uint8_t v) { *platz(1) = char(v); }
     void i32(std::int32_t v) { roh(&v, 4); }
@@ -93,10 +93,12 @@ public:
 
 private:
     static constexpr std::size_t Kopf = 5;
+    // Out of line: the buffer's size is nothing the compiler should reason about.
+    void wachsen(std::size_t mindestens);
     char* platz(std::size_t n)
     {
         if (puffer_.size() - laenge_ < n)
-            puffer_.resize(std::max(puffer_.size() * 2, laenge_ + n));
+            wachsen(laenge_ + n);
         char* p = puffer_.data() + laenge_;
         laenge_ += n;
         return p;
