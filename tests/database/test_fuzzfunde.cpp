@@ -65,11 +65,11 @@ TEST_F(Fuzzfunde, Jet3ZeileMitLeeremSprung)
     std::vector<Column> spalten;
     std::vector<Cell> zeile;
     for (int i = 0; i < 40; ++i) {
-        spalten.push_back({"L" + std::to_string(i), ColumnType::Long});
+        spalten.push_back({std::string("L").append(std::to_string(i)), ColumnType::Long});
         zeile.push_back(Cell::integer(1000 + i));
     }
     for (int i = 0; i < 80; ++i) {
-        spalten.push_back({"T" + std::to_string(i), ColumnType::Text, 10});
+        spalten.push_back({std::string("T").append(std::to_string(i)), ColumnType::Text, 10});
         zeile.push_back(i % 9 == 4 ? Cell::null() : Cell::text(std::string(1, char('a' + i % 26))));
     }
     {
