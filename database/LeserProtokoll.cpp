@@ -20,11 +20,7 @@ void Schreiber::wert(const Wert& w)
     case WertArt::Currency: i64(w.waehrung); break;
     case WertArt::JaNein: u8(w.janein ? 1 : 0); break;
     case WertArt::Guid: roh(w.guid.data(), 16); break;
-    case WertArt::Decimal:
-        u8(w.decimal.negativ ? 1 : 0);
-        u8(w.decimal.skala);
-        roh(w.decimal.teile, 12);
-        break;
+    case WertArt::Decimal: decimal(w.decimal); break;
     case WertArt::Binaer: bytes(w.binaer); break;
     }
 }

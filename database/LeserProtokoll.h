@@ -66,6 +66,12 @@ public:
             std::memcpy(p + 4, daten, anzahl);
     }
     void roh(const void* p, std::size_t n) { std::memcpy(platz(n), p, n); }
+    void decimal(const DecimalWert& d)
+    {
+        u8(d.negativ ? 1 : 0);
+        u8(d.skala);
+        roh(d.teile, 12);
+    }
     void wert(const Wert& w);
     void block(const ZeilenBlock& b);
     void katalog(const std::vector<KatalogEintrag>& k);

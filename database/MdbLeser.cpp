@@ -560,9 +560,7 @@ public:
     void decimal(std::size_t, const DecimalWert& d)
     {
         art(WertArt::Decimal);
-        s_.u8(d.negativ ? 1 : 0);
-        s_.u8(d.skala);
-        s_.roh(d.teile, 12);
+        s_.decimal(d);
     }
     void text(std::size_t, const unsigned char* p, std::size_t n)
     {
