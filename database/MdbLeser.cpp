@@ -196,7 +196,9 @@ void MdbLeser::oeffnen(const QString& datei)
             QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), QString::fromLocal8Bit(std::strerror(errno))));
     }
     jet3_ = IS_JET3(mdb_);
-    mdb_set_bind_size(mdb_, 256);
+    // libmdb's bind size stays at its default (16 384 bytes): while it reads
+    // the catalogue it copies each object's property block, one long-value
+    // row of up to a page, into a buffer of that size.
 
     for (int i = 0; i < 128; ++i)
         codepage_[std::size_t(i)] = char16_t(i);
@@ -644,7 +646,9 @@ bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile,
 {
     const int rco = mdb_->fmt->row_count_offset;
     const std::uint16_t eintrag = le16(seite + rco + 2 + zeile * 2);
-    if (eintrag & ZeileGeloescht)
+    // A moved row's data is flagged like a deleted row, so that a scan of its
+    // page passes over it; reached through its pointer it is the live row.
+    if ((eintrag & ZeileGeloescht) && tiefe == 0)
         return false;
     const int start = eintrag & OffsetMaske;
     const int ende = zeile == 0 ? seitenGroesse_ : (le16(seite + rco + zeile * 2) & OffsetMaske);
