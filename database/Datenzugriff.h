@@ -135,6 +135,8 @@ public:
     // Row access for the grid of the keyset cursor: rows counted, row n.
     std::int64_t gezaehlteZeilen();
     bool zeileLesen(std::int64_t n, std::vector<Wert>& werte);
+    // Rows von .. von + anzahl - 1 into block, fewer at the end; the count.
+    int zeilenBereich(std::int64_t von, int anzahl, ZeilenBlock& block);
     // The current row's values, in field order.
     const Wert* aktuelleZeile() const;
 

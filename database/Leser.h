@@ -79,6 +79,10 @@ public:
     // Row n (from 0) of the cursor, independent of its reading position;
     // false when there is no such row.
     virtual bool zeile(CursorNummer cursor, std::int64_t n, std::vector<Wert>& werte) = 0;
+    // Rows von .. von + anzahl - 1 (from 0) of the cursor into block, fewer
+    // at the end of the table; independent of the reading position. Returns
+    // the number of rows. The grid asks for its rows in such ranges.
+    virtual int zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block);
     // Number of rows, counted (for the keyset cursor of the grid).
     virtual std::int64_t gezaehlteZeilen(CursorNummer cursor) = 0;
     virtual void cursorSchliessen(CursorNummer cursor) = 0;
