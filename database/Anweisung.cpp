@@ -1,7 +1,39 @@
 #include "Anweisung.h"
 
+#include <QStringList>
+
 namespace Datenzugriff {
 namespace {
+
+// Words of Jet's SQL grammar: unbracketed after FROM, Jet refuses them
+// ("Select * from Order;" is a syntax error). Names of functions and types
+// that are not part of the grammar (Name, Date, Text, Value, Year) work
+// unbracketed in Jet and stay allowed here, so no table is hidden that Jet
+// would open.
+bool reserviert(const QString& wort)
+{
+    static const QStringList woerter = [] {
+        QStringList w{QStringLiteral("ADD"), QStringLiteral("ALL"), QStringLiteral("ALTER"), QStringLiteral("AND"),
+                      QStringLiteral("ANY"), QStringLiteral("AS"), QStringLiteral("ASC"), QStringLiteral("BETWEEN"),
+                      QStringLiteral("BY"), QStringLiteral("COLUMN"), QStringLiteral("CONSTRAINT"), QStringLiteral("CREATE"),
+                      QStringLiteral("DELETE"), QStringLiteral("DESC"), QStringLiteral("DISALLOW"), QStringLiteral("DISTINCT"),
+                      QStringLiteral("DISTINCTROW"), QStringLiteral("DROP"), QStringLiteral("EQV"), QStringLiteral("EXISTS"),
+                      QStringLiteral("FALSE"), QStringLiteral("FOREIGN"), QStringLiteral("FROM"), QStringLiteral("GROUP"),
+                      QStringLiteral("HAVING"), QStringLiteral("IGNORE"), QStringLiteral("IMP"), QStringLiteral("IN"),
+                      QStringLiteral("INDEX"), QStringLiteral("INNER"), QStringLiteral("INSERT"), QStringLiteral("INTO"),
+                      QStringLiteral("IS"), QStringLiteral("JOIN"), QStringLiteral("KEY"), QStringLiteral("LEFT"),
+                      QStringLiteral("LIKE"), QStringLiteral("MOD"), QStringLiteral("NOT"), QStringLiteral("NULL"),
+                      QStringLiteral("ON"), QStringLiteral("OR"), QStringLiteral("ORDER"), QStringLiteral("OUTER"),
+                      QStringLiteral("OWNERACCESS"), QStringLiteral("PARAMETERS"), QStringLiteral("PERCENT"),
+                      QStringLiteral("PIVOT"), QStringLiteral("PRIMARY"), QStringLiteral("PROCEDURE"),
+                      QStringLiteral("REFERENCES"), QStringLiteral("RIGHT"), QStringLiteral("SELECT"), QStringLiteral("SET"),
+                      QStringLiteral("SOME"), QStringLiteral("TABLE"), QStringLiteral("TOP"), QStringLiteral("TRANSFORM"),
+                      QStringLiteral("TRUE"), QStringLiteral("UNION"), QStringLiteral("UNIQUE"), QStringLiteral("UPDATE"),
+                      QStringLiteral("VALUES"), QStringLiteral("WHERE"), QStringLiteral("WITH"), QStringLiteral("XOR")};
+        return w;
+    }();
+    return woerter.contains(wort, Qt::CaseInsensitive);
+}
 
 class Zerleger {
 public:
@@ -58,7 +90,10 @@ public:
         }
         if (i_ == anfang || s_[anfang].isDigit())
             return std::nullopt;
-        return s_.mid(anfang, i_ - anfang);
+        QString name = s_.mid(anfang, i_ - anfang);
+        if (reserviert(name))
+            return std::nullopt;
+        return name;
     }
     bool naechstes(QChar c) const { return i_ < s_.size() && s_[i_] == c; }
     qsizetype position() const { return i_; }

@@ -43,6 +43,22 @@ TEST(Anweisung, WirdAbgelehnt)
     }
 }
 
+// Unbracketed, words of Jet's grammar fail as Jet fails them; in brackets
+// they are names like any other. Names of functions and types are no
+// keywords of the grammar and open unbracketed.
+TEST(Anweisung, SchluesselwoerterNurInKlammernAlsTabellenname)
+{
+    for (const char* wort : {"Order", "ORDER", "select", "Table", "Group", "Union", "Where", "Key", "Index", "Null", "True"}) {
+        const QString name = QString::fromUtf8(wort);
+        EXPECT_FALSE(anweisungLesen(QStringLiteral("Select * from ") + name + u';')) << wort;
+        const auto a = anweisungLesen(QStringLiteral("Select * from [") + name + QStringLiteral("];"));
+        ASSERT_TRUE(a) << wort;
+        EXPECT_EQ(a->tabelle, name);
+    }
+    for (const char* wort : {"Name", "Date", "Text", "Value", "Year", "Orders", "Ordner", "Tables", "Keyword"})
+        EXPECT_TRUE(anweisungLesen(QStringLiteral("Select * from ") + QString::fromUtf8(wort) + u';')) << wort;
+}
+
 TEST(Verbindungstext, DateiNachDbq)
 {
     const QString text = QStringLiteral(
