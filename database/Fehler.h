@@ -16,6 +16,7 @@ enum Fehlernummer : int {
     FehlerLesefehler = 3043,          // read error while reading pages
     FehlerKeineDatenbank = 3343,      // not a Jet database
     FehlerBeschaedigt = 3049,         // damaged database
+    FehlerVerschluesselt = 3031,      // encrypted with a password we do not have
     FehlerTabelleUnbekannt = 3078,    // unknown table
     FehlerAnweisung = 3131,           // refused statement
     FehlerFeldUnbekannt = 3265,       // item not in the collection

@@ -127,7 +127,12 @@ private:
     // Decodes into ziel, which has room for n characters; returns the count.
     std::size_t textDekodieren(const unsigned char* p, std::size_t n, char16_t* ziel) const;
     void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
+    // Row pgRow (page << 8 | row) of a long-value page, from a small cache of
+    // pages: memo values of one table lie on few pages, read again and again.
+    std::pair<const unsigned char*, std::size_t> langwertZeile(std::uint32_t pgRow, const char* wofuer);
     void pruefeOffen() const;
+    void kopfPruefen(const QByteArray& kopf, qint64 groesse, const QString& datei);
+    void katalogseitePruefen();
 
     MdbHandle* mdb_ = nullptr;
     QString datei_;
@@ -138,7 +143,15 @@ private:
     std::array<char16_t, 256> codepage_{};
     std::map<CursorNummer, Cursor> cursor_;
     CursorNummer naechsteNummer_ = 1;
+    bool kodiert_ = false;  // pages are RC4-encoded ("Datenbank verschlüsseln" of Access 97/2000)
     QByteArray langwertPuffer_;
+    struct LangwertSeite {
+        std::uint32_t nummer = 0;
+        std::uint64_t benutzt = 0;
+        std::vector<unsigned char> daten;
+    };
+    std::array<LangwertSeite, 8> langwertSeiten_;
+    std::uint64_t langwertZugriffe_ = 0;
     std::vector<char16_t> textPuffer_;
     std::function<void()> fortschritt_;  // called for every page read
 };
@@ -171,16 +184,7 @@ void MdbLeser::oeffnen(const QString& datei)
     const QByteArray kopf = f.read(0x80);
     const qint64 groesse = f.size();
     f.close();
-    if (kopf.size() < 0x20 || kopf[0] != 0 || (kopf.mid(4, 15) != "Standard Jet DB" && kopf.mid(4, 15) != "Standard ACE DB"))
-        throw DatenzugriffsFehler(FehlerKeineDatenbank,
-            QStringLiteral("Die Datei %1 ist keine Access-Datenbank.").arg(dateiText(datei)));
-    const int jetVersion = static_cast<unsigned char>(kopf[0x14]);
-    const int seitenGroesse = jetVersion == MDB_VER_JET3 ? 2048 : 4096;
-    if (jetVersion > MDB_VER_ACCDB_2019)
-        throw DatenzugriffsFehler(FehlerKeineDatenbank,
-            QStringLiteral("Die Datei %1 hat ein unbekanntes Access-Format (Version %2).").arg(dateiText(datei)).arg(jetVersion));
-    if (groesse < 3 * seitenGroesse)
-        beschaedigt(datei, QStringLiteral("die Datei ist zu kurz"));
+    kopfPruefen(kopf, groesse, datei);
 
     const QByteArray pfad = QFile::encodeName(datei);
     mdb_ = mdb_open(pfad.constData(), MDB_NOFLAGS);
@@ -196,6 +200,9 @@ void MdbLeser::oeffnen(const QString& datei)
             QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), QString::fromLocal8Bit(std::strerror(errno))));
     }
     jet3_ = IS_JET3(mdb_);
+    kodiert_ = mdb_->f->db_key != 0;
+    for (auto& l : langwertSeiten_)
+        l.nummer = 0;
     // libmdb's bind size stays at its default (16 384 bytes): while it reads
     // the catalogue it copies each object's property block, one long-value
     // row of up to a page, into a buffer of that size.
@@ -216,10 +223,46 @@ void MdbLeser::oeffnen(const QString& datei)
         }
     }
 
+    katalogseitePruefen();
     if (!mdb_read_catalog(mdb_, MDB_ANY)) {
         schliessen();
         beschaedigt(datei, QStringLiteral("der Katalog der Datenbank ist nicht lesbar"));
     }
+}
+
+// The file's first bytes, before libmdb sees them: it prints to stderr and
+// guesses on files that are not databases at all.
+void MdbLeser::kopfPruefen(const QByteArray& kopf, qint64 groesse, const QString& datei)
+{
+    if (kopf.size() < 0x20 || kopf[0] != 0 || (kopf.mid(4, 15) != "Standard Jet DB" && kopf.mid(4, 15) != "Standard ACE DB"))
+        throw DatenzugriffsFehler(FehlerKeineDatenbank,
+            QStringLiteral("Die Datei %1 ist keine Access-Datenbank.").arg(dateiText(datei)));
+    const int jetVersion = static_cast<unsigned char>(kopf[0x14]);
+    if (jetVersion > MDB_VER_ACCDB_2019)
+        throw DatenzugriffsFehler(FehlerKeineDatenbank,
+            QStringLiteral("Die Datei %1 hat ein unbekanntes Access-Format (Version %2).").arg(dateiText(datei)).arg(jetVersion));
+    const int seitenGroesse = jetVersion == MDB_VER_JET3 ? 2048 : 4096;
+    if (groesse < 3 * seitenGroesse)
+        beschaedigt(datei, QStringLiteral("die Datei ist zu kurz"));
+}
+
+// Page 2 holds the definition of the catalogue table in every Jet file. In
+// an Access 2007+ file encrypted with a password every page but the first is
+// scrambled, so that page tells an encrypted file from a damaged one.
+void MdbLeser::katalogseitePruefen()
+{
+    std::vector<unsigned char> seite(static_cast<std::size_t>(seitenGroesse_));
+    seiteLesen(2, seite.data());
+    if (seite[0] == MDB_PAGE_TABLE && seite[1] == 0x01)
+        return;
+    const bool neuesFormat = mdb_->f->jet_version >= MDB_VER_ACCDB_2007;
+    const QString datei = datei_;
+    schliessen();
+    if (neuesFormat)
+        throw DatenzugriffsFehler(FehlerVerschluesselt,
+            QStringLiteral("Die Datei %1 ist verschlüsselt (Access 2007 oder neuer, mit Kennwort) und kann nicht gelesen werden.")
+                .arg(dateiText(datei)));
+    beschaedigt(datei, QStringLiteral("der Katalog der Datenbank ist nicht lesbar"));
 }
 
 void MdbLeser::schliessen()
@@ -371,6 +414,14 @@ bool MdbLeser::seiteLesen(std::uint32_t seite, unsigned char* ziel)
         return false;
     if (fortschritt_)
         fortschritt_();
+    if (kodiert_) {
+        // libmdb undoes the encoding as it reads.
+        if (mdb_read_alt_pg(mdb_, int(seite)) != seitenGroesse_)
+            throw DatenzugriffsFehler(FehlerLesefehler,
+                QStringLiteral("Die Seite %1 der Datei %2 kann nicht gelesen werden.").arg(seite).arg(dateiText(datei_)));
+        std::memcpy(ziel, mdb_->alt_pg_buf, std::size_t(seitenGroesse_));
+        return true;
+    }
     const off_t ab = off_t(seite) * seitenGroesse_;
     std::size_t gelesen = 0;
     while (gelesen < std::size_t(seitenGroesse_)) {
@@ -607,14 +658,10 @@ void MdbLeser::langwertLesen(const unsigned char* kopf, std::size_t n, QByteArra
         beschaedigt(datei_, QStringLiteral("ein Memo- oder OLE-Wert ist länger als die Datei"));
     std::uint32_t pgRow = le32(kopf + 4);
     if (laengeFlags & LangwertEineSeite) {
-        void* buf = nullptr;
-        int start = 0;
-        size_t len = 0;
-        if ((pgRow >> 8) >= seitenAnzahl_ || mdb_find_pg_row(mdb_, int(pgRow), &buf, &start, &len) != 0)
-            beschaedigt(datei_, QStringLiteral("ein Memo- oder OLE-Wert verweist auf eine ungültige Seite"));
+        const auto [zeile, len] = langwertZeile(pgRow, "ein Memo- oder OLE-Wert verweist auf eine ungültige Seite");
         if (len < laenge)
             beschaedigt(datei_, QStringLiteral("ein Memo- oder OLE-Wert ist unvollständig"));
-        ziel.append(static_cast<const char*>(buf) + start, qsizetype(laenge));
+        ziel.append(reinterpret_cast<const char*>(zeile), qsizetype(laenge));
         return;
     }
     if ((laengeFlags & 0xc0000000u) != 0)
@@ -625,18 +672,49 @@ void MdbLeser::langwertLesen(const unsigned char* kopf, std::size_t n, QByteArra
     while (std::uint32_t(ziel.size()) < laenge) {
         if (pgRow == 0 || ++schritte > seitenAnzahl_ * 2u)
             beschaedigt(datei_, QStringLiteral("die Kette eines Memo- oder OLE-Werts bricht ab"));
-        void* buf = nullptr;
-        int start = 0;
-        size_t len = 0;
-        if ((pgRow >> 8) >= seitenAnzahl_ || mdb_find_pg_row(mdb_, int(pgRow), &buf, &start, &len) != 0 || len < 4)
+        const auto [zeile, len] = langwertZeile(pgRow, "die Kette eines Memo- oder OLE-Werts verweist auf eine ungültige Seite");
+        if (len < 4)
             beschaedigt(datei_, QStringLiteral("die Kette eines Memo- oder OLE-Werts verweist auf eine ungültige Seite"));
         if (fortschritt_)
             fortschritt_();
-        const auto* zeile = static_cast<const unsigned char*>(buf) + start;
         const std::size_t stueck = std::min<std::size_t>(len - 4, laenge - std::uint32_t(ziel.size()));
         ziel.append(reinterpret_cast<const char*>(zeile + 4), qsizetype(stueck));
         pgRow = le32(zeile);
     }
+}
+
+std::pair<const unsigned char*, std::size_t> MdbLeser::langwertZeile(std::uint32_t pgRow, const char* wofuer)
+{
+    const std::uint32_t nummer = pgRow >> 8;
+    const int zeile = int(pgRow & 0xff);
+    if (nummer == 0 || nummer >= seitenAnzahl_)
+        beschaedigt(datei_, QString::fromUtf8(wofuer));
+    LangwertSeite* platz = &langwertSeiten_[0];
+    for (auto& l : langwertSeiten_) {
+        if (l.nummer == nummer) {
+            platz = &l;
+            break;
+        }
+        if (l.benutzt < platz->benutzt)
+            platz = &l;
+    }
+    if (platz->nummer != nummer) {
+        platz->daten.resize(std::size_t(seitenGroesse_));
+        platz->nummer = 0;
+        seiteLesen(nummer, platz->daten.data());
+        platz->nummer = nummer;
+    }
+    platz->benutzt = ++langwertZugriffe_;
+    const unsigned char* seite = platz->daten.data();
+    const int rco = mdb_->fmt->row_count_offset;
+    // The flags of a long-value row carry no meaning for its data.
+    if (seite[0] != MDB_PAGE_DATA || zeile >= le16(seite + rco))
+        beschaedigt(datei_, QString::fromUtf8(wofuer));
+    const int start = le16(seite + rco + 2 + zeile * 2) & OffsetMaske;
+    const int ende = zeile == 0 ? seitenGroesse_ : (le16(seite + rco + zeile * 2) & OffsetMaske);
+    if (start < rco + 2 || start > ende || ende > seitenGroesse_)
+        beschaedigt(datei_, QString::fromUtf8(wofuer));
+    return {seite + start, std::size_t(ende - start)};
 }
 
 // Cracks row `zeile` of a data page and decodes the chosen columns into ziel.

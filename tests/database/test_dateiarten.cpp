@@ -1,0 +1,187 @@
+// Files that are healthy but not plain: encoded by Access ("Datenbank
+// verschlüsseln"), an Access 2007+ file named .mdb, one encrypted with a
+// password, one beside its lock file. Each is read, or says why not; none is
+// called damaged. Both readers, in process and in the child process.
+
+#include "Fehler.h"
+#include "Leser.h"
+#include "MdbWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <numeric>
+
+using namespace Datenzugriff;
+using namespace mdbwriter;
+
+namespace {
+
+// RC4, as Jet uses it to encode pages: the key stream XORed over the data.
+void rc4(const std::array<std::uint8_t, 4>& schluessel, unsigned char* daten, std::size_t n)
+{
+    std::array<std::uint8_t, 256> s{};
+    std::iota(s.begin(), s.end(), 0);
+    for (std::size_t i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + schluessel[i % 4]) & 0xff;
+        std::swap(s[i], s[j]);
+    }
+    for (std::size_t k = 0, i = 0, j = 0; k < n; ++k) {
+        i = (i + 1) & 0xff;
+        j = (j + s[i]) & 0xff;
+        std::swap(s[i], s[j]);
+        daten[k] ^= s[(s[i] + s[j]) & 0xff];
+    }
+}
+
+std::array<std::uint8_t, 4> le(std::uint32_t v) { return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)}; }
+
+class Dateiarten : public ::testing::TestWithParam<std::tuple<Format, bool>> {
+protected:
+    void SetUp() override
+    {
+        datei = dir.filePath(QStringLiteral("Archiv.mdb"));
+        Database db(datei.toStdString(), format());
+        const int t = db.addTable("Kunden", {{"Nr", ColumnType::Long}, {"Name", ColumnType::Text, 40}, {"Notiz", ColumnType::Memo}});
+        for (int i = 0; i < 300; ++i)
+            db.addRow(t, {Cell::integer(i), Cell::text("Müller " + std::to_string(i)), Cell::text(std::string(i % 50 == 0 ? 9000 : 20, 'n'))});
+        db.finish();
+    }
+    Format format() const { return std::get<0>(GetParam()); }
+    std::size_t seite() const { return format() == Format::Jet3 ? 2048 : 4096; }
+    std::unique_ptr<Leser> leser() const
+    {
+        return std::get<1>(GetParam()) ? erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)) : erzeugeMdbLeser();
+    }
+    QByteArray inhalt() const
+    {
+        QFile f(datei);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    void schreiben(const QByteArray& b) const
+    {
+        QFile f(datei);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(f.write(b), b.size());
+    }
+    // Every row, as "Nr|Name|length of Notiz".
+    QStringList zeilen(Leser& l) const
+    {
+        const CursorNummer c = l.cursorOeffnen(QStringLiteral("Kunden"), {0, 1, 2});
+        QStringList z;
+        ZeilenBlock block;
+        while (l.naechsterBlock(c, block, 64))
+            for (int r = 0; r < block.zeilen(); ++r)
+                z << QStringLiteral("%1|%2|%3").arg(block.wert(r, 0).ganzzahl).arg(block.wert(r, 1).text).arg(block.wert(r, 2).text.size());
+        return z;
+    }
+    int fehlernummer(Leser& l) const
+    {
+        try {
+            l.oeffnen(datei);
+        } catch (const DatenzugriffsFehler& f) {
+            meldung = f.Description();
+            return f.Number();
+        }
+        return 0;
+    }
+
+    QTemporaryDir dir;
+    QString datei;
+    mutable QString meldung;
+};
+
+TEST_P(Dateiarten, AnEncodedDatabaseIsReadLikeThePlainOne)
+{
+    auto l = leser();
+    l->oeffnen(datei);
+    const QStringList klar = zeilen(*l);
+    l->schliessen();
+    ASSERT_EQ(klar.size(), 300);
+
+    // The key lies in the header's scrambled part: XORing the stored bytes
+    // XORs the key. Then every page but the header is encoded with key ^ page.
+    const std::uint32_t schluessel = 0x1234abcd;
+    QByteArray b = inhalt();
+    for (int i = 0; i < 4; ++i)
+        b[0x3e + i] = char(b[0x3e + i] ^ le(schluessel)[std::size_t(i)]);
+    for (std::size_t p = 1; p * seite() < std::size_t(b.size()); ++p)
+        rc4(le(schluessel ^ std::uint32_t(p)), reinterpret_cast<unsigned char*>(b.data()) + p * seite(), seite());
+    schreiben(b);
+
+    l->oeffnen(datei);
+    EXPECT_EQ(zeilen(*l), klar);
+}
+
+// Access 2007 files have the Jet 4 page layout.
+class Access2007 : public Dateiarten {};
+
+TEST_P(Access2007, AFileNamedMdbIsRead)
+{
+    QByteArray b = inhalt();
+    b.replace(4, 15, "Standard ACE DB");
+    b[0x14] = 0x02;
+    schreiben(b);
+    auto l = leser();
+    l->oeffnen(datei);
+    EXPECT_EQ(zeilen(*l).size(), 300);
+}
+
+TEST_P(Access2007, AnEncryptedFileSaysSoAndIsNotCalledDamaged)
+{
+    QByteArray b = inhalt();
+    b.replace(4, 15, "Standard ACE DB");
+    b[0x14] = 0x03;
+    for (std::size_t p = 1; p * seite() < std::size_t(b.size()); ++p)
+        rc4(le(0xdeadbeef ^ std::uint32_t(p)), reinterpret_cast<unsigned char*>(b.data()) + p * seite(), seite());
+    schreiben(b);
+    auto l = leser();
+    EXPECT_EQ(fehlernummer(*l), FehlerVerschluesselt);
+    EXPECT_TRUE(meldung.contains(QStringLiteral("verschlüsselt"))) << meldung.toStdString();
+    EXPECT_TRUE(meldung.contains(QStringLiteral("Archiv.mdb"))) << meldung.toStdString();
+}
+
+TEST_P(Dateiarten, AScrambledCatalogueOfAnOldFileIsDamage)
+{
+    QByteArray b = inhalt();
+    b[qsizetype(2 * seite())] = 0x07;
+    schreiben(b);
+    auto l = leser();
+    EXPECT_EQ(fehlernummer(*l), FehlerBeschaedigt);
+}
+
+TEST_P(Dateiarten, TheLockFileBesideIsLeftAlone)
+{
+    const QString sperre = dir.filePath(QStringLiteral("Archiv.ldb"));
+    {
+        QFile f(sperre);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(64, 'L'));
+    }
+    const QDateTime vorher = QFileInfo(sperre).lastModified();
+    auto l = leser();
+    l->oeffnen(datei);
+    EXPECT_EQ(zeilen(*l).size(), 300);
+    l->schliessen();
+    QFile f(sperre);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray(64, 'L'));
+    EXPECT_EQ(QFileInfo(sperre).lastModified(), vorher);
+}
+
+std::string name(const ::testing::TestParamInfo<std::tuple<Format, bool>>& info)
+{
+    return std::string(std::get<0>(info.param) == Format::Jet3 ? "Jet3" : "Jet4") + (std::get<1>(info.param) ? "_Prozess" : "_ImProzess");
+}
+
+INSTANTIATE_TEST_SUITE_P(Leser, Dateiarten, ::testing::Combine(::testing::Values(Format::Jet3, Format::Jet4), ::testing::Bool()), name);
+INSTANTIATE_TEST_SUITE_P(Leser, Access2007, ::testing::Combine(::testing::Values(Format::Jet4), ::testing::Bool()), name);
+
+}  // namespace
