@@ -1,5 +1,6 @@
 // The long mutation campaign: N damaged copies (default 10 000) of written
-// Jet 3 and Jet 4 databases, read completely through the reader process.
+// Jet 3 and Jet 4 databases and of the real files in ../shared/realdata (those
+// under 4 MB), read completely through the reader process.
 // Prints how many were read, ended with a clean error, or were stopped by
 // the watchdog, and the longest answer time. A crash of this program or a
 // file without an answer is a failure.
@@ -9,6 +10,8 @@
 #include "Mutation.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -20,7 +23,13 @@ int main(int argc, char** argv)
     const int anzahl = argc > 1 ? std::atoi(argv[1]) : 10000;
     const std::uint64_t saat = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1000;
     QTemporaryDir dir;
-    const auto e = Mutation::laufen(dir.path(), anzahl, saat, QCoreApplication::applicationDirPath() + QStringLiteral("/zelk-feldspur-leser"), 5000);
+    QStringList echte;
+    for (const QFileInfo& i : QDir(QStringLiteral(REALDATA_VERZEICHNIS)).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name))
+        if (i.size() < 4 * 1024 * 1024)
+            echte << i.filePath();
+    const auto e = Mutation::laufen(dir.path(), anzahl, saat, QCoreApplication::applicationDirPath() + QStringLiteral("/zelk-feldspur-leser"), 5000,
+                                    Mutation::dateienLesen(echte));
+    std::printf("Vorlagen:           4 geschriebene, %lld echte aus %s\n", (long long)echte.size(), REALDATA_VERZEICHNIS);
     std::printf("Dateien:            %d\n", anzahl);
     std::printf("vollständig gelesen: %d\n", e.gelesen);
     std::printf("sauberer Fehler:     %d\n", e.fehler);
