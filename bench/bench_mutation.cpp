@@ -5,7 +5,8 @@
 // the watchdog, and the longest answer time. A crash of this program or a
 // file without an answer is a failure.
 //
-//   bench_mutation [N] [FIRST_SEED]
+//   bench_mutation [N] [FIRST_SEED] [FOLDER]
+//       FOLDER: where files that made the reader hang are kept
 
 #include "Mutation.h"
 
@@ -28,8 +29,8 @@ int main(int argc, char** argv)
         if (i.size() < 4 * 1024 * 1024)
             echte << i.filePath();
     const auto e = Mutation::laufen(dir.path(), anzahl, saat, QCoreApplication::applicationDirPath() + QStringLiteral("/zelk-feldspur-leser"), 5000,
-                                    Mutation::dateienLesen(echte));
-    std::printf("Vorlagen:           4 geschriebene, %lld echte aus %s\n", (long long)echte.size(), REALDATA_VERZEICHNIS);
+                                    Mutation::dateienLesen(echte), argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
+    std::printf("Vorlagen:           2 geschriebene, %lld echte aus %s\n", (long long)echte.size(), REALDATA_VERZEICHNIS);
     std::printf("Dateien:            %d\n", anzahl);
     std::printf("vollständig gelesen: %d\n", e.gelesen);
     std::printf("sauberer Fehler:     %d\n", e.fehler);

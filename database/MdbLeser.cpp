@@ -133,6 +133,7 @@ private:
     void pruefeOffen() const;
     void kopfPruefen(const QByteArray& kopf, qint64 groesse, const QString& datei);
     void katalogseitePruefen();
+    void katalogLesen();
 
     MdbHandle* mdb_ = nullptr;
     QString datei_;
@@ -142,6 +143,9 @@ private:
     bool jet3_ = false;
     std::array<char16_t, 256> codepage_{};
     std::map<CursorNummer, Cursor> cursor_;
+    // The objects of MSysObjects in its row order; libmdb's table reading
+    // keeps a pointer to its entry, so each lives on the heap.
+    std::vector<std::unique_ptr<MdbCatalogEntry>> katalog_;
     CursorNummer naechsteNummer_ = 1;
     bool kodiert_ = false;  // pages are RC4-encoded ("Datenbank verschlüsseln" of Access 97/2000)
     QByteArray langwertPuffer_;
@@ -224,9 +228,11 @@ void MdbLeser::oeffnen(const QString& datei)
     }
 
     katalogseitePruefen();
-    if (!mdb_read_catalog(mdb_, MDB_ANY)) {
+    try {
+        katalogLesen();
+    } catch (...) {
         schliessen();
-        beschaedigt(datei, QStringLiteral("der Katalog der Datenbank ist nicht lesbar"));
+        throw;
     }
 }
 
@@ -271,6 +277,7 @@ void MdbLeser::schliessen()
         if (c.tabelle)
             mdb_free_tabledef(c.tabelle);
     cursor_.clear();
+    katalog_.clear();
     if (mdb_) {
         mdb_close(mdb_);
         mdb_ = nullptr;
@@ -285,8 +292,7 @@ std::vector<KatalogEintrag> MdbLeser::katalog()
 {
     pruefeOffen();
     std::vector<KatalogEintrag> ergebnis;
-    for (guint i = 0; i < mdb_->num_catalog; ++i) {
-        const auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
+    for (const auto& e : katalog_) {
         const QString name = QString::fromUtf8(e->object_name);
         switch (e->object_type) {
         case MDB_TABLE: {
@@ -313,10 +319,9 @@ MdbCatalogEntry* MdbLeser::tabellenEintrag(const QString& tabelle)
 {
     pruefeOffen();
     // Jet compares object names without regard to case.
-    for (guint i = 0; i < mdb_->num_catalog; ++i) {
-        auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
+    for (const auto& e : katalog_) {
         if (e->object_type == MDB_TABLE && QString::fromUtf8(e->object_name).compare(tabelle, Qt::CaseInsensitive) == 0)
-            return e;
+            return e.get();
     }
     throw DatenzugriffsFehler(FehlerTabelleUnbekannt,
         QStringLiteral("Die Tabelle „%1“ gibt es in der Datenbank %2 nicht.").arg(tabelle, dateiText(datei_)));
@@ -1010,6 +1015,70 @@ bool MdbLeser::zeile(CursorNummer nummer, std::int64_t n, std::vector<Wert>& wer
     const bool ok = zeileDekodieren(c, seite.data(), int(pos & 0x1ff), werte.data(), c.auswahl);
     c.seitenNr = alteSeite;
     return ok;
+}
+
+// The catalogue table MSysObjects, read through our own row decoder rather
+// than libmdb's mdb_read_catalog: that one also parses every object's
+// property block (LvProp), which this program never uses and on which libmdb
+// hangs or reads out of bounds when the block is damaged.
+void MdbLeser::katalogLesen()
+{
+    katalog_.clear();
+    MdbCatalogEntry msys{};
+    msys.mdb = mdb_;
+    msys.object_type = MDB_TABLE;
+    msys.table_pg = 2;
+    std::strcpy(msys.object_name, "MSysObjects");
+    Cursor c;
+    c.tabelle = mdb_read_table(&msys);
+    if (!c.tabelle)
+        beschaedigt(datei_, QStringLiteral("der Katalog der Datenbank ist nicht lesbar"));
+    struct Freigabe {
+        MdbTableDef* t;
+        ~Freigabe() { mdb_free_tabledef(t); }
+    } freigabe{c.tabelle};
+    if (!mdb_read_columns(c.tabelle) || c.tabelle->num_cols == 0 || c.tabelle->num_cols > MDB_MAX_COLS)
+        beschaedigt(datei_, QStringLiteral("die Spalten des Katalogs sind nicht lesbar"));
+    // Id, Name, Type, Flags, in this order in c.auswahl.
+    const std::array<const char*, 4> namen = {"Id", "Name", "Type", "Flags"};
+    c.auswahl.assign(4, -1);
+    for (guint i = 0; i < c.tabelle->num_cols; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(c.tabelle->columns, i));
+        c.alle.push_back({col, JetTyp(col->col_type), col->is_fixed != 0, col->col_num, int(col->var_col_num), col->fixed_offset,
+                          col->col_size, col->col_scale});
+        for (std::size_t k = 0; k < namen.size(); ++k)
+            if (g_ascii_strcasecmp(col->name, namen[k]) == 0)
+                c.auswahl[k] = int(i);
+    }
+    if (std::count(c.auswahl.begin(), c.auswahl.end(), -1) > 0)
+        beschaedigt(datei_, QStringLiteral("dem Katalog fehlen Spalten"));
+    c.seite.resize(std::size_t(seitenGroesse_));
+    ZeilenBlock block;
+    block.spalten = 4;
+    block.werte.resize(4 * 256);
+    while (true) {
+        InWerte ziel(*this, block.werte.data());
+        const int n = zeilenLesen(c, ziel, 256);
+        if (n == 0)
+            break;
+        for (int r = 0; r < n; ++r) {
+            const Wert& id = block.werte[std::size_t(r) * 4];
+            const Wert& name = block.werte[std::size_t(r) * 4 + 1];
+            const Wert& typ = block.werte[std::size_t(r) * 4 + 2];
+            const Wert& flags = block.werte[std::size_t(r) * 4 + 3];
+            if (name.art != WertArt::Text || typ.art != WertArt::Ganzzahl)
+                continue;
+            auto e = std::make_unique<MdbCatalogEntry>();
+            e->mdb = mdb_;
+            const QByteArray utf8 = name.text.toUtf8().left(MDB_MAX_OBJ_NAME);
+            std::memcpy(e->object_name, utf8.constData(), std::size_t(utf8.size()));
+            e->object_name[utf8.size()] = 0;
+            e->object_type = int(typ.ganzzahl & 0x7f);
+            e->table_pg = id.art == WertArt::Ganzzahl ? std::uint32_t(id.ganzzahl) & 0x00ffffffu : 0;
+            e->flags = flags.art == WertArt::Ganzzahl ? int(flags.ganzzahl) : 0;
+            katalog_.push_back(std::move(e));
+        }
+    }
 }
 
 }  // namespace
