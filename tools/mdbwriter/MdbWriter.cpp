@@ -70,6 +70,24 @@ void toWindows1252(const QString& s, std::vector<std::uint8_t>& out)
 
 constexpr std::uint32_t InlineLimit = 64;  // long values up to this size stay in the row
 
+// Flags in a page's row-offset table.
+constexpr std::uint16_t SlotDeleted = 0x8000;
+constexpr std::uint16_t SlotPointer = 0x4000;
+
+// Names in the file's form: UTF-16 in Jet 4, Windows-1252 in Jet 3.
+std::vector<std::uint8_t> encodeName(bool jet4, const std::string& utf8)
+{
+    const QString s = QString::fromStdString(utf8);
+    std::vector<std::uint8_t> out;
+    if (jet4) {
+        for (QChar c : s)
+            append16(out, c.unicode());
+    } else {
+        toWindows1252(s, out);
+    }
+    return out;
+}
+
 struct ColDef {
     std::string name;
     ColumnType type;
@@ -80,6 +98,7 @@ struct ColDef {
     int varIndex = -1;
     int length = 0;       // characters (Text) or bytes (Binary)
     int storedLength = 0; // col_len in the table definition
+    bool deleted = false; // gone from the definition, still in the rows
 };
 
 struct PageBuf {
@@ -95,11 +114,24 @@ struct Table {
     bool system = false;
     std::uint32_t tdefPage = 0;
     std::vector<ColDef> cols;
-    int numVar = 0;
-    int fixedSize = 0;
+    int numVar = 0;       // variable slots in a row, deleted columns included
+    int fixedSize = 0;    // likewise the fixed part
     std::vector<std::uint32_t> dataPages;
     PageBuf current;
     std::uint32_t rowCount = 0;
+    // Moved rows whose pointers stand on the current page; their data goes
+    // to the next page when it is started.
+    struct Moved {
+        std::vector<std::uint8_t> data;
+        int pointerAt;  // byte offset of the pointer on the current page
+        bool deleted;
+    };
+    std::vector<Moved> moved;
+
+    std::size_t liveColumns() const
+    {
+        return std::size_t(std::count_if(cols.begin(), cols.end(), [](const ColDef& c) { return !c.deleted; }));
+    }
 };
 
 struct CatalogItem {
@@ -107,9 +139,211 @@ struct CatalogItem {
     int type;  // 1 table, 5 query
     std::uint32_t id;
     std::uint32_t flags;
+    std::vector<std::uint8_t> properties;  // LvProp, empty for Null
 };
 
+// owner is "table" or "properties of", name the table or object.
+[[noreturn]] void mismatch(const char* owner, const std::string& name, const ColDef& d)
+{
+    throw Error(std::string(owner) + " " + name + ", column " + d.name + ": value does not fit the column type");
+}
+
+bool isNumber(const Cell& c) { return c.kind == Cell::Kind::Integer || c.kind == Cell::Kind::Real; }
+
+// A value of a fixed-size type at p.
+void encodeFixed(const char* owner, const std::string& name, const ColDef& d, const Cell& c, std::uint8_t* p)
+{
+    auto whole = [&](std::int64_t lo, std::int64_t hi) {
+        if (c.kind != Cell::Kind::Integer || c.integerValue < lo || c.integerValue > hi)
+            mismatch(owner, name, d);
+        return c.integerValue;
+    };
+    auto real = [&]() {
+        if (!isNumber(c))
+            mismatch(owner, name, d);
+        return c.kind == Cell::Kind::Real ? c.realValue : double(c.integerValue);
+    };
+    switch (d.type) {
+    case ColumnType::Byte: p[0] = std::uint8_t(whole(0, 255)); break;
+    case ColumnType::Integer: put16(p, std::uint32_t(std::uint16_t(whole(-32768, 32767)))); break;
+    case ColumnType::Long: put32(p, std::uint32_t(whole(-2147483648LL, 2147483647LL))); break;
+    case ColumnType::Currency:
+        if (c.kind != Cell::Kind::Currency && c.kind != Cell::Kind::Integer)
+            mismatch(owner, name, d);
+        put64(p, std::uint64_t(c.integerValue));
+        break;
+    case ColumnType::Single: {
+        const float f = float(real());
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        put32(p, bits);
+        break;
+    }
+    case ColumnType::Double:
+    case ColumnType::DateTime: {
+        if (d.type == ColumnType::DateTime && c.kind != Cell::Kind::Date && c.kind != Cell::Kind::Real)
+            mismatch(owner, name, d);
+        const double v = d.type == ColumnType::DateTime ? c.realValue : real();
+        std::uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        put64(p, bits);
+        break;
+    }
+    case ColumnType::Guid:
+        if (c.kind != Cell::Kind::Guid)
+            mismatch(owner, name, d);
+        std::memcpy(p, c.guidValue.data(), 16);
+        break;
+    default:
+        break;
+    }
+}
+
+// The definition of a column, placed after those already in t.
+ColDef columnDef(bool jet4, const Table& t, const Column& c)
+{
+    ColDef d;
+    d.name = c.name;
+    d.type = c.type;
+    d.length = c.length;
+    switch (c.type) {
+    case ColumnType::YesNo: d.jetType = JetBool; d.fixed = true; d.size = 0; break;
+    case ColumnType::Byte: d.jetType = JetByte; d.fixed = true; d.size = 1; break;
+    case ColumnType::Integer: d.jetType = JetInt; d.fixed = true; d.size = 2; break;
+    case ColumnType::Long: d.jetType = JetLong; d.fixed = true; d.size = 4; break;
+    case ColumnType::Currency: d.jetType = JetMoney; d.fixed = true; d.size = 8; break;
+    case ColumnType::Single: d.jetType = JetFloat; d.fixed = true; d.size = 4; break;
+    case ColumnType::Double: d.jetType = JetDouble; d.fixed = true; d.size = 8; break;
+    case ColumnType::DateTime: d.jetType = JetDate; d.fixed = true; d.size = 8; break;
+    case ColumnType::Guid: d.jetType = JetGuid; d.fixed = true; d.size = 16; break;
+    case ColumnType::Text:
+        d.jetType = JetText;
+        if (d.length <= 0)
+            d.length = 50;
+        if (d.length > 255)
+            throw Error("column " + c.name + ": text longer than 255 characters");
+        d.storedLength = jet4 ? 2 * d.length : d.length;
+        break;
+    case ColumnType::Binary:
+        d.jetType = JetBinary;
+        if (d.length <= 0 || d.length > 255)
+            d.length = 255;
+        d.storedLength = d.length;
+        break;
+    case ColumnType::Memo: d.jetType = JetMemo; break;
+    case ColumnType::OleObject: d.jetType = JetOle; break;
+    }
+    if (d.fixed) {
+        d.fixedOffset = t.fixedSize;
+        d.storedLength = d.size;
+    } else {
+        d.varIndex = t.numVar;
+    }
+    for (const ColDef& other : t.cols)
+        if (!other.deleted && QString::fromStdString(other.name).compare(QString::fromStdString(c.name), Qt::CaseInsensitive) == 0)
+            throw Error("table " + t.name + ": column " + c.name + " twice");
+    return d;
+}
+
+void appendColumn(bool jet4, Table& t, const Column& c)
+{
+    if (t.cols.size() >= 255)
+        throw Error("table " + t.name + ": more than 255 columns, deleted ones included");
+    ColDef d = columnDef(jet4, t, c);
+    if (d.fixed)
+        t.fixedSize += d.size;
+    else
+        ++t.numVar;
+    t.cols.push_back(std::move(d));
+}
+
+// One property's value in the file's form, with its Jet type. block names
+// the block in messages.
+std::vector<std::uint8_t> propertyValue(bool jet4, const std::string& block, const Property& p, std::uint8_t* jetType)
+{
+    const Table none;
+    const ColDef d = columnDef(jet4, none, {p.name, p.type});
+    *jetType = d.jetType;
+    const Cell& c = p.value;
+    switch (p.type) {
+    case ColumnType::Text:
+    case ColumnType::Memo:
+        if (c.kind != Cell::Kind::Text)
+            mismatch("properties of", block, d);
+        return encodeName(jet4, c.textValue);
+    case ColumnType::Binary:
+    case ColumnType::OleObject:
+        if (c.kind != Cell::Kind::Bytes)
+            mismatch("properties of", block, d);
+        return c.bytesValue;
+    case ColumnType::YesNo:
+        if (c.kind != Cell::Kind::YesNo && c.kind != Cell::Kind::Integer)
+            mismatch("properties of", block, d);
+        return {std::uint8_t(c.integerValue != 0 ? 1 : 0)};
+    default: {
+        std::vector<std::uint8_t> out(std::size_t(d.size), 0);
+        encodeFixed("properties of", block, d, c, out.data());
+        return out;
+    }
+    }
+}
+
+void append32(std::vector<std::uint8_t>& v, std::uint32_t x)
+{
+    append16(v, x & 0xffff);
+    append16(v, x >> 16);
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> propertyBlock(Format format, const std::vector<PropertyBlock>& blocks)
+{
+    const bool jet4 = format == Format::Jet4;
+    // The name pool holds each property name once, in order of first use.
+    std::vector<std::string> names;
+    auto nameIndex = [&](const std::string& name) {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name)
+                return i;
+        names.push_back(name);
+        return names.size() - 1;
+    };
+    std::vector<std::uint8_t> chunks;
+    for (const PropertyBlock& b : blocks) {
+        const std::vector<std::uint8_t> blockName = encodeName(jet4, b.column);
+        std::vector<std::uint8_t> body;
+        append32(body, std::uint32_t(6 + blockName.size()));
+        append16(body, std::uint32_t(blockName.size()));
+        body.insert(body.end(), blockName.begin(), blockName.end());
+        for (const Property& p : b.properties) {
+            std::uint8_t type = 0;
+            const std::vector<std::uint8_t> value = propertyValue(jet4, b.column.empty() ? "the object" : b.column, p, &type);
+            if (value.size() > 0xffff - 8)
+                throw Error("property " + p.name + " too long");
+            append16(body, std::uint32_t(8 + value.size()));
+            body.push_back(p.ddl ? 1 : 0);
+            body.push_back(type);
+            append16(body, std::uint32_t(nameIndex(p.name)));
+            append16(body, std::uint32_t(value.size()));
+            body.insert(body.end(), value.begin(), value.end());
+        }
+        append32(chunks, std::uint32_t(6 + body.size()));
+        append16(chunks, b.column.empty() ? 0x00 : 0x01);  // the object itself, or a column
+        chunks.insert(chunks.end(), body.begin(), body.end());
+    }
+    std::vector<std::uint8_t> pool;
+    for (const std::string& n : names) {
+        const std::vector<std::uint8_t> encoded = encodeName(jet4, n);
+        append16(pool, std::uint32_t(encoded.size()));
+        pool.insert(pool.end(), encoded.begin(), encoded.end());
+    }
+    std::vector<std::uint8_t> out{std::uint8_t(jet4 ? 'M' : 'K'), std::uint8_t(jet4 ? 'R' : 'K'), std::uint8_t(jet4 ? '2' : 'D'), 0};
+    append32(out, std::uint32_t(6 + pool.size()));
+    append16(out, 0x80);
+    out.insert(out.end(), pool.begin(), pool.end());
+    out.insert(out.end(), chunks.begin(), chunks.end());
+    return out;
+}
 
 double dayCount(int year, int month, int day, int hour, int minute, int second)
 {
@@ -161,7 +395,7 @@ struct Database::Impl {
                              {"ForeignName", ColumnType::Text, 128}, {"LvProp", ColumnType::OleObject},
                              {"LvExtra", ColumnType::OleObject}});
         tables.push_back(std::move(sys));
-        catalog.push_back({"MSysObjects", 1, 2, 0x80000002u});
+        catalog.push_back({"MSysObjects", 1, 2, 0x80000002u, {}});
     }
 
     ~Impl()
@@ -208,14 +442,16 @@ struct Database::Impl {
 
     int maxRowSize() const { return pgSize - hdr - 2; }
 
-    // Places a row on the page; -1 when it does not fit.
-    int place(PageBuf& p, const std::uint8_t* data, std::size_t length)
+    // Places a row on the page; -1 when it does not fit. flags go into its
+    // entry of the row-offset table.
+    int place(PageBuf& p, const std::uint8_t* data, std::size_t length, std::uint16_t flags = 0)
     {
         if (p.rows >= 255 || p.freeEnd - int(length) < hdr + 2 * (p.rows + 1))
             return -1;
         const int start = p.freeEnd - int(length);
-        std::memcpy(p.bytes.data() + start, data, length);
-        put16(p.bytes.data() + hdr + 2 * p.rows, std::uint32_t(start));
+        if (length > 0)
+            std::memcpy(p.bytes.data() + start, data, length);
+        put16(p.bytes.data() + hdr + 2 * p.rows, std::uint32_t(start) | flags);
         ++p.rows;
         put16(p.bytes.data() + rowCountOffset, std::uint32_t(p.rows));
         p.freeEnd = start;
@@ -234,52 +470,8 @@ struct Database::Impl {
     {
         if (columns.empty() || columns.size() > 255)
             throw Error("table " + t.name + ": between 1 and 255 columns");
-        int fixedOffset = 0;
-        for (const Column& c : columns) {
-            ColDef d;
-            d.name = c.name;
-            d.type = c.type;
-            d.length = c.length;
-            switch (c.type) {
-            case ColumnType::YesNo: d.jetType = JetBool; d.fixed = true; d.size = 0; break;
-            case ColumnType::Byte: d.jetType = JetByte; d.fixed = true; d.size = 1; break;
-            case ColumnType::Integer: d.jetType = JetInt; d.fixed = true; d.size = 2; break;
-            case ColumnType::Long: d.jetType = JetLong; d.fixed = true; d.size = 4; break;
-            case ColumnType::Currency: d.jetType = JetMoney; d.fixed = true; d.size = 8; break;
-            case ColumnType::Single: d.jetType = JetFloat; d.fixed = true; d.size = 4; break;
-            case ColumnType::Double: d.jetType = JetDouble; d.fixed = true; d.size = 8; break;
-            case ColumnType::DateTime: d.jetType = JetDate; d.fixed = true; d.size = 8; break;
-            case ColumnType::Guid: d.jetType = JetGuid; d.fixed = true; d.size = 16; break;
-            case ColumnType::Text:
-                d.jetType = JetText;
-                if (d.length <= 0)
-                    d.length = 50;
-                if (d.length > 255)
-                    throw Error("column " + c.name + ": text longer than 255 characters");
-                d.storedLength = jet4 ? 2 * d.length : d.length;
-                break;
-            case ColumnType::Binary:
-                d.jetType = JetBinary;
-                if (d.length <= 0 || d.length > 255)
-                    d.length = 255;
-                d.storedLength = d.length;
-                break;
-            case ColumnType::Memo: d.jetType = JetMemo; break;
-            case ColumnType::OleObject: d.jetType = JetOle; break;
-            }
-            if (d.fixed) {
-                d.fixedOffset = fixedOffset;
-                d.storedLength = d.size;
-                fixedOffset += d.size;
-            } else {
-                d.varIndex = t.numVar++;
-            }
-            for (const ColDef& other : t.cols)
-                if (QString::fromStdString(other.name).compare(QString::fromStdString(c.name), Qt::CaseInsensitive) == 0)
-                    throw Error("table " + t.name + ": column " + c.name + " twice");
-            t.cols.push_back(std::move(d));
-        }
-        t.fixedSize = fixedOffset;
+        for (const Column& c : columns)
+            appendColumn(jet4, t, c);
     }
 
     // Text in the file's form: Jet 4 as UTF-16, compressed to one byte per
@@ -386,68 +578,13 @@ struct Database::Impl {
         out.insert(out.end(), head, head + 12);
     }
 
-    static bool isNumber(const Cell& c) { return c.kind == Cell::Kind::Integer || c.kind == Cell::Kind::Real; }
-
-    void mismatch(const Table& t, const ColDef& d) const
-    {
-        throw Error("table " + t.name + ", column " + d.name + ": value does not fit the column type");
-    }
-
-    void encodeFixed(const Table& t, const ColDef& d, const Cell& c, std::uint8_t* p)
-    {
-        auto whole = [&](std::int64_t lo, std::int64_t hi) {
-            if (c.kind != Cell::Kind::Integer || c.integerValue < lo || c.integerValue > hi)
-                mismatch(t, d);
-            return c.integerValue;
-        };
-        auto real = [&]() {
-            if (!isNumber(c))
-                mismatch(t, d);
-            return c.kind == Cell::Kind::Real ? c.realValue : double(c.integerValue);
-        };
-        switch (d.type) {
-        case ColumnType::Byte: p[0] = std::uint8_t(whole(0, 255)); break;
-        case ColumnType::Integer: put16(p, std::uint32_t(std::uint16_t(whole(-32768, 32767)))); break;
-        case ColumnType::Long: put32(p, std::uint32_t(whole(-2147483648LL, 2147483647LL))); break;
-        case ColumnType::Currency:
-            if (c.kind != Cell::Kind::Currency && c.kind != Cell::Kind::Integer)
-                mismatch(t, d);
-            put64(p, std::uint64_t(c.integerValue));
-            break;
-        case ColumnType::Single: {
-            const float f = float(real());
-            std::uint32_t bits;
-            std::memcpy(&bits, &f, 4);
-            put32(p, bits);
-            break;
-        }
-        case ColumnType::Double:
-        case ColumnType::DateTime: {
-            if (d.type == ColumnType::DateTime && c.kind != Cell::Kind::Date && c.kind != Cell::Kind::Real)
-                mismatch(t, d);
-            const double v = d.type == ColumnType::DateTime ? c.realValue : real();
-            std::uint64_t bits;
-            std::memcpy(&bits, &v, 8);
-            put64(p, bits);
-            break;
-        }
-        case ColumnType::Guid:
-            if (c.kind != Cell::Kind::Guid)
-                mismatch(t, d);
-            std::memcpy(p, c.guidValue.data(), 16);
-            break;
-        default:
-            break;
-        }
-    }
-
     void encodeVar(const Table& t, const ColDef& d, const Cell& c, std::vector<std::uint8_t>& out)
     {
         int characters = 0;
         switch (d.type) {
         case ColumnType::Text:
             if (c.kind != Cell::Kind::Text)
-                mismatch(t, d);
+                mismatch("table", t.name, d);
             encodeText(c.textValue, false, value, &characters);
             if (characters > d.length)
                 throw Error("table " + t.name + ", column " + d.name + ": text longer than " + std::to_string(d.length)
@@ -456,12 +593,12 @@ struct Database::Impl {
             break;
         case ColumnType::Binary:
             if (c.kind != Cell::Kind::Bytes || int(c.bytesValue.size()) > d.length)
-                mismatch(t, d);
+                mismatch("table", t.name, d);
             out.insert(out.end(), c.bytesValue.begin(), c.bytesValue.end());
             break;
         case ColumnType::Memo: {
             if (c.kind != Cell::Kind::Text)
-                mismatch(t, d);
+                mismatch("table", t.name, d);
             std::vector<std::uint8_t> text;
             encodeText(c.textValue, true, text, &characters);
             writeLong(text, out);
@@ -469,7 +606,7 @@ struct Database::Impl {
         }
         case ColumnType::OleObject:
             if (c.kind != Cell::Kind::Bytes)
-                mismatch(t, d);
+                mismatch("table", t.name, d);
             writeLong(c.bytesValue, out);
             break;
         default:
@@ -477,68 +614,77 @@ struct Database::Impl {
         }
     }
 
-    void buildRow(Table& t, const std::vector<Cell>& cells)
+    // The row in the file's form into out. A deleted column keeps its place
+    // in the row and is Null; cells has one value per live column.
+    void buildRow(Table& t, const std::vector<Cell>& cells, std::vector<std::uint8_t>& out)
     {
-        if (cells.size() != t.cols.size())
+        const std::size_t live = t.liveColumns();
+        if (cells.size() != live)
             throw Error("table " + t.name + ": " + std::to_string(cells.size()) + " values for "
-                        + std::to_string(t.cols.size()) + " columns");
+                        + std::to_string(live) + " columns");
+        static const Cell null;
         const int countSize = jet4 ? 2 : 1;
         const std::size_t columns = t.cols.size();
         std::uint8_t nullMask[32] = {};
-        row.assign(std::size_t(countSize + t.fixedSize), 0);
+        out.assign(std::size_t(countSize + t.fixedSize), 0);
         if (jet4)
-            put16(row.data(), std::uint32_t(columns));
+            put16(out.data(), std::uint32_t(columns));
         else
-            row[0] = std::uint8_t(columns);
+            out[0] = std::uint8_t(columns);
         auto setBit = [&](std::size_t col) { nullMask[col / 8] |= std::uint8_t(1u << (col % 8)); };
+        auto cellOf = [&](std::size_t& k, const ColDef& d) -> const Cell& { return d.deleted ? null : cells[k++]; };
+        std::size_t k = 0;
         for (std::size_t i = 0; i < columns; ++i) {
             const ColDef& d = t.cols[i];
-            const Cell& c = cells[i];
+            const Cell& c = cellOf(k, d);
             if (d.type == ColumnType::YesNo) {
                 // The value lives in the null mask; a Yes/No field is never Null.
                 if (c.kind == Cell::Kind::Null)
                     continue;
                 if (c.kind != Cell::Kind::YesNo && c.kind != Cell::Kind::Integer)
-                    mismatch(t, d);
+                    mismatch("table", t.name, d);
                 if (c.integerValue != 0)
                     setBit(i);
             } else if (d.fixed && c.kind != Cell::Kind::Null) {
-                encodeFixed(t, d, c, row.data() + countSize + d.fixedOffset);
+                encodeFixed("table", t.name, d, c, out.data() + countSize + d.fixedOffset);
                 setBit(i);
             }
         }
         std::vector<std::uint32_t> offsets(std::size_t(t.numVar) + 1, 0);
+        k = 0;
         for (std::size_t i = 0; i < columns; ++i) {
             const ColDef& d = t.cols[i];
+            const Cell& c = cellOf(k, d);
             if (d.fixed)
                 continue;
-            offsets[std::size_t(d.varIndex)] = std::uint32_t(row.size());
-            if (cells[i].kind != Cell::Kind::Null) {
-                encodeVar(t, d, cells[i], row);
+            offsets[std::size_t(d.varIndex)] = std::uint32_t(out.size());
+            if (c.kind != Cell::Kind::Null) {
+                encodeVar(t, d, c, out);
                 setBit(i);
             }
         }
-        const std::size_t eod = row.size();
+        const std::size_t eod = out.size();
         offsets[std::size_t(t.numVar)] = std::uint32_t(eod);
         const std::size_t maskSize = (columns + 7) / 8;
         if (t.numVar > 0) {
             if (jet4) {
                 for (int v = t.numVar; v >= 0; --v)
-                    append16(row, offsets[std::size_t(v)]);
-                append16(row, std::uint32_t(t.numVar));
+                    append16(out, offsets[std::size_t(v)]);
+                append16(out, std::uint32_t(t.numVar));
             } else {
-                appendJet3Offsets(t, offsets, eod, maskSize);
+                appendJet3Offsets(t, offsets, eod, maskSize, out);
             }
         }
-        row.insert(row.end(), nullMask, nullMask + maskSize);
-        if (int(row.size()) > maxRowSize())
-            throw Error("table " + t.name + ": row of " + std::to_string(row.size()) + " bytes does not fit a page");
+        out.insert(out.end(), nullMask, nullMask + maskSize);
+        if (int(out.size()) > maxRowSize())
+            throw Error("table " + t.name + ": row of " + std::to_string(out.size()) + " bytes does not fit a page");
     }
 
     // Jet 3 keeps one byte per offset; a jump table says where the offsets
     // pass each multiple of 256. Its length follows from the row length, so
     // a dummy entry may be needed.
-    void appendJet3Offsets(const Table& t, const std::vector<std::uint32_t>& offsets, std::size_t eod, std::size_t maskSize)
+    void appendJet3Offsets(const Table& t, const std::vector<std::uint32_t>& offsets, std::size_t eod, std::size_t maskSize,
+                           std::vector<std::uint8_t>& out)
     {
         const std::size_t realJumps = eod / 256;
         const std::size_t fixedPart = eod + std::size_t(t.numVar) + 1 + 1 + maskSize;  // without jumps
@@ -549,7 +695,7 @@ struct Database::Impl {
                 throw Error("table " + t.name + ": row layout not representable in Jet 3");
         }
         for (int v = t.numVar; v >= 0; --v)
-            row.push_back(std::uint8_t(offsets[std::size_t(v)] & 0xff));
+            out.push_back(std::uint8_t(offsets[std::size_t(v)] & 0xff));
         std::vector<std::uint8_t> jumpTable(jumps, 0xff);
         for (std::size_t j = 0; j < realJumps; ++j) {
             std::size_t i = 0;
@@ -559,20 +705,86 @@ struct Database::Impl {
         }
         // Entry 0 sits next to the variable column count.
         for (std::size_t j = jumps; j-- > 0;)
-            row.push_back(jumpTable[j]);
-        row.push_back(std::uint8_t(t.numVar));
+            out.push_back(jumpTable[j]);
+        out.push_back(std::uint8_t(t.numVar));
     }
 
-    void addRow(Table& t, const std::vector<Cell>& cells)
+    // Puts a row (or a pointer) on the table's current page, starting the
+    // next page when it is full; returns the row's byte offset on the page.
+    int placeRow(Table& t, const std::vector<std::uint8_t>& data, std::uint16_t flags)
     {
-        buildRow(t, cells);
-        if (!t.current.open || place(t.current, row.data(), row.size()) < 0) {
-            flush(t.current);
-            startPage(t.current, t.tdefPage);
-            t.dataPages.push_back(t.current.number);
-            place(t.current, row.data(), row.size());
+        if (!t.current.open || place(t.current, data.data(), data.size(), flags) < 0) {
+            nextDataPage(t);
+            place(t.current, data.data(), data.size(), flags);
         }
-        ++t.rowCount;
+        return t.current.freeEnd;
+    }
+
+    // Starts the table's next data page. The data of rows moved from the
+    // page just filled goes first onto the new one (flagged like deleted
+    // rows), and their pointers are set before the old page is written.
+    void nextDataPage(Table& t)
+    {
+        PageBuf old = std::move(t.current);
+        t.current = PageBuf();
+        startPage(t.current, t.tdefPage);
+        t.dataPages.push_back(t.current.number);
+        for (const Table::Moved& m : t.moved) {
+            const std::uint16_t flags = m.deleted ? SlotDeleted | SlotPointer : SlotDeleted;
+            int r = place(t.current, m.data.data(), m.data.size(), flags);
+            if (r < 0) {
+                flush(t.current);
+                startPage(t.current, t.tdefPage);
+                t.dataPages.push_back(t.current.number);
+                r = place(t.current, m.data.data(), m.data.size(), flags);
+            }
+            put32(old.bytes.data() + m.pointerAt, (t.current.number << 8) | std::uint32_t(r));
+        }
+        t.moved.clear();
+        flush(old);
+    }
+
+    void addRow(Table& t, const std::vector<Cell>& cells, RowState state = RowState::Live,
+                const std::vector<Cell>& earlier = {})
+    {
+        buildRow(t, cells, row);
+        switch (state) {
+        case RowState::Live:
+            placeRow(t, row, 0);
+            ++t.rowCount;
+            break;
+        case RowState::Deleted:
+            placeRow(t, row, SlotDeleted | SlotPointer);
+            break;
+        case RowState::DeletedReclaimed:
+            placeRow(t, {}, SlotDeleted | SlotPointer);
+            break;
+        case RowState::Moved:
+        case RowState::DeletedMoved: {
+            const bool deleted = state == RowState::DeletedMoved;
+            std::vector<std::uint8_t> slot(4, 0);
+            if (!earlier.empty()) {
+                std::vector<std::uint8_t> data = std::move(row);
+                buildRow(t, earlier, slot);
+                row = std::move(data);
+                if (slot.size() < 4)
+                    slot.resize(4);
+            }
+            const int at = placeRow(t, slot, deleted ? SlotDeleted | SlotPointer : SlotPointer);
+            t.moved.push_back({row, at, deleted});
+            if (!deleted)
+                ++t.rowCount;
+            break;
+        }
+        }
+    }
+
+    // Writes what is left of a table's rows.
+    void closeTable(Table& t)
+    {
+        if (!t.moved.empty())
+            nextDataPage(t);
+        flush(t.current);
     }
 
     // Usage map of a table's data pages: a bitmap in the row itself when the
@@ -617,19 +829,6 @@ struct Database::Impl {
         return map;
     }
 
-    std::vector<std::uint8_t> encodeName(const std::string& utf8)
-    {
-        const QString s = QString::fromStdString(utf8);
-        std::vector<std::uint8_t> out;
-        if (jet4) {
-            for (QChar c : s)
-                append16(out, c.unicode());
-        } else {
-            toWindows1252(s, out);
-        }
-        return out;
-    }
-
     void writeDefinition(const Table& t, std::uint32_t usedRow, std::uint32_t freeRow)
     {
         std::vector<std::uint8_t> d(std::size_t(jet4 ? 63 : 43), 0);
@@ -644,13 +843,22 @@ struct Database::Impl {
         const int typeAt = jet4 ? 40 : 20;
         put32(d.data() + rowsAt, t.rowCount);
         d[std::size_t(typeAt)] = t.system ? 0x53 : 0x4e;
-        put16(d.data() + typeAt + 1, std::uint32_t(t.cols.size()));  // max columns
-        put16(d.data() + typeAt + 3, std::uint32_t(t.numVar));
-        put16(d.data() + typeAt + 5, std::uint32_t(t.cols.size()));
+        // Deleted columns still count for the columns a row may have.
+        std::vector<std::size_t> live;
+        for (std::size_t i = 0; i < t.cols.size(); ++i)
+            if (!t.cols[i].deleted)
+                live.push_back(i);
+        const auto liveVar = std::count_if(live.begin(), live.end(), [&](std::size_t i) { return !t.cols[i].fixed; });
+        put16(d.data() + typeAt + 1, std::uint32_t(t.cols.size()));
+        put16(d.data() + typeAt + 3, std::uint32_t(liveVar));
+        put16(d.data() + typeAt + 5, std::uint32_t(live.size()));
         // no indexes: both index counts stay 0
         put32(d.data() + typeAt + 15, usedRow);
         put32(d.data() + typeAt + 19, freeRow);
-        for (std::size_t i = 0; i < t.cols.size(); ++i) {
+        // The column number (its null-mask bit) counts deleted columns, the
+        // second number only the columns of the definition.
+        for (std::size_t n = 0; n < live.size(); ++n) {
+            const std::size_t i = live[n];
             const ColDef& c = t.cols[i];
             const bool text = c.type == ColumnType::Text || c.type == ColumnType::Memo;
             std::uint8_t e[25] = {};
@@ -661,7 +869,7 @@ struct Database::Impl {
                 e[0] = c.jetType;
                 put16(e + 5, std::uint32_t(i));
                 put16(e + 7, std::uint32_t(c.fixed ? i : std::size_t(c.varIndex)));
-                put16(e + 9, std::uint32_t(i));
+                put16(e + 9, std::uint32_t(n));
                 if (text)
                     put16(e + 11, 0x409);
                 e[15] = flags;
@@ -673,7 +881,7 @@ struct Database::Impl {
                 e[0] = c.jetType;
                 put16(e + 1, std::uint32_t(i));
                 put16(e + 3, std::uint32_t(c.fixed ? i : std::size_t(c.varIndex)));
-                put16(e + 5, std::uint32_t(i));
+                put16(e + 5, std::uint32_t(n));
                 if (text) {
                     put16(e + 7, 0x409);
                     put16(e + 9, 1252);
@@ -684,8 +892,9 @@ struct Database::Impl {
                 d.insert(d.end(), e, e + 18);
             }
         }
-        for (const ColDef& c : t.cols) {
-            const std::vector<std::uint8_t> name = encodeName(c.name);
+        for (std::size_t i : live) {
+            const ColDef& c = t.cols[i];
+            const std::vector<std::uint8_t> name = encodeName(jet4, c.name);
             if (jet4) {
                 append16(d, std::uint32_t(name.size()));
             } else {
@@ -748,15 +957,17 @@ struct Database::Impl {
     void finish()
     {
         for (auto& t : tables)
-            flush(t->current);
+            closeTable(*t);
         flush(lval);
 
         Table& sys = *tables[0];
         for (const CatalogItem& item : catalog)
             addRow(sys, {Cell::integer(item.id), Cell::integer(0), Cell::text(item.name), Cell::integer(item.type),
                          Cell::integer(std::int64_t(std::int32_t(item.flags))), Cell::date(46000.5), Cell::date(46000.5),
-                         Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null()});
-        flush(sys.current);
+                         Cell::null(), Cell::null(), Cell::null(),
+                         item.properties.empty() ? Cell::null() : Cell::bytes(item.properties), Cell::null()});
+        closeTable(sys);
+        flush(lval);
 
         PageBuf maps;
         maps.number = 1;
@@ -790,13 +1001,51 @@ struct Database::Impl {
         finished = true;
     }
 
+    bool sameName(const std::string& a, const std::string& b) const
+    {
+        return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+    }
+
     void checkName(const std::string& name)
     {
         if (name.empty() || name.size() > 255)
             throw Error("object name empty or too long");
         for (const CatalogItem& item : catalog)
-            if (QString::fromStdString(item.name).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
+            if (sameName(item.name, name))
                 throw Error("object " + name + " twice");
+    }
+
+    Table& userTable(int table)
+    {
+        if (finished)
+            throw Error("database already finished");
+        if (table <= 0 || table >= int(tables.size()))
+            throw Error("unknown table");
+        return *tables[std::size_t(table)];
+    }
+
+    void deleteColumn(Table& t, const std::string& column)
+    {
+        for (ColDef& c : t.cols)
+            if (!c.deleted && sameName(c.name, column)) {
+                if (t.liveColumns() == 1)
+                    throw Error("table " + t.name + ": the last column cannot be deleted");
+                c.deleted = true;
+                return;
+            }
+        throw Error("table " + t.name + ": no column " + column);
+    }
+
+    void setProperties(const std::string& object, const std::vector<PropertyBlock>& blocks)
+    {
+        if (finished)
+            throw Error("database already finished");
+        for (CatalogItem& item : catalog)
+            if (sameName(item.name, object)) {
+                item.properties = propertyBlock(format, blocks);
+                return;
+            }
+        throw Error("no object " + object);
     }
 
     int addTable(const std::string& name, const std::vector<Column>& columns, bool system)
@@ -809,7 +1058,7 @@ struct Database::Impl {
         t->system = system;
         t->tdefPage = reserve();
         defineColumns(*t, columns);
-        catalog.push_back({name, 1, t->tdefPage, system ? 0x80000002u : 0u});
+        catalog.push_back({name, 1, t->tdefPage, system ? 0x80000002u : 0u, {}});
         tables.push_back(std::move(t));
         return int(tables.size()) - 1;
     }
@@ -834,16 +1083,32 @@ void Database::addQuery(const std::string& name)
     if (impl_->finished)
         throw Error("database already finished");
     impl_->checkName(name);
-    impl_->catalog.push_back({name, 5, impl_->nextQueryId++, 0});
+    impl_->catalog.push_back({name, 5, impl_->nextQueryId++, 0, {}});
 }
 
 void Database::addRow(int table, const std::vector<Cell>& cells)
 {
-    if (impl_->finished)
-        throw Error("database already finished");
-    if (table <= 0 || table >= int(impl_->tables.size()))
-        throw Error("unknown table");
-    impl_->addRow(*impl_->tables[std::size_t(table)], cells);
+    impl_->addRow(impl_->userTable(table), cells);
+}
+
+void Database::addRow(int table, const std::vector<Cell>& cells, RowState state, const std::vector<Cell>& earlier)
+{
+    impl_->addRow(impl_->userTable(table), cells, state, earlier);
+}
+
+void Database::deleteColumn(int table, const std::string& column)
+{
+    impl_->deleteColumn(impl_->userTable(table), column);
+}
+
+void Database::addColumn(int table, const Column& column)
+{
+    appendColumn(impl_->jet4, impl_->userTable(table), column);
+}
+
+void Database::setProperties(const std::string& object, const std::vector<PropertyBlock>& blocks)
+{
+    impl_->setProperties(object, blocks);
 }
 
 void Database::finish()

@@ -5,6 +5,10 @@
 // readers need (catalogue, table definitions, usage maps, data and long-value
 // pages) and no indexes. Used by the tests, the demo database and the
 // benchmarks; large tables are streamed page by page.
+//
+// It can also leave what Access leaves in files that have been worked on:
+// moved and deleted rows, deleted and added columns, and property blocks in
+// the catalogue, so that readers are tested on them without real files.
 
 #include <array>
 #include <cstdint>
@@ -55,6 +59,39 @@ struct Cell {
 // Jet day count of a civil date and time (proleptic Gregorian calendar).
 double dayCount(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
+// How a row stands on its page. Readers list live and moved rows, a moved
+// row where its slot stands; mdbtools lists a moved row where its data lies.
+enum class RowState {
+    Live,
+    // Updated until it outgrew its page: the slot keeps a pointer (flag
+    // 0x4000), the data lies on the table's next page, flagged 0x8000 like a
+    // deleted row so that a scan of that page passes over it.
+    Moved,
+    Deleted,           // slot flagged 0xC000 as Access does, the data still on the page
+    DeletedReclaimed,  // slot flagged 0xC000, its space given back: no bytes left
+    DeletedMoved,      // a moved row deleted: pointer and data both flagged 0xC000
+};
+
+// One property of an object or column, as the catalogue keeps it in its
+// LvProp column. Types as for columns; Text and Memo are stored as text,
+// Binary and OleObject as bytes.
+struct Property {
+    std::string name;
+    ColumnType type;
+    Cell value;
+    bool ddl = false;  // set by DDL rather than the user interface
+};
+
+// The properties of the object itself (column empty) or of one column.
+struct PropertyBlock {
+    std::string column;
+    std::vector<Property> properties;
+};
+
+// The bytes Access stores: "KKD" (Jet 3) or "MR2" (Jet 4), the pool of
+// property names, then one chunk per block.
+std::vector<std::uint8_t> propertyBlock(Format format, const std::vector<PropertyBlock>& blocks);
+
 class Database {
 public:
     // Creates (or replaces) the file. Nothing is readable before finish().
@@ -73,6 +110,21 @@ public:
     // One cell per column. Throws Error on a wrong count or a value that
     // does not fit its column.
     void addRow(int table, const std::vector<Cell>& cells);
+    // A row as Access leaves it after updates and deletes. earlier, for a
+    // moved row, is the version first written in its slot: the pointer
+    // overwrites its first four bytes. Without it the slot holds the pointer only.
+    void addRow(int table, const std::vector<Cell>& cells, RowState state, const std::vector<Cell>& earlier = {});
+
+    // Deletes a column as Access does: the definition loses it, but the
+    // others keep their column numbers and places, rows written so far keep
+    // its data, and later rows carry it as Null (and take one cell less).
+    void deleteColumn(int table, const std::string& column);
+    // Adds a column at the end; rows written so far end before it.
+    void addColumn(int table, const Column& column);
+
+    // The property blocks of a catalogue object (table, query or MSysObjects),
+    // stored in its LvProp: inline when small, else on long-value pages.
+    void setProperties(const std::string& object, const std::vector<PropertyBlock>& blocks);
 
     // Writes the catalogue, table definitions and usage maps; closes the file.
     void finish();
