@@ -306,8 +306,10 @@ std::vector<SpaltenInfo> MdbLeser::spalten(const QString& tabelle)
         s.groesse = col->col_size;
         s.festeLaenge = col->is_fixed;
         s.autowert = col->is_long_auto || col->is_uuid_auto;
-        s.praezision = col->col_prec;
-        s.skala = col->col_scale;
+        // libmdb's names are the wrong way round: col_scale holds the
+        // precision (byte 11 of the column), col_prec the scale (byte 12).
+        s.praezision = col->col_scale;
+        s.skala = col->col_prec;
         ergebnis.push_back(std::move(s));
     }
     mdb_free_tabledef(t);
@@ -330,7 +332,7 @@ CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<i
     for (guint i = 0; i < t->num_cols; ++i) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
         Spalte s{col, JetTyp(col->col_type), col->is_fixed != 0, col->col_num, int(col->var_col_num),
-                 col->fixed_offset, col->col_size, col->col_scale};
+                 col->fixed_offset, col->col_size, col->col_prec /* the scale, see spalten() */};
         c.alle.push_back(s);
     }
     for (int a : auswahl) {
