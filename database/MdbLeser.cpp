@@ -64,6 +64,13 @@ struct Spalte {
     int skala;
 };
 
+Spalte spalteAus(MdbColumn* col)
+{
+    // col_prec holds the scale: libmdb's two names are the wrong way round.
+    return {col, JetTyp(col->col_type), col->is_fixed != 0, col->col_num, int(col->var_col_num), col->fixed_offset, col->col_size,
+            col->col_prec};
+}
+
 struct Cursor {
     MdbTableDef* tabelle = nullptr;
     std::vector<Spalte> alle;
@@ -354,8 +361,10 @@ std::vector<SpaltenInfo> MdbLeser::spalten(const QString& tabelle)
         s.groesse = col->col_size;
         s.festeLaenge = col->is_fixed;
         s.autowert = col->is_long_auto || col->is_uuid_auto;
-        s.praezision = col->col_prec;
-        s.skala = col->col_scale;
+        // libmdb's names are the wrong way round: col_scale holds the
+        // precision (byte 11 of the column), col_prec the scale (byte 12).
+        s.praezision = col->col_scale;
+        s.skala = col->col_prec;
         ergebnis.push_back(std::move(s));
     }
     mdb_free_tabledef(t);
@@ -377,9 +386,7 @@ CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<i
     c.tabelle = t;
     for (guint i = 0; i < t->num_cols; ++i) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
-        Spalte s{col, JetTyp(col->col_type), col->is_fixed != 0, col->col_num, int(col->var_col_num),
-                 col->fixed_offset, col->col_size, col->col_scale};
-        c.alle.push_back(s);
+        c.alle.push_back(spalteAus(col));
     }
     for (int a : auswahl) {
         if (a < 0 || a >= int(c.alle.size())) {
@@ -1044,8 +1051,7 @@ void MdbLeser::katalogLesen()
     c.auswahl.assign(4, -1);
     for (guint i = 0; i < c.tabelle->num_cols; ++i) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(c.tabelle->columns, i));
-        c.alle.push_back({col, JetTyp(col->col_type), col->is_fixed != 0, col->col_num, int(col->var_col_num), col->fixed_offset,
-                          col->col_size, col->col_scale});
+        c.alle.push_back(spalteAus(col));
         for (std::size_t k = 0; k < namen.size(); ++k)
             if (g_ascii_strcasecmp(col->name, namen[k]) == 0)
                 c.auswahl[k] = int(i);

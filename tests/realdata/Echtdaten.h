@@ -1,0 +1,107 @@
+#pragma once
+// The real Access files the tests read: the small ones kept in the clone
+// (tests/data/real) and, when the shared folder lies beside the clone as it
+// does in CI, all of ../shared/realdata. A file in both is read once, from
+// the clone. ECHTDATEN_EIGEN and ECHTDATEN_GETEILT name the two folders.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cctype>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct EchteDatei {
+    QString pfad;
+    QString name;  // file name, as File1 lists it
+};
+
+// Test names and failures show the file's name.
+inline void PrintTo(const EchteDatei& d, std::ostream* os) { *os << d.name.toStdString(); }
+
+struct EchteDateien {
+    std::vector<EchteDatei> dateien;
+    QString herkunft;  // which folders were read, with how many files each
+};
+
+inline EchteDateien echteDateienFinden()
+{
+    EchteDateien e;
+    QStringList gesehen;
+    QStringList teile;
+    for (const QString& ordner : {QStringLiteral(ECHTDATEN_EIGEN), QStringLiteral(ECHTDATEN_GETEILT)}) {
+        const QDir d(ordner);
+        if (!d.exists()) {
+            teile << QDir::cleanPath(ordner) + QStringLiteral(": fehlt");
+            continue;
+        }
+        int neu = 0;
+        const QStringList namen = d.entryList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        for (const QString& n : namen) {
+            if (gesehen.contains(n))
+                continue;
+            gesehen << n;
+            e.dateien.push_back({d.filePath(n), n});
+            ++neu;
+        }
+        teile << QStringLiteral("%1: %2 Dateien, davon %3 gelesen").arg(QDir::cleanPath(ordner)).arg(namen.size()).arg(neu);
+    }
+    e.herkunft = teile.join(QStringLiteral("; "));
+    return e;
+}
+
+inline const EchteDateien& echteDateien()
+{
+    static const EchteDateien e = echteDateienFinden();
+    return e;
+}
+
+// A test name for a file: letters, digits and underscores only.
+inline std::string testname(const QString& datei)
+{
+    std::string s = QFileInfo(datei).completeBaseName().toStdString();
+    std::replace_if(s.begin(), s.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    return s;
+}
+
+// Whether rows of the catalogue MSysObjects (table definition on page 2) were
+// moved to other pages: a slot flagged 0x4000 alone points to its row's new
+// place. The catalogue lists such a row where its slot stands, mdb-tables
+// where its data lies, late in its scan, so the two orders differ
+// (Northwind.mdb).
+inline bool katalogHatVerschobeneZeilen(const QString& pfad)
+{
+    QFile f(pfad);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray d = f.readAll();
+    if (d.size() < 0x20)
+        return false;
+    const bool jet3 = d[0x14] == 0;
+    const qsizetype seite = jet3 ? 2048 : 4096;
+    const qsizetype zaehler = jet3 ? 8 : 12;  // offset of the row count
+    auto u16 = [&d](qsizetype i) { return int(static_cast<unsigned char>(d[i])) | (int(static_cast<unsigned char>(d[i + 1])) << 8); };
+    for (qsizetype p = seite; p + seite <= d.size(); p += seite) {
+        if (d[p] != 0x01 || u16(p + 4) != 2 || u16(p + 6) != 0)
+            continue;
+        const int zeilen = u16(p + zaehler);
+        for (int r = 0; r < zeilen && zaehler + 2 + 2 * r + 1 < seite; ++r)
+            if ((u16(p + zaehler + 2 + 2 * r) & 0xc000) == 0x4000)
+                return true;
+    }
+    return false;
+}
+
+// The catalogue's tables as mdb-tables orders them, or sorted by name when
+// moved catalogue rows make the two orders differ.
+inline QStringList vergleichbareReihenfolge(QStringList tabellen, bool verschoben)
+{
+    if (verschoben)
+        std::sort(tabellen.begin(), tabellen.end());
+    return tabellen;
+}

@@ -1,0 +1,363 @@
+#include "MdbExport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+using namespace Datenzugriff;
+
+namespace Echtdaten {
+
+namespace {
+
+// The one date format for date-only columns (-D) and all others (-T).
+constexpr const char* DatumsFormat = "%Y-%m-%d %H:%M:%S";
+constexpr const char* TagNull = "1900-01-00 00:00:00";
+// libmdb converts day numbers 0 .. 1e6 only.
+constexpr double LetzterTag = 1e6;
+
+QByteArray ausfuehren(const QString& programm, const QStringList& argumente)
+{
+    QProcess p;
+    p.start(programm, argumente);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw std::runtime_error((programm + u' ' + argumente.join(u' ') + QStringLiteral(" ging schief: ")
+                                  + QString::fromLocal8Bit(p.readAllStandardError())).toStdString());
+    return p.readAllStandardOutput();
+}
+
+MdbFeld feldLesen(QStringView f)
+{
+    if (f.isEmpty())
+        return std::nullopt;
+    if (f.size() < 2 || f.front() != u'"' || f.back() != u'"')
+        return f.toString();
+    QString t;
+    t.reserve(f.size() - 2);
+    for (qsizetype i = 1; i + 1 < f.size(); ++i) {
+        const QChar c = f[i];
+        if (c == u'"' && i + 2 < f.size() && f[i + 1] == u'"') {
+            t += u'"';
+            ++i;
+        } else if (c == u'\\' && i + 2 < f.size()) {
+            const QChar n = f[++i];
+            t += n == u'r' ? QChar(u'\r') : n == u'n' ? QChar(u'\n') : n == u't' ? QChar(u'\t') : n;
+        } else {
+            t += c;
+        }
+    }
+    return t;
+}
+
+// Days from 1.1.1970 of a date in the proleptic Gregorian calendar, as
+// libmdb counts.
+long long tageAusDatum(long long j, long long m, long long t)
+{
+    j -= m <= 2;
+    const long long era = (j >= 0 ? j : j - 399) / 400;
+    const long long jde = j - era * 400;
+    const long long jt = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + t - 1;
+    const long long ede = jde * 365 + jde / 4 - jde / 100 + jt;
+    return era * 146097 + ede - 719468;
+}
+
+// Seconds since 30.12.1899 of mdb-export's "YYYY-MM-DD HH:MM:SS"; the hour
+// may be 24 (libmdb rounds the time up without carrying into the day).
+std::optional<long long> mdbSekunden(const QString& s)
+{
+    static const QRegularExpression muster(QStringLiteral("^(\\d{4})-(\\d\\d)-(\\d\\d) (\\d\\d):(\\d\\d):(\\d\\d)$"));
+    const auto m = muster.match(s);
+    if (!m.hasMatch())
+        return std::nullopt;
+    auto zahl = [&](int i) { return m.capturedView(i).toLongLong(); };
+    const long long tage = tageAusDatum(zahl(1), zahl(2), zahl(3)) - tageAusDatum(1899, 12, 30);
+    return tage * 86400 + zahl(4) * 3600 + zahl(5) * 60 + zahl(6);
+}
+
+// Ours the way libmdb rounds: whole days, then the fraction to the second.
+long long unsereSekunden(double tage)
+{
+    const auto tag = static_cast<long long>(tage);
+    return tag * 86400 + static_cast<long long>((tage - double(tag)) * 86400.0 + 0.5);
+}
+
+std::optional<double> zahlLesen(const QString& s)
+{
+    bool ok = false;
+    const double d = s.toDouble(&ok);
+    if (ok)
+        return d;
+    // nan, inf and -inf as printf writes them
+    const QByteArray b = s.toLatin1();
+    char* ende = nullptr;
+    const double e = std::strtod(b.constData(), &ende);
+    return ende && *ende == 0 && !b.isEmpty() ? std::optional<double>(e) : std::nullopt;
+}
+
+// Ours printed at mdb-export's precision and read back, against mdb-export's
+// number read back.
+bool gleicheZahl(double unser, const char* format, const QString& mdb)
+{
+    const auto a = zahlLesen(QString::asprintf(format, unser));
+    const auto b = zahlLesen(mdb);
+    if (!a || !b)
+        return false;
+    return *a == *b || (std::isnan(*a) && std::isnan(*b));
+}
+
+// A decimal number text without sign noise, leading and trailing zeros.
+QString dezimalNormal(QString s)
+{
+    bool negativ = s.startsWith(u'-');
+    if (negativ || s.startsWith(u'+'))
+        s.remove(0, 1);
+    if (s.contains(u'.')) {
+        while (s.endsWith(u'0'))
+            s.chop(1);
+        if (s.endsWith(u'.'))
+            s.chop(1);
+    }
+    while (s.size() > 1 && s.startsWith(u'0') && s[1] != u'.')
+        s.remove(0, 1);
+    if (s.startsWith(u'.'))
+        s.prepend(u'0');
+    if (s == QLatin1String("0"))
+        negativ = false;
+    return negativ ? u'-' + s : s;
+}
+
+QString dezimalText(const DecimalWert& d)
+{
+    std::uint32_t teile[3] = {d.teile[0], d.teile[1], d.teile[2]};
+    QString ziffern;
+    while (teile[0] || teile[1] || teile[2]) {
+        std::uint64_t rest = 0;
+        for (int i = 2; i >= 0; --i) {
+            const std::uint64_t x = (rest << 32) | teile[i];
+            teile[i] = std::uint32_t(x / 10);
+            rest = x % 10;
+        }
+        ziffern.prepend(QChar(u'0' + int(rest)));
+    }
+    while (ziffern.size() <= d.skala)
+        ziffern.prepend(u'0');
+    if (d.skala > 0)
+        ziffern.insert(ziffern.size() - d.skala, u'.');
+    return dezimalNormal((d.negativ ? QStringLiteral("-") : QString()) + ziffern);
+}
+
+// The GUID's 32 hex digits in mdb-export's order: the first three groups
+// little-endian.
+QString guidHex(const std::array<std::uint8_t, 16>& g)
+{
+    static const int reihenfolge[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    QByteArray b;
+    for (int i : reihenfolge)
+        b += char(g[std::size_t(i)]);
+    return QString::fromLatin1(b.toHex().toUpper());
+}
+
+Urteil ja(Abweichung a = Abweichung::Keine) { return {true, a}; }
+Urteil nein() { return {false, Abweichung::Keine}; }
+
+}  // namespace
+
+MdbTabelle exportZerlegen(const QByteArray& ausgabe)
+{
+    MdbTabelle t;
+    const QString text = QString::fromUtf8(ausgabe);
+    bool kopf = true;
+    for (QStringView zeile : QStringView(text).split(u'\n')) {
+        if (kopf) {
+            for (QStringView n : zeile.split(u'\t'))
+                t.spalten << n.toString();
+            kopf = false;
+            continue;
+        }
+        if (zeile.isEmpty())
+            continue;  // behind the last row's line end
+        std::vector<MdbFeld> felder;
+        for (QStringView f : zeile.split(u'\t'))
+            felder.push_back(feldLesen(f));
+        t.zeilen.push_back(std::move(felder));
+    }
+    return t;
+}
+
+std::vector<MdbSpalte> schemaZerlegen(const QByteArray& ausgabe)
+{
+    static const QRegularExpression muster(QStringLiteral("^\\t\\[(.*)\\]\\t+(.*?),?\\s*$"), QRegularExpression::MultilineOption);
+    std::vector<MdbSpalte> spalten;
+    auto it = muster.globalMatch(QString::fromUtf8(ausgabe));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        spalten.push_back({m.captured(1), m.captured(2)});
+    }
+    return spalten;
+}
+
+QStringList mdbTabellen(const QString& datei)
+{
+    QStringList namen = QString::fromUtf8(ausfuehren(QStringLiteral(MDB_TABLES), {QStringLiteral("-1"), datei})).split(u'\n');
+    namen.removeAll(QString());
+    return namen;
+}
+
+MdbExportLauf::MdbExportLauf(const QString& datei, const QString& tabelle)
+{
+    const QString format = QString::fromLatin1(DatumsFormat);
+    prozess_.setStandardOutputFile(dir_.filePath(QStringLiteral("export.txt")));
+    prozess_.start(QStringLiteral(MDB_EXPORT), {QStringLiteral("-d"), QStringLiteral("\t"), QStringLiteral("-e"), QStringLiteral("-b"),
+                                                QStringLiteral("hex"), QStringLiteral("-D"), format, QStringLiteral("-T"), format, datei, tabelle});
+}
+
+MdbTabelle MdbExportLauf::ergebnis()
+{
+    if (!prozess_.waitForFinished(120000) || prozess_.exitStatus() != QProcess::NormalExit || prozess_.exitCode() != 0)
+        throw std::runtime_error((QStringLiteral("mdb-export ") + prozess_.arguments().join(u' ') + QStringLiteral(" ging schief: ")
+                                  + QString::fromLocal8Bit(prozess_.readAllStandardError())).toStdString());
+    QFile f(dir_.filePath(QStringLiteral("export.txt")));
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("die Ausgabe von mdb-export fehlt");
+    return exportZerlegen(f.readAll());
+}
+
+MdbTabelle mdbExport(const QString& datei, const QString& tabelle) { return MdbExportLauf(datei, tabelle).ergebnis(); }
+
+std::vector<MdbSpalte> mdbSchema(const QString& datei, const QString& tabelle)
+{
+    return schemaZerlegen(ausfuehren(QStringLiteral(MDB_SCHEMA), {QStringLiteral("-T"), tabelle, datei}));
+}
+
+QString abweichungsText(Abweichung a)
+{
+    switch (a) {
+    case Abweichung::DatumTagNull:
+        return QStringLiteral("libmdb druckt Daten vor dem 30.12.1899 und nach Tag 1 000 000 (26.11.4637) als Tag 0");
+    case Abweichung::LeererTextAlsNull:
+        return QStringLiteral("libmdb druckt Text der Länge 0 als Null");
+    default:
+        return {};
+    }
+}
+
+Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
+{
+    if (!mdb) {
+        if (unser.istNull())
+            return ja();
+        if (unser.art == WertArt::Text && unser.text.isEmpty())
+            return ja(Abweichung::LeererTextAlsNull);
+        return nein();
+    }
+    const QString& m = *mdb;
+    switch (unser.art) {
+    case WertArt::Null:
+        return nein();
+    case WertArt::Text:
+        return unser.text == m ? ja() : nein();
+    case WertArt::Ganzzahl: {
+        bool ok = false;
+        const qlonglong v = m.toLongLong(&ok);
+        return ok && v == unser.ganzzahl ? ja() : nein();
+    }
+    case WertArt::JaNein:
+        return m == (unser.janein ? QLatin1String("1") : QLatin1String("0")) ? ja() : nein();
+    case WertArt::Single:
+        return gleicheZahl(double(unser.single), "%.8g", m) ? ja() : nein();
+    case WertArt::Double:
+        return gleicheZahl(unser.dbl, "%.16g", m) ? ja() : nein();
+    case WertArt::Currency: {
+        // Always four decimals: the scaled integer exactly.
+        static const QRegularExpression muster(QStringLiteral("^-?\\d+\\.\\d{4}$"));
+        if (!muster.match(m).hasMatch())
+            return nein();
+        bool ok = false;
+        const qlonglong v = QString(m).remove(u'.').toLongLong(&ok);
+        return ok && v == unser.waehrung ? ja() : nein();
+    }
+    case WertArt::Decimal:
+        return dezimalNormal(m) == dezimalText(unser.decimal) ? ja() : nein();
+    case WertArt::Datum: {
+        const double tage = unser.dbl;
+        if (m == QLatin1String(TagNull) && (tage < 0 || tage > LetzterTag))
+            return ja(Abweichung::DatumTagNull);
+        const auto s = mdbSekunden(m);
+        return s && tage >= 0 && tage <= LetzterTag && *s == unsereSekunden(tage) ? ja() : nein();
+    }
+    case WertArt::Guid: {
+        // -b hex gives the hex of libmdb's GUID text.
+        const QString text = QString::fromLatin1(QByteArray::fromHex(m.toLatin1())).remove(u'{').remove(u'}').remove(u'-');
+        return text.compare(guidHex(unser.guid), Qt::CaseInsensitive) == 0 ? ja() : nein();
+    }
+    case WertArt::Binaer:
+        return m.size() == 2 * unser.binaer.size() ? ja() : nein();
+    }
+    return nein();
+}
+
+QString anzeige(const Wert& w)
+{
+    auto kurz = [](QString s) {
+        s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
+        return s.size() > 80 ? s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(s.size()) : s;
+    };
+    switch (w.art) {
+    case WertArt::Null: return QStringLiteral("Null");
+    case WertArt::Text: return u'»' + kurz(w.text) + u'«';
+    case WertArt::Ganzzahl: return QString::number(w.ganzzahl);
+    case WertArt::JaNein: return w.janein ? QStringLiteral("Ja") : QStringLiteral("Nein");
+    case WertArt::Single: return QString::number(double(w.single), 'g', 9) + QStringLiteral(" (Single)");
+    case WertArt::Double: return QString::number(w.dbl, 'g', 17);
+    case WertArt::Currency: return QString::number(w.waehrung) + QStringLiteral("/10000 (Currency)");
+    case WertArt::Decimal: return dezimalText(w.decimal) + QStringLiteral(" (Decimal)");
+    case WertArt::Datum: {
+        const long long s = unsereSekunden(w.dbl);
+        return QString::number(w.dbl, 'g', 17) + QStringLiteral(" Tage (Datum, %1 Sekunden)").arg(s);
+    }
+    case WertArt::Guid: return guidHex(w.guid) + QStringLiteral(" (GUID)");
+    case WertArt::Binaer: return QStringLiteral("%1 Bytes").arg(w.binaer.size());
+    }
+    return {};
+}
+
+QString anzeige(const MdbFeld& f)
+{
+    if (!f)
+        return QStringLiteral("Null");
+    QString s = *f;
+    s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
+    if (s.size() > 80)
+        s = s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(f->size());
+    if (const auto sek = mdbSekunden(*f))
+        s += QStringLiteral(" (%1 Sekunden)").arg(*sek);
+    return u'»' + s + u'«';
+}
+
+QString schemaTyp(const SpaltenInfo& s)
+{
+    switch (s.jetTyp) {
+    case JetTyp::JaNein: return QStringLiteral("Boolean");
+    case JetTyp::Byte: return QStringLiteral("Byte");
+    case JetTyp::Integer: return QStringLiteral("Integer");
+    case JetTyp::Long: return QStringLiteral("Long Integer");
+    case JetTyp::Currency: return QStringLiteral("Currency");
+    case JetTyp::Single: return QStringLiteral("Single");
+    case JetTyp::Double: return QStringLiteral("Double");
+    case JetTyp::Datum: return QStringLiteral("DateTime");
+    case JetTyp::Binaer: return QStringLiteral("Binary");
+    case JetTyp::Text: return QStringLiteral("Text");
+    case JetTyp::Ole: return QStringLiteral("OLE");
+    case JetTyp::Memo: return QStringLiteral("Memo/Hyperlink");
+    case JetTyp::Guid: return QStringLiteral("Replication ID");
+    case JetTyp::Decimal: return QStringLiteral("Numeric (%1, %2)").arg(s.praezision).arg(s.skala);
+    case JetTyp::Komplex: return QStringLiteral("Long Integer");
+    }
+    return {};
+}
+
+}  // namespace Echtdaten

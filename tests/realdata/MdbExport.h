@@ -1,0 +1,91 @@
+#pragma once
+// mdbtools' command-line tools as the independent reader of a file, and the
+// comparison of one of our values with what mdb-export printed for it.
+//
+// mdb-export runs with tab as separator, -e (CR, LF, tab and backslash in
+// quoted values escaped C-style, so that a row is one line), -b hex, and
+// one unambiguous format for every date. Text, memo, dates, GUIDs and
+// binary values come quoted; Null is an unquoted empty field.
+
+#include "Leser.h"
+#include "Wert.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <optional>
+#include <vector>
+
+namespace Echtdaten {
+
+// One field as mdb-export printed it, unquoted and unescaped; nullopt for Null.
+using MdbFeld = std::optional<QString>;
+
+struct MdbTabelle {
+    QStringList spalten;
+    std::vector<std::vector<MdbFeld>> zeilen;
+};
+
+struct MdbSpalte {
+    QString name;
+    QString typ;  // as mdb-schema writes it: "Long Integer", "Text (50)", "Numeric (18, 2)"
+};
+
+// The pure parts, tested on their own.
+MdbTabelle exportZerlegen(const QByteArray& ausgabe);
+std::vector<MdbSpalte> schemaZerlegen(const QByteArray& ausgabe);
+
+// The tools; a failing run throws std::runtime_error with its message.
+QStringList mdbTabellen(const QString& datei);
+MdbTabelle mdbExport(const QString& datei, const QString& tabelle);
+
+// mdb-export started into a temporary file, so that it runs while our reader
+// reads the same table; ergebnis() waits for it.
+class MdbExportLauf {
+public:
+    MdbExportLauf(const QString& datei, const QString& tabelle);
+    MdbTabelle ergebnis();
+
+private:
+    QTemporaryDir dir_;
+    QProcess prozess_;
+};
+std::vector<MdbSpalte> mdbSchema(const QString& datei, const QString& tabelle);
+
+// The places where libmdb 1.0 prints a value wrongly. Such a value is
+// accepted only where what can be checked still agrees.
+enum class Abweichung {
+    Keine,
+    // Dates before 30.12.1899 and after day 1 000 000 (26.11.4637) come out
+    // as day 0 ("1900-01-00 00:00:00"): libmdb converts only that range.
+    DatumTagNull,
+    // A text of length 0 comes out as Null: libmdb takes the length of the
+    // bound value for its presence.
+    LeererTextAlsNull,
+    Anzahl_
+};
+QString abweichungsText(Abweichung a);
+
+struct Urteil {
+    bool gleich = false;  // the same value, or a named divergence of libmdb
+    Abweichung abweichung = Abweichung::Keine;
+};
+
+// Numbers, dates, currency, decimals and Yes/No are compared as values (ours
+// printed at the precision of mdb-export, %.8g for Single, %.16g for Double,
+// the date to the second),
+// text exactly, GUIDs by their 32 hex digits (mdb-export writes them in
+// groups 8-4-4-16, without the last dash), binary and OLE values by length.
+Urteil vergleichen(const Datenzugriff::Wert& unser, const MdbFeld& mdb);
+
+// For failure messages.
+QString anzeige(const Datenzugriff::Wert& w);
+QString anzeige(const MdbFeld& f);
+
+// The type name mdb-schema writes for a column of ours ("Numeric (18, 2)").
+QString schemaTyp(const Datenzugriff::SpaltenInfo& s);
+
+}  // namespace Echtdaten

@@ -1,0 +1,136 @@
+// The comparison with mdb-export must be as strict as its output allows:
+// a wrong value is never taken for a libmdb divergence, and the parse of
+// its output keeps every character of a value.
+
+#include "MdbExport.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace Datenzugriff;
+using namespace Echtdaten;
+
+namespace {
+
+Wert datum(double tage) { return Wert::vonDatum(tage); }
+
+Wert dezimal(bool negativ, int skala, std::uint32_t unten, std::uint32_t mitte = 0)
+{
+    DecimalWert d;
+    d.negativ = negativ;
+    d.skala = std::uint8_t(skala);
+    d.teile[0] = unten;
+    d.teile[1] = mitte;
+    return Wert::vonDecimal(d);
+}
+
+Wert guid()
+{
+    std::array<std::uint8_t, 16> g{};
+    for (std::size_t i = 0; i < 16; ++i)
+        g[i] = std::uint8_t(0x10 * i + i);  // 00 11 22 … ff
+    return Wert::vonGuid(g);
+}
+
+QString hex(const char* text) { return QString::fromLatin1(QByteArray(text).toHex()); }
+
+struct Fall {
+    const char* was;
+    Wert unser;
+    MdbFeld mdb;
+    bool gleich;
+    Abweichung abweichung = Abweichung::Keine;
+};
+
+TEST(MdbExportVergleich, AcceptsTheSameValueAndNamedDivergencesOnly)
+{
+    const QString tagNull = QStringLiteral("1900-01-00 00:00:00");
+    const Fall faelle[] = {
+        {"text", Wert::vonText(QStringLiteral("Müller\r\n\t€")), QStringLiteral("Müller\r\n\t€"), true},
+        {"text differs in case", Wert::vonText(QStringLiteral("Müller")), QStringLiteral("müller"), false},
+        {"text cut", Wert::vonText(QStringLiteral("Müller")), QStringLiteral("Müll"), false},
+        {"null", Wert::null(), std::nullopt, true},
+        {"null for a value", Wert::null(), QStringLiteral("0"), false},
+        {"value for null", Wert::vonText(QStringLiteral("x")), std::nullopt, false},
+        {"empty text printed as null", Wert::vonText(QString()), std::nullopt, true, Abweichung::LeererTextAlsNull},
+        {"zero printed as null", Wert::vonGanzzahl(0), std::nullopt, false},
+        {"integer", Wert::vonGanzzahl(-32768), QStringLiteral("-32768"), true},
+        {"integer off by one", Wert::vonGanzzahl(255), QStringLiteral("254"), false},
+        {"yes", Wert::vonJaNein(true), QStringLiteral("1"), true},
+        {"no for yes", Wert::vonJaNein(false), QStringLiteral("1"), false},
+        {"single at 8 digits", Wert::vonSingle(0.13f), QStringLiteral("0.13"), true},
+        {"single off in the 8th digit", Wert::vonSingle(0.13f), QStringLiteral("0.13000001"), false},
+        {"double at 16 digits", Wert::vonDouble(0.07), QStringLiteral("0.07000000000000001"), true},
+        {"double off in the 16th digit", Wert::vonDouble(0.07), QStringLiteral("0.07000000000000002"), false},
+        {"double nan", Wert::vonDouble(std::numeric_limits<double>::quiet_NaN()), QStringLiteral("nan"), true},
+        {"double -inf", Wert::vonDouble(-std::numeric_limits<double>::infinity()), QStringLiteral("-inf"), true},
+        {"currency", Wert::vonWaehrung(-1), QStringLiteral("-0.0001"), true},
+        {"currency scaled wrongly", Wert::vonWaehrung(123456), QStringLiteral("1234.5600"), false},
+        {"decimal", dezimal(false, 2, 12345), QStringLiteral("123.450000"), true},
+        {"decimal negative", dezimal(true, 0, 1), QStringLiteral("-1"), true},
+        {"decimal sign lost", dezimal(true, 0, 1), QStringLiteral("1"), false},
+        {"decimal over 32 bits", dezimal(false, 0, 0, 1), QStringLiteral("4294967296"), true},
+        {"decimal point misplaced", dezimal(false, 2, 12345), QStringLiteral("12.345"), false},
+        {"date", datum(45000.5), QStringLiteral("2023-03-15 12:00:00"), true},
+        {"date a second off", datum(45000.5), QStringLiteral("2023-03-15 12:00:01"), false},
+        {"date rounded up to 24:00", datum(45000.99999999), QStringLiteral("2023-03-15 24:00:00"), true},
+        {"date day 0 before 1899", datum(-5000.25), tagNull, true, Abweichung::DatumTagNull},
+        {"date day 0 in 9999", datum(2958465.0), tagNull, true, Abweichung::DatumTagNull},
+        {"date day 0 within range", datum(45000.5), tagNull, false},
+        {"date 1899-12-30", datum(0.0), QStringLiteral("1899-12-30 00:00:00"), true},
+        {"guid without the last dash", guid(), hex("{33221100-5544-7766-8899AABBCCDDEEFF}"), true},
+        {"guid bytes swapped", guid(), hex("{00112233-4455-6677-8899AABBCCDDEEFF}"), false},
+        {"binary by length", Wert::vonBinaer(QByteArray("\x01\x00\x02", 3)), QStringLiteral("010002"), true},
+        {"binary cut", Wert::vonBinaer(QByteArray("\x01\x00\x02", 3)), QStringLiteral("01"), false},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.was);
+        const Urteil u = vergleichen(f.unser, f.mdb);
+        EXPECT_EQ(u.gleich, f.gleich);
+        if (u.gleich) {
+            EXPECT_EQ(u.abweichung, f.abweichung);
+        }
+    }
+}
+
+TEST(MdbExportAusgabe, KeepsEveryCharacterOfAValue)
+{
+    // Header, then a row with quoted text holding an escaped line break,
+    // tab and backslash, doubled quotes, a Null, an unquoted number, and
+    // quoted empty text.
+    const QByteArray ausgabe = "Nr\tName\tMemo\tLeer\tBetrag\n"
+                               "1\t\"M\xC3\xBCller \"\"Sohn\"\"\"\t\"a\\r\\nb\\tc\\\\d \xE2\x82\xAC\"\t\t12.5000\n"
+                               "2\t\"\"\t\"\\\\r\"\t\"\\t\"\t-1\n";
+    const MdbTabelle t = exportZerlegen(ausgabe);
+    EXPECT_EQ(t.spalten, (QStringList{"Nr", "Name", "Memo", "Leer", "Betrag"}));
+    ASSERT_EQ(t.zeilen.size(), 2u);
+    const std::vector<MdbFeld> erste = {QStringLiteral("1"), QStringLiteral("Müller \"Sohn\""), QStringLiteral("a\r\nb\tc\\d €"),
+                                        std::nullopt, QStringLiteral("12.5000")};
+    EXPECT_EQ(t.zeilen[0], erste);
+    // A quoted empty text is text; "\\r" is a backslash and an r.
+    const std::vector<MdbFeld> zweite = {QStringLiteral("2"), QString(), QStringLiteral("\\r"), QStringLiteral("\t"), QStringLiteral("-1")};
+    EXPECT_EQ(t.zeilen[1], zweite);
+}
+
+TEST(MdbSchemaAusgabe, GivesNamesAndTypesInOrder)
+{
+    const QByteArray ausgabe = "CREATE TABLE [Auftraege]\n (\n"
+                               "\t[AuftragNr]\t\t\tLong Integer, \n"
+                               "\t[Gültig bis]\t\t\tDateTime, \n"
+                               "\t[Bezahlt]\t\t\tBoolean NOT NULL, \n"
+                               "\t[Betrag]\t\t\tNumeric (18, 2)\n);\n";
+    const auto s = schemaZerlegen(ausgabe);
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ(s[1].name, QStringLiteral("Gültig bis"));
+    EXPECT_EQ(s[1].typ, QStringLiteral("DateTime"));
+    EXPECT_EQ(s[2].typ, QStringLiteral("Boolean NOT NULL"));
+    EXPECT_EQ(s[3].typ, QStringLiteral("Numeric (18, 2)"));
+    SpaltenInfo betrag;
+    betrag.jetTyp = JetTyp::Decimal;
+    betrag.praezision = 18;
+    betrag.skala = 2;
+    EXPECT_EQ(schemaTyp(betrag), s[3].typ);
+}
+
+}  // namespace
