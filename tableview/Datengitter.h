@@ -1,0 +1,48 @@
+#pragma once
+// DataGrid1: a caption bar over a read-only table view of the content
+// model. The view tells the model which rows it shows, fits the columns to
+// the first screen of rows and copies a selection with Ctrl+C.
+
+#include "Inhaltsmodell.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QTableView>
+
+class Gittertabelle : public QTableView {
+    Q_OBJECT
+public:
+    explicit Gittertabelle(QWidget* parent = nullptr);
+
+    // The visible rows to the model.
+    void sichtMelden();
+    // The selection to the model's copy; the text lands on the clipboard.
+    void kopieren();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+};
+
+class Datengitter : public QFrame {
+    Q_OBJECT
+public:
+    explicit Datengitter(QWidget* parent = nullptr);
+
+    QLabel* beschriftung;   // "Tabelleninhalt"
+    Gittertabelle* tabelle;
+    Inhaltsmodell* modell;
+
+    void binden(Datenzugriff::Connection::LeserFabrik fabrik, const QString& verbindungstext, const QString& anweisung);
+    void entbinden();
+    // Column widths from the header and the rows on screen; once per binding,
+    // as soon as those rows are there.
+    bool spaltenAnpassen();
+
+signals:
+    // A copy's text is on the clipboard.
+    void kopiert();
+
+private:
+    bool angepasst_ = false;
+};
