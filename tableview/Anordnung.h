@@ -1,13 +1,7 @@
 #pragma once
-// The layout of the table content window in twips, and the hit line of the
-// result list that leads to a record. Pure functions; the window converts
-// to pixels at the edge.
+// The layout of the table content window in twips. Pure functions; the
+// window converts to pixels at the edge.
 
-#include <QString>
-#include <QStringView>
-
-#include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace Anordnung {
@@ -36,18 +30,3 @@ Rechteck knopf(int gitterBreite);
 int spaltenBreite(int kopf, const std::vector<int>& zellen, int rand, int hoechstens);
 
 }  // namespace Anordnung
-
-namespace Trefferstelle {
-
-// Where a hit line of the result list points: "Satz: N" + tab tab + field
-// name + tab + "Feldinhalt: " + value text. satz counts from 1.
-struct Stelle {
-    std::int64_t satz = 0;
-    QString feld;
-    bool operator==(const Stelle&) const = default;
-};
-// The record and field of a hit line; nothing for any other line (the
-// separator, the header lines of a field selection, the totals).
-std::optional<Stelle> lesen(QStringView zeile);
-
-}  // namespace Trefferstelle

@@ -96,8 +96,7 @@ void frmTabelleninhalt::Form_Load()
     resize(px(b.breiteTwips()), px(b.hoeheTwips()));
     Form_Resize();
     DataGrid1->hide();
-    const auto gitter = Anordnung::gitter(twips(width()), twips(height()));
-    platzieren(Command1, Anordnung::knopf(gitter.breite));
+    knopfPlatzieren();
     move(0, 0);
     show();
     rahmenAusgleichen();
@@ -107,8 +106,14 @@ void frmTabelleninhalt::Form_Load()
     DataGrid1->tabelle->setFocus();
 }
 
-// The screen size is the window's outer size; a window manager's frame is
-// taken off the inner size once it is known.
+// Placed at load only: resizing leaves the button where it is.
+void frmTabelleninhalt::knopfPlatzieren()
+{
+    platzieren(Command1, Anordnung::knopf(Anordnung::gitter(twips(width()), twips(height())).breite));
+}
+
+// The screen size is the window's outer size; a window frame, known once the
+// window is shown, is taken off the inner size, still while loading.
 void frmTabelleninhalt::rahmenAusgleichen()
 {
     const QSize rahmen = frameGeometry().size() - geometry().size();
@@ -116,6 +121,7 @@ void frmTabelleninhalt::rahmenAusgleichen()
         const auto& b = Plattform::bildschirm();
         resize(std::max(0, px(b.breiteTwips()) - rahmen.width()), std::max(0, px(b.hoeheTwips()) - rahmen.height()));
         move(0, 0);
+        knopfPlatzieren();
     }
 }
 

@@ -57,6 +57,7 @@ private:
     void zielAnsteuern();
     void fehlerZeigen(const QString& text);
     void rahmenAusgleichen();
+    void knopfPlatzieren();
 
     bool geladen_ = false;
     bool fehlerGezeigt_ = false;

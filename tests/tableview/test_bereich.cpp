@@ -3,6 +3,7 @@
 
 #include "Anordnung.h"
 #include "Bereich.h"
+#include "Trefferstelle.h"
 #include "Zelle.h"
 
 #include <gtest/gtest.h>
