@@ -74,6 +74,13 @@ void Gittertabelle::keyPressEvent(QKeyEvent* e)
     QTableView::keyPressEvent(e);
 }
 
+void Gittertabelle::paintEvent(QPaintEvent* e)
+{
+    QTableView::paintEvent(e);
+    if (nachDemMalen)
+        nachDemMalen();
+}
+
 void Gittertabelle::resizeEvent(QResizeEvent* e)
 {
     QTableView::resizeEvent(e);
@@ -117,11 +124,13 @@ Datengitter::Datengitter(QWidget* parent) : QFrame(parent)
     });
 }
 
-void Datengitter::binden(Datenzugriff::Connection::LeserFabrik fabrik, const QString& verbindungstext, const QString& anweisung)
+void Datengitter::vorbereiten(Datenzugriff::Connection::LeserFabrik fabrik, const QString& verbindungstext, const QString& anweisung)
 {
     angepasst_ = false;
-    modell->binden(std::move(fabrik), verbindungstext, anweisung);
+    modell->vorbereiten(std::move(fabrik), verbindungstext, anweisung);
 }
+
+void Datengitter::binden() { modell->freigeben(); }
 
 void Datengitter::entbinden()
 {

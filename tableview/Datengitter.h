@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QTableView>
 
+#include <functional>
+
 class Gittertabelle : public QTableView {
     Q_OBJECT
 public:
@@ -19,7 +21,11 @@ public:
     // The selection to the model's copy; the text lands on the clipboard.
     void kopieren();
 
+    // Called after each paint of the rows: where measurements look.
+    std::function<void()> nachDemMalen;
+
 protected:
+    void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 };
@@ -33,7 +39,9 @@ public:
     Gittertabelle* tabelle;
     Inhaltsmodell* modell;
 
-    void binden(Datenzugriff::Connection::LeserFabrik fabrik, const QString& verbindungstext, const QString& anweisung);
+    // The reader starts at once; the rows show from binden() on.
+    void vorbereiten(Datenzugriff::Connection::LeserFabrik fabrik, const QString& verbindungstext, const QString& anweisung);
+    void binden();
     void entbinden();
     // Column widths from the header and the rows on screen; once per binding,
     // as soon as those rows are there.

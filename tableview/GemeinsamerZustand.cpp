@@ -7,6 +7,12 @@ namespace DZ = Datenzugriff;
 
 namespace GemeinsamerZustand {
 
+namespace {
+// The recordset this window opened and has not moved since: it stands on its
+// first row already, and a MoveFirst would read its first rows once more.
+const DZ::Recordset* frisch_ = nullptr;
+}  // namespace
+
 Quelle aktuelleQuelle()
 {
     return {DB::verbindungstext(DB::DatenbankVerzeichnis, DB::DatenbankDatei), DB::DatenbankVerzeichnis + DB::DatenbankDatei,
@@ -15,7 +21,11 @@ Quelle aktuelleQuelle()
 
 bool satzmengeOffen() { return DB::Satzmenge && DB::Satzmenge->State() == DZ::adStateOpen; }
 
-void satzmengeSchliessen() { DB::Satzmenge->Close(); }
+void satzmengeSchliessen()
+{
+    frisch_ = nullptr;
+    DB::Satzmenge->Close();
+}
 
 void satzmengeKeysetOeffnen()
 {
@@ -24,11 +34,17 @@ void satzmengeKeysetOeffnen()
     DB::Satzmenge->setCursorType(DZ::adOpenKeyset);
     DB::Satzmenge->setLockType(DZ::adLockPessimistic);
     DB::Satzmenge->Open(DB::AbfrageSQL, DB::Verbindung(), DZ::adOpenUnspecified, DZ::adLockUnspecified, -1);
+    frisch_ = DB::Satzmenge.get();
 }
 
 std::int64_t satzmengeAnzahl() { return DB::Satzmenge->RecordCount(); }
 
-void satzmengeZumErstenSatz() { DB::Satzmenge->MoveFirst(); }
+void satzmengeZumErstenSatz()
+{
+    if (frisch_ == DB::Satzmenge.get() && satzmengeOffen())
+        return;
+    DB::Satzmenge->MoveFirst();
+}
 
 bool satzmengeVomFenster()
 {
@@ -37,6 +53,7 @@ bool satzmengeVomFenster()
 
 void satzmengeFreigeben()
 {
+    frisch_ = nullptr;
     DB::Satzmenge->Close();
     DB::Satzmenge.reset();
 }

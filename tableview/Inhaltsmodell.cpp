@@ -4,6 +4,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 
 namespace {
@@ -29,9 +30,21 @@ void Inhaltsmodell::binden(Datenzugriff::Connection::LeserFabrik fabrik, const Q
     entbinden();
     const std::uint64_t gen = ++generation_;
     ZeilenLader::Empfaenger e;
-    e.geoeffnet = [this, gen](const QStringList& felder, std::int64_t zeilen) {
-        if (gen == generation_)
-            spaltenErhalten(felder, zeilen);
+    e.geoeffnet = [this, gen](const QStringList& felder, std::int64_t zeilen, std::shared_ptr<const Zeilenblock> erster) {
+        if (gen != generation_)
+            return;
+        if (zurueckgehalten_)
+            gehalten_ = Eroeffnung{felder, zeilen, std::move(erster)};
+        else
+            spaltenErhalten(felder, zeilen, std::move(erster));
+    };
+    e.gezaehlt = [this, gen](std::int64_t zeilen) {
+        if (gen != generation_)
+            return;
+        if (zurueckgehalten_ && gehalten_)
+            gehalten_->zeilen = zeilen;
+        else
+            zeilenGezaehlt(zeilen);
     };
     e.geladen = [this, gen](std::uint64_t token, std::int64_t block, std::shared_ptr<const Zeilenblock> daten) {
         if (gen == generation_)
@@ -56,12 +69,28 @@ void Inhaltsmodell::binden(Datenzugriff::Connection::LeserFabrik fabrik, const Q
     lader_ = std::make_unique<ZeilenLader>(std::move(fabrik), verbindungstext, anweisung, this, std::move(e));
 }
 
+void Inhaltsmodell::vorbereiten(Datenzugriff::Connection::LeserFabrik fabrik, const QString& verbindungstext, const QString& anweisung)
+{
+    binden(std::move(fabrik), verbindungstext, anweisung);
+    zurueckgehalten_ = true;
+}
+
+void Inhaltsmodell::freigeben()
+{
+    zurueckgehalten_ = false;
+    if (auto g = std::exchange(gehalten_, std::nullopt))
+        spaltenErhalten(g->felder, g->zeilen, std::move(g->erster));
+}
+
 void Inhaltsmodell::entbinden()
 {
     ++generation_;
     lader_.reset();
+    zurueckgehalten_ = false;
+    gehalten_.reset();
     beginResetModel();
     geoeffnet_ = false;
+    gezaehlt_ = false;
     felder_.clear();
     zeilen_ = 0;
     cache_.clear();
@@ -72,19 +101,57 @@ void Inhaltsmodell::entbinden()
     endResetModel();
 }
 
-void Inhaltsmodell::spaltenErhalten(const QStringList& felder, std::int64_t zeilen)
+namespace {
+// The view counts rows in int; no Jet table comes near that.
+std::int64_t zeilenFuerDieSicht(std::int64_t zeilen) { return std::clamp<std::int64_t>(zeilen, 0, std::numeric_limits<int>::max()); }
+}  // namespace
+
+void Inhaltsmodell::spaltenErhalten(const QStringList& felder, std::int64_t zeilen, std::shared_ptr<const Zeilenblock> erster)
 {
     beginResetModel();
     felder_ = felder;
-    // The view counts rows in int; no Jet table comes near that.
-    zeilen_ = std::min<std::int64_t>(zeilen, std::numeric_limits<int>::max());
+    zeilen_ = zeilenFuerDieSicht(zeilen);
     geoeffnet_ = true;
+    gezaehlt_ = false;
     cache_.clear();
     fehlerhaft_.clear();
     angefordert_.clear();
+    if (erster && erster->zeilen() > 0)
+        cache_[0] = std::move(erster);
     endResetModel();
     anfordernWasFehlt();
     emit geoeffnet();
+    if (cache_.count(0))
+        emit blockGeladen(0);
+}
+
+void Inhaltsmodell::zeilenGezaehlt(std::int64_t zeilen)
+{
+    zeilen = zeilenFuerDieSicht(zeilen);
+    if (!geoeffnet_)
+        return;
+    gezaehlt_ = true;
+    if (zeilen == zeilen_) {
+        emit gezaehlt();
+        return;
+    }
+    if (zeilen > zeilen_) {
+        beginInsertRows({}, int(zeilen_), int(zeilen - 1));
+        zeilen_ = zeilen;
+        endInsertRows();
+    } else {
+        beginRemoveRows({}, int(zeilen), int(zeilen_ - 1));
+        zeilen_ = zeilen;
+        // Blocks past the end, and a last block that now ends earlier, are read anew.
+        std::erase_if(cache_, [&](const auto& e) { return e.first >= Gitterbereich::blockDerZeile(std::max<std::int64_t>(zeilen - 1, 0)); });
+        std::erase_if(fehlerhaft_, [&](const auto& e) { return e.first >= Gitterbereich::blockAnzahl(zeilen); });
+        endRemoveRows();
+    }
+    angefordert_.clear();
+    sichtLetzte_ = std::min(sichtLetzte_, std::max<std::int64_t>(zeilen_ - 1, 0));
+    sichtErste_ = std::min(sichtErste_, sichtLetzte_);
+    anfordernWasFehlt();
+    emit gezaehlt();
 }
 
 void Inhaltsmodell::sichtSetzen(std::int64_t erste, std::int64_t letzte)

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Inhaltsmodell : public QAbstractTableModel {
@@ -27,12 +28,18 @@ public:
     ~Inhaltsmodell() override;
 
     // Opens the grid's own cursor on the statement over a connection of its
-    // own; columns and rows appear when the rows are counted (geoeffnet).
+    // own; columns and the first rows appear as soon as they are read (geoeffnet).
     void binden(Datenzugriff::Connection::LeserFabrik fabrik, const QString& verbindungstext, const QString& anweisung);
+    // The same, but what arrives is held back until freigeben(): the reader
+    // starts while the window still works on the shared recordset.
+    void vorbereiten(Datenzugriff::Connection::LeserFabrik fabrik, const QString& verbindungstext, const QString& anweisung);
+    void freigeben();
     // Stops the loader and empties the model.
     void entbinden();
-    bool gebunden() const { return lader_ != nullptr; }
+    bool gebunden() const { return lader_ != nullptr && !zurueckgehalten_; }
     bool istGeoeffnet() const { return geoeffnet_; }
+    // The rows are counted: the row count is final, every row can be reached.
+    bool istGezaehlt() const { return gezaehlt_; }
 
     // The rows the view shows now (inclusive); asks for what is missing.
     void sichtSetzen(std::int64_t erste, std::int64_t letzte);
@@ -45,7 +52,8 @@ public:
     bool kopieren(const std::vector<Gitterbereich::Rechteck>& auswahl);
 
     // The loader's answers (public so tests can give them without a loader).
-    void spaltenErhalten(const QStringList& felder, std::int64_t zeilen);
+    void spaltenErhalten(const QStringList& felder, std::int64_t zeilen, std::shared_ptr<const Zeilenblock> erster = {});
+    void zeilenGezaehlt(std::int64_t zeilen);
     void blockErhalten(std::uint64_t token, std::int64_t block, std::shared_ptr<const Zeilenblock> daten);
     void blockFehlerErhalten(std::int64_t block, const QString& text);
     void fehlerErhalten(const QString& text);
@@ -65,6 +73,7 @@ public:
 
 signals:
     void geoeffnet();
+    void gezaehlt();
     void blockGeladen(qint64 block);
     void ladefehler(const QString& text);
     void kopiert(const QString& text);
@@ -76,9 +85,18 @@ private:
     void verwerfenWasZuVielIst();
     void zeilenGeaendert(std::int64_t block);
 
+    struct Eroeffnung {
+        QStringList felder;
+        std::int64_t zeilen = 0;
+        std::shared_ptr<const Zeilenblock> erster;
+    };
+
     std::unique_ptr<ZeilenLader> lader_;
+    bool zurueckgehalten_ = false;
+    std::optional<Eroeffnung> gehalten_;
     std::uint64_t generation_ = 0;  // answers of an earlier binding are ignored
     bool geoeffnet_ = false;
+    bool gezaehlt_ = false;
     QStringList felder_;
     std::int64_t zeilen_ = 0;
 

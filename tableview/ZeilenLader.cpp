@@ -83,11 +83,19 @@ void ZeilenLader::lauf()
         Datenzugriff::Recordset satzmenge;
         // The grid's keyset cursor: the rows are counted once, then reached by number.
         satzmenge.Open(anweisung_, verbindung, Datenzugriff::adOpenKeyset, Datenzugriff::adLockReadOnly);
-        const std::int64_t zeilen = satzmenge.gezaehlteZeilen();
         QStringList felder;
         for (int i = 0; i < satzmenge.fields().Count(); ++i)
             felder << satzmenge.fields().Item(i).Name();
-        senden([e = empfaenger_.geoeffnet, felder, zeilen] { e(felder, zeilen); });
+        const std::int64_t gespeichert = satzmenge.RecordCount();
+        auto erster = ersteZeilenLesen(satzmenge);
+        // A short table was read to its end: its count is known.
+        const bool ganz = erster->zeilen() < Gitterbereich::ZeilenProBlock;
+        const std::int64_t schaetzung = ganz ? erster->zeilen() : std::max<std::int64_t>(gespeichert, erster->zeilen());
+        senden([e = empfaenger_.geoeffnet, felder, schaetzung, d = std::shared_ptr<const Zeilenblock>(std::move(erster))] {
+            e(felder, schaetzung, d);
+        });
+        const std::int64_t zeilen = satzmenge.gezaehlteZeilen();
+        senden([e = empfaenger_.gezaehlt, zeilen] { e(zeilen); });
         bedienen(satzmenge, zeilen);
     } catch (const std::exception& e) {
         senden([e = empfaenger_.fehler, text = fehlerText(e)] { e(text); });
@@ -153,6 +161,20 @@ void ZeilenLader::bedienen(Datenzugriff::Recordset& satzmenge, std::int64_t zeil
             senden([f = empfaenger_.blockFehler, block, text = e.Description()] { f(block, text); });
         }
     }
+}
+
+std::shared_ptr<Zeilenblock> ZeilenLader::ersteZeilenLesen(Datenzugriff::Recordset& satzmenge)
+{
+    auto daten = std::make_shared<Zeilenblock>();
+    daten->spalten = satzmenge.fields().Count();
+    for (int z = 0; z < Gitterbereich::ZeilenProBlock && !satzmenge.Eof(); ++z, satzmenge.MoveNext()) {
+        const Datenzugriff::Wert* zeile = satzmenge.aktuelleZeile();
+        for (int s = 0; s < daten->spalten; ++s) {
+            daten->zellen.push_back(Gitterzelle::zelleAus(zeile[s], *werttext_, locale_));
+            daten->bytes += Gitterzelle::groesse(daten->zellen.back());
+        }
+    }
+    return daten;
 }
 
 std::shared_ptr<Zeilenblock> ZeilenLader::zellenLesen(Datenzugriff::Recordset& satzmenge, std::int64_t von, int anzahl)

@@ -36,7 +36,12 @@ class ZeilenLader {
 public:
     // Called on the thread of kontext, in the order the loader sends them.
     struct Empfaenger {
-        std::function<void(const QStringList& felder, std::int64_t zeilen)> geoeffnet;
+        // The columns, a first estimate of the rows (the table's stored
+        // count, or the rows read) and the first block, read straight from
+        // the cursor: counting a large table takes longer than a first screen may.
+        std::function<void(const QStringList& felder, std::int64_t zeilen, std::shared_ptr<const Zeilenblock> erster)> geoeffnet;
+        // The rows counted. Requests are served from then on.
+        std::function<void(std::int64_t zeilen)> gezaehlt;
         std::function<void(std::uint64_t token, std::int64_t block, std::shared_ptr<const Zeilenblock> daten)> geladen;
         // A block that cannot be read; the loader goes on with the others.
         std::function<void(std::int64_t block, const QString& text)> blockFehler;
@@ -73,6 +78,7 @@ private:
 
     void lauf();
     void bedienen(Datenzugriff::Recordset& satzmenge, std::int64_t zeilen);
+    std::shared_ptr<Zeilenblock> ersteZeilenLesen(Datenzugriff::Recordset& satzmenge);
     std::shared_ptr<Zeilenblock> zellenLesen(Datenzugriff::Recordset& satzmenge, std::int64_t von, int anzahl);
     std::shared_ptr<Zeilenblock> blockLesen(Datenzugriff::Recordset& satzmenge, std::int64_t block, std::int64_t zeilen);
     std::optional<QString> kopieLesen(Datenzugriff::Recordset& satzmenge, const std::vector<Gitterbereich::Rechteck>& auswahl);

@@ -131,21 +131,25 @@ void frmTabelleninhalt::InhaltLaden()
     setCursor(Qt::WaitCursor);
     fehlerGezeigt_ = false;
     quelle_ = G::aktuelleQuelle();
-    // The grid's own cursor belongs to the statement it was opened on.
+    // The grid's own cursor belongs to the statement it is opened on; its
+    // reader starts now, beside the steps on the shared recordset.
     DataGrid1->entbinden();
+    DataGrid1->vorbereiten(leserFabrik, quelle_.verbindungstext, quelle_.anweisung);
     try {
         if (G::satzmengeOffen())
             G::satzmengeSchliessen();
         G::satzmengeKeysetOeffnen();
         if (G::satzmengeAnzahl() != 0) {
             G::satzmengeZumErstenSatz();
-            DataGrid1->binden(leserFabrik, quelle_.verbindungstext, quelle_.anweisung);
+            DataGrid1->binden();
             G::satzmengeZumErstenSatz();
         } else {
+            DataGrid1->entbinden();
             Plattform::Meldung(QStringLiteral("Keine Tabelleninhalte gegeben!"), Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
             G::satzmengeSchliessen();
         }
     } catch (const std::exception& e) {
+        DataGrid1->entbinden();
         fehlerZeigen(fehlerText(e));
     }
     unsetCursor();
