@@ -38,16 +38,17 @@ bool warteBis(F bedingung)
     return true;
 }
 
-// A reader whose tables store a row count of 0, as in a file that was not
-// closed properly: the recordset's count is then -1.
+// A reader whose tables store a wrong row count: 0, as in a file that was
+// not closed properly (the recordset's count is then -1), or a stale one.
 class OhneZeilenzahl final : public DZ::Leser {
 public:
+    explicit OhneZeilenzahl(std::int64_t gespeichert = 0) : gespeichert_(gespeichert) {}
     void oeffnen(const QString& d) override { l_->oeffnen(d); }
     void schliessen() override { l_->schliessen(); }
     bool offen() const override { return l_->offen(); }
     std::vector<DZ::KatalogEintrag> katalog() override { return l_->katalog(); }
     std::vector<DZ::SpaltenInfo> spalten(const QString& t) override { return l_->spalten(t); }
-    std::int64_t gespeicherteZeilenanzahl(const QString&) override { return 0; }
+    std::int64_t gespeicherteZeilenanzahl(const QString&) override { return gespeichert_; }
     DZ::CursorNummer cursorOeffnen(const QString& t, const std::vector<int>& a) override { return l_->cursorOeffnen(t, a); }
     bool naechsterBlock(DZ::CursorNummer c, DZ::ZeilenBlock& b, int m) override { return l_->naechsterBlock(c, b, m); }
     void zuruecksetzen(DZ::CursorNummer c) override { l_->zuruecksetzen(c); }
@@ -57,6 +58,7 @@ public:
     QString version() const override { return l_->version(); }
 
 private:
+    std::int64_t gespeichert_;
     std::unique_ptr<DZ::Leser> l_ = DZ::erzeugeMdbLeser();
 };
 
@@ -408,6 +410,28 @@ TEST_F(Modell, UnderTheItemModelTesterWhileScrollingThroughTheTable)
     }
     m.entbinden();
     EXPECT_EQ(m.rowCount(), 0);
+}
+
+TEST_F(Modell, FirstRowsComeBeforeTheCountAndTheCountCorrectsTheEstimate)
+{
+    struct Fall { std::int64_t gespeichert, geschaetzt; };
+    // Unknown (-1): the rows read; too many: the stored count; too few: the rows read.
+    for (const Fall f : {Fall{0, Gitterbereich::ZeilenProBlock}, Fall{5000, 5000}, Fall{20, Gitterbereich::ZeilenProBlock}}) {
+        Inhaltsmodell m;
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        std::int64_t beimOeffnen = -2;
+        QObject::connect(&m, &Inhaltsmodell::geoeffnet, [&] { beimOeffnen = m.rowCount(); });
+        m.binden([g = f.gespeichert] { return std::make_unique<OhneZeilenzahl>(g); }, verbindungstext(),
+                 QStringLiteral("Select * from [Viele];"));
+        ASSERT_TRUE(warteBis([&] { return m.istGezaehlt(); })) << f.gespeichert;
+        EXPECT_EQ(beimOeffnen, f.geschaetzt) << f.gespeichert;
+        EXPECT_EQ(m.rowCount(), 1000) << f.gespeichert;
+        EXPECT_TRUE(m.zeileGeladen(0));
+        m.sichtSetzen(990, 999);
+        ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(999); }));
+        EXPECT_EQ(m.data(m.index(999, 0), Qt::DisplayRole).toString(), QStringLiteral("1000"));
+        EXPECT_FALSE(m.zeileGeladen(1000));
+    }
 }
 
 TEST_F(Modell, AnswersForALeftViewAreDroppedAndRequestsAreNotRepeated)
