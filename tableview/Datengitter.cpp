@@ -59,9 +59,14 @@ void Gittertabelle::kopieren()
         auswahl.push_back({r.top(), r.bottom(), r.left(), r.right()});
     if (auswahl.empty() && currentIndex().isValid())
         auswahl.push_back({currentIndex().row(), currentIndex().row(), currentIndex().column(), currentIndex().column()});
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (!m->kopieren(auswahl))
+    if (kopieOffen)
         QApplication::restoreOverrideCursor();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    kopieOffen = true;
+    if (!m->kopieren(auswahl)) {
+        kopieOffen = false;
+        QApplication::restoreOverrideCursor();
+    }
 }
 
 void Gittertabelle::keyPressEvent(QKeyEvent* e)
@@ -114,12 +119,12 @@ Datengitter::Datengitter(QWidget* parent) : QFrame(parent)
             angepasst_ = spaltenAnpassen();
     });
     connect(modell, &Inhaltsmodell::kopiert, this, [this](const QString& text) {
-        QApplication::restoreOverrideCursor();
+        kopieBeenden();
         QGuiApplication::clipboard()->setText(text);
         emit kopiert();
     });
-    connect(modell, &Inhaltsmodell::kopierFehler, this, [](const QString& text) {
-        QApplication::restoreOverrideCursor();
+    connect(modell, &Inhaltsmodell::kopierFehler, this, [this](const QString& text) {
+        kopieBeenden();
         Plattform::Meldung(text, Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
     });
 }
@@ -136,6 +141,15 @@ void Datengitter::entbinden()
 {
     modell->entbinden();
     angepasst_ = false;
+    kopieBeenden();  // a copy under way ends with its loader
+}
+
+void Datengitter::kopieBeenden()
+{
+    if (!tabelle->kopieOffen)
+        return;
+    tabelle->kopieOffen = false;
+    QApplication::restoreOverrideCursor();
 }
 
 bool Datengitter::spaltenAnpassen()

@@ -21,6 +21,9 @@ public:
     // The selection to the model's copy; the text lands on the clipboard.
     void kopieren();
 
+    // A copy is being read; the hourglass shows until it ends.
+    bool kopieOffen = false;
+
     // Called after each paint of the rows: where measurements look.
     std::function<void()> nachDemMalen;
 
@@ -52,5 +55,6 @@ signals:
     void kopiert();
 
 private:
+    void kopieBeenden();
     bool angepasst_ = false;
 };

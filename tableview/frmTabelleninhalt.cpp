@@ -53,6 +53,11 @@ frmTabelleninhalt::frmTabelleninhalt(QWidget* parent) : QWidget(parent, Qt::Wind
     Command1 = new QPushButton(QStringLiteral("&zurück zur Suchmaske"), this);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(DataGrid1->modell, &Inhaltsmodell::geoeffnet, this, [this] { zielAnsteuern(); });
+    // A record beyond the first estimate of the rows is reached once they are counted.
+    connect(DataGrid1->modell, &Inhaltsmodell::gezaehlt, this, [this] {
+        if (ziel_)
+            zielAnsteuern();
+    });
     connect(DataGrid1->modell, &Inhaltsmodell::ladefehler, this, [this](const QString& text) { fehlerZeigen(text); });
 }
 
@@ -173,6 +178,8 @@ void frmTabelleninhalt::zielAnsteuern()
         return;
     const bool gegeben = ziel_.has_value();
     const auto ziel = ziel_.value_or(Ziel{0, QString()});
+    if (gegeben && ziel.zeile >= m->rowCount() && !m->istGezaehlt())
+        return;
     ziel_.reset();
     if (ziel.zeile < 0 || ziel.zeile >= m->rowCount()) {
         t->setCurrentIndex(m->index(0, 0));

@@ -73,6 +73,7 @@ protected:
     void TearDown() override
     {
         ::Tabelleninhalt::zerstoeren();
+        ::Tabelleninhalt::setzeLeserFabrik(nullptr);
         FensterPruefung::TearDown();
     }
     void dateienAnlegen() override
@@ -337,6 +338,29 @@ TEST_F(Tabelleninhalt, HitLineLeadsToItsRecordAndField)
     EXPECT_TRUE(meldungen() == QStringList{QStringLiteral("Ende des Suchlaufes!")}) << meldungen().join(u'|').toStdString();
 }
 
+TEST_F(Tabelleninhalt, HitBeyondTheFirstEstimateWaitsForTheCount)
+{
+    // The table's stored count is unknown: the grid first knows only the rows it read.
+    ::Tabelleninhalt::setzeLeserFabrik([] { return std::make_unique<OhneZeilenzahl>(0); });
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->ImageCombo1->setzeText(QStringLiteral("Viele"));
+    DB::DatenbankVerbinden();
+    ::Tabelleninhalt::zeigenBeiSatz(2990, QStringLiteral("Text"));
+    ASSERT_TRUE(warteBis([&] { return modell().istGezaehlt() && geladen(2989); }));
+    EXPECT_EQ(tabelle().currentIndex(), modell().index(2989, 1));
+    EXPECT_EQ(zelle(2989, 1), QStringLiteral("Treffer"));
+}
+
+TEST_F(Tabelleninhalt, ClosingDuringACopyRestoresTheCursor)
+{
+    oeffnen(QStringLiteral("Viele"));
+    tabelle().setFocus();
+    QTest::keyClick(&tabelle(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&tabelle(), Qt::Key_C, Qt::ControlModifier);
+    inhalt().close();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(Tabelleninhalt, ErrorsWhileLoadingNameTheFileAndLeaveTheWindowUsable)
 {
     // The statement no longer opens when the window reopens it (the main
@@ -469,6 +493,17 @@ TEST_F(Modell, AnswersForALeftViewAreDroppedAndRequestsAreNotRepeated)
     const auto t3 = m.token();
     m.sichtSetzen(50001, 50041);
     EXPECT_EQ(m.token(), t3);
+}
+
+TEST_F(Modell, ACopyOfTooManyRowsIsRefused)
+{
+    Inhaltsmodell m;
+    m.spaltenErhalten({QStringLiteral("A")}, 1000000);
+    QString fehler;
+    QObject::connect(&m, &Inhaltsmodell::kopierFehler, [&](const QString& t) { fehler = t; });
+    EXPECT_TRUE(m.kopieren({{0, Inhaltsmodell::KopierGrenze, 0, 0}}));
+    EXPECT_TRUE(fehler.contains(QStringLiteral("höchstens 100000 Zeilen"))) << fehler.toStdString();
+    EXPECT_FALSE(m.kopieren({}));
 }
 
 TEST_F(Modell, AFileThatCannotBeOpenedIsReported)
