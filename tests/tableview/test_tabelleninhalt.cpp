@@ -11,9 +11,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
-#include <QHeaderView>
-#include <QScrollBar>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
