@@ -2,7 +2,9 @@
 // start-up makes the program directory the working directory, where the main
 // window's lists begin.
 
+#include "Fensteranbindung.h"
 #include "Startup.h"
+#include "Tabelleninhalt.h"
 #include "frmDataEnv.h"
 
 #include <QApplication>
@@ -10,7 +12,9 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    tabelleninhaltAnbinden();
     const int ergebnis = Startup::starten(app, [] { frmDataEnv::instanz().show(); });
+    Tabelleninhalt::zerstoeren();
     if (frmDataEnv::vorhanden())
         delete &frmDataEnv::instanz();
     return ergebnis;

@@ -1,0 +1,529 @@
+// The table content window and its grid, offscreen, through the main
+// window's Command4 and the grid's own controls; the rows come through the
+// reader process beside the test.
+
+#include "Fenster.h"
+#include "Fensteranbindung.h"
+#include "Trefferstelle.h"
+#include "frmTabelleninhalt.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace mdbwriter;
+namespace DB = Datenbankfunktion;
+namespace DZ = Datenzugriff;
+
+namespace {
+
+// Processes events until bedingung holds or 10 s have passed.
+template <class F>
+bool warteBis(F bedingung)
+{
+    QElapsedTimer uhr;
+    uhr.start();
+    while (!bedingung()) {
+        if (uhr.elapsed() > 10000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+// A reader whose tables store a wrong row count: 0, as in a file that was
+// not closed properly (the recordset's count is then -1), or a stale one.
+class OhneZeilenzahl final : public DZ::Leser {
+public:
+    explicit OhneZeilenzahl(std::int64_t gespeichert = 0) : gespeichert_(gespeichert) {}
+    void oeffnen(const QString& d) override { l_->oeffnen(d); }
+    void schliessen() override { l_->schliessen(); }
+    bool offen() const override { return l_->offen(); }
+    std::vector<DZ::KatalogEintrag> katalog() override { return l_->katalog(); }
+    std::vector<DZ::SpaltenInfo> spalten(const QString& t) override { return l_->spalten(t); }
+    std::int64_t gespeicherteZeilenanzahl(const QString&) override { return gespeichert_; }
+    DZ::CursorNummer cursorOeffnen(const QString& t, const std::vector<int>& a) override { return l_->cursorOeffnen(t, a); }
+    bool naechsterBlock(DZ::CursorNummer c, DZ::ZeilenBlock& b, int m) override { return l_->naechsterBlock(c, b, m); }
+    void zuruecksetzen(DZ::CursorNummer c) override { l_->zuruecksetzen(c); }
+    bool zeile(DZ::CursorNummer c, std::int64_t n, std::vector<DZ::Wert>& w) override { return l_->zeile(c, n, w); }
+    std::int64_t gezaehlteZeilen(DZ::CursorNummer c) override { return l_->gezaehlteZeilen(c); }
+    void cursorSchliessen(DZ::CursorNummer c) override { l_->cursorSchliessen(c); }
+    QString version() const override { return l_->version(); }
+
+private:
+    std::int64_t gespeichert_;
+    std::unique_ptr<DZ::Leser> l_ = DZ::erzeugeMdbLeser();
+};
+
+class Tabelleninhalt : public FensterPruefung {
+protected:
+    void SetUp() override
+    {
+        Plattform::setzeBildschirm(std::make_shared<Plattform::FesterBildschirm>(15360, 11520));
+        FensterPruefung::SetUp();
+        tabelleninhaltAnbinden();
+    }
+    void TearDown() override
+    {
+        ::Tabelleninhalt::zerstoeren();
+        ::Tabelleninhalt::setzeLeserFabrik(nullptr);
+        FensterPruefung::TearDown();
+    }
+    void dateienAnlegen() override
+    {
+        Database db(dir.filePath(QStringLiteral("kunden.mdb")).toStdString(), Format::Jet4);
+        const int k = db.addTable("Kunden", {{"Nr", ColumnType::Long}, {"Name", ColumnType::Text, 30},
+                                             {"Ort", ColumnType::Text, 30}, {"Notiz", ColumnType::Memo},
+                                             {"Bild", ColumnType::OleObject}});
+        db.addRow(k, {Cell::integer(1), Cell::text("Müller"), Cell::text("Köln"), Cell::text("Zeile 1\r\nZeile 2"), Cell::null()});
+        db.addRow(k, {Cell::integer(2), Cell::text("MOLLER"), Cell::null(), Cell::text(""), Cell::bytes(std::vector<std::uint8_t>(2048, 7))});
+        db.addRow(k, {Cell::integer(3), Cell::text("Meller"), Cell::text("Müllerstadt"), Cell::null(), Cell::null()});
+        db.addTable("Leer", {{"A", ColumnType::Long}});
+        vieleTabelle(db, 3000);
+        db.finish();
+    }
+
+    frmTabelleninhalt& inhalt() { return frmTabelleninhalt::instanz(); }
+    Inhaltsmodell& modell() { return *inhalt().DataGrid1->modell; }
+    Gittertabelle& tabelle() { return *inhalt().DataGrid1->tabelle; }
+    QString zelle(int zeile, int spalte) { return modell().data(modell().index(zeile, spalte), Qt::DisplayRole).toString(); }
+    bool geladen(int zeile) { return modell().zeileGeladen(zeile); }
+
+    // Command4 on a table of kunden.mdb; waits for the first screen of rows.
+    void oeffnen(const QString& tabelle = QStringLiteral("Kunden"))
+    {
+        waehle(QStringLiteral("kunden.mdb"));
+        fenster->ImageCombo1->setzeText(tabelle);
+        fenster->Command4_Click();
+        ASSERT_TRUE(frmTabelleninhalt::vorhanden());
+        ASSERT_TRUE(warteBis([&] { return modell().istGeoeffnet() && geladen(0); })) << meldungen().join(u'|').toStdString();
+    }
+};
+
+TEST_F(Tabelleninhalt, LayoutOnA1024By768Screen)
+{
+    oeffnen();
+    EXPECT_EQ(inhalt().windowTitle(), QStringLiteral("ZELK-Feldspur 1.4.1"));
+    EXPECT_TRUE(inhalt().isVisible());
+    EXPECT_EQ(inhalt().windowModality(), Qt::NonModal);
+    // The window's outer edge covers the screen; the offscreen frame is 2 pixels wide.
+    EXPECT_EQ(inhalt().frameGeometry(), QRect(0, 0, 1024, 768));
+    ASSERT_EQ(inhalt().size(), QSize(1020, 764));
+    EXPECT_EQ(inhalt().DataGrid1->beschriftung->text(), QStringLiteral("Tabelleninhalt"));
+    EXPECT_EQ(inhalt().Command1->text(), QStringLiteral("&zurück zur Suchmaske"));
+    // Inner 15300 x 11460 twips: grid 200, 720, 14900 x 10340; button 13045, 100, 2055 x 495; 15 twips a pixel.
+    EXPECT_EQ(inhalt().DataGrid1->geometry(), QRect(13, 48, 994, 689));
+    EXPECT_EQ(764 - inhalt().DataGrid1->geometry().bottom() - 1, 27);  // 400 twips, rounded to pixels
+    EXPECT_EQ(inhalt().Command1->geometry(), QRect(870, 7, 137, 33));
+    EXPECT_EQ(inhalt().Command1->geometry().right(), inhalt().DataGrid1->geometry().right());
+    EXPECT_TRUE(inhalt().DataGrid1->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &tabelle());
+
+    // The grid follows every resize, the button stays; below the margins the grid shrinks to nothing.
+    inhalt().resize(800, 600);
+    EXPECT_EQ(inhalt().DataGrid1->geometry(), QRect(13, 48, 774, 525));
+    EXPECT_EQ(inhalt().Command1->geometry(), QRect(870, 7, 137, 33));
+    inhalt().resize(20, 60);
+    EXPECT_EQ(inhalt().DataGrid1->geometry().size(), QSize(0, 0));
+    EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
+}
+
+TEST_F(Tabelleninhalt, RowsInTheRecordsetsOrderWithTheirLook)
+{
+    oeffnen();
+    ASSERT_EQ(modell().columnCount(), 5);
+    QStringList kopf;
+    for (int s = 0; s < 5; ++s)
+        kopf << modell().headerData(s, Qt::Horizontal, Qt::DisplayRole).toString();
+    EXPECT_EQ(kopf, (QStringList{QStringLiteral("Nr"), QStringLiteral("Name"), QStringLiteral("Ort"), QStringLiteral("Notiz"), QStringLiteral("Bild")}));
+    ASSERT_EQ(modell().rowCount(), 3);
+    EXPECT_EQ(zelle(0, 1), QStringLiteral("Müller"));
+    EXPECT_EQ(modell().headerData(2, Qt::Vertical, Qt::DisplayRole).toString(), QStringLiteral("3"));
+    // The grid starts at the first row.
+    EXPECT_EQ(tabelle().currentIndex(), modell().index(0, 0));
+    // Memo: first line in the cell, the whole value in the tool tip.
+    EXPECT_EQ(zelle(0, 3), QStringLiteral("Zeile 1 …"));
+    EXPECT_TRUE(modell().data(modell().index(0, 3), Qt::ToolTipRole).toString().contains(QStringLiteral("Zeile 1\r\nZeile 2")));
+    // Null greyed and empty, a zero-length text white and empty.
+    EXPECT_EQ(zelle(1, 2), QString());
+    EXPECT_TRUE(modell().data(modell().index(1, 2), Inhaltsmodell::NullRolle).toBool());
+    EXPECT_TRUE(modell().data(modell().index(1, 2), Qt::BackgroundRole).isValid());
+    EXPECT_EQ(zelle(1, 3), QString());
+    EXPECT_FALSE(modell().data(modell().index(1, 3), Inhaltsmodell::NullRolle).toBool());
+    EXPECT_FALSE(modell().data(modell().index(1, 3), Qt::BackgroundRole).isValid());
+    // Binary as a note of its size; numbers to the right.
+    EXPECT_EQ(zelle(1, 4), QStringLiteral("(Binärdaten, ") + QLocale::system().toString(2.0, 'f', 1) + QStringLiteral(" KB)"));
+    EXPECT_EQ(modell().data(modell().index(0, 0), Qt::TextAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
+    // Read-only.
+    EXPECT_FALSE(modell().flags(modell().index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_EQ(tabelle().editTriggers(), QAbstractItemView::NoEditTriggers);
+    // Columns fitted to header and first screen.
+    EXPECT_GE(tabelle().columnWidth(1), tabelle().fontMetrics().horizontalAdvance(QStringLiteral("MOLLER")));
+    EXPECT_LT(tabelle().columnWidth(0), 100);
+}
+
+TEST_F(Tabelleninhalt, EmptyTableShowsTheMessageAndClosesSatzmengeOnce)
+{
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->ImageCombo1->setzeText(QStringLiteral("Leer"));
+    fenster->Command4_Click();
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Keine Tabelleninhalte gegeben!")});
+    EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Kritisch);
+    ASSERT_TRUE(DB::Satzmenge);
+    EXPECT_EQ(DB::Satzmenge->State(), DZ::adStateClosed);
+    EXPECT_TRUE(inhalt().isVisible());
+    EXPECT_EQ(modell().rowCount(), 0);
+    EXPECT_FALSE(modell().gebunden());
+    EXPECT_EQ(inhalt().cursor().shape(), Qt::ArrowCursor);
+
+    // Shown again while open: forward, no second load, no second message.
+    fenster->Command4_Click();
+    EXPECT_EQ(meldungen().size(), 1);
+    // Closing does not close it a second time (that would be an error of the component).
+    inhalt().Command1->click();
+    EXPECT_FALSE(inhalt().isVisible());
+    EXPECT_EQ(meldungen().size(), 1) << meldungen().join(u'|').toStdString();
+    EXPECT_TRUE(fenster->isVisible());
+}
+
+TEST_F(Tabelleninhalt, RecordCountMinusOneCountsAsRows)
+{
+    DB::verbindungErsetzen(std::make_unique<DZ::Connection>([] { return std::make_unique<OhneZeilenzahl>(); }));
+    waehle(QStringLiteral("kunden.mdb"));
+    ASSERT_EQ(DB::Satzmenge->RecordCount(), -1);
+    fenster->Command4_Click();
+    ASSERT_TRUE(warteBis([&] { return modell().istGeoeffnet() && geladen(2); }));
+    EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
+    EXPECT_EQ(modell().rowCount(), 3);
+    EXPECT_EQ(zelle(2, 1), QStringLiteral("Meller"));
+    EXPECT_EQ(DB::Satzmenge->CursorType(), DZ::adOpenKeyset);
+    EXPECT_EQ(DB::Satzmenge->LockType(), DZ::adLockPessimistic);
+}
+
+TEST_F(Tabelleninhalt, CloseReleasesSatzmengeAndTheNextSearchWorksOnAFreshOne)
+{
+    oeffnen();
+    EXPECT_EQ(DB::Satzmenge->State(), DZ::adStateOpen);
+    EXPECT_EQ(DB::Satzmenge->CursorType(), DZ::adOpenKeyset);
+    fenster->hide();
+    inhalt().close();  // the close box
+    EXPECT_FALSE(DB::Satzmenge);
+    EXPECT_FALSE(modell().gebunden());
+    EXPECT_TRUE(fenster->isVisible());  // the main window comes back
+
+    fenster->Text1->setText(QStringLiteral("ller"));
+    fenster->Check1->setChecked(false);
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), QByteArray("Satz: 1\t\tName\tFeldinhalt: M\xfcller\r\n"
+                                           "Satz: 2\t\tName\tFeldinhalt: MOLLER\r\n"
+                                           "Satz: 3\t\tName\tFeldinhalt: Meller\r\n"
+                                           "Satz: 3\t\tOrt\tFeldinhalt: M\xfcllerstadt\r\n"
+                                           "-----------------------------\r\ngesamt gefundene Felder: 4\r\n"));
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
+
+    // Opened again, it loads anew.
+    fenster->Command4_Click();
+    ASSERT_TRUE(warteBis([&] { return modell().istGeoeffnet() && geladen(0); }));
+    EXPECT_EQ(zelle(0, 1), QStringLiteral("Müller"));
+}
+
+TEST_F(Tabelleninhalt, FieldSelectionShowsOnlyItsFields)
+{
+    waehle(QStringLiteral("kunden.mdb"));
+    DB::AbfrageSQL = QStringLiteral("Select [Ort],  [Name] from [Kunden];");
+    DB::AuswahlAnzahl = 2;
+    fenster->Command4_Click();
+    ASSERT_TRUE(warteBis([&] { return modell().istGeoeffnet() && geladen(0); }));
+    ASSERT_EQ(modell().columnCount(), 2);
+    EXPECT_EQ(modell().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Ort"));
+    EXPECT_EQ(modell().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Name"));
+    EXPECT_EQ(zelle(2, 0), QStringLiteral("Müllerstadt"));
+    EXPECT_EQ(zelle(2, 1), QStringLiteral("Meller"));
+}
+
+TEST_F(Tabelleninhalt, ASearchWhileTheGridIsOpenLeavesItsRows)
+{
+    oeffnen(QStringLiteral("Viele"));
+    ASSERT_EQ(modell().rowCount(), 3000);
+    fenster->Text1->setText(QStringLiteral("treffer"));
+    fenster->Check1->setChecked(false);
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), vieleProtokoll(3000));
+    EXPECT_EQ(DB::Verbindung().State(), DZ::adStateClosed);  // the search closed the shared connection
+
+    // The grid still has its rows and reads new ones through its own cursor.
+    EXPECT_EQ(zelle(9, 1), QStringLiteral("Treffer"));
+    tabelle().setFocus();
+    QTest::keyClick(&tabelle(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(tabelle().currentIndex().row(), 2999);
+    ASSERT_TRUE(warteBis([&] { return geladen(2999); }));
+    EXPECT_EQ(zelle(2999, 0), QStringLiteral("3000"));
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
+
+    // Closing now leaves the search's recordset alone.
+    inhalt().close();
+    EXPECT_EQ(meldungen().size(), 1) << meldungen().join(u'|').toStdString();
+}
+
+TEST_F(Tabelleninhalt, KeyboardAndCopy)
+{
+    oeffnen(QStringLiteral("Viele"));
+    auto& t = tabelle();
+    t.setFocus();
+    const int seite = t.rowAt(t.viewport()->height() - 1) - t.rowAt(0);
+    ASSERT_GT(seite, 5);
+    QTest::keyClick(&t, Qt::Key_PageDown);
+    EXPECT_GE(t.currentIndex().row(), seite - 1);
+    QTest::keyClick(&t, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(t.currentIndex().row(), 2999);
+    QTest::keyClick(&t, Qt::Key_PageUp);
+    EXPECT_LT(t.currentIndex().row(), 2999 - seite + 2);
+    QTest::keyClick(&t, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(t.currentIndex(), modell().index(0, 0));
+    ASSERT_TRUE(warteBis([&] { return geladen(0); }));
+
+    // A selection of loaded cells is copied at once.
+    QApplication::clipboard()->clear();
+    t.selectionModel()->select(QItemSelection(modell().index(8, 0), modell().index(10, 1)), QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(&t, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("9\tleer\n10\tTreffer\n11\tleer"));
+
+    // Rows not loaded yet are read for the copy, off the window thread.
+    QApplication::clipboard()->clear();
+    QTest::keyClick(&t, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&t, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(warteBis([] { return !QApplication::clipboard()->text().isEmpty(); }));
+    const QStringList zeilen = QApplication::clipboard()->text().split(u'\n');
+    ASSERT_EQ(zeilen.size(), 3000);
+    EXPECT_EQ(zeilen[0], QStringLiteral("1\tleer"));
+    EXPECT_EQ(zeilen[2999], QStringLiteral("3000\tTreffer"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Tabelleninhalt, HitLineLeadsToItsRecordAndField)
+{
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->ImageCombo1->setzeText(QStringLiteral("Viele"));
+    fenster->Text1->setText(QStringLiteral("treffer"));
+    fenster->Check1->setChecked(false);
+    fenster->Command1_Click();
+    const auto stelle = Trefferstelle::lesen(fenster->ergebnisse().zeile(2 * 200));  // hit and separator per record
+    ASSERT_TRUE(stelle);
+    EXPECT_EQ(*stelle, (Trefferstelle::Stelle{2010, QStringLiteral("Text")}));
+
+    // As the main window will do it on a double-click: reconnect, then the entry point.
+    DB::DatenbankVerbinden();
+    ::Tabelleninhalt::zeigenBeiSatz(stelle->satz, stelle->feld);
+    ASSERT_TRUE(warteBis([&] { return modell().istGeoeffnet() && geladen(2009); }));
+    EXPECT_EQ(tabelle().currentIndex(), modell().index(2009, 1));
+    EXPECT_TRUE(tabelle().selectionModel()->isRowSelected(2009, {}));
+    EXPECT_EQ(zelle(2009, 0), QStringLiteral("2010"));
+    EXPECT_EQ(zelle(2009, 1), QStringLiteral("Treffer"));
+    const QRect sichtbar = tabelle().viewport()->rect();
+    EXPECT_TRUE(sichtbar.intersects(tabelle().visualRect(tabelle().currentIndex())));
+
+    // Another hit in the open window: it moves there without loading anew.
+    const Inhaltsmodell* vorher = &modell();
+    ::Tabelleninhalt::zeigenBeiSatz(20, QStringLiteral("Nr"));
+    EXPECT_EQ(tabelle().currentIndex(), modell().index(19, 0));
+    EXPECT_EQ(&modell(), vorher);
+    EXPECT_TRUE(modell().gebunden());
+    EXPECT_TRUE(meldungen() == QStringList{QStringLiteral("Ende des Suchlaufes!")}) << meldungen().join(u'|').toStdString();
+}
+
+TEST_F(Tabelleninhalt, HitBeyondTheFirstEstimateWaitsForTheCount)
+{
+    // The table's stored count is unknown: the grid first knows only the rows it read.
+    ::Tabelleninhalt::setzeLeserFabrik([] { return std::make_unique<OhneZeilenzahl>(0); });
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->ImageCombo1->setzeText(QStringLiteral("Viele"));
+    DB::DatenbankVerbinden();
+    ::Tabelleninhalt::zeigenBeiSatz(2990, QStringLiteral("Text"));
+    ASSERT_TRUE(warteBis([&] { return modell().istGezaehlt() && geladen(2989); }));
+    EXPECT_EQ(tabelle().currentIndex(), modell().index(2989, 1));
+    EXPECT_EQ(zelle(2989, 1), QStringLiteral("Treffer"));
+}
+
+TEST_F(Tabelleninhalt, ClosingDuringACopyRestoresTheCursor)
+{
+    oeffnen(QStringLiteral("Viele"));
+    tabelle().setFocus();
+    QTest::keyClick(&tabelle(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&tabelle(), Qt::Key_C, Qt::ControlModifier);
+    inhalt().close();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Tabelleninhalt, ErrorsWhileLoadingNameTheFileAndLeaveTheWindowUsable)
+{
+    // The statement no longer opens when the window reopens it (the main
+    // window's own opening went well).
+    waehle(QStringLiteral("kunden.mdb"));
+    DB::AbfrageSQL = QStringLiteral("Select [Gibtsnicht] from [Kunden];");
+    ::Tabelleninhalt::zeigen();
+    ASSERT_EQ(meldungen().size(), 1);
+    EXPECT_TRUE(meldungen()[0].startsWith(QStringLiteral("Die Tabelleninhalte von „") + dir.filePath(QStringLiteral("kunden.mdb")))) << meldungen()[0].toStdString();
+    EXPECT_TRUE(meldungen()[0].contains(QStringLiteral("Gibtsnicht")));
+    EXPECT_TRUE(inhalt().isVisible());
+    EXPECT_EQ(inhalt().cursor().shape(), Qt::ArrowCursor);
+    inhalt().Command1->click();
+    EXPECT_FALSE(inhalt().isVisible());
+}
+
+TEST_F(Tabelleninhalt, ProgramEndUnloadsTheWindow)
+{
+    oeffnen();
+    fenster->mnubeenden_Click();
+    EXPECT_FALSE(inhalt().isVisible());
+    EXPECT_FALSE(DB::Satzmenge);
+    EXPECT_FALSE(fenster->isVisible());
+}
+
+// --- the model alone ---------------------------------------------------------
+
+class Modell : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        datei = dir.filePath(QStringLiteral("m.mdb"));
+        Database db(datei.toStdString(), Format::Jet4);
+        vieleTabelle(db, 1000);
+        db.finish();
+    }
+    QString verbindungstext() const { return QStringLiteral("DBQ=") + datei + u';'; }
+    QTemporaryDir dir;
+    QString datei;
+};
+
+std::shared_ptr<const Zeilenblock> block(int zeilen)
+{
+    auto b = std::make_shared<Zeilenblock>();
+    b->spalten = 1;
+    b->zellen.resize(std::size_t(zeilen));
+    for (int i = 0; i < zeilen; ++i)
+        b->zellen[std::size_t(i)] = {Gitterzelle::Art::Text, QString::number(i), {}};
+    b->bytes = 1000;
+    return b;
+}
+
+TEST_F(Modell, UnderTheItemModelTesterWhileScrollingThroughTheTable)
+{
+    Inhaltsmodell m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    m.grenzen = {3, 1u << 30};
+    m.binden([] { return DZ::erzeugeProzessLeser(); }, verbindungstext(), QStringLiteral("Select * from [Viele];"));
+    ASSERT_TRUE(warteBis([&] { return m.istGeoeffnet(); }));
+    EXPECT_EQ(m.rowCount(), 1000);
+    EXPECT_EQ(m.columnCount(), 2);
+    // Until its block is there a row shows the placeholder.
+    EXPECT_FALSE(m.data(m.index(500, 0), Inhaltsmodell::GeladenRolle).toBool());
+    EXPECT_EQ(m.data(m.index(500, 0), Qt::DisplayRole).toString(), QStringLiteral("…"));
+    for (int erste = 0; erste < 1000; erste += 97) {
+        m.sichtSetzen(erste, erste + 30);
+        ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(erste) && m.zeileGeladen(std::min(999, erste + 30)); })) << erste;
+        EXPECT_EQ(m.data(m.index(erste, 0), Qt::DisplayRole).toString(), QString::number(erste + 1));
+        // The cache keeps its bound, the view's own blocks aside.
+        EXPECT_LE(m.gecachteBloecke().size(), 4u);
+    }
+    m.entbinden();
+    EXPECT_EQ(m.rowCount(), 0);
+}
+
+TEST_F(Modell, FirstRowsComeBeforeTheCountAndTheCountCorrectsTheEstimate)
+{
+    struct Fall { std::int64_t gespeichert, geschaetzt; };
+    // Unknown (-1): the rows read; too many: the stored count; too few: the rows read.
+    for (const Fall f : {Fall{0, Gitterbereich::ZeilenProBlock}, Fall{5000, 5000}, Fall{20, Gitterbereich::ZeilenProBlock}}) {
+        Inhaltsmodell m;
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        std::int64_t beimOeffnen = -2;
+        QObject::connect(&m, &Inhaltsmodell::geoeffnet, [&] { beimOeffnen = m.rowCount(); });
+        m.binden([g = f.gespeichert] { return std::make_unique<OhneZeilenzahl>(g); }, verbindungstext(),
+                 QStringLiteral("Select * from [Viele];"));
+        ASSERT_TRUE(warteBis([&] { return m.istGezaehlt(); })) << f.gespeichert;
+        EXPECT_EQ(beimOeffnen, f.geschaetzt) << f.gespeichert;
+        EXPECT_EQ(m.rowCount(), 1000) << f.gespeichert;
+        EXPECT_TRUE(m.zeileGeladen(0));
+        m.sichtSetzen(990, 999);
+        ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(999); }));
+        EXPECT_EQ(m.data(m.index(999, 0), Qt::DisplayRole).toString(), QStringLiteral("1000"));
+        EXPECT_FALSE(m.zeileGeladen(1000));
+    }
+}
+
+TEST_F(Modell, AnswersForALeftViewAreDroppedAndRequestsAreNotRepeated)
+{
+    Inhaltsmodell m;
+    m.spaltenErhalten({QStringLiteral("A")}, 100000);
+    m.sichtSetzen(0, 40);
+    EXPECT_EQ(m.angefordert(), (std::vector<std::int64_t>{0, 1}));
+    const auto t1 = m.token();
+    m.sichtSetzen(2, 42);  // the same blocks: no new request
+    EXPECT_EQ(m.token(), t1);
+    m.blockErhalten(t1, 0, block(Gitterbereich::ZeilenProBlock));
+    EXPECT_TRUE(m.zeileGeladen(5));
+    EXPECT_EQ(m.angefordert(), (std::vector<std::int64_t>{1}));
+
+    // A jump to the end replaces the request; block 1 comes late and is dropped.
+    m.sichtSetzen(99960, 99999);
+    const auto t2 = m.token();
+    EXPECT_GT(t2, t1);
+    EXPECT_EQ(m.angefordert(), (std::vector<std::int64_t>{780, 781, 779}));
+    m.blockErhalten(t1, 1, block(Gitterbereich::ZeilenProBlock));
+    EXPECT_FALSE(m.zeileGeladen(Gitterbereich::ZeilenProBlock + 1));
+    // An old answer the new view needs is taken.
+    m.blockErhalten(t1, 780, block(Gitterbereich::ZeilenProBlock));
+    EXPECT_TRUE(m.zeileGeladen(780 * Gitterbereich::ZeilenProBlock));
+    m.blockErhalten(t2, 781, block(99999 - 781 * Gitterbereich::ZeilenProBlock + 1));
+    EXPECT_EQ(m.data(m.index(99999, 0), Qt::DisplayRole).toString(),
+              QString::number(99999 - 781 * Gitterbereich::ZeilenProBlock));
+
+    // A block that cannot be read shows so and is not asked for again and again.
+    m.sichtSetzen(50000, 50040);
+    const auto b = Gitterbereich::blockDerZeile(50000);
+    m.blockFehlerErhalten(b, QStringLiteral("beschädigt"));
+    EXPECT_EQ(m.data(m.index(50000, 0), Qt::DisplayRole).toString(), QStringLiteral("#Fehler"));
+    const auto t3 = m.token();
+    m.sichtSetzen(50001, 50041);
+    EXPECT_EQ(m.token(), t3);
+}
+
+TEST_F(Modell, ACopyOfTooManyRowsIsRefused)
+{
+    Inhaltsmodell m;
+    m.spaltenErhalten({QStringLiteral("A")}, 1000000);
+    QString fehler;
+    QObject::connect(&m, &Inhaltsmodell::kopierFehler, [&](const QString& t) { fehler = t; });
+    EXPECT_TRUE(m.kopieren({{0, Inhaltsmodell::KopierGrenze, 0, 0}}));
+    EXPECT_TRUE(fehler.contains(QStringLiteral("höchstens 100000 Zeilen"))) << fehler.toStdString();
+    EXPECT_FALSE(m.kopieren({}));
+}
+
+TEST_F(Modell, AFileThatCannotBeOpenedIsReported)
+{
+    Inhaltsmodell m;
+    QString fehler;
+    QObject::connect(&m, &Inhaltsmodell::ladefehler, [&](const QString& t) { fehler = t; });
+    m.binden([] { return DZ::erzeugeProzessLeser(); }, QStringLiteral("DBQ=") + dir.filePath(QStringLiteral("fehlt.mdb")) + u';',
+             QStringLiteral("Select * from [Viele];"));
+    ASSERT_TRUE(warteBis([&] { return !fehler.isEmpty(); }));
+    EXPECT_TRUE(fehler.contains(QStringLiteral("fehlt.mdb"))) << fehler.toStdString();
+    EXPECT_FALSE(m.gebunden());
+    EXPECT_EQ(m.rowCount(), 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
