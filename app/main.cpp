@@ -2,6 +2,8 @@
 // start-up makes the program directory the working directory, where the main
 // window's lists begin.
 
+#include "Anbindung.h"
+#include "Feldauswahl.h"
 #include "Startup.h"
 #include "frmDataEnv.h"
 
@@ -10,7 +12,10 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    Anbindung::anHauptfensterBinden();
     const int ergebnis = Startup::starten(app, [] { frmDataEnv::instanz().show(); });
+    Feldauswahl::entladen();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (frmDataEnv::vorhanden())
         delete &frmDataEnv::instanz();
     return ergebnis;
