@@ -197,12 +197,12 @@ void frmVergleich::zeileFuellen(int i, const Datenzugriff::Recordset& satzmenge,
     z.fldFeld->resize(px(Maskenlayout::inhaltBreite(muster.size(), BreiteInhalt)), z.fldFeld->height());
 }
 
-void frmVergleich::laden(const Datenzugriff::Recordset& satzmenge, const Plattform::Bildschirm& bildschirm)
+// Load steps 1 to 8, 10 and 11: the window, the frame, the buttons, row 0
+// and the bar after the screen.
+void frmVergleich::masseAnwenden(const Maskenlayout::Masse& m)
 {
     using namespace Maskenlayout;
-    setUpdatesEnabled(false);
-    masse_ = Maskenlayout::masse(bildschirm.breiteTwips(), bildschirm.hoeheTwips());
-    const Masse& m = masse_;
+    masse_ = m;
     QPalette cyan = palette();
     cyan.setColor(QPalette::Window, farbe(0x00FFFF80));
     setPalette(cyan);
@@ -213,7 +213,7 @@ void frmVergleich::laden(const Datenzugriff::Recordset& satzmenge, const Plattfo
     for (QPushButton* b : {Command1, Command2, Command3})
         b->move(px(m.knopfLinks), b->y());
 
-    Zeile& z0 = zeilen_.front();
+    const Zeile& z0 = zeilen_.front();
     BreiteBez = m.breiteBez;
     BreiteInhalt = m.breiteInhalt;
     z0.fldAttrib->setGeometry(px(m.attribLinks), z0.fldAttrib->y(), px(AttribBreite), px(ZeilenHoehe));
@@ -225,7 +225,13 @@ void frmVergleich::laden(const Datenzugriff::Recordset& satzmenge, const Plattfo
     z0.traeger->resize(px(m.frameBreite), px(ZeilenHoehe));
     VScroll1->setGeometry(px(m.scrollLinks), px(m.scrollOben), VScroll1->width(), px(m.scrollHoehe));
     VScroll1->setPageStep(m.grosserSchritt);
+}
 
+void frmVergleich::laden(const Datenzugriff::Recordset& satzmenge, const Plattform::Bildschirm& bildschirm)
+{
+    using namespace Maskenlayout;
+    setUpdatesEnabled(false);
+    masseAnwenden(Maskenlayout::masse(bildschirm.breiteTwips(), bildschirm.hoeheTwips()));
     FeldAnzahl = satzmenge.fields().Count();
     Text1->setText(QString::number(FeldAnzahl));
     // Set at load already, so every value the bar can take is one the
@@ -234,7 +240,7 @@ void frmVergleich::laden(const Datenzugriff::Recordset& satzmenge, const Plattfo
 
     const Datenzugriff::Werttext werttext(QLocale::system());
     if (FeldAnzahl == 0) {
-        z0.traeger->hide();  // no field, no row 0
+        zeilen_.front().traeger->hide();  // no field, no row 0
         zeilen_.clear();
     } else {
         zeileFuellen(0, satzmenge, werttext);

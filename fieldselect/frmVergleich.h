@@ -92,6 +92,7 @@ protected:
 
 private:
     void aufbauen();
+    void masseAnwenden(const Maskenlayout::Masse& m);
     Zeile zeileErzeugen();
     void zeileFuellen(int i, const Datenzugriff::Recordset& satzmenge, const Datenzugriff::Werttext& werttext);
     void allesAbhaken();
