@@ -2,6 +2,8 @@
 // start-up makes the program directory the working directory, where the main
 // window's lists begin.
 
+#include "Anbindung.h"
+#include "Feldauswahl.h"
 #include "Fensteranbindung.h"
 #include "Startup.h"
 #include "Tabelleninhalt.h"
@@ -13,8 +15,11 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     tabelleninhaltAnbinden();
+    Anbindung::anHauptfensterBinden();
     const int ergebnis = Startup::starten(app, [] { frmDataEnv::instanz().show(); });
     Tabelleninhalt::zerstoeren();
+    Feldauswahl::entladen();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (frmDataEnv::vorhanden())
         delete &frmDataEnv::instanz();
     return ergebnis;

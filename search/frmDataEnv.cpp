@@ -286,6 +286,7 @@ void frmDataEnv::Command1_Click()
         return;  // List1 keeps the last search, as its protocol does
     laeuft_ = true;
     abbruch_ = false;
+    emit suchlaufGeaendert(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QPointer<QWidget> fokus = QApplication::focusWidget();
     wahlSperren(true);
@@ -356,6 +357,7 @@ void frmDataEnv::Command1_Click()
     ergebnisse_.bekanntgeben();
     QApplication::restoreOverrideCursor();
     laeuft_ = false;
+    emit suchlaufGeaendert(false);
     wahlSperren(false);
     // The focus the lock pushed away comes back, unless the user moved it since.
     if (fokusVerdraengt && fokus && QApplication::focusWidget() == ersatz)

@@ -92,6 +92,11 @@ public:
     void mnuHilfe_Click();
     void mnuWin7_Click();
 
+signals:
+    // A search run starts (true) or has ended (false); the field selection
+    // mask, which the run reads, takes no input meanwhile.
+    void suchlaufGeaendert(bool laeuft);
+
 protected:
     void closeEvent(QCloseEvent* e) override;
 
