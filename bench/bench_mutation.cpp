@@ -7,6 +7,8 @@
 //
 //   bench_mutation [N] [FIRST_SEED] [FOLDER]
 //       FOLDER: where files that made the reader hang are kept
+//   bench_mutation --datei FILE
+//       reads one kept file as the campaign does and says how it ended
 
 #include "Mutation.h"
 
@@ -17,10 +19,22 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const QString leser = QCoreApplication::applicationDirPath() + QStringLiteral("/zelk-feldspur-leser");
+    if (argc == 3 && std::string(argv[1]) == "--datei") {
+        Datenzugriff::Connection c([&] { return Datenzugriff::erzeugeProzessLeser(leser, 5000); });
+        try {
+            Mutation::allesLesen(c, QString::fromLocal8Bit(argv[2]));
+            std::printf("vollständig gelesen\n");
+        } catch (const Datenzugriff::DatenzugriffsFehler& f) {
+            std::printf("Fehler %d: %s\n", f.Number(), f.Description().toUtf8().constData());
+        }
+        return 0;
+    }
     const int anzahl = argc > 1 ? std::atoi(argv[1]) : 10000;
     const std::uint64_t saat = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1000;
     QTemporaryDir dir;
@@ -28,7 +42,7 @@ int main(int argc, char** argv)
     for (const QFileInfo& i : QDir(QStringLiteral(REALDATA_VERZEICHNIS)).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name))
         if (i.size() < 4 * 1024 * 1024)
             echte << i.filePath();
-    const auto e = Mutation::laufen(dir.path(), anzahl, saat, QCoreApplication::applicationDirPath() + QStringLiteral("/zelk-feldspur-leser"), 5000,
+    const auto e = Mutation::laufen(dir.path(), anzahl, saat, leser, 5000,
                                     Mutation::dateienLesen(echte), argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
     std::printf("Vorlagen:           2 geschriebene, %lld echte aus %s\n", (long long)echte.size(), REALDATA_VERZEICHNIS);
     std::printf("Dateien:            %d\n", anzahl);
