@@ -66,6 +66,7 @@ private:
     std::unique_ptr<Recordset> schemaRecordset(std::vector<SpaltenInfo> spalten, std::vector<Wert> werte);
     void anmelden(Recordset* r);
     void abmelden(Recordset* r);
+    void abbauen();  // closes the recordsets and the reader
 
     LeserFabrik fabrik_;
     std::unique_ptr<Leser> leser_;

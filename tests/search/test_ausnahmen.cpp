@@ -5,6 +5,7 @@
 #include "Fenster.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -144,6 +145,34 @@ TEST_F(Ausnahmen, AnExceptionOutOfAnotherWindowEndsOnlyThatAction)
     fenster->close();
     EXPECT_FALSE(fenster->isVisible());
     EXPECT_TRUE(meldungen().isEmpty());
+}
+
+// The reader process answers garbage for one file: the click on it ends
+// with a message that names the file, and the window goes on with the next.
+TEST_F(Ausnahmen, AnAnswerOfTheReaderThatMakesNoSenseIsAMessage)
+{
+    DB::verbindungErsetzen(std::make_unique<Datenzugriff::Connection>(
+        [] { return Datenzugriff::erzeugeProzessLeser(QStringLiteral(FALSCHER_LESER), 2000); }));
+    for (const char* name : {"muell.mdb", "riesig.mdb", "stirbt.mdb", "ausnahme.mdb"}) {
+        SCOPED_TRACE(name);
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096 * 4, '\0'));
+        f.close();
+        fenster->File1->aktualisieren();
+        recorder->leeren();
+        waehle(QString::fromLatin1(name));
+        ASSERT_EQ(meldungenKritisch().size(), 1) << meldungen().join(u'|').toStdString();
+        EXPECT_TRUE(meldungenKritisch()[0].contains(QStringLiteral("Leseprozess"))) << meldungenKritisch()[0].toStdString();
+        EXPECT_TRUE(fenster->ImageCombo1->text().isEmpty());
+
+        recorder->leeren();
+        waehle(QStringLiteral("viele.mdb"));
+        EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
+        klick(fenster->Command1);
+        EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
+        EXPECT_EQ(protokollBytes(), vieleProtokoll(600));
+    }
 }
 
 }  // namespace
