@@ -44,6 +44,23 @@ QString internerFehler(const char* was)
                : QStringLiteral("Interner Fehler des Leseprozesses.");
 }
 
+// Runs tun; whatever it throws reaches fehler as a number and a text, an
+// exception nobody planned for too: the program gets an answer for every
+// failure.
+template <class Tun, class Fehler>
+void fehlerFangen(Tun&& tun, Fehler&& fehler)
+{
+    try {
+        tun();
+    } catch (const DatenzugriffsFehler& f) {
+        fehler(f.Number(), f.Description());
+    } catch (const std::exception& f) {
+        fehler(FehlerBeschaedigt, internerFehler(f.what()));
+    } catch (...) {
+        fehler(FehlerBeschaedigt, internerFehler(nullptr));
+    }
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ Leserkanal
@@ -85,16 +102,12 @@ void Leserdienst::bearbeiten(const char* anfrage, std::size_t laenge)
 {
     antwort_.leeren();
     CursorNummer voraus = 0;
-    try {
-        P::Entnehmer e(anfrage, laenge);
-        voraus = antworten(e);
-    } catch (const DatenzugriffsFehler& f) {
-        fehlerSenden(f.Number(), f.Description());
-    } catch (const std::exception& f) {
-        fehlerSenden(FehlerBeschaedigt, internerFehler(f.what()));
-    } catch (...) {
-        fehlerSenden(FehlerBeschaedigt, internerFehler(nullptr));
-    }
+    fehlerFangen(
+        [&] {
+            P::Entnehmer e(anfrage, laenge);
+            voraus = antworten(e);
+        },
+        [this](std::int32_t nummer, const QString& text) { fehlerSenden(nummer, text); });
     // After the answer: the program works on it while the next rows are read.
     if (voraus != 0)
         vorauslesen(voraus);
@@ -214,23 +227,18 @@ void Leserdienst::vorauslesen(CursorNummer c)
     v.nachricht.i32(0);
     v.nachricht.i32(0);
     v.enden.clear();
-    auto merken = [&v](std::int32_t nummer, const QString& text) {
-        v.fehler = true;
-        v.nummer = nummer;
-        v.text = text;
-        v.enden.clear();
-    };
-    try {
-        const int k = leser_.blockKodieren(c, v.nachricht, vorausGroesse_, v.enden, v.spalten);
-        v.nachricht.i32An(0, v.spalten);
-        v.nachricht.i32An(4, k);
-    } catch (const DatenzugriffsFehler& f) {
-        merken(f.Number(), f.Description());
-    } catch (const std::exception& f) {
-        merken(FehlerBeschaedigt, internerFehler(f.what()));
-    } catch (...) {
-        merken(FehlerBeschaedigt, internerFehler(nullptr));
-    }
+    fehlerFangen(
+        [&] {
+            const int k = leser_.blockKodieren(c, v.nachricht, vorausGroesse_, v.enden, v.spalten);
+            v.nachricht.i32An(0, v.spalten);
+            v.nachricht.i32An(4, k);
+        },
+        [&v](std::int32_t nummer, const QString& text) {
+            v.fehler = true;
+            v.nummer = nummer;
+            v.text = text;
+            v.enden.clear();
+        });
 }
 
 // Rows von .. von + anzahl - 1, one answer; the running position stays.
