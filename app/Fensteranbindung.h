@@ -1,13 +1,25 @@
 #pragma once
-// The main window's doors to the table content window, set in one place.
+// The main window's doors to the field selection mask and the table content
+// window, and the table window's way back: set in one place, for the
+// program, its window tests and its benchmarks.
 
+#include "Feldauswahl.h"
+#include "Nebenfenster.h"
 #include "Tabelleninhalt.h"
 #include "frmDataEnv.h"
 
-inline void tabelleninhaltAnbinden()
+class Programmfenster final : public Nebenfenster {
+public:
+    void feldauswahlZeigen() override { Feldauswahl::zeigen(); }
+    void feldauswahlEntladen() override { Feldauswahl::entladen(); }
+    void tabelleninhaltZeigen() override { Tabelleninhalt::zeigen(); }
+    void tabelleninhaltEntladen() override { Tabelleninhalt::entladen(); }
+};
+
+inline void fensterAnbinden(frmDataEnv& hauptfenster)
 {
-    frmDataEnv::tabelleninhaltZeigen = [] { Tabelleninhalt::zeigen(); };
-    frmDataEnv::tabelleninhaltEntladen = [] { Tabelleninhalt::entladen(); };
+    static Programmfenster fenster;
+    hauptfenster.setzeNebenfenster(&fenster);
     Tabelleninhalt::setzeHauptfensterZeigen([] {
         if (!frmDataEnv::vorhanden())
             return;

@@ -2,7 +2,6 @@
 // start-up makes the program directory the working directory, where the main
 // window's lists begin.
 
-#include "Anbindung.h"
 #include "Feldauswahl.h"
 #include "Fensteranbindung.h"
 #include "Startup.h"
@@ -14,9 +13,11 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    tabelleninhaltAnbinden();
-    Anbindung::anHauptfensterBinden();
-    const int ergebnis = Startup::starten(app, [] { frmDataEnv::instanz().show(); });
+    const int ergebnis = Startup::starten(app, [] {
+        frmDataEnv& f = frmDataEnv::instanz();
+        fensterAnbinden(f);
+        f.show();
+    });
     Tabelleninhalt::zerstoeren();
     Feldauswahl::entladen();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

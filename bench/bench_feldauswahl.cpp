@@ -9,6 +9,7 @@
 
 #include "Anbindung.h"
 #include "Feldauswahl.h"
+#include "Fensteranbindung.h"
 #include "MdbWriter.h"
 #include "Meldung.h"
 #include "frmDataEnv.h"
@@ -110,7 +111,7 @@ int main(int argc, char** argv)
     tabelleSchreiben(dir.filePath(QStringLiteral("breit.mdb")));
     frmDataEnv fenster;
     fenster.protokollPfad = [&dir] { return dir.filePath(QStringLiteral("Protokoll.txt")); };
-    Anbindung::anHauptfensterBinden();
+    fensterAnbinden(fenster);
     fenster.Dir1->setzePfad(dir.path());
     fenster.File1->setCurrentRow(0);  // chooses breit.mdb and connects
     fenster.show();
@@ -177,6 +178,5 @@ int main(int argc, char** argv)
 
     Feldauswahl::entladen();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Anbindung::vomHauptfensterLoesen();
     return 0;
 }

@@ -214,8 +214,8 @@ int main(int argc, char** argv)
             dateien.emplace_back(QFileInfo(echt).canonicalFilePath(), QStringLiteral("Kunden"));
     }
 
-    tabelleninhaltAnbinden();
     frmDataEnv& f = frmDataEnv::instanz();
+    fensterAnbinden(f);
     f.show();
     int rc = 0;
     for (const auto& [datei, tabelle] : dateien)

@@ -92,6 +92,10 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
 {
     if (State() == adStateOpen)
         throw DatenzugriffsFehler(FehlerObjektOffen, QStringLiteral("Der Vorgang ist bei einem geöffneten Objekt nicht zulässig."));
+    // A reader that gave up (its process died or hung) closed nothing: its
+    // recordsets go with it now, as with a Close.
+    if (leser_)
+        abbauen();
     const QString datei = dateiAusVerbindungstext(connectionString);
     if (datei.isEmpty())
         throw DatenzugriffsFehler(FehlerVerbindungstext,
@@ -107,11 +111,17 @@ void Connection::Close()
 {
     if (State() != adStateOpen)
         geschlossen();
+    abbauen();
+}
+
+void Connection::abbauen()
+{
     const auto offene = recordsets_;
     recordsets_.clear();
     for (Recordset* r : offene)
         r->schliessenOhneAbmelden();
-    leser_->schliessen();
+    if (leser_->offen())
+        leser_->schliessen();
     leser_.reset();
 }
 

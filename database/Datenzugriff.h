@@ -55,6 +55,9 @@ public:
     QString Version() const;
 
     const QString& ConnectionString() const { return verbindungstext_; }
+    // How this connection makes its reader: a second connection on the same
+    // file reads the same way (through a reader process of its own).
+    const LeserFabrik& fabrik() const { return fabrik_; }
     const QString& datei() const { return datei_; }
     Leser& leser();
 
@@ -63,6 +66,7 @@ private:
     std::unique_ptr<Recordset> schemaRecordset(std::vector<SpaltenInfo> spalten, std::vector<Wert> werte);
     void anmelden(Recordset* r);
     void abmelden(Recordset* r);
+    void abbauen();  // closes the recordsets and the reader
 
     LeserFabrik fabrik_;
     std::unique_ptr<Leser> leser_;

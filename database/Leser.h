@@ -70,6 +70,8 @@ public:
     virtual std::int64_t gespeicherteZeilenanzahl(const QString& tabelle) = 0;
 
     // A cursor over the chosen columns (positions into spalten()) of a table.
+    // Several cursors may be open on one file, each with its own number and
+    // reading position (the search's forward cursor and a grid's keyset cursor).
     virtual CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& spaltenauswahl) = 0;
     // Fills block with up to maxZeilen rows; false when the cursor had no
     // row left. Throws on a damaged file.
@@ -98,8 +100,10 @@ std::unique_ptr<Leser> erzeugeMdbLeser(std::function<void()> fortschritt);
 
 // The same reader in a child process (zelk-feldspur-leser beside the
 // executable, or programm). A request without progress for wartezeitMs, a
-// crash or a memory overrun of the child ends with FehlerBeschaedigt; the
-// next oeffnen() starts a fresh child.
+// crash or a memory overrun of the child, or an answer that cannot be read
+// ends with FehlerBeschaedigt; the next oeffnen() starts a fresh child. Every
+// failure is a DatenzugriffsFehler. One reader serves one thread: a window
+// that reads on its own takes a connection (and so a child) of its own.
 std::unique_ptr<Leser> erzeugeProzessLeser(QString programm = {}, int wartezeitMs = 5000);
 
 }  // namespace Datenzugriff

@@ -21,7 +21,7 @@ namespace Datenzugriff::Protokoll {
 
 enum class Auftrag : std::uint8_t {
     Oeffnen = 1, Schliessen, Katalog, Spalten, Zeilenanzahl, CursorOeffnen, Block, Zuruecksetzen, Zeile,
-    GezaehlteZeilen, CursorSchliessen, Version,
+    GezaehlteZeilen, CursorSchliessen, Version, Bereich,
 };
 
 enum class Antwort : std::uint8_t { Gut = 0, Fehler = 1, Fortschritt = 2 };
@@ -163,6 +163,11 @@ public:
     // error the message holds part of a row and is to be dropped.
     virtual int blockKodieren(CursorNummer cursor, Protokoll::Schreiber& nachricht, int maxZeilen,
                               std::vector<std::size_t>& zeilenEnden, int& spalten) = 0;
+    // Appends the rows zeilenBereich gives for von .. von + anzahl - 1 to
+    // nachricht, in the same form; returns their number. On an error the
+    // message is to be dropped, as above.
+    virtual int bereichKodieren(CursorNummer cursor, std::int64_t von, int anzahl, Protokoll::Schreiber& nachricht,
+                                int& spalten) = 0;
 };
 
 std::unique_ptr<KodierenderLeser> erzeugeKodierendenMdbLeser(std::function<void()> fortschritt);

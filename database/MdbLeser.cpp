@@ -59,16 +59,20 @@ struct Spalte {
     bool fest;
     int spaltenNr;      // bit in the null mask
     int varNr;          // slot in the variable offsets
+    int festNr;         // place among the fixed columns, in table order
     int festOffset;
     int groesse;
     int skala;
 };
 
-Spalte spalteAus(MdbColumn* col)
+// A column as the decoder needs it; festGefunden counts the fixed columns in
+// table order.
+Spalte spalteAus(MdbColumn* col, int& festGefunden)
 {
+    const bool fest = col->is_fixed != 0;
     // col_prec holds the scale: libmdb's two names are the wrong way round.
-    return {col, JetTyp(col->col_type), col->is_fixed != 0, col->col_num, int(col->var_col_num), col->fixed_offset, col->col_size,
-            col->col_prec};
+    return {col, JetTyp(col->col_type), fest, col->col_num, int(col->var_col_num), fest ? festGefunden++ : -1, col->fixed_offset,
+            col->col_size, col->col_prec};
 }
 
 struct Cursor {
@@ -87,6 +91,7 @@ struct Cursor {
     // Row positions (page << 9 | row) for row n on demand, built on first need.
     std::vector<std::uint64_t> positionen;
     bool positionenKomplett = false;
+    std::vector<unsigned char> bereichSeite;  // pages of row ranges, apart from the running page
 };
 
 class MdbLeser final : public KodierenderLeser {
@@ -104,6 +109,8 @@ public:
     bool naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int maxZeilen) override;
     int blockKodieren(CursorNummer cursor, Protokoll::Schreiber& nachricht, int maxZeilen, std::vector<std::size_t>& zeilenEnden,
                       int& spalten) override;
+    int zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block) override;
+    int bereichKodieren(CursorNummer cursor, std::int64_t von, int anzahl, Protokoll::Schreiber& nachricht, int& spalten) override;
     void zuruecksetzen(CursorNummer cursor) override;
     bool zeile(CursorNummer cursor, std::int64_t n, std::vector<Wert>& werte) override;
     std::int64_t gezaehlteZeilen(CursorNummer cursor) override;
@@ -125,11 +132,36 @@ private:
     // gives them.
     class InWerte;
     class InNachricht;
+    class MitEnden;
+    struct Zeilenplatz {
+        int start = 0;
+        int ende = 0;
+        bool geloescht = false;
+        bool verweis = false;  // the slot holds a pointer to the row's data
+        bool belegt = false;   // start and end lie in the page, in order
+    };
+    struct Zeilenkopf {
+        const unsigned char* z = nullptr;  // the row's bytes
+        int laenge = 0;
+        int zaehlerGroesse = 0;  // bytes of the column count
+        int maskenGroesse = 0;
+        const unsigned char* nullMaske = nullptr;
+        int varSpalten = 0;
+        int festInZeile = 0;  // fixed columns the row holds
+        std::array<int, MDB_MAX_COLS + 2> varOffsets;  // 0 .. varSpalten are set
+    };
+    Zeilenplatz zeilenplatz(const unsigned char* seite, int zeile) const;
     template <class Ziel>
-    bool zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Ziel& ziel, const std::vector<int>& auswahl, int tiefe = 0);
-    bool zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl);
+    bool zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, int tiefe = 0);
+    Zeilenkopf zeilenkopfLesen(const Cursor& c, const unsigned char* z, int laenge, std::uint32_t seitenNr) const;
+    template <class Ziel>
+    void feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel);
     template <class Ziel>
     int zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen);
+    template <class Ziel>
+    int bereichLesen(Cursor& c, std::int64_t von, int anzahl, Ziel& ziel);
+    void positionenZaehlen(Cursor& c);
+    static void blockVorbereiten(const Cursor& c, ZeilenBlock& block, int zeilen);
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
     // Decodes into ziel, which has room for n characters; returns the count.
     std::size_t textDekodieren(const unsigned char* p, std::size_t n, char16_t* ziel) const;
@@ -384,9 +416,10 @@ CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<i
     MdbTableDef* t = tabelleLesen(tabelle);
     Cursor c;
     c.tabelle = t;
+    int festGefunden = 0;
     for (guint i = 0; i < t->num_cols; ++i) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
-        c.alle.push_back(spalteAus(col));
+        c.alle.push_back(spalteAus(col, festGefunden));
     }
     for (int a : auswahl) {
         if (a < 0 || a >= int(c.alle.size())) {
@@ -729,46 +762,69 @@ std::pair<const unsigned char*, std::size_t> MdbLeser::langwertZeile(std::uint32
     return {seite + start, std::size_t(ende - start)};
 }
 
-// Cracks row `zeile` of a data page and decodes the chosen columns into ziel.
-// Returns false for rows that are not there (deleted or empty slots).
-template <class Ziel>
-bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Ziel& ziel, const std::vector<int>& auswahl, int tiefe)
+// The slot of row `zeile` on a data page: where its bytes lie and how it is
+// flagged. The one check of a slot, for reading rows and for counting them.
+MdbLeser::Zeilenplatz MdbLeser::zeilenplatz(const unsigned char* seite, int zeile) const
 {
     const int rco = mdb_->fmt->row_count_offset;
     const std::uint16_t eintrag = le16(seite + rco + 2 + zeile * 2);
+    Zeilenplatz p;
+    p.start = eintrag & OffsetMaske;
+    p.ende = zeile == 0 ? seitenGroesse_ : (le16(seite + rco + zeile * 2) & OffsetMaske);
+    p.geloescht = (eintrag & ZeileGeloescht) != 0;
+    p.verweis = (eintrag & ZeileVerweis) != 0;
+    p.belegt = p.start < p.ende && p.ende <= seitenGroesse_ && p.start >= rco + 2;
+    return p;
+}
+
+// Cracks row `zeile` of data page `seitenNr` and decodes the cursor's
+// columns into ziel. Returns false for rows that are not there (deleted or
+// empty slots).
+template <class Ziel>
+bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, int tiefe)
+{
+    const Zeilenplatz platz = zeilenplatz(seite, zeile);
     // A moved row's data is flagged like a deleted row, so that a scan of its
     // page passes over it; reached through its pointer it is the live row.
-    if ((eintrag & ZeileGeloescht) && tiefe == 0)
+    if ((platz.geloescht && tiefe == 0) || !platz.belegt)
         return false;
-    const int start = eintrag & OffsetMaske;
-    const int ende = zeile == 0 ? seitenGroesse_ : (le16(seite + rco + zeile * 2) & OffsetMaske);
-    if (start >= ende || ende > seitenGroesse_ || start < rco + 2)
-        return false;
-    if (eintrag & ZeileVerweis) {
+    const int start = platz.start;
+    const int ende = platz.ende;
+    if (platz.verweis) {
         // The row was moved: the slot holds the page and row of its data.
+        const int rco = mdb_->fmt->row_count_offset;
         if (ende - start < 4 || tiefe > 0)
-            beschaedigt(datei_, QStringLiteral("ein Zeilenverweis auf Seite %1 ist ungültig").arg(c.seitenNr));
+            beschaedigt(datei_, QStringLiteral("ein Zeilenverweis auf Seite %1 ist ungültig").arg(seitenNr));
         const std::uint32_t ziel32 = le32(seite + start);
         std::vector<unsigned char> andere(static_cast<std::size_t>(seitenGroesse_));
         if (!seiteLesen(ziel32 >> 8, andere.data()) || andere[0] != MDB_PAGE_DATA
             || int(ziel32 & 0xff) >= le16(&andere[std::size_t(rco)]))
-            beschaedigt(datei_, QStringLiteral("ein Zeilenverweis auf Seite %1 zeigt ins Leere").arg(c.seitenNr));
-        return zeileDekodieren(c, andere.data(), int(ziel32 & 0xff), ziel, auswahl, tiefe + 1);
+            beschaedigt(datei_, QStringLiteral("ein Zeilenverweis auf Seite %1 zeigt ins Leere").arg(seitenNr));
+        return zeileDekodieren(c, andere.data(), ziel32 >> 8, int(ziel32 & 0xff), ziel, tiefe + 1);
     }
 
-    const unsigned char* z = seite + start;
-    const int laenge = ende - start;
+    const Zeilenkopf kopf = zeilenkopfLesen(c, seite + start, ende - start, seitenNr);
+    for (std::size_t k = 0; k < c.auswahl.size(); ++k)
+        feldDekodieren(c.alle[std::size_t(c.auswahl[k])], k, kopf, seitenNr, ziel);
+    return true;
+}
+
+// The parts of a row that say where its fields are: column count, null
+// mask and the table of variable offsets.
+MdbLeser::Zeilenkopf MdbLeser::zeilenkopfLesen(const Cursor& c, const unsigned char* z, int laenge, std::uint32_t seitenNr) const
+{
+    Zeilenkopf kopf;
     const int zaehlerGroesse = jet3_ ? 1 : 2;
     if (laenge < zaehlerGroesse + 1)
-        beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz").arg(c.seitenNr));
+        beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
     const int spaltenInZeile = jet3_ ? z[0] : le16(z);
     const int maskenGroesse = (spaltenInZeile + 7) / 8;
     const int letztes = laenge - 1;  // index of the row's last byte
     if (maskenGroesse + zaehlerGroesse >= laenge)
-        beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz für ihre Spalten").arg(c.seitenNr));
+        beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz für ihre Spalten").arg(seitenNr));
     const unsigned char* nullMaske = z + laenge - maskenGroesse;
 
-    std::array<int, MDB_MAX_COLS + 2> varOffsets{};
+    auto& varOffsets = kopf.varOffsets;
     int varSpalten = 0;
     if (c.tabelle->num_var_cols > 0) {
         if (jet3_) {
@@ -779,7 +835,7 @@ bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile,
             if (spruenge > 0 && (tabelle - varSpalten) / 256 < spruenge)
                 --spruenge;
             if (tabelle - varSpalten < 0 || varSpalten > MDB_MAX_COLS)
-                beschaedigt(datei_, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(c.seitenNr));
+                beschaedigt(datei_, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(seitenNr));
             int benutzt = 0;
             for (int i = 0; i <= varSpalten; ++i) {
                 while (benutzt < spruenge && i == z[letztes - maskenGroesse - benutzt - 1])
@@ -788,124 +844,119 @@ bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile,
             }
         } else {
             if (letztes - maskenGroesse - 1 < 2)
-                beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz").arg(c.seitenNr));
+                beschaedigt(datei_, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
             varSpalten = le16(z + letztes - maskenGroesse - 1);
             if (varSpalten > MDB_MAX_COLS || maskenGroesse + 3 + varSpalten * 2 + 2 > laenge)
-                beschaedigt(datei_, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(c.seitenNr));
+                beschaedigt(datei_, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(seitenNr));
             for (int i = 0; i <= varSpalten; ++i)
                 varOffsets[std::size_t(i)] = le16(z + letztes - maskenGroesse - 3 - i * 2);
         }
     }
     const int festInZeile = spaltenInZeile - varSpalten;
 
-    // Fixed columns count in table order; we need that count per column.
-    int festGefunden = 0;
-    std::array<bool, MDB_MAX_COLS + 1> festDa{};
-    for (std::size_t i = 0; i < c.alle.size(); ++i) {
-        if (c.alle[i].fest) {
-            festDa[i] = festGefunden < festInZeile;
-            ++festGefunden;
-        }
-    }
-
-    for (std::size_t k = 0; k < auswahl.size(); ++k) {
-        const Spalte& s = c.alle[std::size_t(auswahl[k])];
-        const int bit = s.spaltenNr;
-        const bool gesetzt = bit / 8 < maskenGroesse && (nullMaske[bit / 8] & (1 << (bit % 8)));
-        if (s.typ == JetTyp::JaNein) {
-            ziel.janein(k, gesetzt);
-            continue;
-        }
-        int von = 0, bis = 0;
-        bool da = false;
-        if (s.fest) {
-            if (festDa[std::size_t(auswahl[k])]) {
-                von = s.festOffset + zaehlerGroesse;
-                bis = von + s.groesse;
-                da = true;
-            }
-        } else if (s.varNr < varSpalten) {
-            von = varOffsets[std::size_t(s.varNr)];
-            bis = varOffsets[std::size_t(s.varNr) + 1];
-            da = true;
-        }
-        if (!gesetzt || !da) {
-            ziel.null(k);
-            continue;
-        }
-        if (von < 0 || bis < von || bis > laenge)
-            beschaedigt(datei_, QStringLiteral("ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile").arg(c.seitenNr));
-        const unsigned char* p = z + von;
-        const int n = bis - von;
-        auto braucht = [&](int bytes) {
-            if (n < bytes)
-                beschaedigt(datei_, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(c.seitenNr));
-        };
-        switch (s.typ) {
-        case JetTyp::Byte: braucht(1); ziel.ganzzahl(k, p[0]); break;
-        case JetTyp::Integer: braucht(2); ziel.ganzzahl(k, std::int16_t(le16(p))); break;
-        case JetTyp::Long: braucht(4); ziel.ganzzahl(k, std::int32_t(le32(p))); break;
-        case JetTyp::Currency: braucht(8); ziel.waehrung(k, std::int64_t(le64(p))); break;
-        case JetTyp::Single: {
-            braucht(4);
-            const std::uint32_t bits = le32(p);
-            float f;
-            std::memcpy(&f, &bits, 4);
-            ziel.single(k, f);
-            break;
-        }
-        case JetTyp::Double:
-        case JetTyp::Datum: {
-            braucht(8);
-            const std::uint64_t bits = le64(p);
-            double d;
-            std::memcpy(&d, &bits, 8);
-            ziel.dbl(k, s.typ == JetTyp::Double ? WertArt::Double : WertArt::Datum, d);
-            break;
-        }
-        case JetTyp::Guid:
-            braucht(16);
-            ziel.guid(k, p);
-            break;
-        case JetTyp::Decimal: {
-            braucht(17);
-            DecimalWert d;
-            d.negativ = (p[0] & 0x80) != 0;
-            d.skala = std::uint8_t(std::clamp(s.skala, 0, 28));
-            // Four 32-bit words, most significant first; the top word is
-            // always zero within Jet's 28 digits.
-            d.teile[0] = le32(p + 13);
-            d.teile[1] = le32(p + 9);
-            d.teile[2] = le32(p + 5);
-            ziel.decimal(k, d);
-            break;
-        }
-        case JetTyp::Text:
-            ziel.text(k, p, std::size_t(n));
-            break;
-        case JetTyp::Memo:
-            langwertLesen(p, std::size_t(n), langwertPuffer_);
-            ziel.text(k, reinterpret_cast<const unsigned char*>(langwertPuffer_.constData()), std::size_t(langwertPuffer_.size()));
-            break;
-        case JetTyp::Ole:
-            ziel.langwert(k, p, std::size_t(n));
-            break;
-        case JetTyp::Binaer:
-            ziel.binaer(k, reinterpret_cast<const char*>(p), std::size_t(n));
-            break;
-        default:
-            // Types this program cannot show (attachments, complex columns).
-            ziel.binaer(k, nullptr, 0);
-            break;
-        }
-    }
-    return true;
+    kopf.z = z;
+    kopf.laenge = laenge;
+    kopf.zaehlerGroesse = zaehlerGroesse;
+    kopf.maskenGroesse = maskenGroesse;
+    kopf.nullMaske = nullMaske;
+    kopf.varSpalten = varSpalten;
+    kopf.festInZeile = festInZeile;
+    return kopf;
 }
 
-bool MdbLeser::zeileDekodieren(Cursor& c, const unsigned char* seite, int zeile, Wert* ziel, const std::vector<int>& auswahl)
+// One field of a cracked row into slot k of ziel.
+template <class Ziel>
+void MdbLeser::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel)
 {
-    InWerte werte(*this, ziel);
-    return zeileDekodieren(c, seite, zeile, werte, auswahl);
+    const int bit = s.spaltenNr;
+    const bool gesetzt = bit / 8 < kopf.maskenGroesse && (kopf.nullMaske[bit / 8] & (1 << (bit % 8)));
+    if (s.typ == JetTyp::JaNein) {
+        ziel.janein(k, gesetzt);
+        return;
+    }
+    int von = 0, bis = 0;
+    bool da = false;
+    if (s.fest) {
+        // A row written before a fixed column was added ends before it.
+        if (s.festNr < kopf.festInZeile) {
+            von = s.festOffset + kopf.zaehlerGroesse;
+            bis = von + s.groesse;
+            da = true;
+        }
+    } else if (s.varNr < kopf.varSpalten) {
+        von = kopf.varOffsets[std::size_t(s.varNr)];
+        bis = kopf.varOffsets[std::size_t(s.varNr) + 1];
+        da = true;
+    }
+    if (!gesetzt || !da) {
+        ziel.null(k);
+        return;
+    }
+    if (von < 0 || bis < von || bis > kopf.laenge)
+        beschaedigt(datei_, QStringLiteral("ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile").arg(seitenNr));
+    const unsigned char* p = kopf.z + von;
+    const int n = bis - von;
+    auto braucht = [&](int bytes) {
+        if (n < bytes)
+            beschaedigt(datei_, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
+    };
+    switch (s.typ) {
+    case JetTyp::Byte: braucht(1); ziel.ganzzahl(k, p[0]); break;
+    case JetTyp::Integer: braucht(2); ziel.ganzzahl(k, std::int16_t(le16(p))); break;
+    case JetTyp::Long: braucht(4); ziel.ganzzahl(k, std::int32_t(le32(p))); break;
+    case JetTyp::Currency: braucht(8); ziel.waehrung(k, std::int64_t(le64(p))); break;
+    case JetTyp::Single: {
+        braucht(4);
+        const std::uint32_t bits = le32(p);
+        float f;
+        std::memcpy(&f, &bits, 4);
+        ziel.single(k, f);
+        break;
+    }
+    case JetTyp::Double:
+    case JetTyp::Datum: {
+        braucht(8);
+        const std::uint64_t bits = le64(p);
+        double d;
+        std::memcpy(&d, &bits, 8);
+        ziel.dbl(k, s.typ == JetTyp::Double ? WertArt::Double : WertArt::Datum, d);
+        break;
+    }
+    case JetTyp::Guid:
+        braucht(16);
+        ziel.guid(k, p);
+        break;
+    case JetTyp::Decimal: {
+        braucht(17);
+        DecimalWert d;
+        d.negativ = (p[0] & 0x80) != 0;
+        d.skala = std::uint8_t(std::clamp(s.skala, 0, 28));
+        // Four 32-bit words, most significant first; the top word is
+        // always zero within Jet's 28 digits.
+        d.teile[0] = le32(p + 13);
+        d.teile[1] = le32(p + 9);
+        d.teile[2] = le32(p + 5);
+        ziel.decimal(k, d);
+        break;
+    }
+    case JetTyp::Text:
+        ziel.text(k, p, std::size_t(n));
+        break;
+    case JetTyp::Memo:
+        langwertLesen(p, std::size_t(n), langwertPuffer_);
+        ziel.text(k, reinterpret_cast<const unsigned char*>(langwertPuffer_.constData()), std::size_t(langwertPuffer_.size()));
+        break;
+    case JetTyp::Ole:
+        ziel.langwert(k, p, std::size_t(n));
+        break;
+    case JetTyp::Binaer:
+        ziel.binaer(k, reinterpret_cast<const char*>(p), std::size_t(n));
+        break;
+    default:
+        // Types this program cannot show (attachments, complex columns).
+        ziel.binaer(k, nullptr, 0);
+        break;
+    }
 }
 
 // The next rows of the cursor into ziel; returns how many.
@@ -924,7 +975,7 @@ int MdbLeser::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
             continue;
         }
         const int zeile = c.zeileAufSeite++;
-        if (zeileDekodieren(c, c.seite.data(), zeile, ziel, c.auswahl)) {
+        if (zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel)) {
             if (!c.positionenKomplett && c.positionen.size() == c.gelieferteZeilen)
                 c.positionen.push_back((std::uint64_t(c.seitenNr) << 9) | std::uint64_t(zeile));
             ++c.gelieferteZeilen;
@@ -935,32 +986,104 @@ int MdbLeser::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
     return zeilen;
 }
 
-bool MdbLeser::naechsterBlock(CursorNummer nummer, ZeilenBlock& block, int maxZeilen)
+// Rows von .. von + anzahl - 1 of the cursor, reached through its row
+// positions, into ziel; the running position stays. Rows of one page lie
+// side by side in the positions, so each page is read once for a range.
+template <class Ziel>
+int MdbLeser::bereichLesen(Cursor& c, std::int64_t von, int anzahl, Ziel& ziel)
 {
-    Cursor& c = cursorHolen(nummer);
+    if (von < 0 || anzahl <= 0)
+        return 0;
+    // Rows the cursor has read already have their positions.
+    if (!c.positionenKomplett && std::uint64_t(von) + std::uint64_t(anzahl) > c.positionen.size())
+        positionenZaehlen(c);
+    const std::uint64_t bis = std::min<std::uint64_t>(std::uint64_t(von) + std::uint64_t(anzahl), c.positionen.size());
+    c.bereichSeite.resize(std::size_t(seitenGroesse_));
+    std::uint32_t geladen = 0;
+    int zeilen = 0;
+    for (std::uint64_t n = std::uint64_t(von); n < bis; ++n) {
+        const std::uint64_t pos = c.positionen[std::size_t(n)];
+        const std::uint32_t seite = std::uint32_t(pos >> 9);
+        if (seite != geladen) {
+            if (!seiteLesen(seite, c.bereichSeite.data()))
+                beschaedigt(datei_, QStringLiteral("eine Seite der Tabelle fehlt"));
+            geladen = seite;
+        }
+        if (!zeileDekodieren(c, c.bereichSeite.data(), seite, int(pos & 0x1ff), ziel))
+            break;
+        ++zeilen;
+        ziel.weiter(c.auswahl.size());
+    }
+    return zeilen;
+}
+
+// Room for `zeilen` rows of the cursor in block, which is emptied.
+void MdbLeser::blockVorbereiten(const Cursor& c, ZeilenBlock& block, int zeilen)
+{
     const int breite = int(c.auswahl.size());
     block.spalten = breite;
     block.zeilenAnzahl = 0;
-    if (block.werte.size() < std::size_t(maxZeilen) * std::size_t(breite))
-        block.werte.resize(std::size_t(maxZeilen) * std::size_t(breite));
+    const std::size_t noetig = std::size_t(std::max(zeilen, 0)) * std::size_t(breite);
+    if (block.werte.size() < noetig)
+        block.werte.resize(noetig);
+}
+
+bool MdbLeser::naechsterBlock(CursorNummer nummer, ZeilenBlock& block, int maxZeilen)
+{
+    Cursor& c = cursorHolen(nummer);
+    blockVorbereiten(c, block, maxZeilen);
     InWerte ziel(*this, block.werte.data());
     block.zeilenAnzahl = zeilenLesen(c, ziel, maxZeilen);
     return block.zeilenAnzahl > 0;
 }
+
+int MdbLeser::zeilenBereich(CursorNummer nummer, std::int64_t von, int anzahl, ZeilenBlock& block)
+{
+    Cursor& c = cursorHolen(nummer);
+    blockVorbereiten(c, block, anzahl);
+    InWerte ziel(*this, block.werte.data());
+    block.zeilenAnzahl = bereichLesen(c, von, anzahl, ziel);
+    return block.zeilenAnzahl;
+}
+
+bool MdbLeser::zeile(CursorNummer nummer, std::int64_t n, std::vector<Wert>& werte)
+{
+    Cursor& c = cursorHolen(nummer);
+    werte.resize(c.auswahl.size());
+    InWerte ziel(*this, werte.data());
+    return bereichLesen(c, n, 1, ziel) == 1;
+}
+
+// Each row's end in the message, for an answer that takes only part of them.
+class MdbLeser::MitEnden : public InNachricht {
+public:
+    MitEnden(MdbLeser& l, Protokoll::Schreiber& s, std::vector<std::size_t>* e) : InNachricht(l, s), s_(s), e_(e) {}
+    void weiter(std::size_t)
+    {
+        if (e_)
+            e_->push_back(s_.nutzlastGroesse());
+    }
+
+private:
+    Protokoll::Schreiber& s_;
+    std::vector<std::size_t>* e_;
+};
 
 int MdbLeser::blockKodieren(CursorNummer nummer, Protokoll::Schreiber& nachricht, int maxZeilen,
                             std::vector<std::size_t>& zeilenEnden, int& spalten)
 {
     Cursor& c = cursorHolen(nummer);
     spalten = int(c.auswahl.size());
-    // Each row's end in the message, for an answer that takes only part of them.
-    struct MitEnden : InNachricht {
-        MitEnden(MdbLeser& l, Protokoll::Schreiber& s, std::vector<std::size_t>& e) : InNachricht(l, s), s_(s), e_(e) {}
-        void weiter(std::size_t) { e_.push_back(s_.nutzlastGroesse()); }
-        Protokoll::Schreiber& s_;
-        std::vector<std::size_t>& e_;
-    } ziel(*this, nachricht, zeilenEnden);
+    MitEnden ziel(*this, nachricht, &zeilenEnden);
     return zeilenLesen(c, ziel, maxZeilen);
+}
+
+int MdbLeser::bereichKodieren(CursorNummer nummer, std::int64_t von, int anzahl, Protokoll::Schreiber& nachricht, int& spalten)
+{
+    Cursor& c = cursorHolen(nummer);
+    spalten = int(c.auswahl.size());
+    MitEnden ziel(*this, nachricht, nullptr);
+    return bereichLesen(c, von, anzahl, ziel);
 }
 
 void MdbLeser::zuruecksetzen(CursorNummer nummer)
@@ -976,52 +1099,36 @@ void MdbLeser::zuruecksetzen(CursorNummer nummer)
         c.positionen.clear();
 }
 
+// Walks the pages once and notes where every row is, for row n on demand.
+void MdbLeser::positionenZaehlen(Cursor& c)
+{
+    Cursor zaehler;
+    zaehler.tabelle = c.tabelle;
+    zaehler.seite.resize(c.seite.size());
+    std::vector<std::uint64_t> positionen;
+    try {
+        while (naechsteDatenseite(zaehler)) {
+            for (int r = 0; r < zaehler.zeilenAufSeite; ++r) {
+                const Zeilenplatz platz = zeilenplatz(zaehler.seite.data(), r);
+                if (!platz.geloescht && platz.belegt)
+                    positionen.push_back((std::uint64_t(zaehler.seitenNr) << 9) | std::uint64_t(r));
+            }
+        }
+    } catch (...) {
+        zaehler.tabelle = nullptr;  // the cursor's table definition, not the counter's
+        throw;
+    }
+    zaehler.tabelle = nullptr;
+    c.positionen = std::move(positionen);
+    c.positionenKomplett = true;
+}
+
 std::int64_t MdbLeser::gezaehlteZeilen(CursorNummer nummer)
 {
     Cursor& c = cursorHolen(nummer);
-    if (!c.positionenKomplett) {
-        // Walk the pages once and note where every row is.
-        Cursor zaehler;
-        zaehler.tabelle = c.tabelle;
-        zaehler.seite.resize(c.seite.size());
-        std::vector<std::uint64_t> positionen;
-        const int rco = mdb_->fmt->row_count_offset;
-        while (naechsteDatenseite(zaehler)) {
-            for (int r = 0; r < zaehler.zeilenAufSeite; ++r) {
-                const std::uint16_t eintrag = le16(&zaehler.seite[std::size_t(rco + 2 + r * 2)]);
-                const int start = eintrag & OffsetMaske;
-                const int ende = r == 0 ? seitenGroesse_ : (le16(&zaehler.seite[std::size_t(rco + r * 2)]) & OffsetMaske);
-                if ((eintrag & ZeileGeloescht) || start >= ende || start < rco + 2)
-                    continue;
-                positionen.push_back((std::uint64_t(zaehler.seitenNr) << 9) | std::uint64_t(r));
-            }
-        }
-        zaehler.tabelle = nullptr;
-        c.positionen = std::move(positionen);
-        c.positionenKomplett = true;
-    }
+    if (!c.positionenKomplett)
+        positionenZaehlen(c);
     return std::int64_t(c.positionen.size());
-}
-
-bool MdbLeser::zeile(CursorNummer nummer, std::int64_t n, std::vector<Wert>& werte)
-{
-    Cursor& c = cursorHolen(nummer);
-    if (n < 0)
-        return false;
-    if (!c.positionenKomplett || std::uint64_t(n) >= c.positionen.size())
-        gezaehlteZeilen(nummer);
-    if (std::uint64_t(n) >= c.positionen.size())
-        return false;
-    const std::uint64_t pos = c.positionen[std::size_t(n)];
-    std::vector<unsigned char> seite(static_cast<std::size_t>(seitenGroesse_));
-    if (!seiteLesen(std::uint32_t(pos >> 9), seite.data()))
-        beschaedigt(datei_, QStringLiteral("eine Seite der Tabelle fehlt"));
-    werte.resize(c.auswahl.size());
-    const std::uint32_t alteSeite = c.seitenNr;
-    c.seitenNr = std::uint32_t(pos >> 9);  // for messages only
-    const bool ok = zeileDekodieren(c, seite.data(), int(pos & 0x1ff), werte.data(), c.auswahl);
-    c.seitenNr = alteSeite;
-    return ok;
 }
 
 // The catalogue table MSysObjects, read through our own row decoder rather
@@ -1049,9 +1156,10 @@ void MdbLeser::katalogLesen()
     // Id, Name, Type, Flags, in this order in c.auswahl.
     const std::array<const char*, 4> namen = {"Id", "Name", "Type", "Flags"};
     c.auswahl.assign(4, -1);
+    int festGefunden = 0;
     for (guint i = 0; i < c.tabelle->num_cols; ++i) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(c.tabelle->columns, i));
-        c.alle.push_back(spalteAus(col));
+        c.alle.push_back(spalteAus(col, festGefunden));
         for (std::size_t k = 0; k < namen.size(); ++k)
             if (g_ascii_strcasecmp(col->name, namen[k]) == 0)
                 c.auswahl[k] = int(i);

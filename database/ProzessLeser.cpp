@@ -14,9 +14,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
+#include <cstring>
+#include <map>
+#include <new>
+#include <type_traits>
 
 namespace Datenzugriff {
 namespace {
@@ -48,16 +52,17 @@ public:
             starten();
         datei_ = datei;
         offen_ = false;
+        breiten_.clear();
         auto a = auftrag(P::Auftrag::Oeffnen);
         a.text(datei);
-        senden(a);
+        anfrage(a, [](P::Entnehmer&) {});
         offen_ = true;
     }
     void schliessen() override
     {
         if (offen_ && pid_ > 0) {
             try {
-                senden(auftrag(P::Auftrag::Schliessen));
+                anfrage(auftrag(P::Auftrag::Schliessen), [](P::Entnehmer&) {});
             } catch (const DatenzugriffsFehler&) {
                 // Closing a file the child choked on: the child is gone already.
             }
@@ -66,18 +71,21 @@ public:
     }
     bool offen() const override { return offen_; }
 
-    std::vector<KatalogEintrag> katalog() override { return senden(auftrag(P::Auftrag::Katalog)).katalog(); }
+    std::vector<KatalogEintrag> katalog() override
+    {
+        return anfrage(auftrag(P::Auftrag::Katalog), [](P::Entnehmer& e) { return e.katalog(); });
+    }
     std::vector<SpaltenInfo> spalten(const QString& tabelle) override
     {
         auto a = auftrag(P::Auftrag::Spalten);
         a.text(tabelle);
-        return senden(a).spalten();
+        return anfrage(a, [](P::Entnehmer& e) { return e.spalten(); });
     }
     std::int64_t gespeicherteZeilenanzahl(const QString& tabelle) override
     {
         auto a = auftrag(P::Auftrag::Zeilenanzahl);
         a.text(tabelle);
-        return senden(a).i64();
+        return anfrage(a, [](P::Entnehmer& e) { return e.i64(); });
     }
     CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl) override
     {
@@ -86,52 +94,65 @@ public:
         a.i32(std::int32_t(auswahl.size()));
         for (int s : auswahl)
             a.i32(s);
-        return senden(a).i32();
+        const CursorNummer c = anfrage(a, [](P::Entnehmer& e) { return e.i32(); });
+        breiten_[c] = int(auswahl.size());
+        return c;
     }
     bool naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int maxZeilen) override
     {
         auto a = auftrag(P::Auftrag::Block);
         a.i32(cursor);
         a.i32(maxZeilen);
-        senden(a).block(block);
+        anfrage(a, [&](P::Entnehmer& e) { blockLesen(e, cursor, block, maxZeilen); });
         return block.zeilen() > 0;
+    }
+    int zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block) override
+    {
+        auto a = auftrag(P::Auftrag::Bereich);
+        a.i32(cursor);
+        a.i64(von);
+        a.i32(anzahl);
+        anfrage(a, [&](P::Entnehmer& e) { blockLesen(e, cursor, block, anzahl); });
+        return block.zeilen();
     }
     void zuruecksetzen(CursorNummer cursor) override
     {
         auto a = auftrag(P::Auftrag::Zuruecksetzen);
         a.i32(cursor);
-        senden(a);
+        anfrage(a, [](P::Entnehmer&) {});
     }
     bool zeile(CursorNummer cursor, std::int64_t n, std::vector<Wert>& werte) override
     {
         auto a = auftrag(P::Auftrag::Zeile);
         a.i32(cursor);
         a.i64(n);
-        auto e = senden(a);
-        if (!e.u8())
-            return false;
-        const std::int32_t k = e.i32();
-        if (k < 0 || k > 4096)
-            throw P::Formfehler("Zeilenbreite");
-        werte.resize(std::size_t(k));
-        for (auto& w : werte)
-            e.wert(w);
-        return true;
+        return anfrage(a, [&](P::Entnehmer& e) {
+            if (!e.u8())
+                return false;
+            const std::int32_t k = e.i32();
+            if (k != breite(cursor))
+                throw P::Formfehler("Zeilenbreite");
+            werte.resize(std::size_t(k));
+            for (auto& w : werte)
+                e.wert(w);
+            return true;
+        });
     }
     std::int64_t gezaehlteZeilen(CursorNummer cursor) override
     {
         auto a = auftrag(P::Auftrag::GezaehlteZeilen);
         a.i32(cursor);
-        return senden(a).i64();
+        return anfrage(a, [](P::Entnehmer& e) { return e.i64(); });
     }
     void cursorSchliessen(CursorNummer cursor) override
     {
+        breiten_.erase(cursor);
         if (!offen_ || pid_ <= 0)
             return;
         auto a = auftrag(P::Auftrag::CursorSchliessen);
         a.i32(cursor);
         try {
-            senden(a);
+            anfrage(a, [](P::Entnehmer&) {});
         } catch (const DatenzugriffsFehler&) {
             // A cursor of a child that died is closed with it.
         }
@@ -219,7 +240,59 @@ private:
         }
     }
 
-    P::Entnehmer senden(P::Schreiber&& auftrag) { return senden(auftrag); }
+    // One request and its answer, read by auswerten. Whatever goes wrong on
+    // the way (a child that dies, hangs or answers what cannot be read) ends
+    // in a DatenzugriffsFehler; an answer that is not understood ends the
+    // child as well, as nothing it says can be trusted any more.
+    template <class Auswerten, class Ergebnis = std::invoke_result_t<Auswerten&, P::Entnehmer&>>
+    Ergebnis anfrage(P::Schreiber& a, Auswerten&& auswerten)
+    {
+        P::Entnehmer e = senden(a);
+        try {
+            if constexpr (std::is_void_v<Ergebnis>) {
+                auswerten(e);
+                ganzGelesen(e);
+            } else {
+                auto ergebnis = auswerten(e);
+                ganzGelesen(e);
+                return ergebnis;
+            }
+        } catch (const P::Formfehler& f) {
+            abbrechen(QStringLiteral("der Leseprozess antwortet unverständlich (%1)").arg(QString::fromUtf8(f.what())));
+        } catch (const std::bad_alloc&) {
+            abbrechen(QStringLiteral("für die Antwort des Leseprozesses reicht der Speicher nicht"));
+        }
+    }
+    template <class Auswerten, class Ergebnis = std::invoke_result_t<Auswerten&, P::Entnehmer&>>
+    Ergebnis anfrage(P::Schreiber&& a, Auswerten&& auswerten) { return anfrage(a, std::forward<Auswerten>(auswerten)); }
+
+    static void ganzGelesen(const P::Entnehmer& e)
+    {
+        if (!e.amEnde())
+            throw P::Formfehler("Antwort zu lang");
+    }
+
+    int breite(CursorNummer cursor) const
+    {
+        const auto it = breiten_.find(cursor);
+        return it == breiten_.end() ? -1 : it->second;
+    }
+
+    // A block answer: no more rows than asked for, each as wide as the cursor.
+    // A block that does not fit is left empty, so no row of it is read.
+    void blockLesen(P::Entnehmer& e, CursorNummer cursor, ZeilenBlock& block, int hoechstens)
+    {
+        try {
+            e.block(block);
+            if (block.zeilen() > std::max(hoechstens, 0) || (block.zeilen() > 0 && block.spalten != breite(cursor)))
+                throw P::Formfehler("Block passt nicht zur Anfrage");
+        } catch (...) {
+            block.zeilenAnzahl = 0;
+            throw;
+        }
+    }
+
+    // Sends a request and waits for its answer, through the signs of life.
     P::Entnehmer senden(P::Schreiber& auftrag)
     {
         if (pid_ <= 0)
@@ -234,26 +307,55 @@ private:
             gesendet += std::size_t(k);
         }
         while (true) {
-            char kopf[5];
-            empfangen(kopf, 5);
-            std::uint32_t n = 0;
-            std::memcpy(&n, kopf, 4);
-            if (n == 0 || n > 1u << 30)
-                abbrechen(QStringLiteral("der Leseprozess antwortet unverständlich"));
-            antwort_.resize(qsizetype(n - 1));
-            empfangen(antwort_.data(), n - 1);
-            switch (P::Antwort(kopf[4])) {
-            case P::Antwort::Fortschritt: continue;
-            case P::Antwort::Gut: return P::Entnehmer(antwort_.constData(), std::size_t(antwort_.size()));
-            case P::Antwort::Fehler: {
-                P::Entnehmer e(antwort_.constData(), std::size_t(antwort_.size()));
-                const int nummer = e.i32();
-                throw DatenzugriffsFehler(nummer, e.text());
+            const P::Antwort art = antwortEmpfangen();
+            if (art == P::Antwort::Fortschritt)
+                continue;
+            P::Entnehmer e(antwort_.constData(), std::size_t(antwort_.size()));
+            if (art == P::Antwort::Gut)
+                return e;
+            std::int32_t nummer = 0;
+            QString text;
+            try {
+                nummer = e.i32();
+                text = e.text();
+                ganzGelesen(e);
+            } catch (const P::Formfehler&) {
+                abbrechen(QStringLiteral("der Leseprozess meldet einen Fehler unverständlich"));
             }
-            default: abbrechen(QStringLiteral("der Leseprozess antwortet unverständlich"));
-            }
+            throw DatenzugriffsFehler(nummer, text);
         }
     }
+
+    // One frame into antwort_. The buffer grows with the bytes that arrive,
+    // not with the length the frame claims: a confused child that announces
+    // a gigabyte and sends nothing costs a timeout, not the memory.
+    P::Antwort antwortEmpfangen()
+    {
+        char kopf[5];
+        empfangen(kopf, 5);
+        std::uint32_t n = 0;
+        std::memcpy(&n, kopf, 4);
+        const auto art = P::Antwort(kopf[4]);
+        if (n == 0 || n > GroessteAntwort
+            || (art != P::Antwort::Gut && art != P::Antwort::Fehler && art != P::Antwort::Fortschritt))
+            abbrechen(QStringLiteral("der Leseprozess antwortet unverständlich"));
+        const std::size_t laenge = n - 1;
+        std::size_t da = 0;
+        try {
+            while (da < laenge) {
+                const std::size_t stueck = std::min(laenge - da, std::max<std::size_t>(64 * 1024, da));
+                antwort_.resize(qsizetype(da + stueck));
+                empfangen(antwort_.data() + da, stueck);
+                da += stueck;
+            }
+        } catch (const std::bad_alloc&) {
+            abbrechen(QStringLiteral("für die Antwort des Leseprozesses reicht der Speicher nicht"));
+        }
+        antwort_.resize(qsizetype(laenge));
+        return art;
+    }
+
+    static constexpr std::uint32_t GroessteAntwort = 1u << 30;
 
     QString programm_;
     int wartezeitMs_;
@@ -262,6 +364,7 @@ private:
     bool offen_ = false;
     QString datei_;
     QByteArray antwort_;
+    std::map<CursorNummer, int> breiten_;  // columns of each open cursor
 };
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "Anbindung.h"
 
 #include "Datenbankfunktion.h"
-#include "Feldauswahl.h"
 #include "frmDataEnv.h"
 
 namespace Anbindung {
@@ -35,18 +34,6 @@ void suchlaufBeobachten(QObject* empfaenger, std::function<void(bool)> was)
 {
     if (frmDataEnv::vorhanden())
         QObject::connect(&frmDataEnv::instanz(), &frmDataEnv::suchlaufGeaendert, empfaenger, std::move(was));
-}
-
-void anHauptfensterBinden()
-{
-    frmDataEnv::feldauswahlZeigen = Feldauswahl::zeigen;
-    frmDataEnv::feldauswahlEntladen = Feldauswahl::entladen;
-}
-
-void vomHauptfensterLoesen()
-{
-    frmDataEnv::feldauswahlZeigen = nullptr;
-    frmDataEnv::feldauswahlEntladen = nullptr;
 }
 
 }  // namespace Anbindung

@@ -1,7 +1,6 @@
 #pragma once
 // Everything the field selection uses of the rest of the program, in one
-// place: the shared database state, the main window's controls and run, and
-// the main window's doors to the mask.
+// place: the shared database state and the main window's controls and run.
 
 #include <QString>
 
@@ -37,9 +36,5 @@ void ergebnislisteLeeren();
 bool suchlaufAktiv();
 void suchlaufBeobachten(QObject* empfaenger, std::function<void(bool laeuft)> was);
 
-// Makes the main window's "&Feldauswahl", file and table choice and unload
-// open and unload the mask (Feldauswahl::zeigen, Feldauswahl::entladen).
-void anHauptfensterBinden();
-void vomHauptfensterLoesen();
 
 }  // namespace Anbindung

@@ -2,6 +2,7 @@
 
 #include "Fehler.h"
 #include "Meldung.h"
+#include "Anzeigetakt.h"
 #include "Programmkennung.h"
 #include "Protokoll.h"
 #include "Suchlauf.h"
@@ -53,11 +54,6 @@ void standardHilfe(const QString& datei)
 }
 
 }  // namespace
-
-std::function<void()> frmDataEnv::feldauswahlZeigen;
-std::function<void()> frmDataEnv::feldauswahlEntladen;
-std::function<void()> frmDataEnv::tabelleninhaltZeigen;
-std::function<void()> frmDataEnv::tabelleninhaltEntladen;
 
 frmDataEnv& frmDataEnv::instanz()
 {
@@ -163,18 +159,21 @@ void frmDataEnv::aufbauen()
     for (std::size_t i = 1; i < std::size(reihenfolge); ++i)
         setTabOrder(reihenfolge[i - 1], reihenfolge[i]);
 
-    connect(Drive1, &Laufwerksliste::geaendert, this, [this] { Drive1_Change(); });
-    connect(Dir1, &Verzeichnisliste::geaendert, this, [this] { Dir1_Change(); });
-    connect(File1, &Dateiliste::angeklickt, this, [this] { File1_Click(); });
-    connect(ImageCombo1, &Tabellenauswahl::tabelleGeaendert, this, [this] { ImageCombo1_Change(); });
-    connect(ImageCombo1, &Tabellenauswahl::listeGeoeffnet, this, [this] { ImageCombo1_Dropdown(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-    connect(mnubeenden, &QAction::triggered, this, [this] { mnubeenden_Click(); });
-    connect(mnuHilfe, &QAction::triggered, this, [this] { mnuHilfe_Click(); });
-    connect(mnuWin7, &QAction::triggered, this, [this] { mnuWin7_Click(); });
+    auto anschliessen = [this](auto* quelle, auto signal, void (frmDataEnv::*handler)()) {
+        connect(quelle, signal, this, [this, handler] { ausfuehren(handler); });
+    };
+    anschliessen(Drive1, &Laufwerksliste::geaendert, &frmDataEnv::Drive1_Change);
+    anschliessen(Dir1, &Verzeichnisliste::geaendert, &frmDataEnv::Dir1_Change);
+    anschliessen(File1, &Dateiliste::angeklickt, &frmDataEnv::File1_Click);
+    anschliessen(ImageCombo1, &Tabellenauswahl::tabelleGeaendert, &frmDataEnv::ImageCombo1_Change);
+    anschliessen(ImageCombo1, &Tabellenauswahl::listeGeoeffnet, &frmDataEnv::ImageCombo1_Dropdown);
+    anschliessen(Command1, &QPushButton::clicked, &frmDataEnv::Command1_Click);
+    anschliessen(Command2, &QPushButton::clicked, &frmDataEnv::Command2_Click);
+    anschliessen(Command3, &QPushButton::clicked, &frmDataEnv::Command3_Click);
+    anschliessen(Command4, &QPushButton::clicked, &frmDataEnv::Command4_Click);
+    anschliessen(mnubeenden, &QAction::triggered, &frmDataEnv::mnubeenden_Click);
+    anschliessen(mnuHilfe, &QAction::triggered, &frmDataEnv::mnuHilfe_Click);
+    anschliessen(mnuWin7, &QAction::triggered, &frmDataEnv::mnuWin7_Click);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {
         if (laeuft_)
@@ -209,6 +208,23 @@ void frmDataEnv::zustandZeigen(bool aktiv)
 
 // --- handlers ----------------------------------------------------------------------
 
+void frmDataEnv::ausfuehren(void (frmDataEnv::*handler)())
+{
+    // Qt's event loop must never see an exception: it would end the program.
+    QString meldung;
+    try {
+        (this->*handler)();
+        return;
+    } catch (const Datenzugriff::DatenzugriffsFehler& e) {
+        meldung = e.Description();
+    } catch (const std::exception& e) {
+        meldung = QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen: %1").arg(QString::fromUtf8(e.what()));
+    } catch (...) {
+        meldung = QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen.");
+    }
+    Plattform::Meldung(meldung, Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
+}
+
 bool frmDataEnv::handlung(const std::function<void()>& was)
 {
     try {
@@ -234,6 +250,14 @@ bool frmDataEnv::verbinden()
     return true;
 }
 
+bool frmDataEnv::auswahlAusUndVerbinden(bool maskeEntladen)
+{
+    Datenbankfunktion::AuswahlAnzahl = 0;
+    if (maskeEntladen && nebenfenster_)
+        nebenfenster_->feldauswahlEntladen();
+    return verbinden();
+}
+
 void frmDataEnv::Drive1_Change()
 {
     if (laeuft_)
@@ -254,29 +278,62 @@ void frmDataEnv::File1_Click()
     if (laeuft_)
         return;
     ImageCombo1->setzeText(QString());
-    Datenbankfunktion::AuswahlAnzahl = 0;
-    if (feldauswahlEntladen)
-        feldauswahlEntladen();
-    verbinden();
+    auswahlAusUndVerbinden(true);
 }
 
 void frmDataEnv::ImageCombo1_Change()
 {
-    if (laeuft_)
-        return;
-    Datenbankfunktion::AuswahlAnzahl = 0;
-    if (feldauswahlEntladen)
-        feldauswahlEntladen();
-    verbinden();
+    if (!laeuft_)
+        auswahlAusUndVerbinden(true);
 }
 
 void frmDataEnv::ImageCombo1_Dropdown()
 {
-    if (laeuft_)
-        return;
-    Datenbankfunktion::AuswahlAnzahl = 0;
-    verbinden();
+    if (!laeuft_)
+        auswahlAusUndVerbinden(false);  // the mask stays loaded
 }
+
+// What a search run sets in the window, given back on every way out of the
+// run, exceptions included: the run flag, the hourglass, the locked choice,
+// the focus the lock pushed away, and the lines the view has not seen yet.
+class frmDataEnv::Laufsperre {
+public:
+    explicit Laufsperre(frmDataEnv& f) : f_(f)
+    {
+        f_.laeuft_ = true;
+        f_.abbruch_ = false;
+        f_.schliessenNachLauf_ = false;
+        f_.beendenNachLauf_ = false;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        fokus_ = QApplication::focusWidget();
+        f_.wahlSperren(true);
+        fokusVerdraengt_ = fokus_ && !fokus_->isEnabled();
+        ersatz_ = QApplication::focusWidget();
+        emit f_.suchlaufGeaendert(true);
+    }
+    ~Laufsperre()
+    {
+        f_.ergebnisse_.bekanntgeben();
+        QApplication::restoreOverrideCursor();
+        f_.laeuft_ = false;
+        f_.wahlSperren(false);
+        // The focus the lock pushed away comes back, unless the user moved it since.
+        if (fokusVerdraengt_ && fokus_ && QApplication::focusWidget() == ersatz_)
+            fokus_->setFocus();
+        try {
+            emit f_.suchlaufGeaendert(false);  // the mask takes clicks again
+        } catch (...) {
+        }
+    }
+    Laufsperre(const Laufsperre&) = delete;
+    Laufsperre& operator=(const Laufsperre&) = delete;
+
+private:
+    frmDataEnv& f_;
+    QPointer<QWidget> fokus_;
+    QPointer<QWidget> ersatz_;
+    bool fokusVerdraengt_ = false;
+};
 
 void frmDataEnv::Command1_Click()
 {
@@ -284,52 +341,55 @@ void frmDataEnv::Command1_Click()
         return;  // a second click while a run is going is ignored
     if (!verbinden())
         return;  // List1 keeps the last search, as its protocol does
-    laeuft_ = true;
-    abbruch_ = false;
-    emit suchlaufGeaendert(true);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QPointer<QWidget> fokus = QApplication::focusWidget();
-    wahlSperren(true);
-    const bool fokusVerdraengt = fokus && !fokus->isEnabled();
-    const QPointer<QWidget> ersatz = QApplication::focusWidget();
-
-    const QString pfad = protokollPfad();
-    Protokoll::Schreiber protokoll(pfad);
     QString meldung;
-    Datenzugriff::Recordset& satzmenge = *Datenbankfunktion::Satzmenge;
+    {
+        Laufsperre sperre(*this);
+        meldung = suchen();
+    }
+    if (!meldung.isEmpty())
+        Plattform::Meldung(meldung, Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
+    Plattform::Meldung(QStringLiteral("Ende des Suchlaufes!"), Plattform::Symbol::Information, Plattform::Knoepfe::OK);
+    nachDemLauf();
+}
+
+QString frmDataEnv::suchen()
+{
+    // Whatever ends the run, the connection is closed behind it.
+    struct Abbau {
+        frmDataEnv& f;
+        ~Abbau() { f.suchverbindungSchliessen(); }
+    } abbau{*this};
+    Protokoll::Schreiber protokoll(protokollPfad());
     try {
         protokoll.oeffnen();
         ergebnisse_.leeren();
-        Suche::Suchlauf lauf(satzmenge, protokoll, &ergebnisse_, Suche::feldmaske(), Datenbankfunktion::AuswahlAnzahl);
+        // Held here: a window that releases the shared recordset during the
+        // run must not pull it from under the run.
+        const std::shared_ptr<Datenzugriff::Recordset> satzmenge = Datenbankfunktion::Satzmenge;
+        Suche::Suchlauf lauf(*satzmenge, protokoll, &ergebnisse_, Suche::feldmaske(), Datenbankfunktion::AuswahlAnzahl);
         lauf.suchtext = [this] { return Text1->text(); };
         lauf.platzhalter = [this] { return Check1->checkState() != Qt::Unchecked; };
         QElapsedTimer uhr;
         uhr.start();
-        int bisZurUhr = 1;
-        lauf.satzAnzeigen = [this, &uhr, &bisZurUhr](double satz) {
-            // The number is shown as often as a screen can show it; the
-            // clock is asked every 16 records only, it costs more than a record.
-            if (--bisZurUhr > 0)
-                return;
-            bisZurUhr = 16;
-            if (uhr.elapsed() >= 40 || satz == 1) {
+        const auto ms = [&uhr] { return uhr.elapsed(); };
+        // The number is shown as often as a screen can show it, new lines
+        // reach the view a few times a second, not every 30 records.
+        Anzeigetakt nummerTakt(40, 16, true);
+        Anzeigetakt listenTakt(200, 1, false);
+        lauf.satzAnzeigen = [this, &nummerTakt, &ms](double satz) {
+            if (nummerTakt.faellig(ms)) {
                 Text2->setText(Protokoll::zaehlerText(satz));
                 Text2->repaint();
-                uhr.restart();
             }
         };
-        QElapsedTimer liste;
-        liste.start();
-        lauf.ereignisse = [this, &liste] {
-            // New lines reach the view a few times a second, not every 30 records.
-            if (liste.elapsed() >= 200) {
+        lauf.ereignisse = [this, &listenTakt, &ms] {
+            if (listenTakt.faellig(ms))
                 ergebnisse_.bekanntgeben();
-                liste.restart();
-            }
             QCoreApplication::processEvents();
         };
         lauf.abgebrochen = [this] { return abbruch_; };
         lauf.felddruck();
+        QString meldung;
         try {
             lauf.durchsuchen();
         } catch (const Datenzugriff::DatenzugriffsFehler& e) {
@@ -338,33 +398,31 @@ void frmDataEnv::Command1_Click()
         }
         if (lauf.satz() > 0)
             Text2->setText(Protokoll::zaehlerText(lauf.satz()));
-        try {
-            if (satzmenge.State() == Datenzugriff::adStateOpen)
-                satzmenge.Close();
-            Datenbankfunktion::Verbindung().Close();
-        } catch (const Datenzugriff::DatenzugriffsFehler&) {
-        }
+        suchverbindungSchliessen();
         lauf.schlusszeilen();
         protokoll.abschliessen();
+        return meldung;
     } catch (const Protokoll::Schreibfehler& e) {
         protokoll.verwerfen();
-        if (satzmenge.State() == Datenzugriff::adStateOpen)
-            satzmenge.Close();
+        return e.meldung();
+    }
+}
+
+void frmDataEnv::suchverbindungSchliessen()
+{
+    // Also on the way out of an exception: nothing may leave here.
+    try {
+        auto& satzmenge = Datenbankfunktion::Satzmenge;
+        if (satzmenge && satzmenge->State() == Datenzugriff::adStateOpen)
+            satzmenge->Close();
         if (Datenbankfunktion::Verbindung().State() == Datenzugriff::adStateOpen)
             Datenbankfunktion::Verbindung().Close();
-        meldung = e.meldung();
+    } catch (...) {
     }
-    ergebnisse_.bekanntgeben();
-    QApplication::restoreOverrideCursor();
-    laeuft_ = false;
-    emit suchlaufGeaendert(false);
-    wahlSperren(false);
-    // The focus the lock pushed away comes back, unless the user moved it since.
-    if (fokusVerdraengt && fokus && QApplication::focusWidget() == ersatz)
-        fokus->setFocus();
-    if (!meldung.isEmpty())
-        Plattform::Meldung(meldung, Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
-    Plattform::Meldung(QStringLiteral("Ende des Suchlaufes!"), Plattform::Symbol::Information, Plattform::Knoepfe::OK);
+}
+
+void frmDataEnv::nachDemLauf()
+{
     if (beendenNachLauf_) {
         beendenNachLauf_ = false;
         schliessenNachLauf_ = false;
@@ -423,13 +481,8 @@ void frmDataEnv::Command3_Click()
 {
     if (laeuft_)
         return;
-    Datenbankfunktion::AuswahlAnzahl = 0;
-    if (feldauswahlEntladen)
-        feldauswahlEntladen();
-    if (!verbinden())
-        return;
-    if (feldauswahlZeigen)
-        feldauswahlZeigen();
+    if (auswahlAusUndVerbinden(true) && nebenfenster_)
+        nebenfenster_->feldauswahlZeigen();
 }
 
 void frmDataEnv::Command4_Click()
@@ -438,8 +491,8 @@ void frmDataEnv::Command4_Click()
         return;
     if (!handlung(Datenbankfunktion::DatenbankVerbinden))
         return;
-    if (Datenbankfunktion::KeineDatenbank == 0 && Datenbankfunktion::KeineTabelle == 0 && tabelleninhaltZeigen)
-        tabelleninhaltZeigen();
+    if (Datenbankfunktion::KeineDatenbank == 0 && Datenbankfunktion::KeineTabelle == 0 && nebenfenster_)
+        nebenfenster_->tabelleninhaltZeigen();
 }
 
 void frmDataEnv::mnubeenden_Click()
@@ -451,10 +504,10 @@ void frmDataEnv::mnubeenden_Click()
         beendenNachLauf_ = true;
         return;
     }
-    if (feldauswahlEntladen)
-        feldauswahlEntladen();
-    if (tabelleninhaltEntladen)
-        tabelleninhaltEntladen();
+    if (nebenfenster_) {
+        nebenfenster_->feldauswahlEntladen();
+        nebenfenster_->tabelleninhaltEntladen();
+    }
     close();
 }
 
@@ -487,7 +540,12 @@ void frmDataEnv::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
-    if (feldauswahlEntladen)
-        feldauswahlEntladen();
+    if (nebenfenster_) {
+        try {
+            nebenfenster_->feldauswahlEntladen();
+        } catch (...) {
+            // The window closes all the same.
+        }
+    }
     e->accept();
 }

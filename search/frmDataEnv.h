@@ -6,6 +6,7 @@
 #include "Datenbankfunktion.h"
 #include "Dateiwahl.h"
 #include "Ergebnisliste.h"
+#include "Nebenfenster.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -28,30 +29,30 @@ public:
     explicit frmDataEnv(QWidget* parent = nullptr);
     ~frmDataEnv() override;
 
-    // Controls, named as the program knows them.
-    QLineEdit* Text1;
-    QPushButton* Command1;
-    Laufwerksliste* Drive1;
-    Verzeichnisliste* Dir1;
-    QLabel* Label1;
-    QLabel* Label2;
-    Dateiliste* File1;
-    QLabel* Label3;
-    QLabel* Label4;
-    QTreeView* List1;  // a list; the tree view lays out millions of uniform rows lazily
-    QLineEdit* Text2;
-    QLabel* Label5;
-    QPushButton* Command2;
-    QLabel* Label6;
-    QCheckBox* Check1;
-    QPushButton* Command3;
-    QLineEdit* Text3;
-    Tabellenauswahl* ImageCombo1;
-    QLabel* Label7;
-    QPushButton* Command4;
-    QAction* mnubeenden;
-    QAction* mnuWin7;
-    QAction* mnuHilfe;
+    // Controls, named as the program knows them, in tab order.
+    QLineEdit* Text1;                // search string, read again at every event pass of a run
+    QPushButton* Command1;           // "&Suche starten": the search run
+    Laufwerksliste* Drive1;          // drive choice; sets the path of Dir1
+    Verzeichnisliste* Dir1;          // directory choice; sets the path of File1
+    QLabel* Label1;                  // "Laufwerk"
+    QLabel* Label2;                  // "Verzeichnis"
+    Dateiliste* File1;               // database file choice ("*.mdb"); a click reconnects
+    QLabel* Label3;                  // "Datenbank"
+    QLabel* Label4;                  // "Suchstring in gewählter Tabelle:"
+    QTreeView* List1;                // result list; a tree view lays out millions of uniform rows lazily
+    QLineEdit* Text2;                // number of the record being searched
+    QLabel* Label5;                  // "durchsuchte Satznummer:"
+    QPushButton* Command2;           // "&Ergebnisliste öffnen": the protocol in the viewer
+    QLabel* Label6;                  // "Suche über Wildcards", the caption of Check1
+    QCheckBox* Check1;               // wildcard mode: ticked = each inner "*" stands for one character
+    QPushButton* Command3;           // "&Feldauswahl": switches a selection off and opens the mask
+    QLineEdit* Text3;                // state of the field selection: "aktiv" (on red) / "inaktiv"
+    Tabellenauswahl* ImageCombo1;    // table choice; its text is the chosen table
+    QLabel* Label7;                  // "ausgewählte Tabelle:"
+    QPushButton* Command4;           // "&Tabelleninhalt anzeigen": the grid window
+    QAction* mnubeenden;             // "&Programm beenden": unloads the other windows, then this one
+    QAction* mnuWin7;                // "Hilfe für &Windows 7 und Vista Nutzer": a notice, then the help
+    QAction* mnuHilfe;               // "&Hilfe aufrufen": the help file
 
     Ergebnisliste& ergebnisse() { return ergebnisse_; }
     bool suchlaufAktiv() const { return laeuft_; }
@@ -63,11 +64,9 @@ public:
     std::function<void(const QString& datei)> hilfeZeigen;
     std::function<QString(const QString& name)> programmSuchen;  // on the search path
 
-    // Doors to the later windows; the mask and the table window set them.
-    static std::function<void()> feldauswahlZeigen;
-    static std::function<void()> feldauswahlEntladen;
-    static std::function<void()> tabelleninhaltZeigen;
-    static std::function<void()> tabelleninhaltEntladen;
+    // The field selection mask and the table content window; null: none.
+    void setzeNebenfenster(Nebenfenster* fenster) { nebenfenster_ = fenster; }
+    Nebenfenster* nebenfenster() const { return nebenfenster_; }
 
     // Hauptfenster
     QString verzeichnisPfad() const override;
@@ -101,17 +100,30 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    class Laufsperre;
+
+    // Runs a handler connected to a control. No error leaves it: an error of
+    // the data-access component or any other ends the user's action with a
+    // message, and the window goes on.
+    void ausfuehren(void (frmDataEnv::*handler)());
     // Runs a user action; an error of the data-access component ends it
     // with a message instead of ending the program.
     bool handlung(const std::function<void()>& was);
     bool verbinden();
+    // Switches a field selection off (unloading the mask when asked) and
+    // reconnects; true when the action may go on.
+    bool auswahlAusUndVerbinden(bool maskeEntladen);
+    QString suchen();                  // the run inside the lock; the message of an error that ended it
+    void suchverbindungSchliessen();   // closes Satzmenge and Verbindung after a run, on every exit
+    void nachDemLauf();                // a close or program end asked for during the run
     void protokollImFensterZeigen(const QString& pfad);
     void wahlSperren(bool gesperrt);
     void aufbauen();
 
     Ergebnisliste ergebnisse_;
-    bool laeuft_ = false;
-    bool abbruch_ = false;
-    bool schliessenNachLauf_ = false;
-    bool beendenNachLauf_ = false;
+    Nebenfenster* nebenfenster_ = nullptr;
+    bool laeuft_ = false;              // a search run is going; the handlers of the choice do nothing
+    bool abbruch_ = false;             // the run ends at its next event pass (escape, close, program end)
+    bool schliessenNachLauf_ = false;  // the window was closed during the run
+    bool beendenNachLauf_ = false;     // the program was ended during the run
 };

@@ -32,18 +32,19 @@ public:
     };
     static Rechteck entwurf(const QWidget* control);
 
-    QFrame* fraMainFrame;
-    QLabel* ZELK_Logo;
-    QLabel* Label1;
-    QLabel* lblProductName;
-    QLabel* lblPlatform;
-    QLabel* lblVersion;
-    QLabel* Label3;
-    QLineEdit* Username;
-    QLabel* lblCopyright;
-    QPlainTextEdit* Text1;
-    QLabel* Label2;
-    QPushButton* Command1;
+    // Controls, named as the program knows them.
+    QFrame* fraMainFrame;       // holds all other controls; a click on it closes the window
+    QLabel* ZELK_Logo;          // the product logo
+    QLabel* Label1;             // "Programmname:"
+    QLabel* lblProductName;     // the product name, set by the load
+    QLabel* lblPlatform;        // "Plattform: Windows 95/98/Me/XP/2000"
+    QLabel* lblVersion;         // "Version: " major.minor.revision, set by the load
+    QLabel* Label3;             // "Anwendername:"
+    QLineEdit* Username;        // the current user's name, set by the load
+    QLabel* lblCopyright;       // "Copyright: " and the legal notice
+    QPlainTextEdit* Text1;      // the program's comments
+    QLabel* Label2;             // the data-access version text of the component check
+    QPushButton* Command1;      // "Weiter": closes the window, which opens the main window
 
 protected:
     void closeEvent(QCloseEvent* event) override;

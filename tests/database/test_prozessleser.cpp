@@ -5,6 +5,7 @@
 #include "Fehler.h"
 #include "Leser.h"
 #include "MdbWriter.h"
+#include "Zeilen.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,27 +29,8 @@ std::vector<std::vector<QString>> allesLesen(Connection& c, const QString& tabel
     std::vector<std::vector<QString>> zeilen;
     while (!r.Eof()) {
         std::vector<QString> z;
-        for (int i = 0; i < r.fields().Count(); ++i) {
-            const Wert& w = r.fields().Item(i).Value();
-            // A fingerprint of kind and exact content.
-            QString s = QString::number(int(w.art)) + u':';
-            switch (w.art) {
-            case WertArt::Text: s += w.text; break;
-            case WertArt::Binaer: s += QString::fromLatin1(w.binaer.toHex()); break;
-            case WertArt::Guid: s += QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(w.guid.data()), 16).toHex()); break;
-            case WertArt::Single: s += QString::number(w.single, 'g', 9); break;
-            case WertArt::Double:
-            case WertArt::Datum: s += QString::number(w.dbl, 'g', 17); break;
-            case WertArt::JaNein: s += QString::number(w.janein); break;
-            case WertArt::Decimal:
-                s += QStringLiteral("%1 %2 %3 %4 %5").arg(w.decimal.negativ).arg(w.decimal.skala)
-                         .arg(w.decimal.teile[0]).arg(w.decimal.teile[1]).arg(w.decimal.teile[2]);
-                break;
-            case WertArt::Null: break;
-            default: s += QString::number(w.ganzzahl); break;
-            }
-            z.push_back(s);
-        }
+        for (int i = 0; i < r.fields().Count(); ++i)
+            z.push_back(Zeilen::fingerabdruck(r.fields().Item(i).Value()));
         zeilen.push_back(z);
         r.MoveNext();
     }
@@ -104,13 +86,7 @@ TEST(ProzessLeser, BlocksOfChangingSizesKeepTheRowOrder)
 {
     QTemporaryDir dir;
     const QString datei = dir.filePath(QStringLiteral("b.mdb"));
-    {
-        Database db(datei.toStdString(), Format::Jet4);
-        const int t = db.addTable("B", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 50}});
-        for (int i = 0; i < 3000; ++i)
-            db.addRow(t, {Cell::integer(i), Cell::text("Zeile " + std::to_string(i))});
-        db.finish();
-    }
+    Zeilen::nummernTabelle(datei, "B", 3000);
     auto lesen = [&](Leser& l) {
         l.oeffnen(datei);
         const CursorNummer c = l.cursorOeffnen(QStringLiteral("B"), {1, 0});
@@ -137,13 +113,7 @@ TEST(ProzessLeser, ReadingAheadKeepsOrderAcrossOtherRequestsAndReportsDamage)
 {
     QTemporaryDir dir;
     const QString datei = dir.filePath(QStringLiteral("v.mdb"));
-    {
-        Database db(datei.toStdString(), Format::Jet4);
-        const int t = db.addTable("V", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 50}});
-        for (int i = 0; i < 30000; ++i)
-            db.addRow(t, {Cell::integer(i), Cell::text("Zeile " + std::to_string(i))});
-        db.finish();
-    }
+    Zeilen::nummernTabelle(datei, "V", 30000);
     Connection c([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
     c.Open(verbindung(datei));
     Recordset r;

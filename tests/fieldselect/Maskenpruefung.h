@@ -6,6 +6,7 @@
 #include "Anbindung.h"
 #include "Feldauswahl.h"
 #include "Fenster.h"
+#include "Fensteranbindung.h"
 #include "frmVergleich.h"
 
 #include <QCoreApplication>
@@ -59,7 +60,7 @@ protected:
     {
         Plattform::setzeBildschirm(std::make_shared<Plattform::FesterBildschirm>(15360, 11520));
         FensterPruefung::SetUp();
-        Anbindung::anHauptfensterBinden();
+        fensterAnbinden(*fenster);
         waehle(QStringLiteral("kunden.mdb"));
         recorder->leeren();
     }
@@ -67,7 +68,6 @@ protected:
     {
         Feldauswahl::entladen();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Anbindung::vomHauptfensterLoesen();
         FensterPruefung::TearDown();
         Plattform::setzeBildschirm(nullptr);
     }

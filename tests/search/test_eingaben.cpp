@@ -79,15 +79,6 @@ protected:
         andereSchreiben(dir.filePath(QStringLiteral("andere.mdb")));
         ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("unter")));
     }
-    void TearDown() override
-    {
-        frmDataEnv::feldauswahlZeigen = nullptr;
-        frmDataEnv::feldauswahlEntladen = nullptr;
-        frmDataEnv::tabelleninhaltZeigen = nullptr;
-        frmDataEnv::tabelleninhaltEntladen = nullptr;
-        FensterPruefung::TearDown();
-    }
-
     QString pfad(const QString& name) const { return dir.filePath(name); }
 
     // A search over kunden.mdb as a user makes it; fills List1 and the protocol.
@@ -182,7 +173,7 @@ TEST_F(Eingaben, FilesThatAreNoDatabaseAreRefusedWithTheirName)
         EXPECT_EQ(zustand(), vorher);
         EXPECT_EQ(protokollBytes(), kundenProtokoll);
         bool gezeigt = false;
-        frmDataEnv::tabelleninhaltZeigen = [&] { gezeigt = true; };
+        nebenfenster.beiTabelleninhaltZeigen = [&] { gezeigt = true; };
         fenster->Command4_Click();
         meldungNennt(pfad(name), "Command4");
         EXPECT_FALSE(gezeigt);
@@ -596,10 +587,10 @@ protected:
         Eingaben::SetUp();
         fenster->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(fenster.get()));
-        frmDataEnv::feldauswahlZeigen = [this] { geoeffnet << QStringLiteral("Feldauswahl"); };
-        frmDataEnv::tabelleninhaltZeigen = [this] { geoeffnet << QStringLiteral("Tabelleninhalt"); };
-        frmDataEnv::feldauswahlEntladen = [this] { entladen << fenster->suchlaufAktiv(); };
-        frmDataEnv::tabelleninhaltEntladen = [this] { entladen << fenster->suchlaufAktiv(); };
+        nebenfenster.beiFeldauswahlZeigen = [this] { geoeffnet << QStringLiteral("Feldauswahl"); };
+        nebenfenster.beiTabelleninhaltZeigen = [this] { geoeffnet << QStringLiteral("Tabelleninhalt"); };
+        nebenfenster.beiFeldauswahlEntladen = [this] { entladen << fenster->suchlaufAktiv(); };
+        nebenfenster.beiTabelleninhaltEntladen = [this] { entladen << fenster->suchlaufAktiv(); };
         fenster->hilfeZeigen = [this](const QString& datei) { hilfe << datei; };
         fenster->programmSuchen = [](const QString& name) { return QStringLiteral("/usr/bin/") + name; };
         waehle(QStringLiteral("viele.mdb"));
@@ -750,11 +741,3 @@ TEST_F(Lauf, ProgramEndDuringARunComesAfterTheRun)
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -67,7 +67,7 @@ protected:
     {
         Plattform::setzeBildschirm(std::make_shared<Plattform::FesterBildschirm>(15360, 11520));
         FensterPruefung::SetUp();
-        tabelleninhaltAnbinden();
+        fensterAnbinden(*fenster);
     }
     void TearDown() override
     {
@@ -519,11 +519,3 @@ TEST_F(Modell, AFileThatCannotBeOpenedIsReported)
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

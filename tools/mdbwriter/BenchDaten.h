@@ -4,6 +4,7 @@
 // Deterministic for a seed, so runs compare like with like.
 
 #include "MdbWriter.h"
+#include "Zufallsfolge.h"
 
 #include <cstdint>
 #include <string>
@@ -29,13 +30,7 @@ inline void writeBenchTable(Database& db, const std::string& name, long long row
     static const char* const strassen[] = {"Hauptstraße", "Bahnhofstraße", "Gartenweg", "Lindenallee", "Am Markt",
                                            "Schulstraße", "Kirchplatz", "Bergstraße"};
     static const char* const orte[] = {"Köln", "München", "Berlin", "Hamburg", "Düsseldorf", "Leipzig", "Nürnberg", "Bremen"};
-    std::uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
-    auto next = [&x]() {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        return x;
-    };
+    Zufallsfolge next(seed, 1);
     std::vector<Cell> row(10);
     for (long long i = 0; i < rows; ++i) {
         const std::uint64_t r = next();

@@ -4,11 +4,12 @@
 #include "Leser.h"
 #include "Meldung.h"
 
+#include <stdexcept>
+
 namespace Datenbankfunktion {
 
 namespace {
 Hauptfenster* fenster_ = nullptr;
-std::unique_ptr<Datenzugriff::Connection> verbindung_;
 
 Hauptfenster& fenster()
 {
@@ -18,18 +19,11 @@ Hauptfenster& fenster()
 }
 }  // namespace
 
-std::shared_ptr<Datenzugriff::Recordset> Satzmenge;
-QString AbfrageSQL;
-QString DatenbankVerzeichnis;
-QString DatenbankDatei;
-QString VerbindungsText;
-std::int16_t KeineDatenbank = 0;
-std::int16_t AuswahlAnzahl = 0;
-std::int16_t KeineTabelle = 0;
+Zustand zustand;
 
 void setzeHauptfenster(Hauptfenster* f) { fenster_ = f; }
 
-Datenzugriff::Connection& Verbindung()
+Datenzugriff::Connection& Zustand::Verbindung()
 {
     // The reader runs in its own process: a damaged file that makes libmdb
     // hang or crash costs a message, not the program.
@@ -38,7 +32,7 @@ Datenzugriff::Connection& Verbindung()
     return *verbindung_;
 }
 
-void verbindungErsetzen(std::unique_ptr<Datenzugriff::Connection> neu)
+void Zustand::verbindungErsetzen(std::unique_ptr<Datenzugriff::Connection> neu)
 {
     if (Satzmenge && Satzmenge->State() == Datenzugriff::adStateOpen)
         Satzmenge->Close();
@@ -46,6 +40,25 @@ void verbindungErsetzen(std::unique_ptr<Datenzugriff::Connection> neu)
     if (verbindung_ && verbindung_->State() == Datenzugriff::adStateOpen)
         verbindung_->Close();
     verbindung_ = std::move(neu);
+}
+
+void Zustand::zuruecksetzen()
+{
+    verbindungErsetzen(nullptr);
+    AbfrageSQL.clear();
+    DatenbankVerzeichnis.clear();
+    DatenbankDatei.clear();
+    VerbindungsText.clear();
+    KeineDatenbank = 0;
+    AuswahlAnzahl = 0;
+    KeineTabelle = 0;
+}
+
+std::unique_ptr<Datenzugriff::Connection> eigeneVerbindung()
+{
+    auto c = std::make_unique<Datenzugriff::Connection>(Verbindung().fabrik());
+    c->Open(VerbindungsText, QString(), QString(), -1);
+    return c;
 }
 
 QString mitSchraegstrich(const QString& pfad)

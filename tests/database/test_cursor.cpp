@@ -1,0 +1,237 @@
+// Rows by range and several cursors at once on one file, for the reader in
+// this process and the reader in its own process alike: a grid asks for
+// rows N to N + k while the search walks the same table forward.
+
+#include "Datenzugriff.h"
+#include "Leser.h"
+#include "MdbWriter.h"
+#include "Zeilen.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <tuple>
+
+using namespace Datenzugriff;
+using namespace mdbwriter;
+
+namespace {
+
+enum class Art { ImProzess, EigenerProzess };
+
+constexpr int Anzahl = 3000;
+
+// Memo values short and, every 97th row, over several pages; Nulls in the
+// text; so that ranges cross data pages and long-value pages.
+void gemischteTabelle(const QString& datei, Format format)
+{
+    Database db(datei.toStdString(), format);
+    const int t = db.addTable("Gemischt", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 40}, {"Memo", ColumnType::Memo},
+                                           {"Betrag", ColumnType::Currency}});
+    for (int i = 0; i < Anzahl; ++i)
+        db.addRow(t, {Cell::integer(i), i % 7 == 3 ? Cell::null() : Cell::text("Zeile " + std::to_string(i)),
+                      Cell::text(i % 97 == 0 ? std::string(9000, char('a' + i % 26)) : "kurz " + std::to_string(i)),
+                      Cell::currency(std::int64_t(i) * 12345)});
+    db.finish();
+}
+
+class Cursor_ : public ::testing::TestWithParam<std::tuple<Format, Art>> {
+protected:
+    void SetUp() override
+    {
+        datei_ = dir_.filePath(QStringLiteral("g.mdb"));
+        gemischteTabelle(datei_, std::get<0>(GetParam()));
+        leser_ = std::get<1>(GetParam()) == Art::ImProzess ? erzeugeMdbLeser() : erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM));
+        leser_->oeffnen(datei_);
+    }
+
+    CursorNummer cursor(const std::vector<int>& spalten) { return leser_->cursorOeffnen(QStringLiteral("Gemischt"), spalten); }
+
+    // All rows of a fresh forward cursor over the columns.
+    std::vector<QString> vorwaerts(const std::vector<int>& spalten)
+    {
+        const CursorNummer c = cursor(spalten);
+        std::vector<QString> alle;
+        ZeilenBlock b;
+        while (leser_->naechsterBlock(c, b, 500))
+            for (const QString& z : Zeilen::zeilen(b))
+                alle.push_back(z);
+        leser_->cursorSchliessen(c);
+        return alle;
+    }
+
+    std::vector<QString> bereich(CursorNummer c, std::int64_t von, int anzahl)
+    {
+        ZeilenBlock b;
+        const int n = leser_->zeilenBereich(c, von, anzahl, b);
+        EXPECT_EQ(n, b.zeilen());
+        return Zeilen::zeilen(b);
+    }
+
+    static std::vector<QString> ausschnitt(const std::vector<QString>& alle, std::int64_t von, int anzahl)
+    {
+        if (von < 0 || von >= std::int64_t(alle.size()) || anzahl <= 0)
+            return {};
+        const auto bis = std::min<std::int64_t>(von + anzahl, std::int64_t(alle.size()));
+        return {alle.begin() + von, alle.begin() + bis};
+    }
+
+    QTemporaryDir dir_;
+    QString datei_;
+    std::unique_ptr<Leser> leser_;
+};
+
+TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
+{
+    const std::vector<int> spalten = {0, 1, 2, 3};
+    const auto alle = vorwaerts(spalten);
+    ASSERT_EQ(alle.size(), std::size_t(Anzahl));
+
+    const CursorNummer c = cursor(spalten);
+    struct Fall {
+        std::int64_t von;
+        int anzahl;
+    };
+    // Asked for before the cursor has read a row: the range counts the rows first.
+    for (const Fall f : {Fall{0, 1}, Fall{0, 50}, Fall{123, 300}, Fall{96, 3}, Fall{Anzahl - 10, 50}, Fall{0, Anzahl},
+                         Fall{Anzahl, 5}, Fall{Anzahl + 1000, 5}, Fall{-1, 5}, Fall{7, 0}, Fall{7, -3}}) {
+        SCOPED_TRACE(testing::Message() << f.von << " + " << f.anzahl);
+        EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl));
+    }
+    EXPECT_EQ(leser_->gezaehlteZeilen(c), Anzahl);
+    // Row n alone is the range of one row.
+    std::vector<Wert> zeile;
+    for (const std::int64_t n : {std::int64_t(0), std::int64_t(97), std::int64_t(Anzahl - 1)}) {
+        ASSERT_TRUE(leser_->zeile(c, n, zeile));
+        QString s;
+        for (const Wert& w : zeile)
+            s += Zeilen::fingerabdruck(w) + u'|';
+        EXPECT_EQ(s, alle[std::size_t(n)]);
+    }
+    EXPECT_FALSE(leser_->zeile(c, Anzahl, zeile));
+    // The range does not move the cursor: its forward read starts at row 0.
+    ZeilenBlock b;
+    ASSERT_TRUE(leser_->naechsterBlock(c, b, 10));
+    EXPECT_EQ(Zeilen::zeilen(b), ausschnitt(alle, 0, 10));
+}
+
+TEST_P(Cursor_, ARangeOfAChosenColumnSetWhileItsCursorReadsForward)
+{
+    const std::vector<int> spalten = {2, 0};  // Memo, Nr: another order than the table's
+    const auto alle = vorwaerts(spalten);
+    const CursorNummer c = cursor(spalten);
+    ZeilenBlock b;
+    ASSERT_TRUE(leser_->naechsterBlock(c, b, 400));
+    // Rows already read, then rows beyond what the cursor has seen.
+    EXPECT_EQ(bereich(c, 10, 20), ausschnitt(alle, 10, 20));
+    EXPECT_EQ(bereich(c, 390, 30), ausschnitt(alle, 390, 30));
+    EXPECT_EQ(bereich(c, 2500, 600), ausschnitt(alle, 2500, 600));
+    std::vector<QString> weiter;
+    while (leser_->naechsterBlock(c, b, 400))
+        for (const QString& z : Zeilen::zeilen(b))
+            weiter.push_back(z);
+    EXPECT_EQ(weiter, ausschnitt(alle, 400, Anzahl));
+}
+
+// The search's forward cursor, a second forward cursor and a grid's keyset
+// cursor in turns, with blocks large enough for the reader process to read
+// ahead for each: every cursor gets its own rows, complete and in order.
+TEST_P(Cursor_, SeveralCursorsAtOnceNeverGetEachOthersRows)
+{
+    const std::vector<int> suchSpalten = {0, 1, 2, 3};
+    const std::vector<int> zweitSpalten = {3, 1};
+    const auto alle = vorwaerts(suchSpalten);
+    const auto alleZweit = vorwaerts(zweitSpalten);
+
+    const CursorNummer suche = cursor(suchSpalten);
+    const CursorNummer zweite = cursor(zweitSpalten);
+    const CursorNummer gitter = cursor(suchSpalten);
+    EXPECT_NE(suche, zweite);
+    EXPECT_NE(zweite, gitter);
+    std::vector<QString> gelesen, gelesenZweit;
+    std::mt19937 zufall(7);
+    ZeilenBlock a, b;
+    bool sucheEnde = false, zweiteEnde = false;
+    int runde = 0;
+    while (!sucheEnde || !zweiteEnde) {
+        ++runde;
+        if (!sucheEnde) {
+            sucheEnde = !leser_->naechsterBlock(suche, a, 300);
+            for (const QString& z : Zeilen::zeilen(a))
+                gelesen.push_back(z);
+        }
+        if (!zweiteEnde) {
+            zweiteEnde = !leser_->naechsterBlock(zweite, b, 256 + runde % 3);
+            for (const QString& z : Zeilen::zeilen(b))
+                gelesenZweit.push_back(z);
+        }
+        const std::int64_t von = std::int64_t(zufall() % (Anzahl + 40));
+        const int anzahl = 1 + int(zufall() % 60);
+        ASSERT_EQ(bereich(gitter, von, anzahl), ausschnitt(alle, von, anzahl)) << von << " + " << anzahl;
+        if (runde == 3) {
+            // The grid counts its rows and the second cursor starts over: the
+            // search goes on where it was.
+            EXPECT_EQ(leser_->gezaehlteZeilen(gitter), Anzahl);
+            leser_->zuruecksetzen(zweite);
+            gelesenZweit.clear();
+        }
+    }
+    EXPECT_EQ(gelesen, alle);
+    EXPECT_EQ(gelesenZweit, alleZweit);
+
+    // A cursor closed while another reads ahead takes nothing of the other's.
+    leser_->zuruecksetzen(suche);
+    ASSERT_TRUE(leser_->naechsterBlock(suche, a, 300));
+    leser_->cursorSchliessen(zweite);
+    std::vector<QString> nochmal = Zeilen::zeilen(a);
+    while (leser_->naechsterBlock(suche, a, 300))
+        for (const QString& z : Zeilen::zeilen(a))
+            nochmal.push_back(z);
+    EXPECT_EQ(nochmal, alle);
+    EXPECT_THROW(leser_->naechsterBlock(zweite, b, 10), DatenzugriffsFehler);
+}
+
+INSTANTIATE_TEST_SUITE_P(Leser, Cursor_,
+                         ::testing::Combine(::testing::Values(Format::Jet4, Format::Jet3),
+                                            ::testing::Values(Art::ImProzess, Art::EigenerProzess)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == Format::Jet4 ? "Jet4" : "Jet3")
+                                 + (std::get<1>(info.param) == Art::ImProzess ? "ImProzess" : "EigenerProzess");
+                         });
+
+// A grid's recordset on a connection of its own (its own reader process)
+// reads on while the search's connection is closed at the end of a run.
+TEST(ZweiteVerbindung, AGridOnItsOwnConnectionOutlivesTheSearchsConnection)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("n.mdb"));
+    Zeilen::nummernTabelle(datei, "N", 5000);
+    const auto prozess = [] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); };
+    Connection suche(prozess);
+    suche.Open(QStringLiteral("DBQ=") + datei + u';');
+    Connection gitter(suche.fabrik());
+    gitter.Open(suche.ConnectionString());
+    Recordset satzmenge, raster;
+    satzmenge.Open(QStringLiteral("Select * from [N];"), suche, adOpenDynamic, adLockOptimistic);
+    raster.Open(QStringLiteral("Select [Text],  [Nr] from [N];"), gitter, adOpenKeyset, adLockPessimistic);
+    ZeilenBlock b;
+    ASSERT_EQ(raster.zeilenBereich(4990, 20, b), 10);
+    EXPECT_EQ(b.wert(9, 0).text, QStringLiteral("Zeile 4999"));
+    int n = 0;
+    while (!satzmenge.Eof()) {
+        ++n;
+        satzmenge.MoveNext();
+    }
+    EXPECT_EQ(n, 5000);
+    satzmenge.Close();
+    suche.Close();
+    EXPECT_EQ(raster.State(), adStateOpen);
+    ASSERT_EQ(raster.zeilenBereich(100, 3, b), 3);
+    EXPECT_EQ(b.wert(0, 1).ganzzahl, 100);
+    EXPECT_EQ(b.wert(2, 0).text, QStringLiteral("Zeile 102"));
+    EXPECT_EQ(raster.gezaehlteZeilen(), 5000);
+}
+
+}  // namespace
