@@ -7,6 +7,7 @@
 
 #include "BenchDaten.h"
 #include "MdbWriter.h"
+#include "Strukturen.h"
 
 #include <array>
 #include <cstdio>
@@ -93,6 +94,17 @@ void definitionen(const std::string& pfad, Format format)
     db.finish();
 }
 
+// What worked-on files hold: moved and deleted rows, changed columns and
+// property blocks in the catalogue.
+void strukturen(const std::string& pfad, Format format)
+{
+    Database db(pfad, format);
+    writeMovedRows(db, "Verschoben", 12);
+    writeChangedColumns(db, "Spalten");
+    writePropertyTables(db);
+    db.finish();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -108,6 +120,7 @@ int main(int argc, char** argv)
             langwerte(verzeichnis + "/" + name + "_langwerte.mdb", format);
             seiten(verzeichnis + "/" + name + "_seiten.mdb", format);
             definitionen(verzeichnis + "/" + name + "_definitionen.mdb", format);
+            strukturen(verzeichnis + "/" + name + "_strukturen.mdb", format);
         }
     } catch (const Error& e) {
         std::fprintf(stderr, "fuzz_korpus: %s\n", e.what());
