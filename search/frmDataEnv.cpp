@@ -339,8 +339,11 @@ void frmDataEnv::Command1_Click()
 {
     if (laeuft_)
         return;  // a second click while a run is going is ignored
+    // The run's first step; a start that then fails leaves the list empty,
+    // the protocol of the last search stays.
+    ergebnisse_.leeren();
     if (!verbinden())
-        return;  // List1 keeps the last search, as its protocol does
+        return;
     QString meldung;
     {
         Laufsperre sperre(*this);
