@@ -13,6 +13,7 @@ public:
     void feldauswahlZeigen() override { Feldauswahl::zeigen(); }
     void feldauswahlEntladen() override { Feldauswahl::entladen(); }
     void tabelleninhaltZeigen() override { Tabelleninhalt::zeigen(); }
+    void tabelleninhaltBeiSatzZeigen(std::int64_t satz, const QString& feld) override { Tabelleninhalt::zeigenBeiSatz(satz, feld); }
     void tabelleninhaltEntladen() override { Tabelleninhalt::entladen(); }
 };
 

@@ -6,6 +6,7 @@
 #include "Programmkennung.h"
 #include "Protokoll.h"
 #include "Suchlauf.h"
+#include "Trefferstelle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,13 +36,16 @@ void platzieren(QWidget* w, int links, int oben, int breite, int hoehe)
     w->setGeometry(px(links), px(oben), px(breite), px(hoehe));
 }
 
-void standardHilfe(const QString& datei)
+// The help viewer belongs to the main window: it closes with it and never
+// keeps the program alive on its own.
+void standardHilfe(const QString& datei, QWidget* hauptfenster)
 {
     // The help file is HTML here; a missing file is ignored silently.
     QFile f(datei);
     if (!f.open(QIODevice::ReadOnly))
         return;
-    auto* d = new QDialog;
+    auto* d = new QDialog(hauptfenster);
+    d->setObjectName(QStringLiteral("Hilfeanzeige"));
     d->setAttribute(Qt::WA_DeleteOnClose);
     d->setWindowTitle(Programmkennung::ProductName);
     auto* b = new QTextBrowser(d);
@@ -70,7 +74,7 @@ frmDataEnv::frmDataEnv(QWidget* parent) : QMainWindow(parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     protokollPfad = [] { return Protokoll::protokollPfadDiesesProgramms(); };
     programmStarten = [](const QString& p, const QStringList& a) { return QProcess::startDetached(p, a); };
-    hilfeZeigen = standardHilfe;
+    hilfeZeigen = [this](const QString& datei) { standardHilfe(datei, this); };
     programmSuchen = [](const QString& name) { return QStandardPaths::findExecutable(name); };
     aufbauen();
     Datenbankfunktion::setzeHauptfenster(this);
@@ -171,6 +175,7 @@ void frmDataEnv::aufbauen()
     anschliessen(Command2, &QPushButton::clicked, &frmDataEnv::Command2_Click);
     anschliessen(Command3, &QPushButton::clicked, &frmDataEnv::Command3_Click);
     anschliessen(Command4, &QPushButton::clicked, &frmDataEnv::Command4_Click);
+    anschliessen(List1, &QTreeView::doubleClicked, &frmDataEnv::List1_DblClick);
     anschliessen(mnubeenden, &QAction::triggered, &frmDataEnv::mnubeenden_Click);
     anschliessen(mnuHilfe, &QAction::triggered, &frmDataEnv::mnuHilfe_Click);
     anschliessen(mnuWin7, &QAction::triggered, &frmDataEnv::mnuWin7_Click);
@@ -498,6 +503,20 @@ void frmDataEnv::Command4_Click()
         nebenfenster_->tabelleninhaltZeigen();
 }
 
+void frmDataEnv::List1_DblClick()
+{
+    if (laeuft_)
+        return;
+    const QModelIndex zeile = List1->currentIndex();
+    const auto stelle = zeile.isValid() ? Trefferstelle::lesen(ergebnisse_.zeile(zeile.row())) : std::nullopt;
+    if (!stelle)
+        return;  // separators, header lines and totals lead nowhere
+    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
+        return;
+    if (Datenbankfunktion::KeineDatenbank == 0 && Datenbankfunktion::KeineTabelle == 0 && nebenfenster_)
+        nebenfenster_->tabelleninhaltBeiSatzZeigen(stelle->satz, stelle->feld);
+}
+
 void frmDataEnv::mnubeenden_Click()
 {
     if (laeuft_) {
@@ -511,7 +530,12 @@ void frmDataEnv::mnubeenden_Click()
         nebenfenster_->feldauswahlEntladen();
         nebenfenster_->tabelleninhaltEntladen();
     }
+    // The help and the protocol viewer go too: the program ends, whatever is open.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->parentWidget() == this && w->isVisible())
+            w->close();
     close();
+    QCoreApplication::quit();
 }
 
 void frmDataEnv::mnuHilfe_Click()

@@ -87,6 +87,7 @@ public:
     void Command2_Click();
     void Command3_Click();
     void Command4_Click();
+    void List1_DblClick();  // a hit line: its record in the table content window
     void mnubeenden_Click();
     void mnuHilfe_Click();
     void mnuWin7_Click();

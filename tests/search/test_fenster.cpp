@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -178,6 +179,34 @@ TEST_F(Fenster, WildcardAndPlainSearch)
                                            "gesamt gefundene Felder: 1\r\n"));
 }
 
+// A double-click on a hit line opens the table content window on its record
+// and field, after a reconnect; other lines open nothing.
+TEST_F(Fenster, DoubleClickOnAHitLineLeadsToItsRecord)
+{
+    std::vector<std::pair<std::int64_t, QString>> geoeffnet;
+    nebenfenster.beiTabelleninhaltBeiSatzZeigen = [&](std::int64_t satz, const QString& feld) {
+        EXPECT_EQ(DB::Satzmenge->State(), Datenzugriff::adStateOpen);  // reconnected first
+        geoeffnet.emplace_back(satz, feld);
+    };
+    waehle(QStringLiteral("kunden.mdb"));
+    fenster->Text1->setText(QStringLiteral("m*ller"));
+    fenster->Command1_Click();
+    fenster->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fenster.get()));
+    auto doppelklick = [this](int zeile) {
+        const QModelIndex i = fenster->ergebnisse().index(zeile, 0);
+        fenster->List1->scrollTo(i);
+        const QPoint punkt = fenster->List1->visualRect(i).center();
+        QTest::mouseClick(fenster->List1->viewport(), Qt::LeftButton, {}, punkt);
+        QTest::mouseDClick(fenster->List1->viewport(), Qt::LeftButton, {}, punkt);
+    };
+    doppelklick(4);  // Satz: 3 ... Name
+    doppelklick(3);  // a separator
+    doppelklick(fenster->ergebnisse().rowCount() - 1);  // the total
+    EXPECT_EQ(geoeffnet, (std::vector<std::pair<std::int64_t, QString>>{{3, QStringLiteral("Name")}}));
+    EXPECT_TRUE(meldungen().endsWith(QStringLiteral("Ende des Suchlaufes!")));
+}
+
 TEST_F(Fenster, NumbersAreSearchedAsTheirValueText)
 {
     // Fields that cannot contain the pattern's characters are skipped; a
@@ -256,6 +285,7 @@ TEST_F(FensterLauf, ActionsDuringARunAreIgnored)
         fenster->File1_Click();
         fenster->ImageCombo1_Change();
         fenster->Command3_Click();
+        fenster->List1_DblClick();
         fenster->Text1->setText(QStringLiteral("treffer"));
     });
     fenster->Command1_Click();
@@ -295,6 +325,24 @@ TEST_F(FensterLauf, AProtocolThatCannotBeWrittenEndsTheRunWithAMessage)
     recorder->leeren();
     fenster->Command1_Click();
     EXPECT_EQ(protokollBytes(), erwartet(300));
+}
+
+// "&Programm beenden" ends the program whatever is open: the help viewer
+// belongs to the main window and closes with it, so no window is left that
+// would keep the program alive.
+TEST_F(Fenster, ProgramEndClosesTheHelpViewerToo)
+{
+    fenster->show();
+    fenster->mnuHilfe_Click();
+    QWidget* hilfe = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("Hilfeanzeige") && w->isVisible())
+            hilfe = w;
+    ASSERT_NE(hilfe, nullptr) << "the help file beside the test program";
+    EXPECT_EQ(hilfe->parentWidget(), fenster.get());
+    fenster->mnubeenden_Click();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
 }
 
 TEST_F(Fenster, ProtocolViewerGetsTheProtocolPath)

@@ -3,7 +3,6 @@
 
 #include "Anordnung.h"
 #include "Bereich.h"
-#include "Trefferstelle.h"
 #include "Zelle.h"
 
 #include <gtest/gtest.h>
@@ -206,33 +205,6 @@ TEST(Anordnung, ColumnWidthFromHeaderAndFirstScreen)
     EXPECT_EQ(Anordnung::spaltenBreite(40, {}, 14, 300), 54);
     EXPECT_EQ(Anordnung::spaltenBreite(40, {900}, 14, 300), 300);  // a long memo does not take the screen
     EXPECT_EQ(Anordnung::spaltenBreite(400, {10}, 14, 300), 414);  // but the header is always readable
-}
-
-// --- hit lines -------------------------------------------------------------
-
-TEST(Trefferstelle, HitLinesAndOtherLines)
-{
-    using Trefferstelle::Stelle;
-    struct Fall { QString zeile; std::optional<Stelle> erwartet; };
-    const Fall faelle[] = {
-        {QStringLiteral("Satz: 17\t\tName\tFeldinhalt: Müller"), Stelle{17, QStringLiteral("Name")}},
-        {QStringLiteral("Satz: 1\t\tKunden Nr\tFeldinhalt: "), Stelle{1, QStringLiteral("Kunden Nr")}},
-        // A value holding the marker itself, tabs or line breaks.
-        {QStringLiteral("Satz: 250000\t\tNotiz\tFeldinhalt: a\tFeldinhalt: b\r\nc"), Stelle{250000, QStringLiteral("Notiz")}},
-        {QStringLiteral("Satz: 999999999999999\t\tX\tFeldinhalt: 1"), Stelle{999999999999999, QStringLiteral("X")}},
-        {QStringLiteral("-------------------------------------------"), std::nullopt},
-        {QStringLiteral("gesamt gefundene Felder: 3"), std::nullopt},
-        {QStringLiteral("Vergleichsfeld: Name"), std::nullopt},
-        {QStringLiteral("Satz: \t\tName\tFeldinhalt: x"), std::nullopt},
-        {QStringLiteral("Satz: 0\t\tName\tFeldinhalt: x"), std::nullopt},
-        {QStringLiteral("Satz: 1E+15\t\tName\tFeldinhalt: x"), std::nullopt},
-        {QStringLiteral("Satz: 12\tName\tFeldinhalt: x"), std::nullopt},
-        {QStringLiteral("Satz: 12\t\tName ohne Inhalt"), std::nullopt},
-        {QStringLiteral("Satz: 12\t\t\tFeldinhalt: x"), std::nullopt},
-        {QStringLiteral("Satz: ١٢\t\tName\tFeldinhalt: x"), std::nullopt},  // digits of another script
-    };
-    for (const auto& f : faelle)
-        EXPECT_EQ(Trefferstelle::lesen(f.zeile), f.erwartet) << f.zeile.toStdString();
 }
 
 }  // namespace
