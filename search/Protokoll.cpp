@@ -71,6 +71,11 @@ QString schlussStriche()
     return QString(29, u'-');
 }
 
+QString abbruchZeile(double satz)
+{
+    return QStringLiteral("Suchlauf abgebrochen nach Satz ") + zaehlerText(satz);
+}
+
 QString gesamtZeile(double treffer)
 {
     return QStringLiteral("gesamt gefundene Felder: ") + zaehlerText(treffer);

@@ -32,6 +32,7 @@ QString beginnZeile();                                        // "--------------
 QString trefferZeile(double satz, QStringView feldname, QStringView wert);
 QString schlussStriche();                                     // 29 minus signs
 QString gesamtZeile(double treffer);                          // "gesamt gefundene Felder: " + count
+QString abbruchZeile(double satz);                            // "Suchlauf abgebrochen nach Satz " + last record
 QString listenTrenner();                                      // 43 minus signs, List1 only
 
 // One row of the field selection mask as the header and the filter read it.

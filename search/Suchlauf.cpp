@@ -111,7 +111,9 @@ void Suchlauf::durchsuchen()
             if (ereignisse) {
                 ereignisse();
                 if (abgebrochen && abgebrochen()) {
+                    // This record was not looked at: the run ends after the last one.
                     abbruch_ = true;
+                    satz_ -= 1;
                     break;
                 }
                 einstellungenLesen();
@@ -152,6 +154,9 @@ void Suchlauf::durchsuchen()
 
 void Suchlauf::schlusszeilen()
 {
+    // A cancelled run says so; without this line its protocol would look complete.
+    if (abbruch_)
+        zeile(Protokoll::abbruchZeile(satz_));
     zeile(Protokoll::schlussStriche());
     zeile(Protokoll::gesamtZeile(treffer_));
 }

@@ -48,7 +48,7 @@ public:
 
     void felddruck();
     void durchsuchen();
-    void schlusszeilen();  // 29 minus signs and the total
+    void schlusszeilen();  // after a cancel its line, then 29 minus signs and the total
 
     double satz() const { return satz_; }
     double treffer() const { return treffer_; }

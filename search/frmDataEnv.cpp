@@ -356,7 +356,8 @@ void frmDataEnv::Command1_Click()
     }
     if (!meldung.isEmpty())
         Plattform::Meldung(meldung, Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
-    Plattform::Meldung(QStringLiteral("Ende des Suchlaufes!"), Plattform::Symbol::Information, Plattform::Knoepfe::OK);
+    Plattform::Meldung(laufAbgebrochen_ ? QStringLiteral("Suchlauf abgebrochen!") : QStringLiteral("Ende des Suchlaufes!"),
+                       Plattform::Symbol::Information, Plattform::Knoepfe::OK);
     nachDemLauf();
 }
 
@@ -367,6 +368,7 @@ QString frmDataEnv::suchen()
         frmDataEnv& f;
         ~Abbau() { f.suchverbindungSchliessen(); }
     } abbau{*this};
+    laufAbgebrochen_ = false;
     Protokoll::Schreiber protokoll(protokollPfad());
     try {
         protokoll.oeffnen();
@@ -407,6 +409,7 @@ QString frmDataEnv::suchen()
         if (lauf.satz() > 0)
             Text2->setText(Protokoll::zaehlerText(lauf.satz()));
         suchverbindungSchliessen();
+        laufAbgebrochen_ = lauf.wurdeAbgebrochen();
         lauf.schlusszeilen();
         protokoll.abschliessen();
         return meldung;

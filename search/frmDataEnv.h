@@ -125,6 +125,7 @@ private:
     Nebenfenster* nebenfenster_ = nullptr;
     bool laeuft_ = false;              // a search run is going; the handlers of the choice do nothing
     bool abbruch_ = false;             // the run ends at its next event pass (escape, close, program end)
+    bool laufAbgebrochen_ = false;     // the last run was cancelled: its message says so
     bool schliessenNachLauf_ = false;  // the window was closed during the run
     bool beendenNachLauf_ = false;     // the program was ended during the run
 };

@@ -738,8 +738,8 @@ TEST_F(Lauf, ProgramEndDuringARunComesAfterTheRun)
     fenster->Command1_Click();
     // The run ends at the events like an escape, its protocol complete; the
     // other windows go and the window closes only then.
-    EXPECT_EQ(protokollBytes(), vieleProtokoll(20));
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
+    EXPECT_EQ(protokollBytes(), vieleProtokoll(20, 29));
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Suchlauf abgebrochen!")});
     EXPECT_FALSE(fenster->isVisible());
     EXPECT_GE(entladen.size(), 2);
     EXPECT_FALSE(entladen.contains(true)) << "unloaded while the run read them";

@@ -272,7 +272,7 @@ protected:
         waehle(QStringLiteral("viele.mdb"));
         fenster->Text1->setText(QStringLiteral("treffer"));
     }
-    static QByteArray erwartet(int bis) { return vieleProtokoll(bis); }
+    static QByteArray erwartet(int bis, int abbruch = 0) { return vieleProtokoll(bis, abbruch); }
 };
 
 TEST_F(FensterLauf, ActionsDuringARunAreIgnored)
@@ -299,9 +299,21 @@ TEST_F(FensterLauf, EscapeEndsTheRunWithItsTotals)
 {
     QTimer::singleShot(0, fenster.get(), [&] { fenster->suchlaufAbbrechen(); });
     fenster->Command1_Click();
-    // Events are processed at record 30; the run ends there, lines complete.
-    EXPECT_EQ(protokollBytes(), erwartet(20));
-    EXPECT_EQ(meldungen().last(), QStringLiteral("Ende des Suchlaufes!"));
+    // Events are processed at record 30; the run ends there, after record
+    // 29, lines complete; list, protocol and message say it was cancelled.
+    EXPECT_EQ(protokollBytes(), erwartet(20, 29));
+    EXPECT_EQ(meldungen().last(), QStringLiteral("Suchlauf abgebrochen!"));
+    const QStringList liste = fenster->ergebnisse().alleZeilen();
+    ASSERT_GE(liste.size(), 3);
+    EXPECT_EQ(liste.mid(liste.size() - 3), (QStringList{QStringLiteral("Suchlauf abgebrochen nach Satz 29"), QString(29, u'-'),
+                                                        QStringLiteral("gesamt gefundene Felder: 2")}));
+    EXPECT_EQ(fenster->Text2->text(), QStringLiteral("29"));
+
+    // The next run is whole again.
+    recorder->leeren();
+    fenster->Command1_Click();
+    EXPECT_EQ(protokollBytes(), erwartet(300));
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
 }
 
 TEST_F(FensterLauf, ClosingTheWindowDuringARunFinishesTheProtocolFirst)
@@ -309,7 +321,7 @@ TEST_F(FensterLauf, ClosingTheWindowDuringARunFinishesTheProtocolFirst)
     fenster->show();
     QTimer::singleShot(0, fenster.get(), [&] { fenster->close(); });
     fenster->Command1_Click();
-    EXPECT_EQ(protokollBytes(), erwartet(20));
+    EXPECT_EQ(protokollBytes(), erwartet(20, 29));
     EXPECT_FALSE(fenster->isVisible());
 }
 

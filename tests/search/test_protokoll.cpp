@@ -65,6 +65,8 @@ TEST(ProtokollZeilen, FesteTexteUndTrefferzeile)
     EXPECT_EQ(listenTrenner().count(u'-'), 43);
     EXPECT_EQ(gesamtZeile(0), QStringLiteral("gesamt gefundene Felder: 0"));
     EXPECT_EQ(gesamtZeile(1234567), QStringLiteral("gesamt gefundene Felder: 1234567"));
+    EXPECT_EQ(abbruchZeile(29), QStringLiteral("Suchlauf abgebrochen nach Satz 29"));
+    EXPECT_EQ(abbruchZeile(1e7), QStringLiteral("Suchlauf abgebrochen nach Satz 10000000"));
     EXPECT_EQ(kopfFeldZeile(u"Straße", true), QStringLiteral("Vergleichsfeld: Straße"));
     EXPECT_EQ(kopfFeldZeile(u"Straße", false), QStringLiteral("Infofeld: Straße"));
     EXPECT_EQ(trefferZeile(5, u"Name", u"Mü\tller\r\nzwei"),
