@@ -1,6 +1,7 @@
-// The program starts with its start-up window; it takes no arguments. The
-// start-up makes the program directory the working directory, where the main
-// window's lists begin.
+// The program starts with its start-up window. A file given as its argument
+// (a file manager opens .mdb files this way) is chosen in the main window;
+// without one the main window's lists begin in the program directory, which
+// the start-up makes the working directory.
 
 #include "Feldauswahl.h"
 #include "Fensteranbindung.h"
@@ -9,14 +10,20 @@
 #include "frmDataEnv.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const int ergebnis = Startup::starten(app, [] {
+    // Taken before the start-up changes the working directory.
+    const QStringList argumente = app.arguments();
+    const QString datei = argumente.size() > 1 ? QFileInfo(argumente[1]).absoluteFilePath() : QString();
+    const int ergebnis = Startup::starten(app, [datei] {
         frmDataEnv& f = frmDataEnv::instanz();
         fensterAnbinden(f);
         f.show();
+        if (!datei.isEmpty())
+            f.dateiVorwaehlen(datei);
     });
     Tabelleninhalt::zerstoeren();
     Feldauswahl::entladen();

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -518,6 +519,34 @@ void frmDataEnv::List1_DblClick()
         return;
     if (Datenbankfunktion::KeineDatenbank == 0 && Datenbankfunktion::KeineTabelle == 0 && nebenfenster_)
         nebenfenster_->tabelleninhaltBeiSatzZeigen(stelle->satz, stelle->feld);
+}
+
+void frmDataEnv::dateiVorwaehlen(const QString& datei)
+{
+    const QFileInfo info(datei);
+    auto fehler = [](const QString& text) { Plattform::Meldung(text, Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK); };
+    if (!info.isFile()) {
+        fehler(QStringLiteral("Die Datei „%1“ wurde nicht gefunden.").arg(QDir::toNativeSeparators(info.absoluteFilePath())));
+        return;
+    }
+    const QString verzeichnis = info.absolutePath();
+    // Drive1: the longest root that holds the file.
+    int laufwerk = -1;
+    for (int i = 0; i < Drive1->count(); ++i) {
+        const QString wurzel = Datenbankfunktion::mitSchraegstrich(Drive1->itemText(i));
+        if ((verzeichnis + u'/').startsWith(wurzel) && (laufwerk < 0 || wurzel.size() > Drive1->itemText(laufwerk).size()))
+            laufwerk = i;
+    }
+    if (laufwerk >= 0)
+        Drive1->setCurrentIndex(laufwerk);
+    Dir1->setzePfad(verzeichnis);
+    File1->setzePfad(Dir1->pfad());
+    const auto treffer = File1->findItems(info.fileName(), Qt::MatchExactly);
+    if (treffer.isEmpty()) {
+        fehler(QStringLiteral("Die Datei „%1“ ist keine Access-Datenbank (*.mdb).").arg(QDir::toNativeSeparators(info.absoluteFilePath())));
+        return;
+    }
+    File1->setCurrentItem(treffer.front());  // the click: the file's tables are listed
 }
 
 void frmDataEnv::mnubeenden_Click()

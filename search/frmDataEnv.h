@@ -88,6 +88,10 @@ public:
     void Command3_Click();
     void Command4_Click();
     void List1_DblClick();  // a hit line: its record in the table content window
+
+    // The program started with a file (from a file manager): it is chosen in
+    // Drive1, Dir1 and File1 as if the user had clicked it.
+    void dateiVorwaehlen(const QString& datei);
     void mnubeenden_Click();
     void mnuHilfe_Click();
     void mnuWin7_Click();

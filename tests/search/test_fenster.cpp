@@ -339,6 +339,38 @@ TEST_F(FensterLauf, AProtocolThatCannotBeWrittenEndsTheRunWithAMessage)
     EXPECT_EQ(protokollBytes(), erwartet(300));
 }
 
+// Started with a file as its argument, the program opens with that file
+// chosen in the three lists and its tables listed; a missing file or one the
+// file list does not take says so.
+TEST_F(Fenster, AFileGivenAtStartIsChosen)
+{
+    QDir(dir.path()).mkdir(QStringLiteral("Archiv 2003"));
+    const QString datei = dir.filePath(QStringLiteral("Archiv 2003/kunden.mdb"));
+    ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("kunden.mdb")), datei));
+    fenster->dateiVorwaehlen(datei);
+    EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
+    EXPECT_EQ(fenster->Dir1->pfad(), dir.filePath(QStringLiteral("Archiv 2003")));
+    EXPECT_EQ(fenster->File1->gewaehlteDatei(), QStringLiteral("kunden.mdb"));
+    EXPECT_EQ(fenster->ImageCombo1->text(), QStringLiteral("Kunden"));
+    EXPECT_EQ(DB::Satzmenge->State(), Datenzugriff::adStateOpen);
+    EXPECT_EQ(fenster->Drive1->laufwerk(), dir.path().startsWith(QDir::homePath()) ? QDir::homePath() + u'/' : QStringLiteral("/"));
+
+    const struct {
+        QString datei;
+        const char* meldung;
+    } falsch[] = {{dir.filePath(QStringLiteral("fehlt.mdb")), "wurde nicht gefunden"},
+                  {dir.filePath(QStringLiteral("Archiv 2003")), "wurde nicht gefunden"},
+                  {dir.filePath(QStringLiteral("notiz.txt")), "keine Access-Datenbank"}};
+    QFile(dir.filePath(QStringLiteral("notiz.txt"))).open(QIODevice::WriteOnly);
+    for (const auto& f : falsch) {
+        recorder->leeren();
+        fenster->dateiVorwaehlen(f.datei);
+        ASSERT_EQ(meldungen().size(), 1) << f.datei.toStdString();
+        EXPECT_TRUE(meldungen()[0].contains(QString::fromUtf8(f.meldung))) << meldungen()[0].toStdString();
+        EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Kritisch);
+    }
+}
+
 // "&Programm beenden" ends the program whatever is open: the help viewer
 // belongs to the main window and closes with it, so no window is left that
 // would keep the program alive.
