@@ -3,6 +3,7 @@
 // window's lists begin.
 
 #include "Startup.h"
+#include "Uebersetzung.h"
 #include "frmDataEnv.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    Plattform::qtTexteLaden(app);
     const int ergebnis = Startup::starten(app, [] { frmDataEnv::instanz().show(); });
     if (frmDataEnv::vorhanden())
         delete &frmDataEnv::instanz();
