@@ -105,6 +105,8 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
         throw;
     }
     protokoll_.setzeUeberschrift(QString());
+    if (saetze)
+        saetze(lauf.satz());  // the last records since the last report
     satzmenge.Close();
     bilanz.treffer += lauf.treffer();
     ++bilanz.tabellen;
