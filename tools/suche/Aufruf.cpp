@@ -30,7 +30,7 @@ const std::vector<Option>& optionen()
          "das Protokoll in DATEI statt auf die Standardausgabe",
          [](Aufruf& a, const QString& w) { a.protokollDatei = w; }},
         {QLatin1String("--utf8"), QLatin1String(), QLatin1String(),
-         "Standardausgabe in UTF-8 mit LF statt ANSI-Codepage mit CR LF",
+         "Standardausgabe in UTF-8 mit LF (statt ANSI, CR LF)",
          [](Aufruf& a, const QString&) { a.utf8 = true; }},
         {QLatin1String("--help"), QLatin1String("-h"), QLatin1String(), "diese Hilfe zeigen",
          [](Aufruf& a, const QString&) { a.hilfe = true; }},
@@ -138,7 +138,7 @@ QString hilfetext()
         links += o.lang;
         if (!o.wertname.isEmpty())
             links += u' ' + o.wertname;
-        t += QStringLiteral("  ") + links.leftJustified(22) + QString::fromUtf8(o.erklaerung) + u'\n';
+        t += QStringLiteral("  ") + links.leftJustified(24) + QString::fromUtf8(o.erklaerung) + u'\n';
     }
     t += QStringLiteral(
         "\n"
