@@ -1,7 +1,7 @@
 #pragma once
 // The result protocol Protokoll.txt: its lines, the writer that puts them
-// into the file (Windows-1252, CR LF), where the file lives, and how the
-// protocol viewer is started.
+// into the file (the ANSI code page of the user's locale, CR LF), where the
+// file lives, and how the protocol viewer is started.
 
 #include <QByteArray>
 #include <QString>
