@@ -7,6 +7,7 @@
 #include "Fensteranbindung.h"
 #include "Startup.h"
 #include "Tabelleninhalt.h"
+#include "Uebersetzung.h"
 #include "frmDataEnv.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    Plattform::qtTexteLaden(app);
     // Taken before the start-up changes the working directory.
     const QStringList argumente = app.arguments();
     const QString datei = argumente.size() > 1 ? QFileInfo(argumente[1]).absoluteFilePath() : QString();

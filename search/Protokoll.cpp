@@ -4,12 +4,17 @@
 #include <QDir>
 #include <QFileDevice>
 #include <QFileInfo>
+#include <QLocale>
+#include <QMutex>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <map>
 
 namespace Protokoll {
 
@@ -106,39 +111,243 @@ QStringList blockZeilen(double satz, const std::vector<Feldwert>& felder)
     return zeilen;
 }
 
-// --- encoding --------------------------------------------------------------
+// --- code page -------------------------------------------------------------
 
 namespace {
 
-// Unicode -> Windows-1252. The five bytes the code page leaves undefined
-// (81, 8D, 8F, 90, 9D) round-trip to the C1 controls of the same number, as
-// Windows itself converts them; every other character outside is '?'.
-const std::array<char, 0x10000>& codeTabelle()
+struct CodepageRegel {
+    QLocale::Language sprache;
+    QLocale::Script schrift;  // AnyScript: every script of the language
+    int codepage;
+};
+
+// Windows' default ANSI code page of each language; languages not listed
+// are Western (1252), as are those Windows keeps Unicode-only.
+constexpr CodepageRegel codepageRegeln[] = {
+    {QLocale::Albanian, QLocale::AnyScript, 1250},
+    {QLocale::Bosnian, QLocale::CyrillicScript, 1251},
+    {QLocale::Bosnian, QLocale::AnyScript, 1250},
+    {QLocale::Croatian, QLocale::AnyScript, 1250},
+    {QLocale::Czech, QLocale::AnyScript, 1250},
+    {QLocale::Hungarian, QLocale::AnyScript, 1250},
+    {QLocale::Polish, QLocale::AnyScript, 1250},
+    {QLocale::Romanian, QLocale::AnyScript, 1250},
+    {QLocale::Serbian, QLocale::LatinScript, 1250},
+    {QLocale::Serbian, QLocale::AnyScript, 1251},
+    {QLocale::Slovak, QLocale::AnyScript, 1250},
+    {QLocale::Slovenian, QLocale::AnyScript, 1250},
+    {QLocale::Turkmen, QLocale::AnyScript, 1250},
+    {QLocale::Belarusian, QLocale::AnyScript, 1251},
+    {QLocale::Bulgarian, QLocale::AnyScript, 1251},
+    {QLocale::Kazakh, QLocale::AnyScript, 1251},
+    {QLocale::Kyrgyz, QLocale::AnyScript, 1251},
+    {QLocale::Macedonian, QLocale::AnyScript, 1251},
+    {QLocale::Mongolian, QLocale::AnyScript, 1251},
+    {QLocale::Russian, QLocale::AnyScript, 1251},
+    {QLocale::Tajik, QLocale::AnyScript, 1251},
+    {QLocale::Tatar, QLocale::AnyScript, 1251},
+    {QLocale::Ukrainian, QLocale::AnyScript, 1251},
+    {QLocale::Uzbek, QLocale::CyrillicScript, 1251},
+    {QLocale::Uzbek, QLocale::AnyScript, 1254},
+    {QLocale::Azerbaijani, QLocale::CyrillicScript, 1251},
+    {QLocale::Azerbaijani, QLocale::AnyScript, 1254},
+    {QLocale::Greek, QLocale::AnyScript, 1253},
+    {QLocale::Turkish, QLocale::AnyScript, 1254},
+    {QLocale::Hebrew, QLocale::AnyScript, 1255},
+    {QLocale::Arabic, QLocale::AnyScript, 1256},
+    {QLocale::Persian, QLocale::AnyScript, 1256},
+    {QLocale::Urdu, QLocale::AnyScript, 1256},
+    {QLocale::Uyghur, QLocale::AnyScript, 1256},
+    {QLocale::Estonian, QLocale::AnyScript, 1257},
+    {QLocale::Latvian, QLocale::AnyScript, 1257},
+    {QLocale::Lithuanian, QLocale::AnyScript, 1257},
+    {QLocale::Vietnamese, QLocale::AnyScript, 1258},
+    {QLocale::Thai, QLocale::AnyScript, 874},
+    {QLocale::Japanese, QLocale::AnyScript, 932},
+    {QLocale::Korean, QLocale::AnyScript, 949},
+    {QLocale::Chinese, QLocale::TraditionalHanScript, 950},
+    {QLocale::Chinese, QLocale::AnyScript, 936},
+};
+
+}  // namespace
+
+int ansiCodepage(QStringView locale)
 {
-    static const std::array<char, 0x10000> tabelle = [] {
+    // "ll_CC.codeset@modifier": QLocale reads ll_CC; the modifier names the
+    // script where it matters (sr_RS@latin, uz_UZ@cyrillic).
+    const qsizetype at = locale.indexOf(u'@');
+    const QStringView modifier = at < 0 ? QStringView() : locale.mid(at + 1);
+    QStringView name = at < 0 ? locale : locale.left(at);
+    const qsizetype punkt = name.indexOf(u'.');
+    if (punkt >= 0)
+        name = name.left(punkt);
+    const QLocale l(name.toString());
+    if (l.language() == QLocale::C)
+        return 1252;
+    QLocale::Script schrift = l.script();
+    if (modifier.compare(u"latin", Qt::CaseInsensitive) == 0)
+        schrift = QLocale::LatinScript;
+    else if (modifier.compare(u"cyrillic", Qt::CaseInsensitive) == 0)
+        schrift = QLocale::CyrillicScript;
+    for (const CodepageRegel& r : codepageRegeln)
+        if (r.sprache == l.language() && (r.schrift == QLocale::AnyScript || r.schrift == schrift))
+            return r.codepage;
+    return 1252;
+}
+
+int ansiCodepageDesSystems()
+{
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const QString wert = qEnvironmentVariable(variable);
+        if (!wert.isEmpty())
+            return ansiCodepage(wert);
+    }
+    return 1252;
+}
+
+// --- encoding --------------------------------------------------------------
+
+// Unicode (BMP) -> bytes: below 0x100 one byte, otherwise lead and trail.
+struct Kodierer::Tabelle {
+    std::array<std::uint16_t, 0x10000> code;
+};
+
+namespace {
+
+using Tabelle = Kodierer::Tabelle;
+
+std::shared_ptr<Tabelle> leereTabelle()
+{
+    auto t = std::make_shared<Tabelle>();
+    t->code.fill(u'?');
+    for (std::uint16_t c = 0; c < 0x80; ++c)
+        t->code[c] = c;
+    return t;
+}
+
+std::shared_ptr<const Tabelle> tabelle1252()
+{
+    static const std::shared_ptr<const Tabelle> tabelle = [] {
         static constexpr char16_t obereHaelfte[32] = {
             0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-        std::array<char, 0x10000> t;
-        t.fill('?');
-        for (int c = 0; c < 0x80; ++c)
-            t[size_t(c)] = char(c);
-        for (int c = 0xA0; c < 0x100; ++c)
-            t[size_t(c)] = char(c);
-        for (int i = 0; i < 32; ++i)
-            t[obereHaelfte[i]] = char(0x80 + i);
+        auto t = leereTabelle();
+        for (std::uint16_t c = 0xA0; c < 0x100; ++c)
+            t->code[c] = c;
+        for (std::uint16_t i = 0; i < 32; ++i)
+            t->code[obereHaelfte[i]] = std::uint16_t(0x80 + i);
         return t;
     }();
     return tabelle;
 }
 
-void anhaengen(QByteArray& ziel, QStringView text)
+const char* konverterName(int codepage)
 {
-    const auto& tab = codeTabelle();
+    switch (codepage) {
+    case 874: return "windows-874";
+    case 932: return "windows-31j";
+    case 936: return "windows-936";
+    case 949: return "windows-949";
+    case 950: return "windows-950";
+    case 1250: return "windows-1250";
+    case 1251: return "windows-1251";
+    case 1253: return "windows-1253";
+    case 1254: return "windows-1254";
+    case 1255: return "windows-1255";
+    case 1256: return "windows-1256";
+    case 1257: return "windows-1257";
+    case 1258: return "windows-1258";
+    default: return nullptr;
+    }
+}
+
+// The one character a byte sequence stands for, or 0 when it is none, or
+// more, or incomplete.
+char16_t einzeichen(QStringDecoder& d, const char* bytes, qsizetype n)
+{
+    d.resetState();
+    const QString s = d.decode(QByteArrayView(bytes, n));
+    if (s.size() != 1 || s[0] == QChar::ReplacementCharacter || s[0].isSurrogate())
+        return 0;
+    return s[0].unicode();
+}
+
+// Reversed from the decoder, so that only characters that come back from
+// their bytes are written; where two sequences give the same character the
+// lower one is taken.
+std::shared_ptr<const Tabelle> tabelleAusKonverter(const char* name)
+{
+    QStringDecoder d(name);
+    if (!d.isValid())
+        return nullptr;
+    auto t = leereTabelle();
+    std::array<bool, 0x10000> belegt{};
+    for (int c = 0; c < 0x80; ++c)
+        belegt[std::size_t(c)] = true;
+    for (int b = 0x80; b < 0x100; ++b) {
+        const char einzeln = char(b);
+        if (const char16_t c = einzeichen(d, &einzeln, 1); c != 0) {
+            if (!belegt[c])
+                t->code[c] = std::uint16_t(b);
+            belegt[c] = true;
+            continue;
+        }
+        // Not a character of its own: a lead byte of the East Asian code pages.
+        for (int trail = 0x40; trail < 0xFF; ++trail) {
+            const char paar[2] = {char(b), char(trail)};
+            const char16_t c = einzeichen(d, paar, 2);
+            if (c != 0 && !belegt[c]) {
+                t->code[c] = std::uint16_t(b << 8 | trail);
+                belegt[c] = true;
+            }
+        }
+    }
+    return t;
+}
+
+struct Tabellenwahl {
+    int codepage;
+    std::shared_ptr<const Tabelle> tabelle;
+};
+
+Tabellenwahl tabelleFuer(int codepage)
+{
+    if (codepage == CodepageUtf8)
+        return {codepage, nullptr};
+    const char* name = konverterName(codepage);
+    if (!name)
+        return {1252, tabelle1252()};
+    static QMutex sperre;
+    static std::map<int, std::shared_ptr<const Tabelle>> fertig;
+    const QMutexLocker halten(&sperre);
+    auto it = fertig.find(codepage);
+    if (it == fertig.end())
+        it = fertig.emplace(codepage, tabelleAusKonverter(name)).first;
+    if (!it->second)
+        return {1252, tabelle1252()};
+    return {codepage, it->second};
+}
+
+}  // namespace
+
+Kodierer::Kodierer(int codepage)
+{
+    Tabellenwahl w = tabelleFuer(codepage);
+    codepage_ = w.codepage;
+    tabelle_ = std::move(w.tabelle);
+}
+
+void Kodierer::anhaengen(QByteArray& ziel, QStringView text) const
+{
+    if (!tabelle_) {
+        ziel += text.toUtf8();
+        return;
+    }
+    const auto& tab = tabelle_->code;
     const qsizetype alt = ziel.size();
-    ziel.resize(alt + text.size());
+    ziel.resize(alt + 2 * text.size());
     char* z = ziel.data() + alt;
     const char16_t* q = text.utf16();
     const qsizetype n = text.size();
@@ -148,18 +357,29 @@ void anhaengen(QByteArray& ziel, QStringView text)
         // A character beyond the BMP is one '?', not two.
         if ((c & 0xFC00) == 0xD800 && i + 1 < n && (q[i + 1] & 0xFC00) == 0xDC00)
             ++i;
-        z[k++] = tab[c];
+        const std::uint16_t code = tab[c];
+        if (code >= 0x100)
+            z[k++] = char(code >> 8);
+        z[k++] = char(code & 0xFF);
     }
     ziel.resize(alt + k);
 }
 
-}  // namespace
-
-QByteArray alsWindows1252(QStringView text)
+QByteArray Kodierer::kodieren(QStringView text) const
 {
     QByteArray b;
     anhaengen(b, text);
     return b;
+}
+
+QByteArray alsCodepage(QStringView text, int codepage)
+{
+    return Kodierer(codepage).kodieren(text);
+}
+
+QByteArray alsWindows1252(QStringView text)
+{
+    return alsCodepage(text, 1252);
 }
 
 // --- writer ----------------------------------------------------------------
@@ -172,11 +392,21 @@ Schreibfehler::Schreibfehler(const QString& meldung)
 Schreiber::Schreiber(const QString& pfad)
     : name_(QDir::toNativeSeparators(QFileInfo(pfad).absoluteFilePath())),
       datei_(std::make_unique<QSaveFile>(pfad)),
-      geraet_(datei_.get())
+      geraet_(datei_.get()),
+      kodierer_(ansiCodepageDesSystems())
 {
 }
 
-Schreiber::Schreiber(QIODevice* geraet, const QString& anzeigename) : name_(anzeigename), geraet_(geraet) {}
+Schreiber::Schreiber(QIODevice* geraet, const QString& anzeigename)
+    : name_(anzeigename), geraet_(geraet), kodierer_(ansiCodepageDesSystems())
+{
+}
+
+void Schreiber::setzeKodierung(int codepage, const QByteArray& zeilenende)
+{
+    kodierer_ = Kodierer(codepage);
+    zeilenende_ = zeilenende;
+}
 
 Schreiber::~Schreiber()
 {
@@ -227,8 +457,13 @@ void Schreiber::zeile(QStringView text)
 {
     if (!offen_)
         throw Schreibfehler(QStringLiteral("Das Protokoll \"%1\" ist nicht geöffnet.").arg(name_));
-    anhaengen(puffer_, text);
-    puffer_.append("\r\n", 2);
+    if (!ueberschrift_.isEmpty()) {
+        kodierer_.anhaengen(puffer_, ueberschrift_);
+        puffer_ += zeilenende_;
+        ueberschrift_.clear();
+    }
+    kodierer_.anhaengen(puffer_, text);
+    puffer_ += zeilenende_;
     if (puffer_.size() >= Blockgroesse)
         blockSchreiben();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The result protocol Protokoll.txt: its lines, the writer that puts them
-// into the file (Windows-1252, CR LF), where the file lives, and how the
-// protocol viewer is started.
+// into the file (the ANSI code page of the user's locale, CR LF), where the
+// file lives, and how the protocol viewer is started.
 
 #include <QByteArray>
 #include <QString>
@@ -67,13 +67,49 @@ private:
     QString meldung_;
 };
 
-// Windows-1252; a character outside the code page (a surrogate pair counts
-// as one) becomes '?'.
+// --- code page -------------------------------------------------------------
+
+// The protocol is written in the ANSI code page that Windows gives the
+// user's locale. 65001 (Windows' number for UTF-8) stands for UTF-8.
+inline constexpr int CodepageUtf8 = 65001;
+
+// The code page of a locale given in the POSIX form "ll_CC.codeset@modifier"
+// (ll or ll_CC at least): 1250 Central European, 1251 Cyrillic, 1252
+// Western, 1253 Greek, 1254 Turkish, 1255 Hebrew, 1256 Arabic, 1257 Baltic,
+// 1258 Vietnamese, 874 Thai, 932 Japanese, 936/950 Chinese, 949 Korean.
+// "@latin" and "@cyrillic" choose the script (sr_RS@latin is 1250). C,
+// POSIX and everything else get 1252.
+int ansiCodepage(QStringView locale);
+
+// For this process: the first of LC_ALL, LC_CTYPE and LANG that is set.
+int ansiCodepageDesSystems();
+
+// Turns text into the bytes of one code page. A character outside it (a
+// surrogate pair counts as one) becomes '?'; nothing is approximated.
+// 1252 is built in (its five gaps go to the C1 controls of the same number,
+// as on Windows); the other code pages are taken from Qt's converters, and
+// one that Qt lacks falls back to 1252.
+class Kodierer {
+public:
+    explicit Kodierer(int codepage);
+    int codepage() const { return codepage_; }  // the one in use
+    void anhaengen(QByteArray& ziel, QStringView text) const;
+    QByteArray kodieren(QStringView text) const;
+
+    struct Tabelle;
+
+private:
+    int codepage_;
+    std::shared_ptr<const Tabelle> tabelle_;  // null for UTF-8
+};
+
+QByteArray alsCodepage(QStringView text, int codepage);
 QByteArray alsWindows1252(QStringView text);
 
 // Collects encoded lines and writes them in blocks of about 64 KB. On a file
 // it writes beside the target and replaces the target only by
-// abschliessen(), so a broken run leaves the previous protocol.
+// abschliessen(), so a broken run leaves the previous protocol. Lines are in
+// the code page of the user's locale and end in CR LF unless set otherwise.
 class Schreiber {
 public:
     static constexpr qsizetype Blockgroesse = 64 * 1024;
@@ -91,6 +127,13 @@ public:
     void abschliessen();           // writes the rest, replaces the file; throws Schreibfehler
     void verwerfen();              // the target stays as it was
 
+    void setzeKodierung(int codepage, const QByteArray& zeilenende);
+    int codepage() const { return kodierer_.codepage(); }
+    // Written before the next line, and not at all when none follows: a
+    // search over many tables names only those that have lines. An empty
+    // text takes a waiting one back.
+    void setzeUeberschrift(const QString& zeile) { ueberschrift_ = zeile; }
+
     bool offen() const { return offen_; }
     const QString& anzeigename() const { return name_; }
 
@@ -103,6 +146,9 @@ private:
     QIODevice* geraet_ = nullptr;
     QByteArray puffer_;
     bool offen_ = false;
+    Kodierer kodierer_;
+    QByteArray zeilenende_ = QByteArrayLiteral("\r\n");
+    QString ueberschrift_;
 };
 
 // --- place -----------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "Fehler.h"
 #include "Leser.h"
 #include "Meldung.h"
+#include "Tabellenkatalog.h"
 
 #include <stdexcept>
 
@@ -106,36 +107,11 @@ void DatenbankVerbinden()
 void TabellenAuflisten()
 {
     Hauptfenster& f = fenster();
-    Datenzugriff::Connection& v = Verbindung();
-    auto katalog = v.OpenSchema(Datenzugriff::adSchemaTables);
+    const QStringList namen = Datenzugriff::auswertbareTabellen(Verbindung());
     f.tabellenLeeren();
-    int anzahl = 0;
-    Datenzugriff::Recordset probe;
-    while (!katalog->Eof()) {
-        const QString typ = katalog->fields().Item(QStringLiteral("TABLE_TYPE")).Value().text;
-        const QString name = katalog->fields().Item(QStringLiteral("TABLE_NAME")).Value().text;
-        if ((typ == QLatin1String("TABLE") || typ == QLatin1String("SYNONYM")) && !name.contains(QLatin1String("~TMP"))) {
-            // The probe: an unbracketed name with a blank is refused, and
-            // such a table is left out. Errors here only skip the table.
-            probe.setSource(QStringLiteral("Select * from ") + name + QStringLiteral(";"));
-            bool geoeffnet = false;
-            try {
-                probe.Open(v, -1, -1, -1);
-                geoeffnet = true;
-            } catch (const Datenzugriff::DatenzugriffsFehler&) {
-            }
-            if (geoeffnet) {
-                try {
-                    probe.Close();
-                } catch (const Datenzugriff::DatenzugriffsFehler&) {
-                }
-                ++anzahl;
-                f.tabelleHinzufuegen(name);
-            }
-        }
-        katalog->MoveNext();
-    }
-    katalog->Close();
+    const int anzahl = int(namen.size());
+    for (const QString& name : namen)
+        f.tabelleHinzufuegen(name);
     if (f.tabellenText().isEmpty()) {
         if (anzahl <= 0) {
             Plattform::Meldung(QStringLiteral("keine auswertbare Tabelle in der Datenbank gefunden!"), Plattform::Symbol::Kritisch,

@@ -1,0 +1,25 @@
+#pragma once
+// Which tables of a database can be searched: the rule of the table list,
+// shared by the main window and the command-line search.
+
+#include "Datenzugriff.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace Datenzugriff {
+
+// A catalogue row counts when its type is TABLE or SYNONYM and its name does
+// not contain "~TMP" (Access's temporary tables).
+bool katalogTabelle(const QString& typ, const QString& name);
+
+// The probe of a counting row: "Select * from " + name + ";", unbracketed, so
+// a name that Jet would refuse there is left out.
+QString probeAnweisung(const QString& name);
+
+// The evaluable tables of the open connection in catalogue order: the rows
+// that count and whose probe opens. A failing probe only leaves its table
+// out; an error reading the catalogue itself goes to the caller.
+QStringList auswertbareTabellen(Connection& verbindung);
+
+}  // namespace Datenzugriff

@@ -1,0 +1,137 @@
+// The protocol's code page: the one Windows gives the user's locale, and the
+// bytes of each.
+
+#include "Protokoll.h"
+
+#include <QBuffer>
+#include <QStringDecoder>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace Protokoll;
+
+namespace {
+
+TEST(Codepage, WieWindowsSieDerSpracheGibt)
+{
+    const struct {
+        const char* locale;
+        int codepage;
+    } faelle[] = {
+        {"de_DE.UTF-8", 1252}, {"de_AT", 1252}, {"en_US.UTF-8", 1252}, {"fr_FR.UTF-8", 1252}, {"es_ES", 1252},
+        {"it_IT", 1252}, {"nl_NL", 1252}, {"sv_SE", 1252}, {"pt_BR", 1252}, {"da_DK", 1252}, {"fi_FI", 1252},
+        {"C", 1252}, {"C.UTF-8", 1252}, {"POSIX", 1252}, {"", 1252}, {"xx_YY", 1252}, {"hi_IN", 1252},
+        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251}, {"bg_BG", 1251}, {"be_BY", 1251}, {"mk_MK", 1251}, {"kk_KZ", 1251},
+        {"sr_RS", 1251}, {"sr_RS@latin", 1250}, {"sr_Latn_RS", 1250}, {"bs_BA", 1250},
+        {"pl_PL.UTF-8", 1250}, {"cs_CZ", 1250}, {"sk_SK", 1250}, {"hu_HU", 1250}, {"sl_SI", 1250}, {"hr_HR", 1250},
+        {"ro_RO", 1250}, {"sq_AL", 1250},
+        {"el_GR.UTF-8", 1253}, {"tr_TR.UTF-8", 1254}, {"az_AZ", 1254}, {"uz_UZ", 1254}, {"uz_UZ@cyrillic", 1251},
+        {"he_IL", 1255}, {"ar_EG", 1256}, {"fa_IR", 1256}, {"ur_PK", 1256},
+        {"et_EE", 1257}, {"lv_LV", 1257}, {"lt_LT", 1257}, {"vi_VN", 1258}, {"th_TH", 874},
+        {"ja_JP.UTF-8", 932}, {"ko_KR.UTF-8", 949}, {"zh_CN.UTF-8", 936}, {"zh_SG", 936}, {"zh_TW.UTF-8", 950},
+        {"zh_HK", 950},
+    };
+    for (const auto& f : faelle)
+        EXPECT_EQ(ansiCodepage(QString::fromLatin1(f.locale)), f.codepage) << f.locale;
+}
+
+TEST(Codepage, DesSystemsNachLcAllLcCtypeLang)
+{
+    const QByteArray alt[3] = {qgetenv("LC_ALL"), qgetenv("LC_CTYPE"), qgetenv("LANG")};
+    qunsetenv("LC_ALL");
+    qputenv("LC_CTYPE", "pl_PL.UTF-8");
+    qputenv("LANG", "ru_RU.UTF-8");
+    EXPECT_EQ(ansiCodepageDesSystems(), 1250);
+    qunsetenv("LC_CTYPE");
+    EXPECT_EQ(ansiCodepageDesSystems(), 1251);
+    qputenv("LC_ALL", "el_GR.UTF-8");
+    EXPECT_EQ(ansiCodepageDesSystems(), 1253);
+    qunsetenv("LC_ALL");
+    qunsetenv("LANG");
+    EXPECT_EQ(ansiCodepageDesSystems(), 1252);
+    const char* namen[3] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    for (int i = 0; i < 3; ++i)
+        if (!alt[i].isNull())
+            qputenv(namen[i], alt[i]);
+}
+
+TEST(Codepage, ZeichenDerCodepageUndFragezeichenFuerDenRest)
+{
+    const struct {
+        int codepage;
+        const char16_t* text;
+        QByteArray bytes;
+    } faelle[] = {
+        {1251, u"Привет, Ёж!", QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xE6!")},
+        {1251, u"Müller", QByteArray("M?ller")},
+        {1250, u"Łódź Žluťoučký", QByteArray("\xA3\xF3\x64\x9F \x8Elu\x9Dou\xE8k\xFD")},
+        {1253, u"Ωμέγα", QByteArray("\xD9\xEC\xDD\xE3\xE1")},
+        {1254, u"İstanbul ğ", QByteArray("\xDDstanbul \xF0")},
+        {1255, u"שלום", QByteArray("\xF9\xEC\xE5\xED")},
+        {1256, u"سلام", QByteArray("\xD3\xE1\xC7\xE3")},
+        {1257, u"Ąž", QByteArray("\xC0\xFE")},
+        {874, u"ไทย", QByteArray("\xE4\xB7\xC2")},
+        {932, u"日本ｱa", QByteArray("\x93\xFA\x96\x7B\xB1\x61")},
+        {936, u"中文", QByteArray("\xD6\xD0\xCE\xC4")},
+        {950, u"中文", QByteArray("\xA4\xA4\xA4\xE5")},
+        {949, u"한국", QByteArray("\xC7\xD1\xB1\xB9")},
+        {932, u"Ж€\U0001F600", QByteArray("\x84\x47??")},
+        {1252, u"Müller €", QByteArray("M\xFCller \x80")},
+        {CodepageUtf8, u"Müller Ж", QByteArray("M\xC3\xBCller \xD0\x96")},
+    };
+    for (const auto& f : faelle) {
+        const Kodierer k(f.codepage);
+        ASSERT_EQ(k.codepage(), f.codepage) << "kein Konverter für " << f.codepage;
+        EXPECT_EQ(k.kodieren(QStringView(f.text)), f.bytes) << f.codepage;
+    }
+}
+
+TEST(Codepage, UnbekannteCodepageSchreibtWindows1252)
+{
+    const Kodierer k(437);
+    EXPECT_EQ(k.codepage(), 1252);
+    EXPECT_EQ(k.kodieren(u"Müller Ж"), QByteArray("M\xFCller ?"));
+}
+
+// Every character a code page has comes back from its bytes; everything
+// else is exactly one '?'.
+TEST(Codepage, JedesZeichenKommtZurueckOderWirdFragezeichen)
+{
+    for (const int cp : {1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258, 874, 932, 936, 949, 950}) {
+        const Kodierer k(cp);
+        ASSERT_EQ(k.codepage(), cp);
+        QStringDecoder zurueck(cp == 932 ? "windows-31j" : (QByteArray("windows-") + QByteArray::number(cp)).constData());
+        int abgebildet = 0;
+        for (char32_t c = 0x80; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF)
+                continue;
+            const QString zeichen{QChar(char16_t(c))};
+            const QByteArray b = k.kodieren(zeichen);
+            if (b == "?")
+                continue;
+            ++abgebildet;
+            zurueck.resetState();
+            ASSERT_EQ(zurueck.decode(b), zeichen) << cp << " U+" << std::hex << unsigned(c);
+        }
+        EXPECT_GT(abgebildet, cp >= 932 && cp <= 950 ? 7000 : 100) << cp;
+    }
+}
+
+TEST(Codepage, SchreiberMitKodierungUeberschriftUndZeilenende)
+{
+    QBuffer geraet;
+    Schreiber s(&geraet, QStringLiteral("Puffer"));
+    s.setzeKodierung(1251, QByteArrayLiteral("\n"));
+    s.oeffnen();
+    s.setzeUeberschrift(QStringLiteral("Tabelle: Ж"));
+    s.setzeUeberschrift(QStringLiteral("Tabelle: Люди"));  // the later one counts
+    s.zeile(u"Satz: 1");
+    s.zeile(u"Satz: 2");
+    s.setzeUeberschrift(QStringLiteral("Tabelle: leer"));  // no line follows: not written
+    s.abschliessen();
+    EXPECT_EQ(geraet.data(), QByteArray("Tabelle: \xCB\xFE\xE4\xE8\nSatz: 1\nSatz: 2\n"));
+}
+
+}  // namespace

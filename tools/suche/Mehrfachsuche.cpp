@@ -1,0 +1,115 @@
+#include "Mehrfachsuche.h"
+
+#include "Fehler.h"
+#include "Suchlauf.h"
+#include "Tabellenkatalog.h"
+
+#include <QFileInfo>
+
+namespace Kommandozeile {
+
+QString ueberschrift(const QString& datei, const QString& tabelle)
+{
+    return QStringLiteral(">>Datei: ") + datei + QStringLiteral("\tTabelle: ") + tabelle;
+}
+
+bool mehrereTabellen(const Aufruf& aufruf)
+{
+    if (aufruf.alleTabellen || aufruf.pfade.size() != 1)
+        return true;
+    return QFileInfo(aufruf.pfade.front()).isDir();
+}
+
+Mehrfachsuche::Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll,
+                             Datenzugriff::Connection::LeserFabrik fabrik)
+    : aufruf_(aufruf), protokoll_(protokoll), verbindung_(std::move(fabrik)), ueberschriften_(mehrereTabellen(aufruf))
+{
+}
+
+void Mehrfachsuche::melden(const QString& ort, const QString& meldung, Bilanz& bilanz)
+{
+    ++bilanz.fehler;
+    if (fehler)
+        fehler(ort, meldung);
+}
+
+Bilanz Mehrfachsuche::laufen(const std::vector<Fundstelle>& dateien)
+{
+    Bilanz bilanz;
+    for (const Fundstelle& f : dateien) {
+        if (!f.fehler.isEmpty()) {
+            melden(f.pfad, f.fehler, bilanz);
+            continue;
+        }
+        const QString grund = dateiPruefen(f.pfad);
+        if (!grund.isEmpty()) {
+            melden(f.pfad, grund, bilanz);
+            continue;
+        }
+        dateiDurchsuchen(f.pfad, bilanz);
+    }
+    return bilanz;
+}
+
+void Mehrfachsuche::dateiDurchsuchen(const QString& pfad, Bilanz& bilanz)
+{
+    QStringList tabellen;
+    try {
+        if (verbindung_.State() == Datenzugriff::adStateOpen)
+            verbindung_.Close();
+        verbindung_.Open(QStringLiteral("DBQ=") + QFileInfo(pfad).absoluteFilePath() + QLatin1Char(';'));
+        tabellen = aufruf_.alleTabellen ? Datenzugriff::auswertbareTabellen(verbindung_) : QStringList{aufruf_.tabelle};
+    } catch (const Datenzugriff::DatenzugriffsFehler& e) {
+        melden(pfad, e.Description(), bilanz);
+        return;
+    }
+    if (tabellen.isEmpty() && hinweis)
+        hinweis(pfad, QStringLiteral("keine auswertbare Tabelle in der Datenbank gefunden"));
+    for (const QString& tabelle : tabellen) {
+        try {
+            tabelleDurchsuchen(pfad, tabelle, bilanz);
+        } catch (const Datenzugriff::DatenzugriffsFehler& e) {
+            melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), e.Description(), bilanz);
+            // The reader gave up on the file; its other tables would only say so again.
+            if (e.Number() == Datenzugriff::FehlerBeschaedigt)
+                break;
+        }
+    }
+    try {
+        verbindung_.Close();
+    } catch (const Datenzugriff::DatenzugriffsFehler&) {
+    }
+}
+
+void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabelle, Bilanz& bilanz)
+{
+    if (tabelleBeginnt)
+        tabelleBeginnt(pfad, tabelle);
+    Datenzugriff::Recordset satzmenge;
+    satzmenge.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), verbindung_, Datenzugriff::adOpenDynamic,
+                   Datenzugriff::adLockOptimistic);
+    if (ueberschriften_)
+        protokoll_.setzeUeberschrift(ueberschrift(pfad, tabelle));
+    Suche::Suchlauf lauf(satzmenge, protokoll_, nullptr, nullptr, 0);
+    lauf.suchtext = [this] { return aufruf_.suchtext; };
+    lauf.platzhalter = [this] { return aufruf_.platzhalter; };
+    if (saetze)
+        lauf.ereignisse = [this, &lauf] { saetze(lauf.satz()); };
+    try {
+        lauf.durchsuchen();
+    } catch (...) {
+        // Hits before the failure are written and counted; the heading of a
+        // table without lines is not.
+        bilanz.treffer += lauf.treffer();
+        protokoll_.setzeUeberschrift(QString());
+        throw;
+    }
+    protokoll_.setzeUeberschrift(QString());
+    if (saetze)
+        saetze(lauf.satz());  // the last records since the last report
+    satzmenge.Close();
+    bilanz.treffer += lauf.treffer();
+    ++bilanz.tabellen;
+}
+
+}  // namespace Kommandozeile

@@ -1,0 +1,56 @@
+#pragma once
+// The search over many files and tables: every file through one connection
+// (the reader process with its watchdog, started anew after a damaged file),
+// every table through the search run of the window. A file or table that
+// fails is reported and the search goes on.
+
+#include "Aufruf.h"
+#include "Dateisammlung.h"
+#include "Datenzugriff.h"
+#include "Protokoll.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace Kommandozeile {
+
+struct Bilanz {
+    double treffer = 0;
+    int tabellen = 0;  // searched to their end
+    int fehler = 0;    // files and tables reported as failed
+};
+
+// The heading above the lines of one table when more than one is searched.
+QString ueberschrift(const QString& datei, const QString& tabelle);
+
+// Whether the call can reach more than one table: then each table's lines
+// get their heading.
+bool mehrereTabellen(const Aufruf& aufruf);
+
+class Mehrfachsuche {
+public:
+    Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll, Datenzugriff::Connection::LeserFabrik fabrik);
+
+    std::function<void(const QString& ort, const QString& meldung)> fehler;  // a failure: counts for the exit code
+    std::function<void(const QString& ort, const QString& meldung)> hinweis;  // worth saying, no failure
+    std::function<void(const QString& datei, const QString& tabelle)> tabelleBeginnt;
+    std::function<void(double satz)> saetze;  // every 30 records of the current table
+
+    // Writes the lines of every table; the closing lines are the caller's.
+    // A write error of the protocol (Protokoll::Schreibfehler) ends it.
+    Bilanz laufen(const std::vector<Fundstelle>& dateien);
+
+private:
+    void dateiDurchsuchen(const QString& pfad, Bilanz& bilanz);
+    void tabelleDurchsuchen(const QString& pfad, const QString& tabelle, Bilanz& bilanz);
+    void melden(const QString& ort, const QString& meldung, Bilanz& bilanz);
+
+    const Aufruf& aufruf_;
+    Protokoll::Schreiber& protokoll_;
+    Datenzugriff::Connection verbindung_;
+    bool ueberschriften_;
+};
+
+}  // namespace Kommandozeile
