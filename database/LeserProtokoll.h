@@ -54,7 +54,8 @@ public:
         const std::int32_t n = std::int32_t(anzahl);
         char* p = platz(4 + anzahl * 2);
         std::memcpy(p, &n, 4);
-        std::memcpy(p + 4, zeichen, anzahl * 2);
+        if (anzahl)  // an empty text may come without a buffer
+            std::memcpy(p + 4, zeichen, anzahl * 2);
     }
     void bytes(const QByteArray& b) { bytes(b.constData(), std::size_t(b.size())); }
     void bytes(const char* daten, std::size_t anzahl)
@@ -65,7 +66,11 @@ public:
         if (anzahl)
             std::memcpy(p + 4, daten, anzahl);
     }
-    void roh(const void* p, std::size_t n) { std::memcpy(platz(n), p, n); }
+    void roh(const void* p, std::size_t n)
+    {
+        if (n)
+            std::memcpy(platz(n), p, n);
+    }
     void decimal(const DecimalWert& d)
     {
         u8(d.negativ ? 1 : 0);
@@ -142,7 +147,8 @@ private:
     {
         if (std::size_t(ende_ - p_) < n)
             throw Formfehler("Nachricht zu kurz");
-        std::memcpy(ziel, p_, n);
+        if (n)
+            std::memcpy(ziel, p_, n);
         p_ += n;
     }
     const char* p_;

@@ -598,7 +598,8 @@ std::size_t MdbLeser::textDekodieren(const unsigned char* p, std::size_t n, char
         return k;
     }
     const std::size_t zeichen = n / 2;
-    std::memcpy(d, p, zeichen * 2);
+    if (zeichen)  // no room is given for an empty text
+        std::memcpy(d, p, zeichen * 2);
     return zeichen;
 }
 

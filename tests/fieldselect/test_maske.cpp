@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPointer>
+#include <QProcess>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QtTest/QSpontaneKeyEvent>
@@ -569,6 +570,18 @@ TEST_F(Maske, TwoColumnsThreeRecordsGiveHeaderBlocksAndTotal)
                            QStringLiteral("Satz: 2\t\tName\tFeldinhalt: MOLLER"), QStringLiteral("Satz: 2\t\tOrt\tFeldinhalt: "), trenner,
                            QStringLiteral("Satz: 3\t\tName\tFeldinhalt: Meller"), QStringLiteral("Satz: 3\t\tOrt\tFeldinhalt: Müllerstadt"),
                            trenner, QString(29, u'-'), QStringLiteral("gesamt gefundene Felder: 3")}));
+
+    // The command-line search with the same selection writes the same bytes.
+    QProcess suche;
+    const QString kommandozeilenProtokoll = dir.filePath(QStringLiteral("kommandozeile.txt"));
+    suche.start(QStringLiteral(SUCHE_PROGRAMM), {dir.filePath(QStringLiteral("kunden.mdb")), QStringLiteral("Kunden"), QStringLiteral("m*ller"),
+                                                 QStringLiteral("--felder"), QStringLiteral("name"), QStringLiteral("--info"),
+                                                 QStringLiteral("Ort"), QStringLiteral("--protokoll"), kommandozeilenProtokoll});
+    ASSERT_TRUE(suche.waitForFinished(30000));
+    EXPECT_EQ(suche.exitCode(), 0) << suche.readAllStandardError().toStdString();
+    QFile k(kommandozeilenProtokoll);
+    ASSERT_TRUE(k.open(QIODevice::ReadOnly));
+    EXPECT_EQ(k.readAll(), protokollBytes());
 
     // Reset: the next search uses every field again.
     oeffnen(QStringLiteral("Kunden"));

@@ -67,6 +67,31 @@ TEST(Aufruf, FreieAngabenUndOptionenAnJederStelle)
     }
 }
 
+// --felder and --info give the mask's rows in the table's column order, named
+// as the table spells them; a field in both lists is searched; names the
+// table lacks are reported.
+TEST(Aufruf, FeldauswahlWieDieMaske)
+{
+    const auto a = aufrufLesen(liste({"k.mdb", "--felder", "name,Ort", "Kunden", "--info=PLZ", "--info", "Ort", "m*ller"}));
+    ASSERT_TRUE(a.aufruf) << a.fehler.toStdString();
+    EXPECT_EQ(a.aufruf->felder, liste({"name", "Ort"}));
+    EXPECT_EQ(a.aufruf->info, liste({"PLZ", "Ort"}));
+
+    const QStringList spalten = liste({"Nr", "Name", "PLZ", "Ort", "Straße Nr"});
+    const Feldwahl w = feldwahl(spalten, a.aufruf->felder, a.aufruf->info);
+    EXPECT_TRUE(w.fehlend.isEmpty());
+    ASSERT_EQ(w.zeilen.size(), 5u);
+    const struct { const char* name; bool suchen, info; } erwartet[] = {
+        {"Nr", false, false}, {"Name", true, false}, {"PLZ", false, true}, {"Ort", true, false}, {"Straße Nr", false, false}};
+    for (std::size_t i = 0; i < w.zeilen.size(); ++i) {
+        EXPECT_EQ(w.zeilen[i].feldname, QString::fromUtf8(erwartet[i].name));
+        EXPECT_EQ(w.zeilen[i].suchen, erwartet[i].suchen) << erwartet[i].name;
+        EXPECT_EQ(w.zeilen[i].info, erwartet[i].info) << erwartet[i].name;
+    }
+    EXPECT_EQ(feldwahl(spalten, liste({"Name", "Telefon"}), liste({"Fax", "Telefon"})).fehlend, liste({"Telefon", "Fax"}));
+    EXPECT_EQ(feldwahl(spalten, liste({"straße nr"}), {}).zeilen[4].suchen, true);
+}
+
 TEST(Aufruf, FehlerSagenWasFehlt)
 {
     const struct {
@@ -77,7 +102,8 @@ TEST(Aufruf, FehlerSagenWasFehlt)
         {liste({"--alle-tabellen", "k.mdb"}), "es fehlen Datei oder Suchtext"},
         {liste({}), "es fehlen"},
         {liste({"-x", "k.mdb", "T", "a"}), "unbekannte Option „-x“"},
-        {liste({"--felder", "k.mdb", "T", "a"}), "unbekannte Option „--felder“"},
+        {liste({"--felder", "k.mdb", "T", "a"}), "es fehlen Datei, Tabelle oder Suchtext"},  // k.mdb is the value
+        {liste({"k.mdb", "T", "a", "--info="}), "„--info“ braucht einen Wert (C,D)"},
         {liste({"k.mdb", "T", "a", "--protokoll"}), "„--protokoll“ braucht einen Wert (DATEI)"},
         {liste({"k.mdb", "T", "a", "--protokoll="}), "„--protokoll“ braucht einen Wert (DATEI)"},
         {liste({"k.mdb", "T", "a", "--utf8=ja"}), "„--utf8“ nimmt keinen Wert"},

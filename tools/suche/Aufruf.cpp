@@ -29,6 +29,12 @@ const std::vector<Option>& optionen()
         {QLatin1String("--protokoll"), QLatin1String(), QLatin1String("DATEI"),
          "das Protokoll in DATEI statt auf die Standardausgabe",
          [](Aufruf& a, const QString& w) { a.protokollDatei = w; }},
+        {QLatin1String("--felder"), QLatin1String(), QLatin1String("A,B"),
+         "nur in diesen Feldern suchen (Feldauswahl, siehe oben)",
+         [](Aufruf& a, const QString& w) { a.felder << w.split(u',', Qt::SkipEmptyParts); }},
+        {QLatin1String("--info"), QLatin1String(), QLatin1String("C,D"),
+         "diese Felder mit jedem Treffersatz auflisten",
+         [](Aufruf& a, const QString& w) { a.info << w.split(u',', Qt::SkipEmptyParts); }},
         {QLatin1String("--utf8"), QLatin1String(), QLatin1String(),
          "Standardausgabe in UTF-8 mit LF (statt ANSI, CR LF)",
          [](Aufruf& a, const QString&) { a.utf8 = true; }},
@@ -129,6 +135,13 @@ QString hilfetext()
         "Schreibweise), mit -r auch die ihrer Unterordner. Bei mehr als einer Tabelle\n"
         "oder Datei steht über den Zeilen jeder Tabelle mit Treffern eine Zeile\n"
         "\">>Datei: DATEI<Tab>Tabelle: TABELLE\", am Ende eine Gesamtsumme.\n"
+        "\n"
+        "Mit --felder und --info gilt eine Feldauswahl wie in der Auswahlmaske des\n"
+        "Programms: gesucht wird nur in den Feldern von --felder, und jeder Satz mit\n"
+        "einem Treffer wird als Block aller gewählten Felder geschrieben, unter den\n"
+        "Kopfzeilen \">>Aktive Felder der Feldauswahl:\". Feldnamen durch Kommas\n"
+        "getrennt, in beliebiger Schreibweise; die Reihenfolge ist die der Tabelle.\n"
+        "Eine Tabelle ohne eines der Felder wird nicht durchsucht.\n"
         "\n"
         "Optionen:\n");
     for (const Option& o : optionen()) {

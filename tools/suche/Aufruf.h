@@ -20,6 +20,10 @@ struct Aufruf {
     bool imProzess = false;  // the reader in this process (benchmarks)
     bool hilfe = false;
     QString protokollDatei;
+    // A field selection as the window's mask applies it: fields searched
+    // (compare fields) and fields only listed with every hit record.
+    QStringList felder;
+    QStringList info;
 };
 
 struct Aufrufergebnis {

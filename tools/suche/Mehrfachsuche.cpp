@@ -1,5 +1,6 @@
 #include "Mehrfachsuche.h"
 
+#include "Auswahlmodell.h"
 #include "Fehler.h"
 #include "Suchlauf.h"
 #include "Tabellenkatalog.h"
@@ -7,6 +8,39 @@
 #include <QFileInfo>
 
 namespace Kommandozeile {
+
+namespace {
+
+// The rows of a mask as --felder and --info tick them.
+class Maske final : public Suche::Feldmaske {
+public:
+    explicit Maske(std::vector<Auswahlmodell::Zeile> zeilen) : zeilen_(std::move(zeilen)) {}
+    int zeilenAnzahl() const override { return int(zeilen_.size()); }
+    QString feldname(int zeile) const override { return zeilen_[std::size_t(zeile)].feldname; }
+    bool suchen(int zeile) const override { return zeilen_[std::size_t(zeile)].suchen; }
+
+private:
+    std::vector<Auswahlmodell::Zeile> zeilen_;
+};
+
+}  // namespace
+
+Feldwahl feldwahl(const QStringList& spalten, const QStringList& felder, const QStringList& info)
+{
+    Feldwahl w;
+    auto enthaelt = [](const QStringList& namen, const QString& spalte) { return namen.contains(spalte, Qt::CaseInsensitive); };
+    for (const QStringList* namen : {&felder, &info})
+        for (const QString& n : *namen)
+            if (!spalten.contains(n, Qt::CaseInsensitive) && !w.fehlend.contains(n))
+                w.fehlend << n;
+    // One row per column in table order, ticked as the mask would be: a
+    // field named in both lists is searched (a row holds one tick).
+    for (const QString& s : spalten) {
+        const bool suchen = enthaelt(felder, s);
+        w.zeilen.push_back({s, suchen, !suchen && enthaelt(info, s)});
+    }
+    return w;
+}
 
 QString ueberschrift(const QString& datei, const QString& tabelle)
 {
@@ -88,9 +122,36 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
     Datenzugriff::Recordset satzmenge;
     satzmenge.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), verbindung_, Datenzugriff::adOpenDynamic,
                    Datenzugriff::adLockOptimistic);
+    // A field selection: the statement the mask would build, opened instead.
+    std::unique_ptr<Maske> maske;
+    std::int16_t auswahlAnzahl = 0;
+    if (!aufruf_.felder.isEmpty() || !aufruf_.info.isEmpty()) {
+        QStringList spalten;
+        for (int i = 0; i < satzmenge.fields().Count(); ++i)
+            spalten << satzmenge.fields().Item(i).Name();
+        const Feldwahl w = feldwahl(spalten, aufruf_.felder, aufruf_.info);
+        if (!w.fehlend.isEmpty()) {
+            satzmenge.Close();
+            const QString text = QStringLiteral("keine Felder %1 in dieser Tabelle; sie wird nicht durchsucht").arg(w.fehlend.join(u','));
+            // Among all tables of a file, one without the fields is no failure.
+            if (aufruf_.alleTabellen) {
+                if (hinweis)
+                    hinweis(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), text);
+            } else {
+                melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), text, bilanz);
+            }
+            return;
+        }
+        const Auswahlmodell::Auswahl a = Auswahlmodell::uebernehmen(w.zeilen, tabelle);
+        satzmenge.Close();
+        satzmenge.Open(a.abfrage, verbindung_, Datenzugriff::adOpenDynamic, Datenzugriff::adLockOptimistic);
+        maske = std::make_unique<Maske>(w.zeilen);
+        auswahlAnzahl = a.anzahl;
+    }
     if (ueberschriften_)
         protokoll_.setzeUeberschrift(ueberschrift(pfad, tabelle));
-    Suche::Suchlauf lauf(satzmenge, protokoll_, nullptr, nullptr, 0);
+    Suche::Suchlauf lauf(satzmenge, protokoll_, nullptr, maske.get(), auswahlAnzahl);
+    lauf.felddruck();
     lauf.suchtext = [this] { return aufruf_.suchtext; };
     lauf.platzhalter = [this] { return aufruf_.platzhalter; };
     if (saetze)

@@ -5,6 +5,7 @@
 // fails is reported and the search goes on.
 
 #include "Aufruf.h"
+#include "Auswahlmodell.h"
 #include "Dateisammlung.h"
 #include "Datenzugriff.h"
 #include "Protokoll.h"
@@ -28,6 +29,14 @@ QString ueberschrift(const QString& datei, const QString& tabelle);
 // Whether the call can reach more than one table: then each table's lines
 // get their heading.
 bool mehrereTabellen(const Aufruf& aufruf);
+
+// --felder and --info on a table's columns: the mask's rows in column order
+// (names as the table spells them), and the names the table lacks.
+struct Feldwahl {
+    std::vector<Auswahlmodell::Zeile> zeilen;
+    QStringList fehlend;
+};
+Feldwahl feldwahl(const QStringList& spalten, const QStringList& felder, const QStringList& info);
 
 class Mehrfachsuche {
 public:
