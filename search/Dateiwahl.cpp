@@ -1,6 +1,7 @@
 #include "Dateiwahl.h"
 
-#include <QCollator>
+#include "Dateimuster.h"
+
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -16,15 +17,6 @@ QString mitSchraegstrich(QString p)
     if (!p.endsWith(u'/'))
         p += u'/';
     return p;
-}
-
-void sortieren(QStringList& namen)
-{
-    // Numbers in names in their order (Kunden2 before Kunden10), case ignored.
-    QCollator c;
-    c.setNumericMode(true);
-    c.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(namen.begin(), namen.end(), [&c](const QString& a, const QString& b) { return c.compare(a, b) < 0; });
 }
 
 }  // namespace
@@ -92,7 +84,7 @@ void Verzeichnisliste::aktualisieren()
     }
     setCurrentRow(count() - 1);
     QStringList unter = QDir(pfad_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable);
-    sortieren(unter);
+    Dateimuster::sortieren(unter);
     for (const QString& u : unter) {
         auto* e = new QListWidgetItem(QString(tiefe * 2, u' ') + QStringLiteral("▸ ") + u, this);
         e->setData(Qt::UserRole, mitSchraegstrich(pfad_) + u);
@@ -129,17 +121,6 @@ Dateiliste::Dateiliste(QWidget* parent) : QListWidget(parent)
     });
 }
 
-QStringList Dateiliste::passendeDateien(const QString& verzeichnis)
-{
-    QStringList namen;
-    const QFileInfoList eintraege = QDir(verzeichnis).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo& f : eintraege)
-        if (f.fileName().endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive) && f.fileName().size() > 4)
-            namen << f.fileName();
-    sortieren(namen);
-    return namen;
-}
-
 void Dateiliste::setzePfad(const QString& pfad)
 {
     pfad_ = pfad;
@@ -150,7 +131,7 @@ void Dateiliste::aktualisieren()
 {
     fuellen_ = true;
     clear();
-    addItems(passendeDateien(pfad_));
+    addItems(Dateimuster::mdbDateien(pfad_));
     setCurrentRow(-1);
     fuellen_ = false;
 }

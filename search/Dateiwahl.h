@@ -48,7 +48,6 @@ public:
     void setzePfad(const QString& pfad);
     void aktualisieren();
     QString gewaehlteDatei() const;  // entry at the selected index, empty without one
-    static QStringList passendeDateien(const QString& verzeichnis);
 
 signals:
     void angeklickt();  // the user selected an entry (mouse or keyboard)

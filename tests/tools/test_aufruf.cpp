@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Dateiwahl.h"
+#include "Dateimuster.h"
 
 #include <ostream>
 
@@ -162,7 +162,7 @@ TEST_F(Sammlung, OrdnerWieDieDateilisteUnterordnerNurMitR)
         anlegen(n);
     // The files in the order of the window's file list.
     QStringList liste1;
-    for (const QString& n : Dateiliste::passendeDateien(dir.path()))
+    for (const QString& n : Dateimuster::mdbDateien(dir.path()))
         liste1 << n;
     EXPECT_EQ(liste1.size(), 4);
     EXPECT_EQ(pfade(dateienSammeln({dir.path()}, false)), liste1);

@@ -1,6 +1,6 @@
 #include "Dateisammlung.h"
 
-#include "Dateiwahl.h"
+#include "Dateimuster.h"
 
 #include <QCollator>
 #include <QDir>
@@ -39,7 +39,7 @@ void ordnerSammeln(const QString& ordner, bool rekursiv, QSet<QString>& besucht,
         ziel.push_back({ordner, QStringLiteral("Ordner kann nicht gelesen werden")});
         return;
     }
-    for (const QString& name : Dateiliste::passendeDateien(ordner))
+    for (const QString& name : Dateimuster::mdbDateien(ordner))
         ziel.push_back({verbinden(ordner, name), QString()});
     if (rekursiv)
         for (const QString& name : unterordner(ordner))
