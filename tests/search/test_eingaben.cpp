@@ -30,11 +30,7 @@ namespace {
 void kundenSchreiben(const QString& pfad)
 {
     Database db(pfad.toStdString(), Format::Jet4);
-    const int k = db.addTable("Kunden", {{"Nr", ColumnType::Long}, {"Name", ColumnType::Text, 30}, {"Ort", ColumnType::Text, 30}});
-    db.addRow(k, {Cell::integer(1), Cell::text("Müller"), Cell::text("Köln")});
-    db.addRow(k, {Cell::integer(2), Cell::text("MOLLER"), Cell::null()});
-    db.addRow(k, {Cell::integer(3), Cell::text("Meller"), Cell::text("Müllerstadt")});
-    db.addRow(k, {Cell::integer(4), Cell::text("Mller"), Cell::text("Bonn")});
+    kundenTabelle(db);
     db.addTable("Leer", {{"A", ColumnType::Long}});
     db.finish();
 }
