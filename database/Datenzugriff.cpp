@@ -104,9 +104,12 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
     if (datei.isEmpty())
         throw DatenzugriffsFehler(FehlerVerbindungstext,
             QStringLiteral("Im Verbindungstext ist keine Datenbankdatei (DBQ=) angegeben."));
-    auto leser = fabrik_();
-    leser->oeffnen(datei);
-    leser_ = std::move(leser);
+    // The reader lives on from one file to the next: a reader process is
+    // started once, not for every action (a reader that failed starts a
+    // fresh process by itself).
+    if (!leser_)
+        leser_ = fabrik_();
+    leser_->oeffnen(datei);
     verbindungstext_ = connectionString;
     datei_ = datei;
 }
@@ -124,9 +127,8 @@ void Connection::abbauen()
     recordsets_.clear();
     for (Recordset* r : offene)
         r->schliessenOhneAbmelden();
-    if (leser_->offen())
+    if (leser_ && leser_->offen())
         leser_->schliessen();
-    leser_.reset();
 }
 
 Leser& Connection::leser()
