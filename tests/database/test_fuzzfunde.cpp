@@ -5,6 +5,7 @@
 #include "Fehler.h"
 #include "Leser.h"
 #include "MdbWriter.h"
+#include "Strukturen.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -94,6 +95,47 @@ TEST_F(Fuzzfunde, Jet3ZeileMitLeeremSprung)
             ASSERT_EQ(w.art, WertArt::Text) << i;
             EXPECT_EQ(w.text, QString(QChar(u'a' + i % 26))) << i;
         }
+    }
+}
+
+// Three bytes of a property block changed, found by mutating a file of
+// property blocks: libmdb's own reading of the catalogue, which parses every
+// object's block, loops forever on it. The catalogue is read by our decoder,
+// which never looks at LvProp: both readers list and read every table, the
+// child process without a watchdog stop.
+TEST_F(Fuzzfunde, BeschaedigterEigenschaftsblockImKatalog)
+{
+    const QString datei = pfad("eigenschaften.mdb");
+    {
+        Database db(datei.toStdString(), Format::Jet4);
+        writeMovedRows(db, "Verschoben", 12);
+        writeChangedColumns(db, "Spalten");
+        writePropertyTables(db);
+        db.finish();
+    }
+    QByteArray inhalt = laden(datei);
+    std::vector<qsizetype> bloecke;
+    for (qsizetype p = inhalt.indexOf(QByteArray("MR2\0", 4)); p >= 0; p = inhalt.indexOf(QByteArray("MR2\0", 4), p + 1))
+        bloecke.push_back(p);
+    ASSERT_EQ(bloecke.size(), 3u);
+    const qsizetype b = bloecke[2];
+    inhalt[b + 7] = char(105);
+    inhalt[b + 35] = char(218);
+    inhalt[b + 53] = char(160);
+    speichern(datei, inhalt);
+
+    for (bool prozess : {false, true}) {
+        SCOPED_TRACE(prozess ? "Leseprozess" : "im Prozess");
+        auto leser = prozess ? erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM), 3000) : erzeugeMdbLeser();
+        leser->oeffnen(datei);
+        QStringList tabellen;
+        for (const KatalogEintrag& e : leser->katalog())
+            if (e.typ == QLatin1String("TABLE"))
+                tabellen << e.name;
+        EXPECT_TRUE(tabellen.contains(QStringLiteral("Verschoben"))) << tabellen.join(u',').toStdString();
+        EXPECT_TRUE(tabellen.contains(QStringLiteral("Spalten")));
+        for (const QString& t : tabellen)
+            EXPECT_NO_THROW(tabelleLesen(*leser, t)) << t.toStdString();
     }
 }
 
