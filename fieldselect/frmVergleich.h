@@ -34,12 +34,12 @@ public:
     // on the carrier that scrolling moves and hides.
     struct Zeile {
         QWidget* traeger;
-        Anzeigefeld* fldAttrib;
-        Anzeigefeld* fldType;
-        QCheckBox* fldSchalter;
-        QCheckBox* fldSchalter2;
-        QLabel* fldBez;
-        Anzeigefeld* fldFeld;
+        Anzeigefeld* fldAttrib;    // attribute bits of the field, in decimal
+        Anzeigefeld* fldType;      // type code of the field, in decimal
+        QCheckBox* fldSchalter;    // ticked: a compare field, searched
+        QCheckBox* fldSchalter2;   // ticked: an info field, listed with every hit record
+        QLabel* fldBez;            // the field's name, as the recordset gives it
+        Anzeigefeld* fldFeld;      // the field's value in the first record
     };
 
     // The design state: the fixed controls and element 0 of each array.
@@ -52,17 +52,17 @@ public:
     void laden(const Datenzugriff::Recordset& satzmenge, const Plattform::Bildschirm& bildschirm);
 
     // Controls, named as the program knows them.
-    QGroupBox* Frame1;
-    QScrollBar* VScroll1;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command3;
-    QLineEdit* Text1;
-    QLabel* LabelScrollmodus;
+    QGroupBox* Frame1;           // "Datenbankfelder Auswahlmaske", holds the rows
+    QScrollBar* VScroll1;        // its value is the first row shown (1: not scrolled)
+    QPushButton* Command1;       // "&Auswahl übernehmen": apply
+    QPushButton* Command2;       // "A&uswahl zurücksetzen": reset
+    QPushButton* Command3;       // "Abbru&ch": cancel
+    QLineEdit* Text1;            // hidden: the row count, as the search run reads it
+    QLabel* LabelScrollmodus;    // "Scrollmodus aktiv / Scrolling is aktiv" in slot 0 while scrolled
 
-    int FeldAnzahl = 0;
-    int BreiteBez = 0;
-    int BreiteInhalt = 0;
+    int FeldAnzahl = 0;    // rows = fields of the recordset at load
+    int BreiteBez = 0;     // width of the name labels (twips)
+    int BreiteInhalt = 0;  // largest width of a content box (twips)
 
     const Zeile& zeile(int i) const { return zeilen_.at(std::size_t(i)); }
     const Maskenlayout::Masse& masse() const { return masse_; }

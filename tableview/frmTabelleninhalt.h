@@ -22,8 +22,8 @@ public:
     explicit frmTabelleninhalt(QWidget* parent = nullptr);
     ~frmTabelleninhalt() override;
 
-    Datengitter* DataGrid1;
-    QPushButton* Command1;  // "&zurück zur Suchmaske"
+    Datengitter* DataGrid1;  // "Tabelleninhalt": the rows of the current statement
+    QPushButton* Command1;   // "&zurück zur Suchmaske": closes the window
 
     // Seams: the reader of the grid's own connection, and how the main
     // window comes back when this one closes.
