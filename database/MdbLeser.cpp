@@ -65,14 +65,19 @@ struct Spalte {
     int skala;
 };
 
-// A column as the decoder needs it; festGefunden counts the fixed columns in
-// table order.
-Spalte spalteAus(MdbColumn* col, int& festGefunden)
+// The columns of a table as the decoder needs them, in table order.
+std::vector<Spalte> spaltenAus(MdbTableDef* t)
 {
-    const bool fest = col->is_fixed != 0;
-    // col_prec holds the scale: libmdb's two names are the wrong way round.
-    return {col, JetTyp(col->col_type), fest, col->col_num, int(col->var_col_num), fest ? festGefunden++ : -1, col->fixed_offset,
-            col->col_size, col->col_prec};
+    std::vector<Spalte> alle;
+    int festGefunden = 0;
+    for (guint i = 0; i < t->num_cols; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
+        const bool fest = col->is_fixed != 0;
+        // col_prec holds the scale: libmdb's two names are the wrong way round.
+        alle.push_back({col, JetTyp(col->col_type), fest, col->col_num, int(col->var_col_num), fest ? festGefunden++ : -1,
+                        col->fixed_offset, col->col_size, col->col_prec});
+    }
+    return alle;
 }
 
 struct Cursor {
@@ -416,11 +421,7 @@ CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<i
     MdbTableDef* t = tabelleLesen(tabelle);
     Cursor c;
     c.tabelle = t;
-    int festGefunden = 0;
-    for (guint i = 0; i < t->num_cols; ++i) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
-        c.alle.push_back(spalteAus(col, festGefunden));
-    }
+    c.alle = spaltenAus(t);
     for (int a : auswahl) {
         if (a < 0 || a >= int(c.alle.size())) {
             mdb_free_tabledef(t);
@@ -753,14 +754,14 @@ std::pair<const unsigned char*, std::size_t> MdbLeser::langwertZeile(std::uint32
     platz->benutzt = ++langwertZugriffe_;
     const unsigned char* seite = platz->daten.data();
     const int rco = mdb_->fmt->row_count_offset;
-    // The flags of a long-value row carry no meaning for its data.
     if (seite[0] != MDB_PAGE_DATA || zeile >= le16(seite + rco))
         beschaedigt(datei_, QString::fromUtf8(wofuer));
-    const int start = le16(seite + rco + 2 + zeile * 2) & OffsetMaske;
-    const int ende = zeile == 0 ? seitenGroesse_ : (le16(seite + rco + zeile * 2) & OffsetMaske);
-    if (start < rco + 2 || start > ende || ende > seitenGroesse_)
+    // The flags of a long-value row carry no meaning for its data, and an
+    // empty piece of a value is no damage: only the bounds count here.
+    const Zeilenplatz z = zeilenplatz(seite, zeile);
+    if (z.start < rco + 2 || z.start > z.ende || z.ende > seitenGroesse_)
         beschaedigt(datei_, QString::fromUtf8(wofuer));
-    return {seite + start, std::size_t(ende - start)};
+    return {seite + z.start, std::size_t(z.ende - z.start)};
 }
 
 // The slot of row `zeile` on a data page: where its bytes lie and how it is
@@ -1157,14 +1158,11 @@ void MdbLeser::katalogLesen()
     // Id, Name, Type, Flags, in this order in c.auswahl.
     const std::array<const char*, 4> namen = {"Id", "Name", "Type", "Flags"};
     c.auswahl.assign(4, -1);
-    int festGefunden = 0;
-    for (guint i = 0; i < c.tabelle->num_cols; ++i) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(c.tabelle->columns, i));
-        c.alle.push_back(spalteAus(col, festGefunden));
+    c.alle = spaltenAus(c.tabelle);
+    for (std::size_t i = 0; i < c.alle.size(); ++i)
         for (std::size_t k = 0; k < namen.size(); ++k)
-            if (g_ascii_strcasecmp(col->name, namen[k]) == 0)
+            if (g_ascii_strcasecmp(c.alle[i].col->name, namen[k]) == 0)
                 c.auswahl[k] = int(i);
-    }
     if (std::count(c.auswahl.begin(), c.auswahl.end(), -1) > 0)
         beschaedigt(datei_, QStringLiteral("dem Katalog fehlen Spalten"));
     c.seite.resize(std::size_t(seitenGroesse_));
