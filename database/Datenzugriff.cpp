@@ -6,24 +6,6 @@
 
 namespace Datenzugriff {
 
-// Row by row; the readers answer a range in one pass where they can.
-int Leser::zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block)
-{
-    std::vector<Wert> zeile;
-    block.zeilenAnzahl = 0;
-    block.spalten = 0;
-    for (std::int64_t n = von; n < von + anzahl && this->zeile(cursor, n, zeile); ++n) {
-        block.spalten = int(zeile.size());
-        const std::size_t noetig = std::size_t(block.zeilenAnzahl + 1) * zeile.size();
-        if (block.werte.size() < noetig)
-            block.werte.resize(noetig);
-        for (int s = 0; s < block.spalten; ++s)
-            block.wert(block.zeilenAnzahl, s) = std::move(zeile[std::size_t(s)]);
-        ++block.zeilenAnzahl;
-    }
-    return block.zeilenAnzahl;
-}
-
 namespace {
 
 // Rows a block of the reader holds once reading is under way. Larger blocks
@@ -409,15 +391,15 @@ int Recordset::zeilenBereich(std::int64_t von, int anzahl, ZeilenBlock& block)
 {
     pruefeOffen();
     if (speicher_) {
-        block.spalten = block_.spalten;
-        block.zeilenAnzahl = 0;
+        const std::int64_t ab = std::max<std::int64_t>(von, 0);
         const std::int64_t bis = std::min<std::int64_t>(von + anzahl, block_.zeilen());
-        for (std::int64_t n = std::max<std::int64_t>(von, 0); n < bis; ++n, ++block.zeilenAnzahl)
-            for (int s = 0; s < block_.spalten; ++s) {
-                if (block.werte.size() < std::size_t(block.zeilenAnzahl + 1) * std::size_t(block.spalten))
-                    block.werte.resize(std::size_t(block.zeilenAnzahl + 1) * std::size_t(block.spalten));
-                block.wert(block.zeilenAnzahl, s) = block_.wert(int(n), s);
-            }
+        block.spalten = block_.spalten;
+        block.zeilenAnzahl = int(std::max<std::int64_t>(bis - ab, 0));
+        const std::size_t werte = std::size_t(block.zeilenAnzahl) * std::size_t(block.spalten);
+        if (block.werte.size() < werte)
+            block.werte.resize(werte);
+        if (werte > 0)
+            std::copy_n(&block_.wert(int(ab), 0), werte, block.werte.begin());
         return block.zeilenAnzahl;
     }
     return verbindung_->leser().zeilenBereich(cursor_, von, anzahl, block);

@@ -84,7 +84,7 @@ public:
     // Rows von .. von + anzahl - 1 (from 0) of the cursor into block, fewer
     // at the end of the table; independent of the reading position. Returns
     // the number of rows. The grid asks for its rows in such ranges.
-    virtual int zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block);
+    virtual int zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block) = 0;
     // Number of rows, counted (for the keyset cursor of the grid).
     virtual std::int64_t gezaehlteZeilen(CursorNummer cursor) = 0;
     virtual void cursorSchliessen(CursorNummer cursor) = 0;
