@@ -8,6 +8,7 @@
 //       defaults: 1000000 rows in /tmp/zelk-bench/lesen-ROWS.mdb, and
 //       ../shared/realdata/Kunden100k-jackcess.mdb Kunden
 
+#include "Anweisung.h"
 #include "BenchDaten.h"
 #include "Datenzugriff.h"
 #include "MdbWriter.h"
@@ -51,7 +52,7 @@ bool messen(const std::string& datei, const QString& tabelle, long long erwartet
         Datenzugriff::Connection verbindung;
         verbindung.Open(QStringLiteral("DBQ=") + QString::fromStdString(datei) + QLatin1Char(';'));
         Datenzugriff::Recordset satzmenge;
-        satzmenge.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), verbindung, Datenzugriff::adOpenDynamic,
+        satzmenge.Open(Datenzugriff::alleFelderAnweisung(tabelle), verbindung, Datenzugriff::adOpenDynamic,
                        Datenzugriff::adLockOptimistic);
         const Datenzugriff::Werttext werttext(QLocale(QLocale::German, QLocale::Germany));
         const auto& felder = satzmenge.fields();

@@ -147,6 +147,11 @@ std::optional<Anweisung> anweisungLesen(const QString& sql)
     return a;
 }
 
+QString alleFelderAnweisung(const QString& tabelle)
+{
+    return QStringLiteral("Select * from [") + tabelle + QStringLiteral("];");
+}
+
 QString dateiAusVerbindungstext(const QString& text)
 {
     qsizetype anfang = -1;

@@ -19,6 +19,9 @@ struct Anweisung {
 
 std::optional<Anweisung> anweisungLesen(const QString& sql);
 
+// "Select * from [" + tabelle + "];": every field of a table.
+QString alleFelderAnweisung(const QString& tabelle);
+
 // The database file named after DBQ= in a connection string; empty when none.
 // A path may itself contain ';', so DBQ runs up to ";DefaultDir=" where
 // that follows.

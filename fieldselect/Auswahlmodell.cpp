@@ -1,13 +1,10 @@
 #include "Auswahlmodell.h"
 
+#include "Anweisung.h"
+
 #include <limits>
 
 namespace Auswahlmodell {
-
-QString alleFelder(const QString& tabelle)
-{
-    return QStringLiteral("Select * from [") + tabelle + QStringLiteral("];");
-}
 
 Auswahl uebernehmen(const std::vector<Zeile>& zeilen, const QString& tabelle)
 {
@@ -29,7 +26,7 @@ Auswahl uebernehmen(const std::vector<Zeile>& zeilen, const QString& tabelle)
     }
     a.abfrage += QStringLiteral(" from [") + tabelle + QStringLiteral("];");
     if (a.anzahl == 0)
-        a.abfrage = alleFelder(tabelle);
+        a.abfrage = Datenzugriff::alleFelderAnweisung(tabelle);
     return a;
 }
 

@@ -35,9 +35,6 @@ struct Ueberlauf : std::overflow_error {
 // Names go in verbatim.
 Auswahl uebernehmen(const std::vector<Zeile>& zeilen, const QString& tabelle);
 
-// The full-table statement.
-QString alleFelder(const QString& tabelle);
-
 // After a click on one box of a row (its new value given): the new value
 // of the other box. Ticking one clears the other; unticking leaves it.
 constexpr bool andereBox(bool geklickteBox, bool andereBox) { return geklickteBox && andereBox ? false : andereBox; }

@@ -1,5 +1,6 @@
 #include "Datenbankfunktion.h"
 
+#include "Anweisung.h"
 #include "Fehler.h"
 #include "Leser.h"
 #include "Meldung.h"
@@ -96,7 +97,7 @@ void DatenbankVerbinden()
     if (AuswahlAnzahl != 0) {
         f.zustandZeigen(true);
     } else {
-        AbfrageSQL = QStringLiteral("Select * from [") + f.tabellenText() + QStringLiteral("];");
+        AbfrageSQL = Datenzugriff::alleFelderAnweisung(f.tabellenText());
         f.zustandZeigen(false);
     }
     if (!Satzmenge)

@@ -1,5 +1,6 @@
 #include "Mehrfachsuche.h"
 
+#include "Anweisung.h"
 #include "Auswahlmodell.h"
 #include "Fehler.h"
 #include "Suchlauf.h"
@@ -119,19 +120,16 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
 {
     if (tabelleBeginnt)
         tabelleBeginnt(pfad, tabelle);
-    Datenzugriff::Recordset satzmenge;
-    satzmenge.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), verbindung_, Datenzugriff::adOpenDynamic,
-                   Datenzugriff::adLockOptimistic);
-    // A field selection: the statement the mask would build, opened instead.
+    // With a field selection, the statement the mask would build.
+    QString anweisung = Datenzugriff::alleFelderAnweisung(tabelle);
     std::unique_ptr<Maske> maske;
     std::int16_t auswahlAnzahl = 0;
     if (!aufruf_.felder.isEmpty() || !aufruf_.info.isEmpty()) {
         QStringList spalten;
-        for (int i = 0; i < satzmenge.fields().Count(); ++i)
-            spalten << satzmenge.fields().Item(i).Name();
+        for (const Datenzugriff::SpaltenInfo& s : verbindung_.leser().spalten(tabelle))
+            spalten << s.name;
         const Feldwahl w = feldwahl(spalten, aufruf_.felder, aufruf_.info);
         if (!w.fehlend.isEmpty()) {
-            satzmenge.Close();
             const QString text = QStringLiteral("keine Felder %1 in dieser Tabelle; sie wird nicht durchsucht").arg(w.fehlend.join(u','));
             // Among all tables of a file, one without the fields is no failure.
             if (aufruf_.alleTabellen) {
@@ -143,11 +141,12 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
             return;
         }
         const Auswahlmodell::Auswahl a = Auswahlmodell::uebernehmen(w.zeilen, tabelle);
-        satzmenge.Close();
-        satzmenge.Open(a.abfrage, verbindung_, Datenzugriff::adOpenDynamic, Datenzugriff::adLockOptimistic);
+        anweisung = a.abfrage;
         maske = std::make_unique<Maske>(w.zeilen);
         auswahlAnzahl = a.anzahl;
     }
+    Datenzugriff::Recordset satzmenge;
+    satzmenge.Open(anweisung, verbindung_, Datenzugriff::adOpenDynamic, Datenzugriff::adLockOptimistic);
     if (ueberschriften_)
         protokoll_.setzeUeberschrift(ueberschrift(pfad, tabelle));
     Suche::Suchlauf lauf(satzmenge, protokoll_, nullptr, maske.get(), auswahlAnzahl);
