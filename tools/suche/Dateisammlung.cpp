@@ -2,12 +2,10 @@
 
 #include "Dateimuster.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
-#include <algorithm>
 
 namespace Kommandozeile {
 
@@ -21,10 +19,7 @@ QString verbinden(const QString& ordner, const QString& name)
 QStringList unterordner(const QString& ordner)
 {
     QStringList namen = QDir(ordner).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    QCollator c;
-    c.setNumericMode(true);
-    c.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(namen.begin(), namen.end(), [&c](const QString& a, const QString& b) { return c.compare(a, b) < 0; });
+    Dateimuster::sortieren(namen);
     return namen;
 }
 

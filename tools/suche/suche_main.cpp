@@ -98,7 +98,8 @@ int suchen(const Aufruf& a)
 {
     QFile standardausgabe;
     const std::unique_ptr<Protokoll::Schreiber> protokoll = schreiberFuer(a, standardausgabe);
-    Fortschritt fortschritt(isatty(STDERR_FILENO) == 1);
+    const bool terminal = isatty(STDERR_FILENO) == 1;
+    Fortschritt fortschritt(terminal);
     // The same reader process as the window; --im-prozess reads here.
     Mehrfachsuche suche(a, *protokoll,
                         a.imProzess ? Datenzugriff::Connection::LeserFabrik([] { return Datenzugriff::erzeugeMdbLeser(); })
@@ -112,7 +113,7 @@ int suchen(const Aufruf& a)
     suche.fehler = melden;
     suche.hinweis = melden;
     suche.tabelleBeginnt = [&fortschritt](const QString& d, const QString& t) { fortschritt.tabelle(d, t); };
-    if (isatty(STDERR_FILENO) == 1)
+    if (terminal)
         suche.saetze = [&fortschritt](double satz) { fortschritt.saetze(satz); };
     try {
         protokoll->oeffnen();
