@@ -373,7 +373,6 @@ QString frmDataEnv::suchen()
     Protokoll::Schreiber protokoll(protokollPfad());
     try {
         protokoll.oeffnen();
-        ergebnisse_.leeren();
         // Held here: a window that releases the shared recordset during the
         // run must not pull it from under the run.
         const std::shared_ptr<Datenzugriff::Recordset> satzmenge = Datenbankfunktion::Satzmenge;
@@ -499,12 +498,15 @@ void frmDataEnv::Command3_Click()
 
 void frmDataEnv::Command4_Click()
 {
-    if (laeuft_)
-        return;
-    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
-        return;
-    if (Datenbankfunktion::KeineDatenbank == 0 && Datenbankfunktion::KeineTabelle == 0 && nebenfenster_)
+    if (!laeuft_ && tabelleninhaltVerbinden())
         nebenfenster_->tabelleninhaltZeigen();
+}
+
+bool frmDataEnv::tabelleninhaltVerbinden()
+{
+    // The flags stay as DatenbankVerbinden left them.
+    return handlung(Datenbankfunktion::DatenbankVerbinden) && Datenbankfunktion::KeineDatenbank == 0
+        && Datenbankfunktion::KeineTabelle == 0 && nebenfenster_;
 }
 
 void frmDataEnv::List1_DblClick()
@@ -513,11 +515,8 @@ void frmDataEnv::List1_DblClick()
         return;
     const QModelIndex zeile = List1->currentIndex();
     const auto stelle = zeile.isValid() ? Trefferstelle::lesen(ergebnisse_.zeile(zeile.row())) : std::nullopt;
-    if (!stelle)
-        return;  // separators, header lines and totals lead nowhere
-    if (!handlung(Datenbankfunktion::DatenbankVerbinden))
-        return;
-    if (Datenbankfunktion::KeineDatenbank == 0 && Datenbankfunktion::KeineTabelle == 0 && nebenfenster_)
+    // Separators, header lines and totals lead nowhere.
+    if (stelle && tabelleninhaltVerbinden())
         nebenfenster_->tabelleninhaltBeiSatzZeigen(stelle->satz, stelle->feld);
 }
 
@@ -532,10 +531,13 @@ void frmDataEnv::dateiVorwaehlen(const QString& datei)
     const QString verzeichnis = info.absolutePath();
     // Drive1: the longest root that holds the file.
     int laufwerk = -1;
+    qsizetype laenge = -1;
     for (int i = 0; i < Drive1->count(); ++i) {
         const QString wurzel = Datenbankfunktion::mitSchraegstrich(Drive1->itemText(i));
-        if ((verzeichnis + u'/').startsWith(wurzel) && (laufwerk < 0 || wurzel.size() > Drive1->itemText(laufwerk).size()))
+        if ((verzeichnis + u'/').startsWith(wurzel) && wurzel.size() > laenge) {
             laufwerk = i;
+            laenge = wurzel.size();
+        }
     }
     if (laufwerk >= 0)
         Drive1->setCurrentIndex(laufwerk);

@@ -115,6 +115,7 @@ private:
     // with a message instead of ending the program.
     bool handlung(const std::function<void()>& was);
     bool verbinden();
+    bool tabelleninhaltVerbinden();  // Command4's reconnect: true when the window may open
     // Switches a field selection off (unloading the mask when asked) and
     // reconnects; true when the action may go on.
     bool auswahlAusUndVerbinden(bool maskeEntladen);
