@@ -63,19 +63,7 @@ struct Messung {
     Uhr::time_point gemalt{};      // the last paint
     Uhr::time_point vollGemalt{};  // the last paint with every visible row loaded
 
-    bool sichtbarGeladen() const
-    {
-        if (m->rowCount() == 0)
-            return false;
-        const int erste = std::max(0, t->rowAt(0));
-        int letzte = t->rowAt(t->viewport()->height() - 1);
-        if (letzte < 0)
-            letzte = m->rowCount() - 1;
-        for (int z = erste; z <= letzte; ++z)
-            if (!m->zeileGeladen(z))
-                return false;
-        return true;
-    }
+    bool sichtbarGeladen() const { return m->rowCount() > 0 && sichtbareZeilenGeladen(*t, *m); }
     void verbinden()
     {
         t->nachDemMalen = [this] {

@@ -152,15 +152,29 @@ void Datengitter::kopieBeenden()
     QApplication::restoreOverrideCursor();
 }
 
+std::pair<int, int> sichtbareZeilen(const QTableView& t, const Inhaltsmodell& m)
+{
+    const int erste = std::max(0, t.rowAt(0));
+    int letzte = t.rowAt(t.viewport()->height() - 1);
+    if (letzte < 0)
+        letzte = m.rowCount() - 1;
+    return {erste, letzte};
+}
+
+bool sichtbareZeilenGeladen(const QTableView& t, const Inhaltsmodell& m)
+{
+    const auto [erste, letzte] = sichtbareZeilen(t, m);
+    for (int z = erste; z <= letzte; ++z)
+        if (!m.zeileGeladen(z))
+            return false;
+    return true;
+}
+
 bool Datengitter::spaltenAnpassen()
 {
-    const int erste = std::max(0, tabelle->rowAt(0));
-    int letzte = tabelle->rowAt(tabelle->viewport()->height() - 1);
-    if (letzte < 0)
-        letzte = modell->rowCount() - 1;
-    for (int z = erste; z <= letzte; ++z)
-        if (!modell->zeileGeladen(z))
-            return false;
+    if (!sichtbareZeilenGeladen(*tabelle, *modell))
+        return false;
+    const auto [erste, letzte] = sichtbareZeilen(*tabelle, *modell);
     const QFontMetrics zellen = tabelle->fontMetrics();
     const QFontMetrics kopf = tabelle->horizontalHeader()->fontMetrics();
     const int hoechstens = std::max(120, tabelle->viewport()->width() / 3);

@@ -10,6 +10,7 @@
 #include <QTableView>
 
 #include <functional>
+#include <utility>
 
 class Gittertabelle : public QTableView {
     Q_OBJECT
@@ -32,6 +33,12 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 };
+
+// The rows the view shows, first and last (the model's last row when the
+// view is taller than the rows); last < first without rows.
+std::pair<int, int> sichtbareZeilen(const QTableView& t, const Inhaltsmodell& m);
+// Whether every row the view shows is loaded; true without rows.
+bool sichtbareZeilenGeladen(const QTableView& t, const Inhaltsmodell& m);
 
 class Datengitter : public QFrame {
     Q_OBJECT
