@@ -57,7 +57,6 @@ public:
     const QString& ConnectionString() const { return verbindungstext_; }
     // How this connection makes its reader: a second connection on the same
     // file reads the same way (through a reader process of its own).
-    const LeserFabrik& fabrik() const { return fabrik_; }
     const QString& datei() const { return datei_; }
     Leser& leser();
 

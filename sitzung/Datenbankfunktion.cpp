@@ -56,13 +56,6 @@ void Zustand::zuruecksetzen()
     KeineTabelle = 0;
 }
 
-std::unique_ptr<Datenzugriff::Connection> eigeneVerbindung()
-{
-    auto c = std::make_unique<Datenzugriff::Connection>(Verbindung().fabrik());
-    c->Open(VerbindungsText, QString(), QString(), -1);
-    return c;
-}
-
 QString mitSchraegstrich(const QString& pfad)
 {
     return pfad.endsWith(u'/') ? pfad : pfad + u'/';

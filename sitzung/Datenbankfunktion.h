@@ -83,10 +83,4 @@ QString mitSchraegstrich(const QString& pfad);
 void DatenbankVerbinden();
 void TabellenAuflisten();
 
-// A connection of its own on the file of the last DatenbankVerbinden, with a
-// reader of the same kind as Verbindung (through the reader process: a child
-// of its own). A window that reads while the search run closes Verbindung
-// owns one.
-std::unique_ptr<Datenzugriff::Connection> eigeneVerbindung();
-
 }  // namespace Datenbankfunktion

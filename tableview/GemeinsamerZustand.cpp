@@ -15,8 +15,7 @@ const DZ::Recordset* frisch_ = nullptr;
 
 Quelle aktuelleQuelle()
 {
-    return {DB::verbindungstext(DB::DatenbankVerzeichnis, DB::DatenbankDatei), DB::DatenbankVerzeichnis + DB::DatenbankDatei,
-            DB::AbfrageSQL};
+    return {DB::VerbindungsText, DB::DatenbankVerzeichnis + DB::DatenbankDatei, DB::AbfrageSQL};
 }
 
 bool satzmengeOffen() { return DB::Satzmenge && DB::Satzmenge->State() == DZ::adStateOpen; }

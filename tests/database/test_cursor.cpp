@@ -211,7 +211,7 @@ TEST(ZweiteVerbindung, AGridOnItsOwnConnectionOutlivesTheSearchsConnection)
     const auto prozess = [] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); };
     Connection suche(prozess);
     suche.Open(QStringLiteral("DBQ=") + datei + u';');
-    Connection gitter(suche.fabrik());
+    Connection gitter(prozess);
     gitter.Open(suche.ConnectionString());
     Recordset satzmenge, raster;
     satzmenge.Open(QStringLiteral("Select * from [N];"), suche, adOpenDynamic, adLockOptimistic);

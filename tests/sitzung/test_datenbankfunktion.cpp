@@ -81,45 +81,4 @@ TEST_F(Datenbankfunktion_, TheResetBringsBackTheStartOfTheProgram)
     EXPECT_EQ(DB::Satzmenge->State(), adStateOpen);
 }
 
-TEST_F(Datenbankfunktion_, AConnectionOfItsOwnReadsOnWhenTheSearchClosesTheShared)
-{
-    DB::DatenbankVerbinden();
-    auto eigene = DB::eigeneVerbindung();
-    EXPECT_EQ(eigene->ConnectionString(), DB::VerbindungsText);
-    EXPECT_TRUE(eigene->Version().contains(QStringLiteral("im eigenen Prozess"))) << eigene->Version().toStdString();
-    Recordset raster;
-    raster.Open(DB::AbfrageSQL, *eigene, adOpenKeyset, adLockPessimistic);
-
-    // As at the end of a search run.
-    DB::Satzmenge->Close();
-    DB::Verbindung().Close();
-    ZeilenBlock b;
-    ASSERT_EQ(raster.zeilenBereich(1995, 10, b), 5);
-    EXPECT_EQ(b.wert(4, 0).ganzzahl, 1999);
-
-    // And on when the shared one reconnects.
-    DB::DatenbankVerbinden();
-    ASSERT_EQ(raster.zeilenBereich(0, 1, b), 1);
-    EXPECT_EQ(b.wert(0, 1).text, QStringLiteral("Zeile 0"));
-}
-
-TEST_F(Datenbankfunktion_, AConnectionOfItsOwnReadsLikeTheShared)
-{
-    // A program that reads in its own process gives the second window the same.
-    DB::verbindungErsetzen(std::make_unique<Connection>());
-    DB::DatenbankVerbinden();
-    auto eigene = DB::eigeneVerbindung();
-    EXPECT_EQ(eigene->Version(), DB::Verbindung().Version());
-    EXPECT_FALSE(eigene->Version().contains(QStringLiteral("im eigenen Prozess")));
-
-    // Before any DatenbankVerbinden there is no file to open.
-    DB::zuruecksetzen();
-    try {
-        DB::eigeneVerbindung();
-        FAIL() << "kein Fehler";
-    } catch (const DatenzugriffsFehler& e) {
-        EXPECT_EQ(e.Number(), FehlerVerbindungstext);
-    }
-}
-
 }  // namespace
