@@ -69,56 +69,14 @@ int frmVergleich::px(int twips) const { return Plattform::twipsZuPixel(twips, dp
 // The design: fixed controls and element 0 of the arrays, created in the
 // design tab order (VScroll1, Frame1, fldType, fldSchalter, fldAttrib,
 // fldFeld, LabelScrollmodus, fldBez, Command1..3, fldSchalter2, Text1).
+// The design's controls in the design's order of creation, which is the
+// order of the Tab key: the bar, the first row, the buttons, the row's info box.
 void frmVergleich::aufbauen()
 {
     setFont(schrift("Liberation Sans", 8.25));
     setAutoFillBackground(true);
-
-    VScroll1 = new QScrollBar(Qt::Vertical, this);
-    VScroll1->setFocusPolicy(Qt::StrongFocus);
-    VScroll1->setGeometry(px(14160), px(480), px(255), px(4215));
-    VScroll1->setRange(1, 32767);
-    VScroll1->setValue(1);
-    VScroll1->setSingleStep(1);
-
-    Frame1 = new QGroupBox(QStringLiteral("Datenbankfelder Auswahlmaske"), this);
-    Frame1->setGeometry(0, px(120), px(8445), px(2625));
-    Frame1->setAutoFillBackground(true);
-    QPalette gruen = Frame1->palette();
-    gruen.setColor(QPalette::Window, farbe(0x00C0FFC0));
-    Frame1->setPalette(gruen);
-    Frame1->installEventFilter(this);
-
-    // The rows stand on one area inside the frame, each on a carrier of the
-    // row's height: scrolling moves the area and shows or hides whole rows.
-    flaeche_ = new QWidget(Frame1);
-    flaeche_->setGeometry(0, 0, px(8445), px(2625));
-    Zeile z{};
-    z.traeger = new QWidget(flaeche_);
-    z.traeger->setGeometry(0, px(240), px(8445), px(285));
-    z.fldType = new Anzeigefeld(QStringLiteral("Type"), z.traeger);
-    z.fldType->setGeometry(px(600), 0, px(495), px(285));
-    z.fldType->setToolTip(QStringLiteral("Feldtyp / Fieldtype"));
-    z.fldSchalter = new QCheckBox(QStringLiteral("Check1"), z.traeger);
-    z.fldSchalter->setGeometry(px(1320), 0, px(255), px(255));
-    z.fldSchalter->setToolTip(SchalterTipp);
-    z.fldAttrib = new Anzeigefeld(QStringLiteral("Attrib"), z.traeger);
-    z.fldAttrib->setGeometry(px(120), 0, px(375), px(285));
-    z.fldAttrib->setToolTip(QStringLiteral("Attribut des Feldes/Attribut of Field"));
-    z.fldFeld = new Anzeigefeld(QStringLiteral("Inhalt"), z.traeger);
-    z.fldFeld->setGeometry(px(3360), 0, px(4815), px(285));
-    LabelScrollmodus = new QLabel(QStringLiteral("Scrollmodus aktiv / Scrolling is aktiv"), Frame1);
-    LabelScrollmodus->setGeometry(px(120), px(2040), px(9735), px(285));
-    LabelScrollmodus->setFont(schrift("Liberation Sans", 9.75, true));
-    LabelScrollmodus->setAutoFillBackground(true);
-    QPalette orange = LabelScrollmodus->palette();
-    orange.setColor(QPalette::Window, farbe(0x000080FF));
-    LabelScrollmodus->setPalette(orange);
-    LabelScrollmodus->hide();
-    z.fldBez = new QLabel(QStringLiteral("Feldbezeichnung"), z.traeger);
-    z.fldBez->setGeometry(px(2280), 0, px(1050), px(225));
-    z.fldBez->setFont(schrift("Liberation Sans Narrow", 8.25));
-    z.fldBez->setTextFormat(Qt::PlainText);  // a field name is never markup
+    rahmenAufbauen();
+    Zeile z = ersteZeileAufbauen();
 
     Command1 = new QPushButton(QStringLiteral("&Auswahl übernehmen"), this);
     Command1->setGeometry(px(8640), px(120), px(1935), px(495));
@@ -141,6 +99,63 @@ void frmVergleich::aufbauen()
     connect(z.fldSchalter, &QCheckBox::clicked, this, [this] { fldSchalter_Click(0); });
     connect(z.fldSchalter2, &QCheckBox::clicked, this, [this] { fldSchalter2_Click(0); });
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
+}
+
+// The scroll bar, the frame, the area the rows stand on and the scrolling label.
+void frmVergleich::rahmenAufbauen()
+{
+    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1->setFocusPolicy(Qt::StrongFocus);
+    VScroll1->setGeometry(px(14160), px(480), px(255), px(4215));
+    VScroll1->setRange(1, 32767);
+    VScroll1->setValue(1);
+    VScroll1->setSingleStep(1);
+
+    Frame1 = new QGroupBox(QStringLiteral("Datenbankfelder Auswahlmaske"), this);
+    Frame1->setGeometry(0, px(120), px(8445), px(2625));
+    Frame1->setAutoFillBackground(true);
+    QPalette gruen = Frame1->palette();
+    gruen.setColor(QPalette::Window, farbe(0x00C0FFC0));
+    Frame1->setPalette(gruen);
+    Frame1->installEventFilter(this);
+
+    // The rows stand on one area inside the frame, each on a carrier of the
+    // row's height: scrolling moves the area and shows or hides whole rows.
+    flaeche_ = new QWidget(Frame1);
+    flaeche_->setGeometry(0, 0, px(8445), px(2625));
+
+    LabelScrollmodus = new QLabel(QStringLiteral("Scrollmodus aktiv / Scrolling is aktiv"), Frame1);
+    LabelScrollmodus->setGeometry(px(120), px(2040), px(9735), px(285));
+    LabelScrollmodus->setFont(schrift("Liberation Sans", 9.75, true));
+    LabelScrollmodus->setAutoFillBackground(true);
+    QPalette orange = LabelScrollmodus->palette();
+    orange.setColor(QPalette::Window, farbe(0x000080FF));
+    LabelScrollmodus->setPalette(orange);
+    LabelScrollmodus->hide();
+}
+
+// Row 0 of the design without its info box, which comes after the buttons.
+frmVergleich::Zeile frmVergleich::ersteZeileAufbauen()
+{
+    Zeile z{};
+    z.traeger = new QWidget(flaeche_);
+    z.traeger->setGeometry(0, px(240), px(8445), px(285));
+    z.fldType = new Anzeigefeld(QStringLiteral("Type"), z.traeger);
+    z.fldType->setGeometry(px(600), 0, px(495), px(285));
+    z.fldType->setToolTip(QStringLiteral("Feldtyp / Fieldtype"));
+    z.fldSchalter = new QCheckBox(QStringLiteral("Check1"), z.traeger);
+    z.fldSchalter->setGeometry(px(1320), 0, px(255), px(255));
+    z.fldSchalter->setToolTip(SchalterTipp);
+    z.fldAttrib = new Anzeigefeld(QStringLiteral("Attrib"), z.traeger);
+    z.fldAttrib->setGeometry(px(120), 0, px(375), px(285));
+    z.fldAttrib->setToolTip(QStringLiteral("Attribut des Feldes/Attribut of Field"));
+    z.fldFeld = new Anzeigefeld(QStringLiteral("Inhalt"), z.traeger);
+    z.fldFeld->setGeometry(px(3360), 0, px(4815), px(285));
+    z.fldBez = new QLabel(QStringLiteral("Feldbezeichnung"), z.traeger);
+    z.fldBez->setGeometry(px(2280), 0, px(1050), px(225));
+    z.fldBez->setFont(schrift("Liberation Sans Narrow", 8.25));
+    z.fldBez->setTextFormat(Qt::PlainText);  // a field name is never markup
+    return z;
 }
 
 // A copy of the current state of element 0 on a hidden carrier; the

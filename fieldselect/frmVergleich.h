@@ -92,6 +92,8 @@ protected:
 
 private:
     void aufbauen();
+    void rahmenAufbauen();
+    Zeile ersteZeileAufbauen();
     void masseAnwenden(const Maskenlayout::Masse& m);
     Zeile zeileErzeugen();
     void zeileFuellen(int i, const Datenzugriff::Recordset& satzmenge, const Datenzugriff::Werttext& werttext);

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <map>
 #include <stdexcept>
+#include <variant>
 
 namespace Plattform {
 
@@ -295,6 +296,117 @@ struct Leser {
 
 }  // namespace
 
+namespace {
+
+// The data of a value after its '=': a string, str(N):, dword: or hex.
+// Returns an error text, empty when w was filled.
+QString wertdatenLesen(Leser& l, const QString& rest, RegWert& w)
+{
+    if (rest.startsWith(u'"') || rest.startsWith(QLatin1String("str("))) {
+        w.typ = REG_SZ;
+        if (rest.startsWith(QLatin1String("str("))) {
+            const qsizetype zu = rest.indexOf(QLatin1String("):"));
+            bool ok = false;
+            w.typ = zu > 4 ? rest.mid(4, zu - 4).toUInt(&ok) : 0;
+            if (!ok)
+                return QStringLiteral("ungültiger Typ");
+            l.pos += zu + 2;
+        }
+        const auto daten = l.zitat();
+        if (!daten)
+            return l.fehler;
+        if (!l.ende())
+            return QStringLiteral("Zeichen nach der Zeichenfolge");
+        w.daten = *daten + '\0';
+    } else if (rest.startsWith(QLatin1String("dword:"))) {
+        const QString zahl = rest.mid(6);
+        bool ok = false;
+        const quint32 v = zahl.toUInt(&ok, 16);
+        if (!ok || zahl.size() != 8)
+            return QStringLiteral("ungültiger dword-Wert");
+        w.typ = REG_DWORD;
+        for (int b = 0; b < 4; ++b)
+            w.daten += char((v >> (8 * b)) & 0xFF);
+    } else if (rest.startsWith(QLatin1String("hex"))) {
+        qsizetype doppelpunkt = rest.indexOf(u':');
+        if (rest.startsWith(QLatin1String("hex:"))) {
+            w.typ = REG_BINARY;
+        } else if (rest.startsWith(QLatin1String("hex(")) && doppelpunkt > 5 && rest.at(doppelpunkt - 1) == u')') {
+            bool ok = false;
+            w.typ = rest.mid(4, doppelpunkt - 5).toUInt(&ok, 16);
+            if (!ok)
+                return QStringLiteral("ungültiger Typ");
+        } else {
+            return QStringLiteral("ungültige hex-Angabe");
+        }
+        const QString liste = rest.mid(doppelpunkt + 1);
+        if (!liste.isEmpty())
+            for (const QString& teil : liste.split(u',')) {
+                bool ok = false;
+                const uint v = teil.trimmed().toUInt(&ok, 16);
+                if (!ok || v > 0xFF || teil.trimmed().size() != 2)
+                    return QStringLiteral("ungültiges Byte \"%1\"").arg(teil);
+                w.daten += char(v);
+            }
+    } else {
+        return QStringLiteral("unbekannte Wertangabe");
+    }
+    return {};
+}
+
+// A value line: "name"=data or @=data. Returns an error text, empty when w was filled.
+QString wertzeileLesen(const QString& kern, RegWert& w)
+{
+    Leser l{kern};
+    if (kern.startsWith(u'@')) {
+        l.pos = 1;
+    } else {
+        const auto name = l.zitat();
+        if (!name)
+            return l.fehler;
+        w.name = *name;
+    }
+    if (l.ende() || l.zeichen() != u'=')
+        return QStringLiteral("'=' erwartet");
+    ++l.pos;
+    return wertdatenLesen(l, kern.mid(l.pos), w);
+}
+
+// A key line [path]: the path, or an error text.
+std::variant<QByteArray, QString> schluesselzeileLesen(const QString& kern)
+{
+    const qsizetype zu = kern.lastIndexOf(u']');
+    if (zu < 0)
+        return QStringLiteral("']' fehlt");
+    const QString innen = u'"' + kern.mid(1, zu - 1) + u'"';
+    Leser l{innen};
+    const auto pfad = l.zitat();
+    if (!pfad || !l.ende())
+        return l.fehler.isEmpty() ? QStringLiteral("ungültiger Schlüsselname") : l.fehler;
+    if (regPfadNormal(*pfad).isEmpty())
+        return QStringLiteral("leerer Schlüsselname");
+    return *pfad;
+}
+
+// Line i without its CR; hex data continues over lines ending in a backslash
+// (i then stands on the last line taken).
+QString logischeZeile(const QStringList& zeilen, qsizetype& i)
+{
+    auto ohneCr = [](QString z) {
+        if (z.endsWith(u'\r'))
+            z.chop(1);
+        return z;
+    };
+    QString zeile = ohneCr(zeilen[i]);
+    while (zeile.endsWith(u'\\') && zeile.contains(QLatin1String("=hex")) && i + 1 < zeilen.size()) {
+        zeile.chop(1);
+        zeile += ohneCr(zeilen[++i]).trimmed();
+    }
+    return zeile;
+}
+
+}  // namespace
+
 std::optional<RegInhalt> regDateiLesen(const QByteArray& roh, QString* fehler)
 {
     auto melden = [&](int zeile, const QString& was) -> std::optional<RegInhalt> {
@@ -305,115 +417,37 @@ std::optional<RegInhalt> regDateiLesen(const QByteArray& roh, QString* fehler)
     const QString text = QString::fromUtf8(roh);
     if (text.toUtf8() != roh)
         return melden(1, QStringLiteral("kein gültiges UTF-8"));
-    QStringList zeilen = text.split(u'\n');
+    const QStringList zeilen = text.split(u'\n');
+    const QString kopfFehlt = QStringLiteral("Kopfzeile \"%1\" fehlt").arg(QLatin1String(kopfzeile));
     RegInhalt inhalt;
     RegSchluessel* aktuell = nullptr;
     bool kopfGesehen = false;
     for (qsizetype i = 0; i < zeilen.size(); ++i) {
         const int nummer = int(i + 1);
-        QString zeile = zeilen[i];
-        if (zeile.endsWith(u'\r'))
-            zeile.chop(1);
-        // Hex data continues over lines ending in a backslash.
-        while (zeile.endsWith(u'\\') && zeile.contains(QLatin1String("=hex")) && i + 1 < zeilen.size()) {
-            zeile.chop(1);
-            QString weiter = zeilen[++i];
-            if (weiter.endsWith(u'\r'))
-                weiter.chop(1);
-            zeile += weiter.trimmed();
-        }
-        const QString kern = zeile.trimmed();
+        const QString kern = logischeZeile(zeilen, i).trimmed();
         if (kern.isEmpty() || kern.startsWith(u';') || kern.startsWith(u'#'))
             continue;
         if (!kopfGesehen) {
             if (kern != QLatin1String(kopfzeile))
-                return melden(nummer, QStringLiteral("Kopfzeile \"%1\" fehlt").arg(QLatin1String(kopfzeile)));
+                return melden(nummer, kopfFehlt);
             kopfGesehen = true;
-            continue;
-        }
-        if (kern.startsWith(u'[')) {
-            const qsizetype zu = kern.lastIndexOf(u']');
-            if (zu < 0)
-                return melden(nummer, QStringLiteral("']' fehlt"));
-            const QString innen = u'"' + kern.mid(1, zu - 1) + u'"';
-            Leser l{innen};
-            const auto pfad = l.zitat();
-            if (!pfad || !l.ende())
-                return melden(nummer, l.fehler.isEmpty() ? QStringLiteral("ungültiger Schlüsselname") : l.fehler);
-            if (regPfadNormal(*pfad).isEmpty())
-                return melden(nummer, QStringLiteral("leerer Schlüsselname"));
-            aktuell = &inhalt.anlegen(*pfad);
-            continue;
-        }
-        if (!aktuell)
+        } else if (kern.startsWith(u'[')) {
+            const auto pfad = schluesselzeileLesen(kern);
+            if (const QString* f = std::get_if<QString>(&pfad))
+                return melden(nummer, *f);
+            aktuell = &inhalt.anlegen(std::get<QByteArray>(pfad));
+        } else if (!aktuell) {
             return melden(nummer, QStringLiteral("Wert vor dem ersten Schlüssel"));
-        Leser l{kern};
-        RegWert w;
-        if (kern.startsWith(u'@')) {
-            l.pos = 1;
         } else {
-            const auto name = l.zitat();
-            if (!name)
-                return melden(nummer, l.fehler);
-            w.name = *name;
+            RegWert w;
+            const QString f = wertzeileLesen(kern, w);
+            if (!f.isEmpty())
+                return melden(nummer, f);
+            aktuell->setzen(std::move(w));
         }
-        if (l.ende() || l.zeichen() != u'=')
-            return melden(nummer, QStringLiteral("'=' erwartet"));
-        ++l.pos;
-        const QString rest = kern.mid(l.pos);
-        if (rest.startsWith(u'"') || rest.startsWith(QLatin1String("str("))) {
-            w.typ = REG_SZ;
-            if (rest.startsWith(QLatin1String("str("))) {
-                const qsizetype zu = rest.indexOf(QLatin1String("):"));
-                bool ok = false;
-                w.typ = zu > 4 ? rest.mid(4, zu - 4).toUInt(&ok) : 0;
-                if (!ok)
-                    return melden(nummer, QStringLiteral("ungültiger Typ"));
-                l.pos += zu + 2;
-            }
-            const auto daten = l.zitat();
-            if (!daten)
-                return melden(nummer, l.fehler);
-            if (!l.ende())
-                return melden(nummer, QStringLiteral("Zeichen nach der Zeichenfolge"));
-            w.daten = *daten + '\0';
-        } else if (rest.startsWith(QLatin1String("dword:"))) {
-            const QString zahl = rest.mid(6);
-            bool ok = false;
-            const quint32 v = zahl.toUInt(&ok, 16);
-            if (!ok || zahl.size() != 8)
-                return melden(nummer, QStringLiteral("ungültiger dword-Wert"));
-            w.typ = REG_DWORD;
-            for (int b = 0; b < 4; ++b)
-                w.daten += char((v >> (8 * b)) & 0xFF);
-        } else if (rest.startsWith(QLatin1String("hex"))) {
-            qsizetype doppelpunkt = rest.indexOf(u':');
-            if (rest.startsWith(QLatin1String("hex:"))) {
-                w.typ = REG_BINARY;
-            } else if (rest.startsWith(QLatin1String("hex(")) && doppelpunkt > 5 && rest.at(doppelpunkt - 1) == u')') {
-                bool ok = false;
-                w.typ = rest.mid(4, doppelpunkt - 5).toUInt(&ok, 16);
-                if (!ok)
-                    return melden(nummer, QStringLiteral("ungültiger Typ"));
-            } else {
-                return melden(nummer, QStringLiteral("ungültige hex-Angabe"));
-            }
-            const QString liste = rest.mid(doppelpunkt + 1);
-            if (!liste.isEmpty())
-                for (const QString& teil : liste.split(u',')) {
-                    bool ok = false;
-                    const uint v = teil.trimmed().toUInt(&ok, 16);
-                    if (!ok || v > 0xFF || teil.trimmed().size() != 2)
-                        return melden(nummer, QStringLiteral("ungültiges Byte \"%1\"").arg(teil));
-                    w.daten += char(v);
-                }
-        } else {
-            return melden(nummer, QStringLiteral("unbekannte Wertangabe"));
-        }
-        aktuell->setzen(std::move(w));
     }
     if (!kopfGesehen)
-        return melden(1, QStringLiteral("Kopfzeile \"%1\" fehlt").arg(QLatin1String(kopfzeile)));
+        return melden(1, kopfFehlt);
     return inhalt;
 }
 

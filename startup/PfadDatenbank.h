@@ -25,7 +25,7 @@ struct MdacErgebnis {
     QString version;  // empty when the component is missing
     QString label2;   // the text of Label2 of the start-up window
 };
-// Shows message P1 or P2 where due; the start-up goes on either way.
+// Says that the data-access component is missing or too old where due; the start-up goes on either way.
 MdacErgebnis MDACPruefen();
 
 // Working directory := program directory.

@@ -10,9 +10,9 @@ using namespace Plattform;
 
 namespace {
 
-const QString P1 = QStringLiteral("Es konnte keine MDAC Installation gefunden werden!\rDas Programm wird vermutlich nicht laufen!");
-const QString P2 = QStringLiteral("Die MDAC Version ist < 2.80!\rBitte installieren Sie eine neuere Version!");
-const QString P3 = QStringLiteral("Aktueller User konnte nicht ermittelt werden, Programm wird beendet!");
+const QString KeinMdac = QStringLiteral("Es konnte keine MDAC Installation gefunden werden!\rDas Programm wird vermutlich nicht laufen!");
+const QString MdacZuAlt = QStringLiteral("Die MDAC Version ist < 2.80!\rBitte installieren Sie eine neuere Version!");
+const QString UserUnbekannt = QStringLiteral("Aktueller User konnte nicht ermittelt werden, Programm wird beendet!");
 
 const QByteArray controlKey = "[System\\\\CurrentControlSet\\\\Control]\n";
 
@@ -47,7 +47,7 @@ TEST_F(Sonden, MdacVersionUndIhreWarnungen)
         EXPECT_EQ(e.label2, QStringLiteral("MDAC-Version: ") + QString::fromUtf8(f.text));
         ASSERT_EQ(meldungen->eintraege().size(), f.warnung ? 1u : 0u) << f.text;
         if (f.warnung) {
-            EXPECT_EQ(meldungen->eintraege()[0].text, P2);
+            EXPECT_EQ(meldungen->eintraege()[0].text, MdacZuAlt);
             EXPECT_EQ(meldungen->eintraege()[0].symbol, Symbol::Kritisch);
             EXPECT_EQ(meldungen->eintraege()[0].knoepfe, Knoepfe::OK);
         }
@@ -55,14 +55,14 @@ TEST_F(Sonden, MdacVersionUndIhreWarnungen)
     EXPECT_FALSE(ende->beendet());
 }
 
-TEST_F(Sonden, OhneKomponenteP1UndWeiter)
+TEST_F(Sonden, OhneKomponenteMeldungUndWeiter)
 {
     version.reset();
     const PfadDatenbank::MdacErgebnis e = PfadDatenbank::MDACPruefen();
     EXPECT_TRUE(e.version.isEmpty());
     EXPECT_EQ(e.label2, QStringLiteral("MDAC-Treiber fehlen!"));
     ASSERT_EQ(meldungen->eintraege().size(), 1u);
-    EXPECT_EQ(meldungen->eintraege()[0].text, P1);
+    EXPECT_EQ(meldungen->eintraege()[0].text, KeinMdac);
     EXPECT_FALSE(ende->beendet());
 }
 
@@ -165,13 +165,13 @@ TEST_F(Sonden, BenutzernameAusDerRegistry)
     EXPECT_FALSE(ende->beendet());
 }
 
-TEST_F(Sonden, OhneBenutzernameP3UndEnde)
+TEST_F(Sonden, OhneBenutzernameMeldungUndEnde)
 {
     sys->name.reset();
     EXPECT_THROW(Username::UserErmitteln(), ProgrammBeendet);
     EXPECT_TRUE(ende->beendet());
     ASSERT_EQ(meldungen->eintraege().size(), 1u);
-    EXPECT_EQ(meldungen->eintraege()[0].text, P3);
+    EXPECT_EQ(meldungen->eintraege()[0].text, UserUnbekannt);
     EXPECT_EQ(meldungen->eintraege()[0].symbol, Symbol::Kritisch);
     EXPECT_EQ(meldungen->eintraege()[0].knoepfe, Knoepfe::OK);
 }

@@ -1,6 +1,6 @@
 // The start-up window offscreen: the order of the start-up sequence, the
-// endings M1 and M2 before any window shows, the texts and layout, and the
-// ways to dismiss it.
+// endings without a driver and without the data source before any window
+// shows, the texts and layout, and the ways to dismiss it.
 
 #include "Programmkennung.h"
 #include "Umgebung.h"
@@ -18,10 +18,10 @@ using namespace Plattform;
 
 namespace {
 
-const QString M1 = QStringLiteral(
+const QString KeinTreiber = QStringLiteral(
     "Sie müssen zuerst die MS-Access-ODBC Treiber\r(=MDAC-Treiber von der Installations-CD) installieren,\r"
     "um mit diesem Programm arbeiten zu können!");
-const QString M2 = QStringLiteral("Der ODBC-Eintrag 'Access' konnte nicht erzeugt werden!\rTragen Sie diesen manuell ein.");
+const QString EintragGescheitert = QStringLiteral("Der ODBC-Eintrag 'Access' konnte nicht erzeugt werden!\rTragen Sie diesen manuell ein.");
 
 class Splash : public StartupUmgebung {
 protected:
@@ -111,7 +111,7 @@ TEST_F(Splash, OhneTreiberM1UndEndeOhneFenster)
         EXPECT_THROW(f.laden(), ProgrammBeendet);
         EXPECT_FALSE(f.isVisible());
         ASSERT_EQ(meldungen->eintraege().size(), 1u);
-        EXPECT_EQ(meldungen->eintraege()[0].text, M1);
+        EXPECT_EQ(meldungen->eintraege()[0].text, KeinTreiber);
         EXPECT_EQ(meldungen->eintraege()[0].symbol, Symbol::Kritisch);
         EXPECT_EQ(meldungen->eintraege()[0].knoepfe, Knoepfe::OKAbbrechen);
         EXPECT_TRUE(ende->beendet());
@@ -132,7 +132,7 @@ TEST_F(Splash, VerweigerteAnmeldungM2UndEndeOhneFenster)
         EXPECT_FALSE(f.isVisible());
     }
     ASSERT_EQ(meldungen->eintraege().size(), 1u);
-    EXPECT_EQ(meldungen->eintraege()[0].text, M2);
+    EXPECT_EQ(meldungen->eintraege()[0].text, EintragGescheitert);
     EXPECT_EQ(meldungen->eintraege()[0].knoepfe, Knoepfe::OKAbbrechen);
     EXPECT_TRUE(ende->beendet());
     EXPECT_EQ(sys->namensAbfragen, 0);  // the sequence stopped at step 5
@@ -154,18 +154,18 @@ TEST_F(Splash, AlteKomponenteWarntUndStartetWeiter)
     EXPECT_FALSE(ende->beendet());
 }
 
-TEST_F(Splash, OhneKomponenteP1DannM1)
+TEST_F(Splash, OhneKomponenteErstKeinMdacDannKeinTreiber)
 {
     version.reset();
     frmSplash f;
     EXPECT_THROW(f.laden(), ProgrammBeendet);
     ASSERT_EQ(meldungen->eintraege().size(), 2u);
     EXPECT_TRUE(meldungen->eintraege()[0].text.startsWith(QStringLiteral("Es konnte keine MDAC Installation")));
-    EXPECT_EQ(meldungen->eintraege()[1].text, M1);
+    EXPECT_EQ(meldungen->eintraege()[1].text, KeinTreiber);
     EXPECT_EQ(f.Label2->text(), QStringLiteral("MDAC-Treiber fehlen!"));
 }
 
-TEST_F(Splash, ohneBenutzernameP3NachDerAnmeldung)
+TEST_F(Splash, OhneBenutzernameMeldungNachDerAnmeldung)
 {
     schicht(englischerTreiber());
     sys->name.reset();
