@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QLocale>
@@ -10,6 +11,8 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryFile>
+
+#include <sys/stat.h>
 
 #include <array>
 #include <cmath>
@@ -382,6 +385,35 @@ QByteArray alsWindows1252(QStringView text)
     return alsCodepage(text, 1252);
 }
 
+// --- target ----------------------------------------------------------------
+
+QString zielVerweigert(const QString& pfad, const QStringList& durchsucht)
+{
+    struct stat ziel {};
+    // A missing target is created; one that cannot be looked at is left to
+    // the writer, whose message says why.
+    if (::stat(QFile::encodeName(pfad).constData(), &ziel) != 0)
+        return QString();
+    if (S_ISDIR(ziel.st_mode))
+        return QStringLiteral("das Ziel ist ein Ordner");
+    if (!S_ISREG(ziel.st_mode))
+        return QStringLiteral("das Ziel ist keine gewöhnliche Datei (FIFO, Gerät oder Socket)");
+    for (const QString& d : durchsucht) {
+        struct stat s {};
+        if (::stat(QFile::encodeName(d).constData(), &s) == 0 && s.st_dev == ziel.st_dev && s.st_ino == ziel.st_ino)
+            return QStringLiteral("das Ziel ist eine der durchsuchten Dateien");
+    }
+    QFile f(pfad);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("das Ziel kann nicht gelesen und so nicht geprüft werden");
+    // The first page of Jet 3/4 and ACE files: a 4-byte number, then the
+    // format's name.
+    const QByteArray kopf = f.read(19);
+    if (kopf.mid(4) == QByteArrayView("Standard Jet DB") || kopf.mid(4) == QByteArrayView("Standard ACE DB"))
+        return QStringLiteral("das Ziel ist eine Access-Datenbank");
+    return QString();
+}
+
 // --- writer ----------------------------------------------------------------
 
 Schreibfehler::Schreibfehler(const QString& meldung)
@@ -429,6 +461,9 @@ void Schreiber::oeffnen()
     puffer_.clear();
     puffer_.reserve(Blockgroesse + 4096);
     if (datei_) {
+        const QString grund = zielVerweigert(datei_->fileName(), durchsucht_);
+        if (!grund.isEmpty())
+            throw Schreibfehler(QStringLiteral("Das Protokoll \"%1\" wird nicht geschrieben: %2.").arg(name_, grund));
         // The per-user data directory may not exist yet.
         QDir().mkpath(QFileInfo(datei_->fileName()).absolutePath());
         // Unbuffered: our own 64 KB blocks go straight to the file, and a

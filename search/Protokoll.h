@@ -106,6 +106,15 @@ private:
 QByteArray alsCodepage(QStringView text, int codepage);
 QByteArray alsWindows1252(QStringView text);
 
+// --- target ----------------------------------------------------------------
+
+// Why the protocol must not go to pfad, in German; empty when it may. The
+// writer replaces its target, so it refuses one that (after its links) is
+// one of the searched files, holds an Access database (Jet or ACE, as its
+// first page says, whatever its name), or exists and is no regular file
+// (a folder, FIFO or device would be replaced by a plain file).
+QString zielVerweigert(const QString& pfad, const QStringList& durchsucht);
+
 // Collects encoded lines and writes them in blocks of about 64 KB. On a file
 // it writes beside the target and replaces the target only by
 // abschliessen(), so a broken run leaves the previous protocol. Lines are in
@@ -122,6 +131,9 @@ public:
     Schreiber(const Schreiber&) = delete;
     Schreiber& operator=(const Schreiber&) = delete;
 
+    // The files being searched: oeffnen() refuses them as target (see
+    // zielVerweigert), and writes nothing then.
+    void setzeDurchsuchteDateien(const QStringList& dateien) { durchsucht_ = dateien; }
     void oeffnen();                // throws Schreibfehler
     void zeile(QStringView text);  // text + CR LF; throws Schreibfehler
     void abschliessen();           // writes the rest, replaces the file; throws Schreibfehler
@@ -149,6 +161,7 @@ private:
     Kodierer kodierer_;
     QByteArray zeilenende_ = QByteArrayLiteral("\r\n");
     QString ueberschrift_;
+    QStringList durchsucht_;
 };
 
 // --- place -----------------------------------------------------------------
