@@ -85,8 +85,9 @@ QString ausgelassenHinweis(const std::vector<KatalogEintrag>& katalog, const QSt
     if (teile.isEmpty())
         return QString();
     const qsizetype anzahl = name.size() + unlesbar.size() + qsizetype(b.verknuepft.size());
-    return (anzahl == 1 ? QStringLiteral("1 Tabelle fehlt in der Liste: ") : QStringLiteral("%1 Tabellen fehlen in der Liste: ").arg(anzahl))
-        + teile.join(QStringLiteral("; ")) + QStringLiteral(". zelk-feldspur-suche --alle-tabellen durchsucht jede Tabelle.");
+    // One reason a line: a tool tip does not wrap by itself.
+    return (anzahl == 1 ? QStringLiteral("1 Tabelle fehlt in der Liste:\n") : QStringLiteral("%1 Tabellen fehlen in der Liste:\n").arg(anzahl))
+        + teile.join(u'\n') + QStringLiteral("\nzelk-feldspur-suche --alle-tabellen durchsucht jede Tabelle.");
 }
 
 }  // namespace Datenzugriff

@@ -40,10 +40,10 @@ TEST(Tabellenkatalog, BenutzertabellenUndWasDieListeAuslaesst)
         const char* hinweis;
     } faelle[] = {
         {{QStringLiteral("Kunden"), QStringLiteral("~tmpklein")},
-         "4 Tabellen fehlen in der Liste: „Order Details“, „Alt [2020]]“ (der Name gilt nur in eckigen Klammern); "
-         "„Kaputt“ (nicht lesbar); 1 verknüpfte (ihre Daten liegen in einer anderen Datei). "
+         "4 Tabellen fehlen in der Liste:\n„Order Details“, „Alt [2020]]“ (der Name gilt nur in eckigen Klammern)\n"
+         "„Kaputt“ (nicht lesbar)\n1 verknüpfte (ihre Daten liegen in einer anderen Datei)\n"
          "zelk-feldspur-suche --alle-tabellen durchsucht jede Tabelle."},
-        {b.tabellen, "1 Tabelle fehlt in der Liste: 1 verknüpfte (ihre Daten liegen in einer anderen Datei). "
+        {b.tabellen, "1 Tabelle fehlt in der Liste:\n1 verknüpfte (ihre Daten liegen in einer anderen Datei)\n"
                      "zelk-feldspur-suche --alle-tabellen durchsucht jede Tabelle."},
     };
     for (const auto& f : faelle)

@@ -87,7 +87,7 @@ TEST_F(Fenster, FileClickListsEvaluableTablesInCatalogueOrder)
     EXPECT_EQ(tabellen(), (QStringList{QStringLiteral("Kunden"), QStringLiteral("Leer"), QStringLiteral("~tmpklein")}));
     // The chooser says which table the list leaves out, and why.
     EXPECT_EQ(fenster->ImageCombo1->toolTip(),
-              QStringLiteral("1 Tabelle fehlt in der Liste: „Kunden Alt“ (der Name gilt nur in eckigen Klammern). "
+              QStringLiteral("1 Tabelle fehlt in der Liste:\n„Kunden Alt“ (der Name gilt nur in eckigen Klammern)\n"
                              "zelk-feldspur-suche --alle-tabellen durchsucht jede Tabelle."));
     EXPECT_EQ(fenster->ImageCombo1->text(), QStringLiteral("Kunden"));
     EXPECT_EQ(DB::AbfrageSQL, QStringLiteral("Select * from [Kunden];"));
