@@ -182,6 +182,8 @@ TEST(Ausgabe, EinzeiligMitSichtbarenSteuerzeichen)
     };
     for (const auto& f : faelle)
         EXPECT_EQ(einzeilig(QStringView(f.text)), QString::fromUtf8(f.zeile)) << QString::fromUtf8(f.zeile).toStdString();
+    // Messages keep a Windows path as it is written.
+    EXPECT_EQ(einzeilig(u"C:\\daten.mdb\x1b", false), QStringLiteral("C:\\daten.mdb\\x1b"));
 }
 
 TEST(Ausgabe, FundstellenNachDerRegelDerSuche)

@@ -357,10 +357,11 @@ protected:
             const int v = db.addTable("V", {{"Name", ColumnType::Text, 30}});
             for (int i = 0; i < 30000; ++i)
                 db.addRow(v, {Cell::text(i % 500 == 0 ? "Müller" : "Schmidt")});
+            db.addTable("W", {{"Name", ColumnType::Text, 30}});
             db.finish();
             QFile f(pfad("kaputt_mitte.mdb"));
             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-            f.seek(f.size() / 2);
+            f.seek(f.size() / 3);  // in the pages of V
             f.write(QByteArray(4096 * 8, char(0xFF)));
         }
         {
@@ -399,14 +400,16 @@ TEST_F(Ordnersuche, HealthyFilesGiveTheirHitsEveryOtherFileAMessage)
 
     // The bad files, in the file list's order, each once with its name.
     const QStringList meldungen = QString::fromUtf8(e.fehler).split(u'\n', Qt::SkipEmptyParts);
-    const char* schlecht[] = {"gesperrt.mdb", "kaputt_katalog.mdb", "kaputt_mitte.mdb", "leer.mdb", "text.mdb",
-                              "warteschlange.mdb"};
+    const char* schlecht[] = {"gesperrt.mdb", "kaputt_katalog.mdb", "kaputt_mitte.mdb", "kaputt_mitte.mdb", "leer.mdb",
+                              "text.mdb", "warteschlange.mdb"};
     ASSERT_EQ(meldungen.size(), qsizetype(std::size(schlecht))) << e.fehler.toStdString();
     for (std::size_t i = 0; i < std::size(schlecht); ++i)
         EXPECT_TRUE(meldungen[qsizetype(i)].startsWith(QStringLiteral("zelk-feldspur-suche: ") + pfad(schlecht[i]) + u':'))
             << meldungen[qsizetype(i)].toStdString();
     EXPECT_TRUE(meldungen[1].contains(QStringLiteral("beschädigt")));
     EXPECT_TRUE(meldungen[2].contains(QStringLiteral("Tabelle „V“")));
+    // The table after the one that broke the reader is named, not skipped in silence.
+    EXPECT_TRUE(meldungen[3].endsWith(QStringLiteral("nach diesem Fehler nicht durchsucht: „W“"))) << meldungen[3].toStdString();
 
     // Healthy files whole; the file damaged in the middle keeps the hits
     // before the damage.

@@ -16,18 +16,18 @@ const QString farbeTreffer = QStringLiteral("\033[01;31m\033[K");
 const QString farbeName = QStringLiteral("\033[35m\033[K");
 const QString farbeEnde = QStringLiteral("\033[m\033[K");
 
-bool maskieren(char16_t c)
+bool maskieren(char16_t c, bool rueckstriche)
 {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == u'\\' || c == 0x061C || c == 0x200E || c == 0x200F
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (rueckstriche && c == u'\\') || c == 0x061C || c == 0x200E || c == 0x200F
         || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 }  // namespace
 
-QString einzeilig(QStringView text)
+QString einzeilig(QStringView text, bool rueckstriche)
 {
     qsizetype i = 0;
-    while (i < text.size() && !maskieren(text[i].unicode()) && !text[i].isSurrogate())
+    while (i < text.size() && !maskieren(text[i].unicode(), rueckstriche) && !text[i].isSurrogate())
         ++i;
     if (i == text.size())
         return text.toString();
@@ -39,7 +39,7 @@ QString einzeilig(QStringView text)
             z += text[++i];
             continue;
         }
-        if (!maskieren(c) && !QChar::isSurrogate(c)) {
+        if (!maskieren(c, rueckstriche) && !QChar::isSurrogate(c)) {
             z += QChar(c);
             continue;
         }

@@ -22,7 +22,9 @@ namespace Kommandozeile {
 // DEL, C1), bidirectional controls and the line and paragraph separators
 // become escapes (\n \r \t \xHH \uHHHH), a backslash is doubled. No value
 // can then forge a line or move a terminal's cursor, and `wc -l` counts hits.
-QString einzeilig(QStringView text);
+// Messages on standard error keep their backslashes single (Windows paths
+// of linked tables read as they are): rueckstriche false.
+QString einzeilig(QStringView text, bool rueckstriche = true);
 
 // Where the search text occurs in a value that it matched: start and length
 // of each occurrence, left to right, not overlapping; by the rule of the

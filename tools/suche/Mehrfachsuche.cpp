@@ -140,15 +140,21 @@ void Mehrfachsuche::dateiDurchsuchen(const QString& pfad, Bilanz& bilanz)
         if (tabellen.isEmpty() && hinweis)
             hinweis(pfad, QStringLiteral("keine Tabelle in der Datenbank gefunden"));
     }
-    for (const QString& tabelle : tabellen) {
+    for (qsizetype i = 0; i < tabellen.size(); ++i) {
+        const QString& tabelle = tabellen[i];
         // Where a table's search ends, and its failure is reported.
         try {
             tabelleDurchsuchen(pfad, tabelle, bilanz);
         } catch (const Datenzugriff::DatenzugriffsFehler& e) {
             melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), e.Description(), bilanz);
-            // The reader gave up on the file; its other tables would only say so again.
-            if (e.Number() == Datenzugriff::FehlerBeschaedigt)
+            // The reader gave up on the file; its other tables would only say
+            // so again, one by one. They are named at once.
+            if (e.Number() == Datenzugriff::FehlerBeschaedigt) {
+                if (i + 1 < tabellen.size())
+                    melden(pfad, QStringLiteral("nach diesem Fehler nicht durchsucht: „%1“").arg(tabellen.mid(i + 1).join(QStringLiteral("“, „"))),
+                           bilanz);
                 break;
+            }
         }
         if (weiter_ == Ausgabe::Weiter::NaechsteDatei || weiter_ == Ausgabe::Weiter::Ende)
             break;

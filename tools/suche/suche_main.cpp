@@ -48,7 +48,7 @@ public:
         gesamt_ += satz_;
         satz_ = 0;
         ++tabellen_;
-        ort_ = QFileInfo(datei).fileName() + QStringLiteral(": ") + einzeilig(tabelle);
+        ort_ = einzeilig(QFileInfo(datei).fileName()) + QStringLiteral(": ") + einzeilig(tabelle);
         zeigen(true);  // every table, however small, shows the run moving on
     }
     void saetze(double satz)
@@ -211,9 +211,8 @@ int suchen(const Aufruf& a)
     Mehrfachsuche suche(a, *protokoll, &ausgabe, leserFabrik(a));
     auto melden = [&fortschritt](const QString& ort, const QString& meldung) {
         fortschritt.loeschen();
-        QString text = meldung;
-        text.replace(u'\r', u' ');
-        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1: %2\n").arg(einzeilig(ort), text));
+        // The lines of a message joined by CR become one line, names in it escaped.
+        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1: %2\n").arg(einzeilig(ort, false), einzeilig(QString(meldung).replace(u'\r', u' '), false)));
     };
     suche.fehler = melden;
     suche.hinweis = melden;
@@ -246,7 +245,7 @@ int suchen(const Aufruf& a)
     } catch (const Protokoll::Schreibfehler& e) {
         protokoll->verwerfen();
         fortschritt.loeschen();
-        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1\n").arg(QString(e.meldung()).replace(u'\r', u' ')));
+        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1\n").arg(einzeilig(QString(e.meldung()).replace(u'\r', u' '), false)));
         return 2;
     }
 }
@@ -259,7 +258,7 @@ int tabellenZeigen(const Aufruf& a)
     Protokoll::Schreiber protokoll(&nirgends, QString());
     Mehrfachsuche suche(a, protokoll, nullptr, leserFabrik(a));
     suche.fehler = [](const QString& ort, const QString& meldung) {
-        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1: %2\n").arg(einzeilig(ort), QString(meldung).replace(u'\r', u' ')));
+        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1: %2\n").arg(einzeilig(ort, false), einzeilig(QString(meldung).replace(u'\r', u' '), false)));
     };
     const bool mitDatei = mehrereTabellen(a);
     const Bilanz bilanz = suche.tabellenAuflisten(dateienSammeln(a.pfade, a.rekursiv), [&](const QString& datei, const QString& tabelle) {
