@@ -470,6 +470,8 @@ void Schreiber::oeffnen()
         // full disk shows at the write that hit it.
         if (!datei_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             fehler(QStringLiteral("kann nicht angelegt werden"));
+    } else if (!geraet_) {
+        // Nowhere to write: nothing can fail.
     } else if (!geraet_->isOpen()) {
         if (!geraet_->open(QIODevice::WriteOnly))
             fehler(QStringLiteral("kann nicht angelegt werden"));
@@ -481,7 +483,7 @@ void Schreiber::oeffnen()
 
 void Schreiber::blockSchreiben()
 {
-    if (puffer_.isEmpty())
+    if (puffer_.isEmpty() || !geraet_)
         return;
     if (geraet_->write(puffer_) != puffer_.size())
         fehler(QStringLiteral("kann nicht geschrieben werden"));
@@ -492,6 +494,8 @@ void Schreiber::zeile(QStringView text)
 {
     if (!offen_)
         throw Schreibfehler(QStringLiteral("Das Protokoll \"%1\" ist nicht geöffnet.").arg(name_));
+    if (!geraet_)
+        return;
     if (!ueberschrift_.isEmpty()) {
         kodierer_.anhaengen(puffer_, ueberschrift_);
         puffer_ += zeilenende_;

@@ -126,6 +126,8 @@ public:
     // The protocol file; created with its directory when missing.
     explicit Schreiber(const QString& pfad);
     // An open device (standard output, tests); anzeigename goes into messages.
+    // No device (nullptr): the lines go nowhere, and cost nothing (the command
+    // line when standard output carries another form).
     Schreiber(QIODevice* geraet, const QString& anzeigename);
     ~Schreiber();
     Schreiber(const Schreiber&) = delete;

@@ -2,8 +2,6 @@
 
 #include "Protokoll.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
 
 namespace Kommandozeile {
@@ -24,14 +22,12 @@ bool maskieren(char16_t c, bool rueckstriche)
 
 }  // namespace
 
-QString einzeilig(QStringView text, bool rueckstriche)
+void einzeiligAnhaengen(QString& z, QStringView text, bool rueckstriche)
 {
     qsizetype i = 0;
     while (i < text.size() && !maskieren(text[i].unicode(), rueckstriche) && !text[i].isSurrogate())
         ++i;
-    if (i == text.size())
-        return text.toString();
-    QString z = text.left(i).toString();
+    z += text.left(i);
     for (; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
@@ -54,6 +50,12 @@ QString einzeilig(QStringView text, bool rueckstriche)
                            : QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
         }
     }
+}
+
+QString einzeilig(QStringView text, bool rueckstriche)
+{
+    QString z;
+    einzeiligAnhaengen(z, text, rueckstriche);
     return z;
 }
 
@@ -94,20 +96,75 @@ QString ausgabeKodierung(const QString& langinfo, const QString& localeName)
     return name;
 }
 
+namespace {
+
+// A JSON string: quotes, backslash and control characters escaped, a lone
+// surrogate as its \u escape (UTF-8 has no form for it); the rest as is.
+void jsonText(QString& z, QStringView s)
+{
+    z += u'"';
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        // Runs of plain characters at once.
+        qsizetype bis = i;
+        while (bis < s.size() && s[bis].unicode() >= 0x20 && s[bis] != u'"' && s[bis] != u'\\' && !s[bis].isSurrogate())
+            ++bis;
+        if (bis > i) {
+            z += s.mid(i, bis - i);
+            i = bis - 1;
+            continue;
+        }
+        const char16_t c = s[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode())) {
+            z += s[i];
+            z += s[++i];
+        } else if (c == u'"' || c == u'\\') {
+            z += u'\\';
+            z += QChar(c);
+        } else if (c == u'\n') {
+            z += QStringLiteral("\\n");
+        } else if (c == u'\r') {
+            z += QStringLiteral("\\r");
+        } else if (c == u'\t') {
+            z += QStringLiteral("\\t");
+        } else if (c < 0x20 || QChar::isSurrogate(c)) {
+            z += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
+        } else {
+            z += QChar(c);
+        }
+    }
+    z += u'"';
+}
+
+}  // namespace
+
 QByteArray jsonZeile(const QString& datei, const QString& tabelle, const Suche::Suchlauf::Treffer& t)
 {
-    QJsonObject o{{QStringLiteral("datei"), datei},
-                  {QStringLiteral("tabelle"), tabelle},
-                  {QStringLiteral("satz"), t.satz},
-                  {QStringLiteral("feld"), t.feld},
-                  {QStringLiteral("wert"), t.wert.toString()}};
+    QString z;
+    z.reserve(64 + datei.size() + tabelle.size() + t.feld.size() + t.wert.size());
+    z += QStringLiteral("{\"datei\":");
+    jsonText(z, datei);
+    z += QStringLiteral(",\"tabelle\":");
+    jsonText(z, tabelle);
+    z += QStringLiteral(",\"satz\":") + Protokoll::zaehlerText(t.satz) + QStringLiteral(",\"feld\":");
+    jsonText(z, t.feld);
+    z += QStringLiteral(",\"wert\":");
+    jsonText(z, t.wert);
     if (!t.block.empty()) {
-        QJsonObject felder;
-        for (const Protokoll::Feldwert& f : t.block)
-            felder.insert(f.name, f.wert ? QJsonValue(*f.wert) : QJsonValue(QJsonValue::Null));
-        o.insert(QStringLiteral("felder"), felder);
+        z += QStringLiteral(",\"felder\":{");
+        for (std::size_t i = 0; i < t.block.size(); ++i) {
+            if (i > 0)
+                z += u',';
+            jsonText(z, t.block[i].name);
+            z += u':';
+            if (t.block[i].wert)
+                jsonText(z, *t.block[i].wert);
+            else
+                z += QStringLiteral("null");
+        }
+        z += u'}';
     }
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    z += u'}';
+    return z.toUtf8();
 }
 
 Ausgabe::Ausgabe(const Aufruf& aufruf, bool mitOrt, bool farbig, Ziel ziel)
@@ -125,31 +182,42 @@ void Ausgabe::tabelleBeginnt(const QString& datei, const QString& tabelle)
     datei_ = datei;
     tabelle_ = tabelle;
     tabellenTreffer_ = 0;
+    ort_ = farbig_ ? farbeName + einzeilig(datei_) + farbeEnde + u'\t' + farbeName + einzeilig(tabelle_) + farbeEnde
+                   : einzeilig(datei_) + u'\t' + einzeilig(tabelle_);
 }
 
-QString Ausgabe::ort() const
+void Ausgabe::wertMitFarbe(QString& z, QStringView wert) const
 {
-    if (!farbig_)
-        return einzeilig(datei_) + u'\t' + einzeilig(tabelle_);
-    return farbeName + einzeilig(datei_) + farbeEnde + u'\t' + farbeName + einzeilig(tabelle_) + farbeEnde;
-}
-
-QString Ausgabe::wertMitFarbe(QStringView wert) const
-{
-    QString z;
     qsizetype bis = 0;
     for (const Stelle& s : fundstellen(*muster_, wert)) {
-        z += einzeilig(wert.mid(bis, s.anfang - bis)) + farbeTreffer + einzeilig(wert.mid(s.anfang, s.laenge)) + farbeEnde;
+        einzeiligAnhaengen(z, wert.mid(bis, s.anfang - bis));
+        z += farbeTreffer;
+        einzeiligAnhaengen(z, wert.mid(s.anfang, s.laenge));
+        z += farbeEnde;
         bis = s.anfang + s.laenge;
     }
-    return z + einzeilig(wert.mid(bis));
+    einzeiligAnhaengen(z, wert.mid(bis));
 }
 
+// The protocol's hit line (Protokoll::trefferZeile), escaped, built in one
+// buffer: a search for "*" writes one for every field.
 void Ausgabe::trefferZeile(double satz, QStringView feld, QStringView wert, bool markieren)
 {
-    QString z = mitOrt_ ? ort() + u'\t' : QString();
-    z += Protokoll::trefferZeile(satz, einzeilig(feld), markieren && farbig_ ? wertMitFarbe(wert) : einzeilig(wert));
-    ziel_.text(z);
+    zeile_.clear();
+    if (mitOrt_) {
+        zeile_ += ort_;
+        zeile_ += u'\t';
+    }
+    zeile_ += QStringLiteral("Satz: ");
+    zeile_ += Protokoll::zaehlerText(satz);
+    zeile_ += QStringLiteral("\t\t");
+    einzeiligAnhaengen(zeile_, feld);
+    zeile_ += QStringLiteral("\tFeldinhalt: ");
+    if (markieren && farbig_)
+        wertMitFarbe(zeile_, wert);
+    else
+        einzeiligAnhaengen(zeile_, wert);
+    ziel_.text(zeile_);
 }
 
 Ausgabe::Weiter Ausgabe::treffer(const Suche::Suchlauf::Treffer& t)
@@ -179,7 +247,7 @@ Ausgabe::Weiter Ausgabe::treffer(const Suche::Suchlauf::Treffer& t)
 void Ausgabe::tabelleFertig()
 {
     if (aufruf_.zaehlen && !aufruf_.still && !aufruf_.nurDateinamen)
-        ziel_.text((mitOrt_ ? ort() + u'\t' : QString()) + QString::number(tabellenTreffer_));
+        ziel_.text((mitOrt_ ? ort_ + u'\t' : QString()) + QString::number(tabellenTreffer_));
 }
 
 void Ausgabe::schluss(double gesamt)

@@ -25,6 +25,7 @@ namespace Kommandozeile {
 // Messages on standard error keep their backslashes single (Windows paths
 // of linked tables read as they are): rueckstriche false.
 QString einzeilig(QStringView text, bool rueckstriche = true);
+void einzeiligAnhaengen(QString& ziel, QStringView text, bool rueckstriche = true);
 
 // Where the search text occurs in a value that it matched: start and length
 // of each occurrence, left to right, not overlapping; by the rule of the
@@ -41,9 +42,10 @@ std::vector<Stelle> fundstellen(const Suche::Suchmuster& muster, QStringView wer
 // C and POSIX, whose ASCII cannot show a single umlaut.
 QString ausgabeKodierung(const QString& langinfo, const QString& localeName);
 
-// One JSON object on one line, UTF-8: datei, tabelle, satz, feld, wert
-// (null for Null), and with a field selection "felder", the record's
-// selected fields by name.
+// One JSON object on one line, UTF-8: datei, tabelle, satz, feld, wert,
+// and with a field selection "felder", the record's selected fields by name
+// (null for Null). Written here, not through QJsonObject: a search for "*"
+// writes a line for every field, and that was ten times the search's time.
 QByteArray jsonZeile(const QString& datei, const QString& tabelle, const Suche::Suchlauf::Treffer& t);
 
 class Ausgabe {
@@ -65,8 +67,7 @@ public:
     void schluss(double gesamt);
 
 private:
-    QString ort() const;
-    QString wertMitFarbe(QStringView wert) const;
+    void wertMitFarbe(QString& ziel, QStringView wert) const;
     void trefferZeile(double satz, QStringView feld, QStringView wert, bool markieren);
 
     const Aufruf& aufruf_;
@@ -75,6 +76,8 @@ private:
     Ziel ziel_;
     std::unique_ptr<Suche::Suchmuster> muster_;  // for the colours only
     QString datei_, tabelle_;
+    QString ort_;  // file and table as each line shows them
+    QString zeile_;
     qint64 tabellenTreffer_ = 0;
     bool dateiGenannt_ = false;
 };

@@ -91,14 +91,6 @@ private:
     int tabellen_ = 0;
 };
 
-// Discards what the protocol writer gives it: standard output carries
-// another form, and no --protokoll was named.
-class Nirgends final : public QIODevice {
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char*, qint64 n) override { return n; }
-};
-
 // Text lines in the locale's encoding with LF, JSON in UTF-8, in blocks.
 class Standardausgabe {
 public:
@@ -127,7 +119,11 @@ public:
             QByteArray b = kodierer_->encode(z);
             puffer_ += b.replace('\x1a', '?');
         } else {
-            puffer_ += z.toUtf8();
+            // Straight into the buffer: at most three bytes for each UTF-16 unit.
+            const qsizetype alt = puffer_.size();
+            puffer_.resize(alt + 3 * z.size());
+            char* ende = utf8_.appendToBuffer(puffer_.data() + alt, z);
+            puffer_.truncate(ende - puffer_.constData());
         }
         puffer_ += '\n';
         if (puffer_.size() > 64 * 1024)
@@ -150,6 +146,7 @@ public:
 
 private:
     std::unique_ptr<QStringEncoder> kodierer_;
+    QStringEncoder utf8_{QStringEncoder::Utf8};
     QByteArray puffer_;
 };
 
@@ -158,12 +155,12 @@ bool protokollAufStandardausgabe(const Aufruf& a)
     return a.protokollDatei.isEmpty() && a.form == Form::Protokoll && !a.still && !a.nurDateinamen && !a.zaehlen;
 }
 
-std::unique_ptr<Protokoll::Schreiber> schreiberFuer(const Aufruf& a, QIODevice& standardausgabe, QIODevice& nirgends)
+std::unique_ptr<Protokoll::Schreiber> schreiberFuer(const Aufruf& a, QIODevice& standardausgabe)
 {
     if (!a.protokollDatei.isEmpty())
         return std::make_unique<Protokoll::Schreiber>(a.protokollDatei);
     if (!protokollAufStandardausgabe(a))
-        return std::make_unique<Protokoll::Schreiber>(&nirgends, QStringLiteral("Standardausgabe"));
+        return std::make_unique<Protokoll::Schreiber>(nullptr, QStringLiteral("Standardausgabe"));  // another form there
     auto s = std::make_unique<Protokoll::Schreiber>(&standardausgabe, QStringLiteral("Standardausgabe"));
     if (a.utf8)
         s->setzeKodierung(Protokoll::CodepageUtf8, QByteArrayLiteral("\n"));
@@ -189,9 +186,7 @@ int suchen(const Aufruf& a)
 {
     const std::vector<Fundstelle> dateien = dateienSammeln(a.pfade, a.rekursiv);
     QFile standardausgabe;
-    Nirgends nirgends;
-    nirgends.open(QIODevice::WriteOnly);
-    const std::unique_ptr<Protokoll::Schreiber> protokoll = schreiberFuer(a, standardausgabe, nirgends);
+    const std::unique_ptr<Protokoll::Schreiber> protokoll = schreiberFuer(a, standardausgabe);
     QStringList durchsucht;
     for (const Fundstelle& f : dateien)
         durchsucht << f.pfad;
@@ -254,8 +249,7 @@ int suchen(const Aufruf& a)
 int tabellenZeigen(const Aufruf& a)
 {
     Standardausgabe text(a.utf8);
-    Nirgends nirgends;
-    Protokoll::Schreiber protokoll(&nirgends, QString());
+    Protokoll::Schreiber protokoll(nullptr, QString());
     Mehrfachsuche suche(a, protokoll, nullptr, leserFabrik(a));
     suche.fehler = [](const QString& ort, const QString& meldung) {
         ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1: %2\n").arg(einzeilig(ort, false), einzeilig(QString(meldung).replace(u'\r', u' '), false)));
