@@ -266,6 +266,12 @@ TEST_F(Kommandozeile, JsonOneObjectPerHit)
         EXPECT_EQ(o.value(QStringLiteral("feld")).toString(), erwartet[i].feld);
         EXPECT_EQ(o.value(QStringLiteral("wert")).toString(), erwartet[i].wert);
     }
+    // With a field selection, the record's chosen fields come along.
+    const auto auswahl = suche({QStringLiteral("--json"), QStringLiteral("--felder=Name"), QStringLiteral("--info=Nr"), datei,
+                                QStringLiteral("Kunden Alt"), QStringLiteral("müller")});
+    const QJsonObject felder = QJsonDocument::fromJson(auswahl.aus).object().value(QStringLiteral("felder")).toObject();
+    EXPECT_EQ(felder, (QJsonObject{{QStringLiteral("Nr"), QStringLiteral("1")}, {QStringLiteral("Name"), QStringLiteral("Müller")}}))
+        << auswahl.aus.toStdString();
 }
 
 // The protocol never replaces a database, a searched file or anything but
