@@ -2,6 +2,8 @@
 
 #include "Anweisung.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace Datenzugriff {
@@ -244,14 +246,35 @@ void Recordset::Open(const QString& source, Connection& connection, int cursorTy
         cursorType_ = cursorType;
     if (lockType != adLockUnspecified)
         lockType_ = lockType;
-    Leser& leser = connection.leser();
     if (source_.trimmed().isEmpty())
         throw DatenzugriffsFehler(FehlerAnweisung, QStringLiteral("Es wurde keine Anweisung angegeben."));
     const auto anweisung = anweisungLesen(source_);
     if (!anweisung)
         throw DatenzugriffsFehler(FehlerAnweisung,
             QStringLiteral("Die Anweisung „%1“ wird nicht ausgeführt: Syntaxfehler in der FROM-Klausel.").arg(source_));
+    oeffnen(*anweisung, connection);
+}
 
+void Recordset::Open(const Anweisung& anweisung, Connection& connection, int cursorType, int lockType)
+{
+    if (offen_)
+        throw DatenzugriffsFehler(FehlerObjektOffen, QStringLiteral("Der Vorgang ist bei einem geöffneten Objekt nicht zulässig."));
+    if (cursorType != adOpenUnspecified)
+        cursorType_ = cursorType;
+    if (lockType != adLockUnspecified)
+        lockType_ = lockType;
+    // For messages and Source(); never parsed again.
+    source_ = anweisung.alleFelder ? alleFelderAnweisung(anweisung.tabelle)
+                                   : QStringLiteral("Select [%1] from [%2];")
+                                         .arg(QStringList(anweisung.felder.begin(), anweisung.felder.end()).join(QStringLiteral("], [")),
+                                              anweisung.tabelle);
+    oeffnen(anweisung, connection);
+}
+
+void Recordset::oeffnen(const Anweisung& a, Connection& connection)
+{
+    const Anweisung* anweisung = &a;
+    Leser& leser = connection.leser();
     const auto spalten = leser.spalten(anweisung->tabelle);
     std::vector<int> auswahl;
     if (anweisung->alleFelder) {

@@ -3,6 +3,7 @@
 // operations and codes the windows rely on (the ADO ones). Everything is
 // read through a Leser; errors are DatenzugriffsFehler.
 
+#include "Anweisung.h"
 #include "Fehler.h"
 #include "Leser.h"
 #include "Wert.h"
@@ -124,6 +125,9 @@ public:
     // -1 for the cursor or lock type keeps the property's value.
     void Open(const QString& source, Connection& connection, int cursorType = -1, int lockType = -1, int options = -1);
     void Open(Connection& connection, int cursorType = -1, int lockType = -1, int options = -1);
+    // Opens a table by its name and fields as they are, with no statement
+    // text in between: a name with brackets or any other character opens.
+    void Open(const Anweisung& anweisung, Connection& connection, int cursorType = -1, int lockType = -1);
     int State() const { return offen_ ? adStateOpen : adStateClosed; }
     void Close();
 
@@ -147,6 +151,7 @@ private:
     friend class Connection;
     friend class Field;
     void pruefeOffen() const;
+    void oeffnen(const Anweisung& anweisung, Connection& connection);
     void blockLaden();
     void schliessenOhneAbmelden();
 

@@ -19,6 +19,7 @@ namespace Datenzugriff {
 struct KatalogEintrag {
     QString typ;
     QString name;
+    QString verweis = {};  // LINK: the file that holds the data (ODBC: its connection text)
 };
 
 // Jet column types as stored in the table definition.

@@ -50,6 +50,7 @@ void Schreiber::katalog(const std::vector<KatalogEintrag>& k)
     for (const auto& e : k) {
         text(e.typ);
         text(e.name);
+        text(e.verweis);
     }
 }
 
@@ -75,6 +76,7 @@ std::vector<KatalogEintrag> Entnehmer::katalog()
         KatalogEintrag e;
         e.typ = text();
         e.name = text();
+        e.verweis = text();
         k.push_back(std::move(e));
     }
     return k;

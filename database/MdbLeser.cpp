@@ -109,6 +109,14 @@ private:
     // The objects of MSysObjects in its row order; libmdb's table reading
     // keeps a pointer to its entry, so each lives on the heap.
     std::vector<std::unique_ptr<MdbCatalogEntry>> katalog_;
+    // Per catalogue entry: the type as stored (forms and reports are
+    // negative, their low bits alone would read as tables or links) and
+    // where a linked table's data lives.
+    struct Eintragszusatz {
+        std::int64_t typ = 0;
+        QString verweis;
+    };
+    std::vector<Eintragszusatz> zusatz_;
     CursorNummer naechsteNummer_ = 1;
     bool kodiert_ = false;  // pages are RC4-encoded ("Datenbank verschlüsseln" of Access 97/2000)
     std::function<void()> fortschritt_;  // called for every page read
@@ -229,6 +237,7 @@ void MdbLeser::schliessen()
 {
     cursor_.clear();
     katalog_.clear();
+    zusatz_.clear();
     dekoder_.reset();
     if (mdb_) {
         mdb_close(mdb_);
@@ -244,7 +253,8 @@ std::vector<KatalogEintrag> MdbLeser::katalog()
 {
     pruefeOffen();
     std::vector<KatalogEintrag> ergebnis;
-    for (const auto& e : katalog_) {
+    for (std::size_t i = 0; i < katalog_.size(); ++i) {
+        const auto& e = katalog_[i];
         const QString name = QString::fromUtf8(e->object_name);
         switch (e->object_type) {
         case MDB_TABLE: {
@@ -257,8 +267,9 @@ std::vector<KatalogEintrag> MdbLeser::katalog()
             ergebnis.push_back({QStringLiteral("VIEW"), name});
             break;
         case MDB_LINKED_TABLE:
-        case 4:  // ODBC-linked table
-            ergebnis.push_back({QStringLiteral("LINK"), name});
+        case 4:  // ODBC-linked table; a report has the same low bits
+            if (zusatz_[i].typ == MDB_LINKED_TABLE || zusatz_[i].typ == 4)
+                ergebnis.push_back({QStringLiteral("LINK"), name, zusatz_[i].verweis});
             break;
         default:
             break;
@@ -477,31 +488,45 @@ void MdbLeser::katalogLesen()
         beschaedigt(datei_, QStringLiteral("die Spalten des Katalogs sind nicht lesbar"));
     Cursor c;
     c.tabelle = tabelleAus(t);
-    // Id, Name, Type, Flags, in this order in c.auswahl.
-    const std::array<const char*, 4> namen = {"Id", "Name", "Type", "Flags"};
-    c.auswahl.assign(4, -1);
+    // Id, Name, Type, Flags, in this order in c.auswahl; then, where the
+    // catalogue has them, the file (Database) and the ODBC text (Connect)
+    // of a linked table.
+    const std::array<const char*, 6> namen = {"Id", "Name", "Type", "Flags", "Database", "Connect"};
+    std::array<int, 6> position;
+    position.fill(-1);
     for (guint i = 0; i < t->num_cols; ++i) {
         const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
         for (std::size_t k = 0; k < namen.size(); ++k)
             if (g_ascii_strcasecmp(col->name, namen[k]) == 0)
-                c.auswahl[k] = int(i);
+                position[k] = int(i);
     }
-    if (std::count(c.auswahl.begin(), c.auswahl.end(), -1) > 0)
+    if (std::count(position.begin(), position.begin() + 4, -1) > 0)
         beschaedigt(datei_, QStringLiteral("dem Katalog fehlen Spalten"));
+    c.auswahl.assign(position.begin(), position.begin() + 4);
+    for (std::size_t k = 4; k < position.size(); ++k)
+        if (position[k] >= 0)
+            c.auswahl.push_back(position[k]);
+    const std::size_t breite = c.auswahl.size();
     c.seite.resize(std::size_t(seitenGroesse_));
     ZeilenBlock block;
-    block.spalten = 4;
-    block.werte.resize(4 * 256);
+    block.spalten = int(breite);
+    block.werte.resize(breite * 256);
+    zusatz_.clear();
     while (true) {
         Jet::InWerte ziel(*dekoder_, block.werte.data());
         const int n = dekoder_->zeilenLesen(c, ziel, 256);
         if (n == 0)
             break;
         for (int r = 0; r < n; ++r) {
-            const Wert& id = block.werte[std::size_t(r) * 4];
-            const Wert& name = block.werte[std::size_t(r) * 4 + 1];
-            const Wert& typ = block.werte[std::size_t(r) * 4 + 2];
-            const Wert& flags = block.werte[std::size_t(r) * 4 + 3];
+            const Wert* zeile = &block.werte[std::size_t(r) * breite];
+            const Wert& id = zeile[0];
+            const Wert& name = zeile[1];
+            const Wert& typ = zeile[2];
+            const Wert& flags = zeile[3];
+            QString verweis;
+            for (std::size_t k = 4; k < breite && verweis.isEmpty(); ++k)
+                if (zeile[k].art == WertArt::Text)
+                    verweis = zeile[k].text;
             if (name.art != WertArt::Text || typ.art != WertArt::Ganzzahl)
                 continue;
             auto e = std::make_unique<MdbCatalogEntry>();
@@ -513,6 +538,7 @@ void MdbLeser::katalogLesen()
             e->table_pg = id.art == WertArt::Ganzzahl ? std::uint32_t(id.ganzzahl) & 0x00ffffffu : 0;
             e->flags = flags.art == WertArt::Ganzzahl ? int(flags.ganzzahl) : 0;
             katalog_.push_back(std::move(e));
+            zusatz_.push_back({typ.ganzzahl, verweis});
         }
     }
 }

@@ -22,4 +22,18 @@ QString probeAnweisung(const QString& name);
 // out; an error reading the catalogue itself goes to the caller.
 QStringList auswertbareTabellen(Connection& verbindung);
 
+// Every table a user made, whatever its name: the command line searches
+// them all, opened by name and not through a statement. Only system tables
+// (MSys…) and Access's temporary objects (~TMP…) stay out. Linked tables
+// hold no data here; they are listed apart with the file they point to.
+struct Benutzertabellen {
+    QStringList tabellen;
+    std::vector<KatalogEintrag> verknuepft;
+};
+Benutzertabellen benutzertabellen(const std::vector<KatalogEintrag>& katalog);
+
+// Why the table list lacks tables that a user made, for the chooser's tool
+// tip; empty when it lacks none.
+QString ausgelassenHinweis(const std::vector<KatalogEintrag>& katalog, const QStringList& gelistet);
+
 }  // namespace Datenzugriff

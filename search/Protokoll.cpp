@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QLocale>
@@ -10,6 +11,8 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryFile>
+
+#include <sys/stat.h>
 
 #include <array>
 #include <cmath>
@@ -382,6 +385,35 @@ QByteArray alsWindows1252(QStringView text)
     return alsCodepage(text, 1252);
 }
 
+// --- target ----------------------------------------------------------------
+
+QString zielVerweigert(const QString& pfad, const QStringList& durchsucht)
+{
+    struct stat ziel {};
+    // A missing target is created; one that cannot be looked at is left to
+    // the writer, whose message says why.
+    if (::stat(QFile::encodeName(pfad).constData(), &ziel) != 0)
+        return QString();
+    if (S_ISDIR(ziel.st_mode))
+        return QStringLiteral("das Ziel ist ein Ordner");
+    if (!S_ISREG(ziel.st_mode))
+        return QStringLiteral("das Ziel ist keine gewöhnliche Datei (FIFO, Gerät oder Socket)");
+    for (const QString& d : durchsucht) {
+        struct stat s {};
+        if (::stat(QFile::encodeName(d).constData(), &s) == 0 && s.st_dev == ziel.st_dev && s.st_ino == ziel.st_ino)
+            return QStringLiteral("das Ziel ist eine der durchsuchten Dateien");
+    }
+    QFile f(pfad);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("das Ziel kann nicht gelesen und so nicht geprüft werden");
+    // The first page of Jet 3/4 and ACE files: a 4-byte number, then the
+    // format's name.
+    const QByteArray kopf = f.read(19);
+    if (kopf.mid(4) == QByteArrayView("Standard Jet DB") || kopf.mid(4) == QByteArrayView("Standard ACE DB"))
+        return QStringLiteral("das Ziel ist eine Access-Datenbank");
+    return QString();
+}
+
 // --- writer ----------------------------------------------------------------
 
 Schreibfehler::Schreibfehler(const QString& meldung)
@@ -429,12 +461,17 @@ void Schreiber::oeffnen()
     puffer_.clear();
     puffer_.reserve(Blockgroesse + 4096);
     if (datei_) {
+        const QString grund = zielVerweigert(datei_->fileName(), durchsucht_);
+        if (!grund.isEmpty())
+            throw Schreibfehler(QStringLiteral("Das Protokoll \"%1\" wird nicht geschrieben: %2.").arg(name_, grund));
         // The per-user data directory may not exist yet.
         QDir().mkpath(QFileInfo(datei_->fileName()).absolutePath());
         // Unbuffered: our own 64 KB blocks go straight to the file, and a
         // full disk shows at the write that hit it.
         if (!datei_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             fehler(QStringLiteral("kann nicht angelegt werden"));
+    } else if (!geraet_) {
+        // Nowhere to write: nothing can fail.
     } else if (!geraet_->isOpen()) {
         if (!geraet_->open(QIODevice::WriteOnly))
             fehler(QStringLiteral("kann nicht angelegt werden"));
@@ -446,7 +483,7 @@ void Schreiber::oeffnen()
 
 void Schreiber::blockSchreiben()
 {
-    if (puffer_.isEmpty())
+    if (puffer_.isEmpty() || !geraet_)
         return;
     if (geraet_->write(puffer_) != puffer_.size())
         fehler(QStringLiteral("kann nicht geschrieben werden"));
@@ -457,6 +494,8 @@ void Schreiber::zeile(QStringView text)
 {
     if (!offen_)
         throw Schreibfehler(QStringLiteral("Das Protokoll \"%1\" ist nicht geöffnet.").arg(name_));
+    if (!geraet_)
+        return;
     if (!ueberschrift_.isEmpty()) {
         kodierer_.anhaengen(puffer_, ueberschrift_);
         puffer_ += zeilenende_;

@@ -106,6 +106,15 @@ private:
 QByteArray alsCodepage(QStringView text, int codepage);
 QByteArray alsWindows1252(QStringView text);
 
+// --- target ----------------------------------------------------------------
+
+// Why the protocol must not go to pfad, in German; empty when it may. The
+// writer replaces its target, so it refuses one that (after its links) is
+// one of the searched files, holds an Access database (Jet or ACE, as its
+// first page says, whatever its name), or exists and is no regular file
+// (a folder, FIFO or device would be replaced by a plain file).
+QString zielVerweigert(const QString& pfad, const QStringList& durchsucht);
+
 // Collects encoded lines and writes them in blocks of about 64 KB. On a file
 // it writes beside the target and replaces the target only by
 // abschliessen(), so a broken run leaves the previous protocol. Lines are in
@@ -117,11 +126,16 @@ public:
     // The protocol file; created with its directory when missing.
     explicit Schreiber(const QString& pfad);
     // An open device (standard output, tests); anzeigename goes into messages.
+    // No device (nullptr): the lines go nowhere, and cost nothing (the command
+    // line when standard output carries another form).
     Schreiber(QIODevice* geraet, const QString& anzeigename);
     ~Schreiber();
     Schreiber(const Schreiber&) = delete;
     Schreiber& operator=(const Schreiber&) = delete;
 
+    // The files being searched: oeffnen() refuses them as target (see
+    // zielVerweigert), and writes nothing then.
+    void setzeDurchsuchteDateien(const QStringList& dateien) { durchsucht_ = dateien; }
     void oeffnen();                // throws Schreibfehler
     void zeile(QStringView text);  // text + CR LF; throws Schreibfehler
     void abschliessen();           // writes the rest, replaces the file; throws Schreibfehler
@@ -149,6 +163,7 @@ private:
     Kodierer kodierer_;
     QByteArray zeilenende_ = QByteArrayLiteral("\r\n");
     QString ueberschrift_;
+    QStringList durchsucht_;
 };
 
 // --- place -----------------------------------------------------------------

@@ -94,6 +94,19 @@ void Suchlauf::zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte)
     }
 }
 
+bool Suchlauf::trefferMelden(const std::vector<const Datenzugriff::Wert*>& werte, int feld, QStringView text)
+{
+    Treffer t{satz_, namen_[feld], text, {}};
+    if (auswahlAnzahl_ != 0) {
+        QString puffer;
+        for (int i = 0; i < int(werte.size()); ++i) {
+            const Datenzugriff::Wert& w = *werte[std::size_t(i)];
+            t.block.push_back({namen_[i], w.istNull() ? std::nullopt : std::optional<QString>(werttext_.ansicht(w, puffer).toString())});
+        }
+    }
+    return trefferGefunden(t);
+}
+
 void Suchlauf::durchsuchen()
 {
     satz_ = 0;
@@ -136,6 +149,9 @@ void Suchlauf::durchsuchen()
             const QStringView text = werttext_.ansicht(w, puffer);
             if (!muster_->trifft(text) || !gesucht_[std::size_t(i)])
                 continue;
+            bool weiter = true;
+            if (trefferGefunden)
+                weiter = trefferMelden(werte, i, text);
             if (auswahlAnzahl_ != 0) {
                 zusatzfelder(werte);
                 i = anzahl;  // the block covered the whole record
@@ -147,6 +163,8 @@ void Suchlauf::durchsuchen()
             treffer_ += 1;
             if (liste_)
                 liste_->trennerAnhaengen();
+            if (!weiter)
+                return;
         }
         satzmenge_.MoveNext();
     }

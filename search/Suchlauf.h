@@ -46,6 +46,18 @@ public:
     std::function<void()> ereignisse;               // every 30 records
     std::function<bool()> abgebrochen;              // checked after the events
 
+    // Each hit as it is written, for the command line's own forms of output:
+    // the record, the field that matched and its value text; with a field
+    // selection also the record's fields as the block lists them. Returning
+    // false ends the run after this hit (grep's -m, -l, -q).
+    struct Treffer {
+        double satz;
+        QString feld;
+        QStringView wert;
+        std::vector<Protokoll::Feldwert> block;
+    };
+    std::function<bool(const Treffer&)> trefferGefunden;
+
     void felddruck();
     void durchsuchen();
     void schlusszeilen();  // after a cancel its line, then 29 minus signs and the total
@@ -59,6 +71,7 @@ private:
     void filterBerechnen();
     void zeile(const QString& text);  // list and protocol
     void zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte);
+    bool trefferMelden(const std::vector<const Datenzugriff::Wert*>& werte, int feld, QStringView text);
 
     Datenzugriff::Recordset& satzmenge_;
     Protokoll::Schreiber& protokoll_;

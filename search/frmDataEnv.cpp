@@ -202,6 +202,7 @@ QString frmDataEnv::tabellenText() const { return ImageCombo1->text(); }
 void frmDataEnv::tabellenLeeren() { ImageCombo1->eintraegeLeeren(); }
 void frmDataEnv::tabelleHinzufuegen(const QString& name) { ImageCombo1->eintragHinzufuegen(name); }
 void frmDataEnv::ersteTabelleWaehlen() { ImageCombo1->eintragWaehlen(1); }
+void frmDataEnv::tabellenHinweis(const QString& text) { ImageCombo1->setToolTip(text); }
 
 void frmDataEnv::zustandZeigen(bool aktiv)
 {
@@ -371,6 +372,7 @@ QString frmDataEnv::suchen()
     } abbau{*this};
     laufAbgebrochen_ = false;
     Protokoll::Schreiber protokoll(protokollPfad());
+    protokoll.setzeDurchsuchteDateien({Datenbankfunktion::Verbindung().datei()});
     try {
         protokoll.oeffnen();
         // Held here: a window that releases the shared recordset during the

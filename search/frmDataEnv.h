@@ -76,6 +76,7 @@ public:
     void tabelleHinzufuegen(const QString& name) override;
     void ersteTabelleWaehlen() override;
     void zustandZeigen(bool aktiv) override;
+    void tabellenHinweis(const QString& text) override;
 
     // The handlers.
     void Drive1_Change();

@@ -103,6 +103,7 @@ void TabellenAuflisten()
     Hauptfenster& f = fenster();
     const QStringList namen = Datenzugriff::auswertbareTabellen(Verbindung());
     f.tabellenLeeren();
+    f.tabellenHinweis(Datenzugriff::ausgelassenHinweis(Verbindung().leser().katalog(), namen));
     const int anzahl = int(namen.size());
     for (const QString& name : namen)
         f.tabelleHinzufuegen(name);

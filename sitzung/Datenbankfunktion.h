@@ -25,6 +25,8 @@ public:
     virtual void tabelleHinzufuegen(const QString& name) = 0;
     virtual void ersteTabelleWaehlen() = 0;        // selects entry 1 without running the change handler
     virtual void zustandZeigen(bool aktiv) = 0;    // Text3: "aktiv" on red or "inaktiv", repainted at once
+    // The tool tip of ImageCombo1: which tables the list leaves out and why; empty: none.
+    virtual void tabellenHinweis(const QString& text) { (void)text; }
 };
 
 // The main window registers itself while it exists.

@@ -2,6 +2,7 @@
 
 #include "Datenzugriff.h"
 #include "MdbWriter.h"
+#include "Tabellenkatalog.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,6 +18,38 @@ using mdbwriter::ColumnType;
 using mdbwriter::Format;
 
 namespace {
+
+// Which tables a user made, and what the window's list says it leaves out.
+TEST(Tabellenkatalog, BenutzertabellenUndWasDieListeAuslaesst)
+{
+    auto e = [](const char* typ, const char* name, const char* verweis = "") {
+        return KatalogEintrag{QString::fromLatin1(typ), QString::fromUtf8(name), QString::fromLatin1(verweis)};
+    };
+    const std::vector<KatalogEintrag> katalog = {
+        e("TABLE", "Kunden"), e("TABLE", "Order Details"), e("SYSTEM TABLE", "MSysObjects"), e("TABLE", "MSysEigene"),
+        e("TABLE", "~TMPCLP1"), e("TABLE", "~tmpklein"), e("VIEW", "Abfrage"), e("TABLE", "Alt [2020]]"),
+        e("TABLE", "Kaputt"), e("LINK", "Vereine", "C:\\daten.mdb")};
+    const Benutzertabellen b = benutzertabellen(katalog);
+    EXPECT_EQ(b.tabellen, (QStringList{QStringLiteral("Kunden"), QStringLiteral("Order Details"), QStringLiteral("~tmpklein"),
+                                       QStringLiteral("Alt [2020]]"), QStringLiteral("Kaputt")}));
+    ASSERT_EQ(b.verknuepft.size(), 1u);
+    EXPECT_EQ(b.verknuepft[0].verweis, QStringLiteral("C:\\daten.mdb"));
+
+    const struct {
+        QStringList gelistet;
+        const char* hinweis;
+    } faelle[] = {
+        {{QStringLiteral("Kunden"), QStringLiteral("~tmpklein")},
+         "4 Tabellen fehlen in der Liste:\n„Order Details“, „Alt [2020]]“ (der Name gilt nur in eckigen Klammern)\n"
+         "„Kaputt“ (nicht lesbar)\n1 verknüpfte (ihre Daten liegen in einer anderen Datei)\n"
+         "zelk-feldspur-suche --alle-tabellen durchsucht jede Tabelle."},
+        {b.tabellen, "1 Tabelle fehlt in der Liste:\n1 verknüpfte (ihre Daten liegen in einer anderen Datei)\n"
+                     "zelk-feldspur-suche --alle-tabellen durchsucht jede Tabelle."},
+    };
+    for (const auto& f : faelle)
+        EXPECT_EQ(ausgelassenHinweis(katalog, f.gelistet), QString::fromUtf8(f.hinweis));
+    EXPECT_EQ(ausgelassenHinweis({e("TABLE", "Kunden")}, {QStringLiteral("Kunden")}), QString());
+}
 
 QString verbindungstext(const QString& datei)
 {

@@ -64,7 +64,7 @@ QStringList auswertbareTabellen(const QString& datei)
 
 QByteArray kommandozeile(const QString& datei, const QString& tabelle, const QString& suchtext, bool platzhalter)
 {
-    QStringList argumente{datei, tabelle, suchtext};
+    QStringList argumente{datei, tabelle, suchtext, QStringLiteral("--format=protokoll")};
     if (!platzhalter)
         argumente << QStringLiteral("--ohne-wildcards");
     QProcess p;

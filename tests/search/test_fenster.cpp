@@ -6,11 +6,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace mdbwriter;
 namespace DB = Datenbankfunktion;
@@ -82,6 +85,10 @@ TEST_F(Fenster, FileClickListsEvaluableTablesInCatalogueOrder)
     waehle(QStringLiteral("kunden.mdb"));
     EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
     EXPECT_EQ(tabellen(), (QStringList{QStringLiteral("Kunden"), QStringLiteral("Leer"), QStringLiteral("~tmpklein")}));
+    // The chooser says which table the list leaves out, and why.
+    EXPECT_EQ(fenster->ImageCombo1->toolTip(),
+              QStringLiteral("1 Tabelle fehlt in der Liste:\n„Kunden Alt“ (der Name gilt nur in eckigen Klammern)\n"
+                             "zelk-feldspur-suche --alle-tabellen durchsucht jede Tabelle."));
     EXPECT_EQ(fenster->ImageCombo1->text(), QStringLiteral("Kunden"));
     EXPECT_EQ(DB::AbfrageSQL, QStringLiteral("Select * from [Kunden];"));
     EXPECT_EQ(fenster->Text3->text(), QStringLiteral("inaktiv"));
@@ -325,13 +332,31 @@ TEST_F(FensterLauf, ClosingTheWindowDuringARunFinishesTheProtocolFirst)
     EXPECT_FALSE(fenster->isVisible());
 }
 
+// A protocol that cannot be written, or must not be (the searched file, a
+// database under another name, a FIFO), ends the run with a message naming
+// it, and the file stays as it was.
 TEST_F(FensterLauf, AProtocolThatCannotBeWrittenEndsTheRunWithAMessage)
 {
-    protokoll = QStringLiteral("/proc/zelk-feldspur-gibt-es-nicht/Protokoll.txt");
-    fenster->Command1_Click();
-    ASSERT_GE(meldungen().size(), 1);
-    EXPECT_TRUE(meldungen()[0].contains(protokoll)) << meldungen()[0].toStdString();
-    EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
+    ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("kunden.mdb")), dir.filePath(QStringLiteral("Datenbank.txt"))));
+    ASSERT_EQ(mkfifo(dir.filePath(QStringLiteral("fifo")).toLocal8Bit().constData(), 0644), 0);
+    for (const QString& ziel : {QStringLiteral("/proc/zelk-feldspur-gibt-es-nicht/Protokoll.txt"), dir.filePath(QStringLiteral("viele.mdb")),
+                                dir.filePath(QStringLiteral("Datenbank.txt")), dir.filePath(QStringLiteral("fifo"))}) {
+        SCOPED_TRACE(ziel.toStdString());
+        protokoll = ziel;
+        QFile f(ziel);
+        const QByteArray vorher = QFileInfo(ziel).isFile() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        f.close();
+        recorder->leeren();
+        fenster->Command1_Click();
+        ASSERT_GE(meldungen().size(), 1);
+        EXPECT_TRUE(meldungen()[0].contains(protokoll)) << meldungen()[0].toStdString();
+        EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
+        if (QFileInfo(ziel).isFile()) {
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), vorher);
+        }
+    }
+    EXPECT_FALSE(QFileInfo(dir.filePath(QStringLiteral("fifo"))).isFile());
     // The window keeps working.
     protokoll = dir.filePath(QStringLiteral("Protokoll.txt"));
     recorder->leeren();

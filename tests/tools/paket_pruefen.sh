@@ -46,7 +46,7 @@ fi
 # The installed search, through its link in /usr/bin, with the reader beside it.
 mkdir -p "$tmp/daten/alt"
 "$schreiber" "$beschreibung" "$tmp/daten/alt/Beispiel.mdb" >/dev/null || exit 1
-LC_ALL=C.UTF-8 "$root/usr/bin/zelk-feldspur-suche" --alle-tabellen -r --utf8 "$tmp/daten" "M*ller" >"$tmp/aus.txt" 2>"$tmp/err.txt"
+LC_ALL=C.UTF-8 "$root/usr/bin/zelk-feldspur-suche" --alle-tabellen -r --format protokoll --utf8 "$tmp/daten" "M*ller" >"$tmp/aus.txt" 2>"$tmp/err.txt"
 rc=$?
 [ $rc -eq 0 ] || { cat "$tmp/err.txt"; falsch "installierte Suche: Rückgabewert $rc"; }
 grep -q "^>>Datei: $tmp/daten/alt/Beispiel.mdb	Tabelle: Kunden$" "$tmp/aus.txt" || falsch "keine Überschrift: $(cat "$tmp/aus.txt")"

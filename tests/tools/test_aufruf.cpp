@@ -2,6 +2,7 @@
 // names.
 
 #include "Aufruf.h"
+#include "Ausgabe.h"
 #include "Dateisammlung.h"
 #include "Mehrfachsuche.h"
 
@@ -107,6 +108,15 @@ TEST(Aufruf, FehlerSagenWasFehlt)
         {liste({"k.mdb", "T", "a", "--protokoll"}), "„--protokoll“ braucht einen Wert (DATEI)"},
         {liste({"k.mdb", "T", "a", "--protokoll="}), "„--protokoll“ braucht einen Wert (DATEI)"},
         {liste({"k.mdb", "T", "a", "--utf8=ja"}), "„--utf8“ nimmt keinen Wert"},
+        // An option's value that looks like an option is a forgotten value.
+        {liste({"--protokoll", "--utf8", "k.mdb", "T", "a"}), "„--protokoll“ braucht einen Wert (DATEI), nicht die Option „--utf8“"},
+        {liste({"k.mdb", "T", "a", "-m", "-q"}), "„-m“ braucht einen Wert (ANZAHL), nicht die Option „-q“"},
+        {liste({"k.mdb", "T", "a", "-m", "0"}), "„-m“ braucht eine ganze Zahl ab 1"},
+        {liste({"k.mdb", "T", "a", "-cx"}), "unbekannte Option „-x“"},
+        {liste({"k.mdb", "T", "a", "--color=bunt"}), "„--color“ kennt auto, always und never"},
+        {liste({"k.mdb", "T", "a", "--format", "xml"}), "„--format“ kennt text, protokoll und json"},
+        {liste({"k.mdb", "T", "a", "--format=protokoll", "--protokoll=p.txt"}), "„--format protokoll“ und „--protokoll“"},
+        {liste({"--tabellen"}), "es fehlt die Datei"},
     };
     for (const auto& f : faelle) {
         const Aufrufergebnis e = aufrufLesen(f.argumente);
@@ -117,6 +127,109 @@ TEST(Aufruf, FehlerSagenWasFehlt)
     const Aufrufergebnis hilfe = aufrufLesen(liste({"-h"}));
     ASSERT_TRUE(hilfe.aufruf);
     EXPECT_TRUE(hilfe.aufruf->hilfe);
+}
+
+// grep's options, also together (-rl) and with the value attached (-m5).
+TEST(Aufruf, OptionenWieBeiGrep)
+{
+    const struct {
+        QStringList argumente;
+        bool l, c, q, gewaehlt;
+        qint64 m;
+        Farbe farbe;
+        Form form;
+    } faelle[] = {
+        {liste({"-rl", "o", "x", "y"}), true, false, false, true, 0, Farbe::Nie, Form::Text},
+        {liste({"-cm5", "o", "x", "y"}), false, true, false, true, 5, Farbe::Nie, Form::Text},
+        {liste({"-q", "-m", "12", "o", "x", "y"}), false, false, true, false, 12, Farbe::Nie, Form::Text},
+        {liste({"--color", "o", "x", "y"}), false, false, false, false, 0, Farbe::Auto, Form::Text},
+        {liste({"--color=always", "--json", "o", "x", "y"}), false, false, false, true, 0, Farbe::Immer, Form::Json},
+        {liste({"--format", "protokoll", "o", "x", "y"}), false, false, false, true, 0, Farbe::Nie, Form::Protokoll},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.argumente.join(u' ').toStdString());
+        const Aufrufergebnis e = aufrufLesen(f.argumente);
+        ASSERT_TRUE(e.aufruf) << e.fehler.toStdString();
+        EXPECT_EQ(e.aufruf->nurDateinamen, f.l);
+        EXPECT_EQ(e.aufruf->zaehlen, f.c);
+        EXPECT_EQ(e.aufruf->still, f.q);
+        EXPECT_EQ(e.aufruf->formGewaehlt, f.gewaehlt);
+        EXPECT_EQ(e.aufruf->hoechstens, f.m);
+        EXPECT_EQ(e.aufruf->farbe, f.farbe);
+        EXPECT_EQ(e.aufruf->form, f.form);
+        EXPECT_EQ(e.aufruf->pfade, liste({"o"}));  // "--color" took no free argument
+    }
+    const Aufrufergebnis t = aufrufLesen(liste({"--tabellen", "a.mdb", "ordner"}));
+    ASSERT_TRUE(t.aufruf);
+    EXPECT_EQ(t.aufruf->pfade, liste({"a.mdb", "ordner"}));
+}
+
+// One hit, one line: nothing in a value may break a line or steer a terminal.
+TEST(Ausgabe, EinzeiligMitSichtbarenSteuerzeichen)
+{
+    const struct {
+        const char16_t* text;
+        const char* zeile;
+    } faelle[] = {
+        {u"Müller", "Müller"},
+        {u"a\nb", "a\\nb"},
+        {u"Zeile 1\r\nZeile 2\tTab", "Zeile 1\\r\\nZeile 2\\tTab"},
+        {u"\x1b[2Jrot\x07\x7f\u0085", "\\x1b[2Jrot\\x07\\x7f\\x85"},
+        {u"abc\u202Efdp.exe\u2066x\u2069\u200F", "abc\\u202efdp.exe\\u2066x\\u2069\\u200f"},
+        {u"A\u2028B\u2029", "A\\u2028B\\u2029"},
+        {u"\U0001F600 \u00AD\u00A0", "\U0001F600 \u00AD\u00A0"},  // a character beyond the BMP, soft hyphen and no-break space stay
+        {u"x\xDC00y", "x\\udc00y"},                              // a lone surrogate
+    };
+    for (const auto& f : faelle)
+        EXPECT_EQ(einzeilig(QStringView(f.text)), QString::fromUtf8(f.zeile)) << QString::fromUtf8(f.zeile).toStdString();
+    // Messages keep a Windows path as it is written.
+    EXPECT_EQ(einzeilig(u"C:\\daten.mdb\x1b", false), QStringLiteral("C:\\daten.mdb\\x1b"));
+}
+
+TEST(Ausgabe, FundstellenNachDerRegelDerSuche)
+{
+    const struct {
+        const char* suchtext;
+        bool platzhalter;
+        const char* wert;
+        std::vector<std::pair<qsizetype, qsizetype>> stellen;
+    } faelle[] = {
+        {"ller", false, "Müller-Keller", {{2, 4}, {9, 4}}},
+        {"LLER", false, "müller", {{2, 4}}},
+        {"m*ller", true, "Müller und Moller", {{0, 6}, {11, 6}}},
+        {"m*ller", false, "m*ller", {{0, 6}}},
+        {"*aa*", true, "aaaaa", {{0, 2}, {2, 2}}},
+        {"*", true, "alles", {}},
+    };
+    const QLocale de(QLocale::German, QLocale::Germany);
+    for (const auto& f : faelle) {
+        const Suche::Suchmuster m(QString::fromUtf8(f.suchtext), f.platzhalter ? Suche::Suchmodus::Platzhalter : Suche::Suchmodus::Einfach, de);
+        std::vector<std::pair<qsizetype, qsizetype>> ist;
+        for (const Stelle& s : fundstellen(m, QString::fromUtf8(f.wert)))
+            ist.emplace_back(s.anfang, s.laenge);
+        EXPECT_EQ(ist, f.stellen) << f.suchtext << " in " << f.wert;
+    }
+}
+
+TEST(Ausgabe, KodierungNachDerSpracheinstellung)
+{
+    const struct {
+        const char* langinfo;
+        const char* locale;
+        const char* kodierung;
+    } faelle[] = {
+        {"UTF-8", "de_DE.UTF-8", "UTF-8"},
+        {"ISO-8859-15", "de_DE@euro", "ISO-8859-15"},
+        {"ANSI_X3.4-1968", "de_DE.ISO-8859-1", "ISO-8859-1"},  // not installed: its name says
+        {"ANSI_X3.4-1968", "ru_RU.KOI8-R@x", "KOI8-R"},
+        {"ANSI_X3.4-1968", "C", "UTF-8"},
+        {"", "", "UTF-8"},
+        {"ANSI_X3.4-1968", "POSIX", "UTF-8"},
+        {"", "en_US.utf8", "UTF-8"},
+    };
+    for (const auto& f : faelle)
+        EXPECT_EQ(ausgabeKodierung(QString::fromLatin1(f.langinfo), QString::fromLatin1(f.locale)), QString::fromLatin1(f.kodierung))
+            << f.langinfo << " " << f.locale;
 }
 
 TEST(Aufruf, UeberschriftenSobaldMehrAlsEineTabelleErreichbarIst)

@@ -1,6 +1,7 @@
 #include "Mehrfachsuche.h"
 
 #include "Anweisung.h"
+#include "Ausgabe.h"
 #include "Auswahlmodell.h"
 #include "Fehler.h"
 #include "Suchlauf.h"
@@ -55,9 +56,10 @@ bool mehrereTabellen(const Aufruf& aufruf)
     return QFileInfo(aufruf.pfade.front()).isDir();
 }
 
-Mehrfachsuche::Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll,
+Mehrfachsuche::Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll, Ausgabe* ausgabe,
                              Datenzugriff::Connection::LeserFabrik fabrik)
-    : aufruf_(aufruf), protokoll_(protokoll), verbindung_(std::move(fabrik)), ueberschriften_(mehrereTabellen(aufruf))
+    : aufruf_(aufruf), protokoll_(protokoll), ausgabe_(ausgabe), verbindung_(std::move(fabrik)),
+      ueberschriften_(mehrereTabellen(aufruf))
 {
 }
 
@@ -68,48 +70,97 @@ void Mehrfachsuche::melden(const QString& ort, const QString& meldung, Bilanz& b
         fehler(ort, meldung);
 }
 
+bool Mehrfachsuche::dateiOeffnen(const Fundstelle& f, Bilanz& bilanz)
+{
+    const QString grund = f.fehler.isEmpty() ? dateiPruefen(f.pfad) : f.fehler;
+    if (!grund.isEmpty()) {
+        melden(f.pfad, grund, bilanz);
+        return false;
+    }
+    try {
+        if (verbindung_.State() == Datenzugriff::adStateOpen)
+            verbindung_.Close();
+        verbindung_.Open(QStringLiteral("DBQ=") + QFileInfo(f.pfad).absoluteFilePath() + QLatin1Char(';'));
+        return true;
+    } catch (const Datenzugriff::DatenzugriffsFehler& e) {
+        melden(f.pfad, e.Description(), bilanz);
+        return false;
+    }
+}
+
 Bilanz Mehrfachsuche::laufen(const std::vector<Fundstelle>& dateien)
 {
     Bilanz bilanz;
+    weiter_ = Ausgabe::Weiter::Ja;
     for (const Fundstelle& f : dateien) {
-        if (!f.fehler.isEmpty()) {
-            melden(f.pfad, f.fehler, bilanz);
+        if (weiter_ == Ausgabe::Weiter::Ende)
+            break;
+        if (dateiOeffnen(f, bilanz))
+            dateiDurchsuchen(f.pfad, bilanz);
+    }
+    return bilanz;
+}
+
+Bilanz Mehrfachsuche::tabellenAuflisten(const std::vector<Fundstelle>& dateien,
+                                        const std::function<void(const QString&, const QString&)>& tabelle)
+{
+    Bilanz bilanz;
+    for (const Fundstelle& f : dateien) {
+        if (!dateiOeffnen(f, bilanz))
             continue;
+        try {
+            for (const Datenzugriff::KatalogEintrag& e : verbindung_.leser().katalog())
+                if (e.typ == QLatin1String("TABLE"))
+                    tabelle(f.pfad, e.name);
+            ++bilanz.tabellen;
+            verbindung_.Close();
+        } catch (const Datenzugriff::DatenzugriffsFehler& e) {
+            melden(f.pfad, e.Description(), bilanz);
         }
-        const QString grund = dateiPruefen(f.pfad);
-        if (!grund.isEmpty()) {
-            melden(f.pfad, grund, bilanz);
-            continue;
-        }
-        dateiDurchsuchen(f.pfad, bilanz);
     }
     return bilanz;
 }
 
 void Mehrfachsuche::dateiDurchsuchen(const QString& pfad, Bilanz& bilanz)
 {
-    QStringList tabellen;
-    try {
-        if (verbindung_.State() == Datenzugriff::adStateOpen)
-            verbindung_.Close();
-        verbindung_.Open(QStringLiteral("DBQ=") + QFileInfo(pfad).absoluteFilePath() + QLatin1Char(';'));
-        tabellen = aufruf_.alleTabellen ? Datenzugriff::auswertbareTabellen(verbindung_) : QStringList{aufruf_.tabelle};
-    } catch (const Datenzugriff::DatenzugriffsFehler& e) {
-        melden(pfad, e.Description(), bilanz);
-        return;
+    QStringList tabellen{aufruf_.tabelle};
+    if (aufruf_.alleTabellen) {
+        try {
+            const Datenzugriff::Benutzertabellen b = Datenzugriff::benutzertabellen(verbindung_.leser().katalog());
+            tabellen = b.tabellen;
+            // A link is no failure: its data is searched where it lives.
+            for (const Datenzugriff::KatalogEintrag& e : b.verknuepft)
+                if (hinweis)
+                    hinweis(pfad + QStringLiteral(": Tabelle „") + e.name + QStringLiteral("“"),
+                            QStringLiteral("verknüpfte Tabelle übersprungen, ihre Daten liegen in „%1“").arg(e.verweis));
+        } catch (const Datenzugriff::DatenzugriffsFehler& e) {
+            melden(pfad, e.Description(), bilanz);
+            return;
+        }
+        if (tabellen.isEmpty() && hinweis)
+            hinweis(pfad, QStringLiteral("keine Tabelle in der Datenbank gefunden"));
     }
-    if (tabellen.isEmpty() && hinweis)
-        hinweis(pfad, QStringLiteral("keine auswertbare Tabelle in der Datenbank gefunden"));
-    for (const QString& tabelle : tabellen) {
+    for (qsizetype i = 0; i < tabellen.size(); ++i) {
+        const QString& tabelle = tabellen[i];
+        // Where a table's search ends, and its failure is reported.
         try {
             tabelleDurchsuchen(pfad, tabelle, bilanz);
         } catch (const Datenzugriff::DatenzugriffsFehler& e) {
             melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), e.Description(), bilanz);
-            // The reader gave up on the file; its other tables would only say so again.
-            if (e.Number() == Datenzugriff::FehlerBeschaedigt)
+            // The reader gave up on the file; its other tables would only say
+            // so again, one by one. They are named at once.
+            if (e.Number() == Datenzugriff::FehlerBeschaedigt) {
+                if (i + 1 < tabellen.size())
+                    melden(pfad, QStringLiteral("nach diesem Fehler nicht durchsucht: „%1“").arg(tabellen.mid(i + 1).join(QStringLiteral("“, „"))),
+                           bilanz);
                 break;
+            }
         }
+        if (weiter_ == Ausgabe::Weiter::NaechsteDatei || weiter_ == Ausgabe::Weiter::Ende)
+            break;
     }
+    if (weiter_ == Ausgabe::Weiter::NaechsteDatei)
+        weiter_ = Ausgabe::Weiter::Ja;
     try {
         verbindung_.Close();
     } catch (const Datenzugriff::DatenzugriffsFehler&) {
@@ -120,8 +171,11 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
 {
     if (tabelleBeginnt)
         tabelleBeginnt(pfad, tabelle);
-    // With a field selection, the statement the mask would build.
-    QString anweisung = Datenzugriff::alleFelderAnweisung(tabelle);
+    if (ausgabe_)
+        ausgabe_->tabelleBeginnt(pfad, tabelle);
+    // The table by its name, not through a statement that a name with
+    // brackets could break; with a field selection, the mask's fields.
+    Datenzugriff::Anweisung anweisung{tabelle, true, {}};
     std::unique_ptr<Maske> maske;
     std::int16_t auswahlAnzahl = 0;
     if (!aufruf_.felder.isEmpty() || !aufruf_.info.isEmpty()) {
@@ -141,7 +195,10 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
             return;
         }
         const Auswahlmodell::Auswahl a = Auswahlmodell::uebernehmen(w.zeilen, tabelle);
-        anweisung = a.abfrage;
+        anweisung.alleFelder = a.anzahl == 0;
+        for (const Auswahlmodell::Zeile& z : w.zeilen)
+            if (z.suchen || z.info)
+                anweisung.felder.push_back(z.feldname);
         maske = std::make_unique<Maske>(w.zeilen);
         auswahlAnzahl = a.anzahl;
     }
@@ -155,6 +212,11 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
     lauf.platzhalter = [this] { return aufruf_.platzhalter; };
     if (saetze)
         lauf.ereignisse = [this, &lauf] { saetze(lauf.satz()); };
+    if (ausgabe_)
+        lauf.trefferGefunden = [this](const Suche::Suchlauf::Treffer& t) {
+            weiter_ = ausgabe_->treffer(t);
+            return weiter_ == Ausgabe::Weiter::Ja;
+        };
     try {
         lauf.durchsuchen();
     } catch (...) {
@@ -170,6 +232,10 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
     satzmenge.Close();
     bilanz.treffer += lauf.treffer();
     ++bilanz.tabellen;
+    if (ausgabe_)
+        ausgabe_->tabelleFertig();
+    if (weiter_ == Ausgabe::Weiter::NaechsteTabelle)
+        weiter_ = Ausgabe::Weiter::Ja;
 }
 
 }  // namespace Kommandozeile

@@ -5,6 +5,7 @@
 // fails is reported and the search goes on.
 
 #include "Aufruf.h"
+#include "Ausgabe.h"
 #include "Auswahlmodell.h"
 #include "Dateisammlung.h"
 #include "Datenzugriff.h"
@@ -40,7 +41,9 @@ Feldwahl feldwahl(const QStringList& spalten, const QStringList& felder, const Q
 
 class Mehrfachsuche {
 public:
-    Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll, Datenzugriff::Connection::LeserFabrik fabrik);
+    // ausgabe may be null: the protocol alone.
+    Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll, Ausgabe* ausgabe,
+                  Datenzugriff::Connection::LeserFabrik fabrik);
 
     std::function<void(const QString& ort, const QString& meldung)> fehler;  // a failure: counts for the exit code
     std::function<void(const QString& ort, const QString& meldung)> hinweis;  // worth saying, no failure
@@ -50,14 +53,20 @@ public:
     // Writes the lines of every table; the closing lines are the caller's.
     // A write error of the protocol (Protokoll::Schreibfehler) ends it.
     Bilanz laufen(const std::vector<Fundstelle>& dateien);
+    // --tabellen: the tables of every file as mdb-tables -1 lists them
+    // (user tables, linked ones not), nothing searched.
+    Bilanz tabellenAuflisten(const std::vector<Fundstelle>& dateien, const std::function<void(const QString& datei, const QString& tabelle)>& tabelle);
 
 private:
+    bool dateiOeffnen(const Fundstelle& f, Bilanz& bilanz);
     void dateiDurchsuchen(const QString& pfad, Bilanz& bilanz);
     void tabelleDurchsuchen(const QString& pfad, const QString& tabelle, Bilanz& bilanz);
     void melden(const QString& ort, const QString& meldung, Bilanz& bilanz);
 
     const Aufruf& aufruf_;
     Protokoll::Schreiber& protokoll_;
+    Ausgabe* ausgabe_;
+    Ausgabe::Weiter weiter_ = Ausgabe::Weiter::Ja;
     Datenzugriff::Connection verbindung_;
     bool ueberschriften_;
 };

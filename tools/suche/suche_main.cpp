@@ -3,6 +3,7 @@
 // given. See hilfetext() in Aufruf.cpp and zelk-feldspur-suche.1.
 
 #include "Aufruf.h"
+#include "Ausgabe.h"
 #include "Dateisammlung.h"
 #include "Datenzugriff.h"
 #include "Leser.h"
@@ -14,9 +15,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QStringEncoder>
+
+#include <langinfo.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -31,8 +36,9 @@ void ausgeben(std::FILE* ziel, const QString& text)
     std::fflush(ziel);
 }
 
-// The progress line on a terminal: file, table, records and records per
-// second over the whole run, a few times a second, cleared before a message.
+// The progress line on a terminal: file and table, how many tables and
+// records so far, the records per second once a second has passed; a few
+// times a second, cleared before a message.
 class Fortschritt {
 public:
     explicit Fortschritt(bool aktiv) : aktiv_(aktiv) { uhr_.start(); }
@@ -41,15 +47,14 @@ public:
     {
         gesamt_ += satz_;
         satz_ = 0;
-        ort_ = QFileInfo(datei).fileName() + QStringLiteral(": ") + tabelle;
-        zeigen();
+        ++tabellen_;
+        ort_ = einzeilig(QFileInfo(datei).fileName()) + QStringLiteral(": ") + einzeilig(tabelle);
+        zeigen(true);  // every table, however small, shows the run moving on
     }
     void saetze(double satz)
     {
         satz_ = satz;
-        if (letzte_.isValid() && letzte_.elapsed() < 200)
-            return;
-        zeigen();
+        zeigen(false);
     }
     void loeschen()
     {
@@ -59,15 +64,17 @@ public:
     }
 
 private:
-    void zeigen()
+    void zeigen(bool immer)
     {
-        if (!aktiv_)
+        if (!aktiv_ || (!immer && letzte_.isValid() && letzte_.elapsed() < 200))
             return;
         letzte_.start();
         const double sekunden = double(uhr_.elapsed()) / 1000.0;
-        const double proSekunde = sekunden > 0.05 ? (gesamt_ + satz_) / sekunden : 0.0;
-        QString zeile = QStringLiteral("%1  %2 Sätze  %3 Sätze/s")
-                            .arg(ort_, Protokoll::zaehlerText(satz_), Protokoll::zaehlerText(double(qint64(proSekunde))));
+        QString zeile = QStringLiteral("%1  Satz %2 · Tabelle %3 · %4 Sätze bisher")
+                            .arg(ort_, Protokoll::zaehlerText(satz_), QString::number(tabellen_),
+                                 Protokoll::zaehlerText(gesamt_ + satz_));
+        if (sekunden >= 1.0)
+            zeile += QStringLiteral(" · %1 Sätze/s").arg(Protokoll::zaehlerText(double(qint64((gesamt_ + satz_) / sekunden))));
         winsize w{};
         const int breite = ioctl(STDERR_FILENO, TIOCGWINSZ, &w) == 0 && w.ws_col > 10 ? w.ws_col - 1 : 79;
         if (zeile.size() > breite)
@@ -81,34 +88,126 @@ private:
     QElapsedTimer uhr_, letzte_;
     QString ort_;
     double satz_ = 0, gesamt_ = 0;
+    int tabellen_ = 0;
 };
 
-std::unique_ptr<Protokoll::Schreiber> schreiberFuer(const Aufruf& a, QFile& standardausgabe)
+// Text lines in the locale's encoding with LF, JSON in UTF-8, in blocks.
+class Standardausgabe {
+public:
+    explicit Standardausgabe(bool utf8)
+    {
+        const char* codeset = std::setlocale(LC_CTYPE, nullptr) ? nl_langinfo(CODESET) : nullptr;
+        QString name;
+        for (const char* v : {"LC_ALL", "LC_CTYPE", "LANG"})
+            if (name.isEmpty())
+                name = qEnvironmentVariable(v);
+        const QString kodierung = utf8 ? QStringLiteral("UTF-8") : ausgabeKodierung(QString::fromLatin1(codeset ? codeset : ""), name);
+        if (kodierung != QLatin1String("UTF-8"))
+            kodierer_ = std::make_unique<QStringEncoder>(kodierung.toLatin1().constData(), QStringEncoder::Flag::Default);
+        if (kodierer_ && !kodierer_->isValid())
+            kodierer_.reset();
+    }
+    ~Standardausgabe() { leeren(); }
+
+    void text(QStringView z)
+    {
+        if (kodierer_) {
+            kodierer_->resetState();
+            // Qt's converters put SUB (0x1A) for a character the encoding
+            // lacks; the text holds no control character of its own (they
+            // are escaped), so each one is such a gap: '?' as in the protocol.
+            QByteArray b = kodierer_->encode(z);
+            puffer_ += b.replace('\x1a', '?');
+        } else {
+            // Straight into the buffer: at most three bytes for each UTF-16 unit.
+            const qsizetype alt = puffer_.size();
+            puffer_.resize(alt + 3 * z.size());
+            char* ende = utf8_.appendToBuffer(puffer_.data() + alt, z);
+            puffer_.truncate(ende - puffer_.constData());
+        }
+        puffer_ += '\n';
+        if (puffer_.size() > 64 * 1024)
+            leeren();
+    }
+    void json(const QByteArray& z)
+    {
+        puffer_ += z;
+        puffer_ += '\n';
+        if (puffer_.size() > 64 * 1024)
+            leeren();
+    }
+    // False when standard output could not take it all.
+    bool leeren()
+    {
+        std::fwrite(puffer_.constData(), 1, std::size_t(puffer_.size()), stdout);
+        puffer_.clear();
+        return std::fflush(stdout) == 0 && !std::ferror(stdout);
+    }
+
+private:
+    std::unique_ptr<QStringEncoder> kodierer_;
+    QStringEncoder utf8_{QStringEncoder::Utf8};
+    QByteArray puffer_;
+};
+
+bool protokollAufStandardausgabe(const Aufruf& a)
+{
+    return a.protokollDatei.isEmpty() && a.form == Form::Protokoll && !a.still && !a.nurDateinamen && !a.zaehlen;
+}
+
+std::unique_ptr<Protokoll::Schreiber> schreiberFuer(const Aufruf& a, QIODevice& standardausgabe)
 {
     if (!a.protokollDatei.isEmpty())
         return std::make_unique<Protokoll::Schreiber>(a.protokollDatei);
-    standardausgabe.open(stdout, QIODevice::WriteOnly);
+    if (!protokollAufStandardausgabe(a))
+        return std::make_unique<Protokoll::Schreiber>(nullptr, QStringLiteral("Standardausgabe"));  // another form there
     auto s = std::make_unique<Protokoll::Schreiber>(&standardausgabe, QStringLiteral("Standardausgabe"));
     if (a.utf8)
         s->setzeKodierung(Protokoll::CodepageUtf8, QByteArrayLiteral("\n"));
     return s;
 }
 
+bool farbig(const Aufruf& a)
+{
+    if (a.farbe == Farbe::Auto)
+        return isatty(STDOUT_FILENO) == 1 && qEnvironmentVariable("TERM") != QLatin1String("dumb");
+    return a.farbe == Farbe::Immer;
+}
+
+Datenzugriff::Connection::LeserFabrik leserFabrik(const Aufruf& a)
+{
+    // The same reader process as the window; --im-prozess reads here.
+    if (a.imProzess)
+        return [] { return Datenzugriff::erzeugeMdbLeser(); };
+    return [] { return Datenzugriff::erzeugeProzessLeser(); };
+}
+
 int suchen(const Aufruf& a)
 {
+    const std::vector<Fundstelle> dateien = dateienSammeln(a.pfade, a.rekursiv);
     QFile standardausgabe;
     const std::unique_ptr<Protokoll::Schreiber> protokoll = schreiberFuer(a, standardausgabe);
+    QStringList durchsucht;
+    for (const Fundstelle& f : dateien)
+        durchsucht << f.pfad;
+    protokoll->setzeDurchsuchteDateien(durchsucht);
+    if (protokollAufStandardausgabe(a))
+        standardausgabe.open(stdout, QIODevice::WriteOnly);
+    Standardausgabe text(a.utf8);
+    // Standard output carries no other form beside --protokoll unless asked.
+    Ausgabe::Ziel ziel;
+    if (a.protokollDatei.isEmpty() || a.formGewaehlt) {
+        ziel.text = [&text](QStringView z) { text.text(z); };
+        ziel.json = [&text](const QByteArray& z) { text.json(z); };
+    }
+    Ausgabe ausgabe(a, mehrereTabellen(a), farbig(a), ziel);
     const bool terminal = isatty(STDERR_FILENO) == 1;
     Fortschritt fortschritt(terminal);
-    // The same reader process as the window; --im-prozess reads here.
-    Mehrfachsuche suche(a, *protokoll,
-                        a.imProzess ? Datenzugriff::Connection::LeserFabrik([] { return Datenzugriff::erzeugeMdbLeser(); })
-                                    : Datenzugriff::Connection::LeserFabrik([] { return Datenzugriff::erzeugeProzessLeser(); }));
+    Mehrfachsuche suche(a, *protokoll, &ausgabe, leserFabrik(a));
     auto melden = [&fortschritt](const QString& ort, const QString& meldung) {
         fortschritt.loeschen();
-        QString text = meldung;
-        text.replace(u'\r', u' ');
-        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1: %2\n").arg(ort, text));
+        // The lines of a message joined by CR become one line, names in it escaped.
+        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1: %2\n").arg(einzeilig(ort, false), einzeilig(QString(meldung).replace(u'\r', u' '), false)));
     };
     suche.fehler = melden;
     suche.hinweis = melden;
@@ -117,8 +216,13 @@ int suchen(const Aufruf& a)
         suche.saetze = [&fortschritt](double satz) { fortschritt.saetze(satz); };
     try {
         protokoll->oeffnen();
-        const Bilanz bilanz = suche.laufen(dateienSammeln(a.pfade, a.rekursiv));
+        const Bilanz bilanz = suche.laufen(dateien);
         fortschritt.loeschen();
+        if (a.still && bilanz.treffer > 0) {
+            // As grep -q: a hit answers, whatever else went wrong.
+            protokoll->abschliessen();
+            return 0;
+        }
         if (bilanz.tabellen == 0 && bilanz.fehler > 0) {
             // Nothing was searched: no protocol that looks like a search without hits.
             protokoll->verwerfen();
@@ -127,12 +231,36 @@ int suchen(const Aufruf& a)
         protokoll->zeile(Protokoll::schlussStriche());
         protokoll->zeile(Protokoll::gesamtZeile(bilanz.treffer));
         protokoll->abschliessen();
+        ausgabe.schluss(bilanz.treffer);
+        if (!text.leeren()) {
+            melden(QStringLiteral("Standardausgabe"), QStringLiteral("kann nicht geschrieben werden"));
+            return 2;
+        }
         return bilanz.fehler > 0 ? 2 : bilanz.treffer > 0 ? 0 : 1;
     } catch (const Protokoll::Schreibfehler& e) {
         protokoll->verwerfen();
-        melden(protokoll->anzeigename(), e.meldung());
+        fortschritt.loeschen();
+        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1\n").arg(einzeilig(QString(e.meldung()).replace(u'\r', u' '), false)));
         return 2;
     }
+}
+
+// --tabellen: one table a line, with its file where there are several.
+int tabellenZeigen(const Aufruf& a)
+{
+    Standardausgabe text(a.utf8);
+    Protokoll::Schreiber protokoll(nullptr, QString());
+    Mehrfachsuche suche(a, protokoll, nullptr, leserFabrik(a));
+    suche.fehler = [](const QString& ort, const QString& meldung) {
+        ausgeben(stderr, QStringLiteral("zelk-feldspur-suche: %1: %2\n").arg(einzeilig(ort, false), einzeilig(QString(meldung).replace(u'\r', u' '), false)));
+    };
+    const bool mitDatei = mehrereTabellen(a);
+    const Bilanz bilanz = suche.tabellenAuflisten(dateienSammeln(a.pfade, a.rekursiv), [&](const QString& datei, const QString& tabelle) {
+        text.text(mitDatei ? einzeilig(datei) + u'\t' + einzeilig(tabelle) : einzeilig(tabelle));
+    });
+    if (!text.leeren())
+        return 2;
+    return bilanz.fehler > 0 ? 2 : 0;
 }
 
 }  // namespace
@@ -150,5 +278,11 @@ int main(int argc, char** argv)
         ausgeben(stdout, hilfetext());
         return 0;
     }
+    if (ergebnis.aufruf->version) {
+        ausgeben(stdout, QStringLiteral("zelk-feldspur-suche (ZELK-Feldspur) " ZF_VERSION "\n"));
+        return 0;
+    }
+    if (ergebnis.aufruf->tabellenListe)
+        return tabellenZeigen(*ergebnis.aufruf);
     return suchen(*ergebnis.aufruf);
 }
