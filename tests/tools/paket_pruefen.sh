@@ -55,14 +55,15 @@ grep -q 'MimeType=application/vnd.ms-access;application/x-msaccess;' "$root/usr/
 grep -q '<project_license>GPL-3.0-or-later</project_license>' "$root/usr/share/metainfo/de.zelk.Feldspur.metainfo.xml" \
     || falsch "project_license"
 # The packaged build carries Debian's hardening: relro and bindnow, stack
-# protector, fortified calls.
+# protector, and the code compiled with fortify (calls whose buffer size the
+# compiler cannot see stay unchecked, so the symbols cannot show it).
 if [ "$gehaertet" = ON ]; then
+    grep -q -- '-D_FORTIFY_SOURCE=2' "$build/compile_commands.json" || falsch "nicht mit fortify übersetzt"
     for p in zelk-feldspur zelk-feldspur-leser zelk-feldspur-suche; do
         b="$root/usr/lib/zelk-feldspur/$p"
         readelf -lW "$b" | grep -q GNU_RELRO || falsch "$p ohne relro"
         readelf -dW "$b" | grep -q 'BIND_NOW' || falsch "$p ohne bindnow"
         readelf -sW --dyn-syms "$b" | grep -q '__stack_chk_fail' || falsch "$p ohne stack protector"
-        readelf -sW --dyn-syms "$b" | grep -q '__[a-z]*_chk@' || falsch "$p ohne fortify"
     done
 fi
 
