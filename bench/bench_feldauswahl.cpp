@@ -7,6 +7,7 @@
 //
 //   bench_feldauswahl [OEFFNUNGEN]   (default 9)
 
+#include "Einstellungen.h"
 #include "Anbindung.h"
 #include "Feldauswahl.h"
 #include "Fensteranbindung.h"
@@ -105,6 +106,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int oeffnungen = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
     Plattform::setzeMeldungen(std::make_shared<Plattform::MeldungsRecorder>());
+    Plattform::setzeEinstellungen(std::make_shared<Plattform::SpeicherEinstellungen>());  // the user's list stays untouched
     Plattform::setzeBildschirm(std::make_shared<Plattform::FesterBildschirm>(15360, 11520));
 
     QTemporaryDir dir;

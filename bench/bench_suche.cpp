@@ -12,6 +12,7 @@
 //       ROWS default 1000000 (the file is shared with bench_lesen); FILE TABLE
 //       default ../shared/realdata/Kunden100k-jackcess.mdb Kunden
 
+#include "Einstellungen.h"
 #include "BenchDaten.h"
 #include "Datenbankfunktion.h"
 #include "MdbWriter.h"
@@ -107,6 +108,7 @@ int main(int argc, char** argv)
         std::printf("%s fehlt: die Datei eines anderen Schreibers wurde nicht gemessen\n", fremd.c_str());
 
     Plattform::setzeMeldungen(std::make_shared<Plattform::MeldungsRecorder>());
+    Plattform::setzeEinstellungen(std::make_shared<Plattform::SpeicherEinstellungen>());  // the user's list stays untouched
     QTemporaryDir dir;
     frmDataEnv& f = frmDataEnv::instanz();
     f.protokollPfad = [&dir] { return dir.filePath(QStringLiteral("Protokoll.txt")); };

@@ -8,6 +8,7 @@
 //   (default: /tmp/zelk-bench/lesen-1000000.mdb Bench, written if missing,
 //    and ../shared/realdata/Kunden100k-jackcess.mdb Kunden where it exists)
 
+#include "Einstellungen.h"
 #include "BenchDaten.h"
 #include "Fensteranbindung.h"
 #include "MdbWriter.h"
@@ -183,6 +184,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Plattform::setzeMeldungen(std::make_shared<Plattform::MeldungsRecorder>());
+    Plattform::setzeEinstellungen(std::make_shared<Plattform::SpeicherEinstellungen>());  // the user's list stays untouched
     Plattform::setzeBildschirm(std::make_shared<Plattform::FesterBildschirm>(15360, 11520));
 
     std::vector<std::pair<QString, QString>> dateien;

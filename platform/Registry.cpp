@@ -1,5 +1,7 @@
 #include "Registry.h"
 
+#include "System.h"
+
 #include "Ansi.h"
 #include "Meldung.h"
 
@@ -699,7 +701,7 @@ QString RegistryDateien::standardVerzeichnis()
 
 QString RegistryDateien::programmSchicht()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Registry"));
+    return QDir(betriebssystem().datenverzeichnis()).filePath(QStringLiteral("Registry"));
 }
 
 namespace {

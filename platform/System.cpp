@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -41,6 +42,14 @@ bool EchtesSystem::GetUserNameA(QByteArray& puffer, std::uint32_t& groesse) cons
 
 QString EchtesSystem::programmverzeichnis() const { return QCoreApplication::applicationDirPath(); }
 
+QString System::datenverzeichnisZu(const QString& programmverzeichnis)
+{
+    if (QFileInfo(QDir(programmverzeichnis).filePath(QStringLiteral("Hilfe"))).isDir())
+        return programmverzeichnis;
+    const QString geteilt = QDir::cleanPath(programmverzeichnis + QStringLiteral("/../../share/zelk-feldspur"));
+    return QFileInfo(geteilt).isDir() ? geteilt : programmverzeichnis;
+}
+
 QString EchtesSystem::arbeitsverzeichnis() const { return QDir::currentPath(); }
 
 bool EchtesSystem::arbeitsverzeichnisSetzen(const QString& pfad) { return QDir::setCurrent(pfad); }
@@ -54,6 +63,12 @@ System& betriebssystem()
     if (!g_system)
         g_system = std::make_shared<EchtesSystem>();
     return *g_system;
+}
+
+bool installiert()
+{
+    const System& s = betriebssystem();
+    return s.datenverzeichnis() != s.programmverzeichnis();
 }
 
 void setzeBetriebssystem(std::shared_ptr<System> s) { g_system = std::move(s); }

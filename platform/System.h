@@ -21,6 +21,12 @@ public:
     virtual QString programmverzeichnis() const = 0;
     virtual QString arbeitsverzeichnis() const = 0;
     virtual bool arbeitsverzeichnisSetzen(const QString& pfad) = 0;
+    // Where the program's data lies (Hilfe/, Registry/, the demo database).
+    virtual QString datenverzeichnis() const { return datenverzeichnisZu(programmverzeichnis()); }
+
+    // Beside the program when Hilfe/ is there (the build folder); otherwise
+    // <prefix>/share/zelk-feldspur for a program in <prefix>/lib/zelk-feldspur.
+    static QString datenverzeichnisZu(const QString& programmverzeichnis);
 };
 
 class EchtesSystem final : public System {
@@ -35,6 +41,8 @@ public:
 bool benutzernameEintragen(const QByteArray& name, QByteArray& puffer, std::uint32_t& groesse);
 
 System& betriebssystem();
+// Installed: the data lie apart from the program.
+bool installiert();
 void setzeBetriebssystem(std::shared_ptr<System> s);
 
 }  // namespace Plattform

@@ -3,6 +3,7 @@
 #include "Dateimuster.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -20,6 +21,25 @@ QString mitSchraegstrich(QString p)
 }
 
 }  // namespace
+
+QStringList zuletztGeoeffnet(QStringList liste, const QString& datei, qsizetype hoechstens)
+{
+    liste.removeAll(datei);
+    liste.prepend(datei);
+    while (liste.size() > hoechstens)
+        liste.removeLast();
+    return liste;
+}
+
+QString startverzeichnis(const QStringList& zuletzt, const QString& heim)
+{
+    for (const QString& datei : zuletzt) {
+        const QFileInfo info(datei);
+        if (info.dir().exists())
+            return info.absolutePath();
+    }
+    return heim;
+}
 
 // --- Laufwerksliste ----------------------------------------------------------
 

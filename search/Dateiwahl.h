@@ -57,6 +57,14 @@ private:
     bool fuellen_ = false;
 };
 
+// The databases opened last, newest first, each once: datei moves to the
+// front, the list keeps at most hoechstens entries.
+QStringList zuletztGeoeffnet(QStringList liste, const QString& datei, qsizetype hoechstens = 5);
+
+// Where Dir1 begins in an installed program: the folder of the last database
+// that is still there, else the home folder.
+QString startverzeichnis(const QStringList& zuletzt, const QString& heim);
+
 // ImageCombo1: entries in insertion order, text independent of the entries.
 // The change handler runs when the user picks or types another table, the
 // list handler when the user opens the list; never for the program's own

@@ -559,11 +559,11 @@ bool verzeichnisBeschreibbar(const QString& verzeichnis)
     return probe.open();
 }
 
-QString protokollPfadDiesesProgramms()
+QString protokollPfadDiesesProgramms(bool installiert)
 {
-    return protokollPfad(QCoreApplication::applicationDirPath(),
-                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                         verzeichnisBeschreibbar);
+    // An installed program's folder belongs to the system, not to its users.
+    const QString daten = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return protokollPfad(installiert ? daten : QCoreApplication::applicationDirPath(), daten, verzeichnisBeschreibbar);
 }
 
 }  // namespace Protokoll

@@ -180,8 +180,9 @@ QString protokollPfad(const QString& programmVerzeichnis, const QString& datenVe
 bool verzeichnisBeschreibbar(const QString& verzeichnis);
 
 // The rule above for this program: applicationDirPath() and
-// QStandardPaths::AppDataLocation. Needs a QCoreApplication.
-QString protokollPfadDiesesProgramms();
+// QStandardPaths::AppDataLocation; an installed program writes to the
+// latter only. Needs a QCoreApplication.
+QString protokollPfadDiesesProgramms(bool installiert);
 
 }  // namespace Protokoll
 

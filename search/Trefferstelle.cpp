@@ -1,5 +1,8 @@
 #include "Trefferstelle.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace Trefferstelle {
 
 std::optional<Stelle> lesen(QStringView zeile)
@@ -22,6 +25,33 @@ std::optional<Stelle> lesen(QStringView zeile)
     if (ende <= i)
         return std::nullopt;
     return Stelle{satz, zeile.mid(i, ende - i).toString()};
+}
+
+Herkunft herkunft(const QString& datei, const QString& tabelle, const QString& anweisung)
+{
+    const QFileInfo info(datei);
+    return {info.absoluteFilePath(), tabelle, anweisung, info.isFile() ? info.size() : -1,
+            info.isFile() ? info.lastModified() : QDateTime()};
+}
+
+QString abweichung(const Herkunft& lauf, const Herkunft& jetzt)
+{
+    if (lauf == jetzt)
+        return {};
+    const QChar cr(u'\r');
+    const QString woher = QStringLiteral("Diese Trefferzeile stammt aus dem Suchlauf in Tabelle „%1“ der Datenbank „%2“.")
+                              .arg(lauf.tabelle, QDir::toNativeSeparators(lauf.datei));
+    QString grund;
+    if (lauf.datei != jetzt.datei || lauf.tabelle != jetzt.tabelle)
+        grund = QStringLiteral("Gewählt ist jetzt Tabelle „%1“ der Datenbank „%2“.")
+                    .arg(jetzt.tabelle, QDir::toNativeSeparators(jetzt.datei));
+    else if (jetzt.groesse < 0)
+        grund = QStringLiteral("Die Datenbank ist nicht mehr vorhanden.");
+    else if (lauf.groesse != jetzt.groesse || lauf.geaendert != jetzt.geaendert)
+        grund = QStringLiteral("Die Datenbank wurde seit dem Suchlauf geändert.");
+    else
+        grund = QStringLiteral("Die Feldauswahl ist seit dem Suchlauf eine andere.");
+    return woher + cr + grund + cr + cr + QStringLiteral("Bitte starten Sie die Suche erneut, um zu dem Satz zu gelangen.");
 }
 
 }  // namespace Trefferstelle

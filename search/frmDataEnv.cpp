@@ -1,11 +1,13 @@
 #include "frmDataEnv.h"
 
+#include "Einstellungen.h"
 #include "Fehler.h"
 #include "Meldung.h"
 #include "Anzeigetakt.h"
 #include "Programmkennung.h"
 #include "Protokoll.h"
 #include "Suchlauf.h"
+#include "System.h"
 #include "Trefferstelle.h"
 
 #include <QApplication>
@@ -28,6 +30,10 @@
 namespace {
 
 frmDataEnv* instanz_ = nullptr;
+
+// The user's list of the databases opened last.
+const QString ZuletztSchluessel = QStringLiteral("ZuletztGeoeffnet");
+constexpr int ZuletztAnzahl = 5;
 
 double dpi() { return Plattform::bildschirm().punkteProZoll(); }
 int px(int twips) { return Plattform::twipsZuPixel(twips, dpi()); }
@@ -73,8 +79,8 @@ frmDataEnv::frmDataEnv(QWidget* parent) : QMainWindow(parent)
 {
     instanz_ = this;
     setAttribute(Qt::WA_DeleteOnClose, false);
-    protokollPfad = [] { return Protokoll::protokollPfadDiesesProgramms(); };
-    programmStarten = [](const QString& p, const QStringList& a) { return QProcess::startDetached(p, a); };
+    protokollPfad = [] { return Protokoll::protokollPfadDiesesProgramms(Plattform::installiert()); };
+    programmStarten = &frmDataEnv::prozessStarten;
     hilfeZeigen = [this](const QString& datei) { standardHilfe(datei, this); };
     programmSuchen = [](const QString& name) { return QStandardPaths::findExecutable(name); };
     aufbauen();
@@ -99,6 +105,14 @@ void frmDataEnv::aufbauen()
     setFont(schrift);
 
     auto* datei = menuBar()->addMenu(QStringLiteral("Datei"));
+    mnuOeffnen = datei->addAction(QStringLiteral("&Datenbank öffnen…"));
+    mnuOeffnen->setShortcut(QKeySequence::Open);
+    datei->addSeparator();
+    for (int i = 0; i < ZuletztAnzahl; ++i) {
+        mnuZuletzt.push_back(datei->addAction(QString()));
+        connect(mnuZuletzt.back(), &QAction::triggered, this, [this, i] { ausfuehren([this, i] { mnuZuletzt_Click(i); }); });
+    }
+    zuletztTrenner_ = datei->addSeparator();
     mnubeenden = datei->addAction(QStringLiteral("&Programm beenden"));
     auto* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     mnuWin7 = hilfe->addAction(QStringLiteral("Hilfe für &Windows 7 und Vista Nutzer"));
@@ -177,6 +191,7 @@ void frmDataEnv::aufbauen()
     anschliessen(Command3, &QPushButton::clicked, &frmDataEnv::Command3_Click);
     anschliessen(Command4, &QPushButton::clicked, &frmDataEnv::Command4_Click);
     anschliessen(List1, &QTreeView::doubleClicked, &frmDataEnv::List1_DblClick);
+    anschliessen(mnuOeffnen, &QAction::triggered, &frmDataEnv::mnuOeffnen_Click);
     anschliessen(mnubeenden, &QAction::triggered, &frmDataEnv::mnubeenden_Click);
     anschliessen(mnuHilfe, &QAction::triggered, &frmDataEnv::mnuHilfe_Click);
     anschliessen(mnuWin7, &QAction::triggered, &frmDataEnv::mnuWin7_Click);
@@ -185,6 +200,13 @@ void frmDataEnv::aufbauen()
         if (laeuft_)
             abbruch_ = true;
     });
+
+    // Installed, the lists begin where the user's databases are: the folder
+    // of the last one, the home folder the first time. From the build folder
+    // they stay in the working directory, beside the demo database.
+    if (Plattform::installiert())
+        Dir1->setzePfad(startverzeichnis(Plattform::einstellungen().liste(ZuletztSchluessel), QDir::homePath()));
+    zuletztZeigen();
 
     // The file list starts in the directory list's directory.
     File1->setzePfad(Dir1->pfad());
@@ -217,10 +239,15 @@ void frmDataEnv::zustandZeigen(bool aktiv)
 
 void frmDataEnv::ausfuehren(void (frmDataEnv::*handler)())
 {
+    ausfuehren([this, handler] { (this->*handler)(); });
+}
+
+void frmDataEnv::ausfuehren(const std::function<void()>& handler)
+{
     // Qt's event loop must never see an exception: it would end the program.
     QString meldung;
     try {
-        (this->*handler)();
+        handler();
         return;
     } catch (const Datenzugriff::DatenzugriffsFehler& e) {
         meldung = e.Description();
@@ -285,7 +312,12 @@ void frmDataEnv::File1_Click()
     if (laeuft_)
         return;
     ImageCombo1->setzeText(QString());
-    auswahlAusUndVerbinden(true);
+    const QString datei = QDir(Dir1->pfad()).filePath(File1->gewaehlteDatei());
+    if (auswahlAusUndVerbinden(true)) {
+        Plattform::einstellungen().setzeListe(ZuletztSchluessel,
+                                               zuletztGeoeffnet(Plattform::einstellungen().liste(ZuletztSchluessel), datei, ZuletztAnzahl));
+        zuletztZeigen();
+    }
 }
 
 void frmDataEnv::ImageCombo1_Change()
@@ -351,6 +383,7 @@ void frmDataEnv::Command1_Click()
     ergebnisse_.leeren();
     if (!verbinden())
         return;
+    lauf_ = jetzigeHerkunft();
     QString meldung;
     {
         Laufsperre sperre(*this);
@@ -455,6 +488,23 @@ void frmDataEnv::wahlSperren(bool gesperrt)
     for (QWidget* w : {static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(File1),
                        static_cast<QWidget*>(ImageCombo1), static_cast<QWidget*>(Command3), static_cast<QWidget*>(Command4)})
         w->setEnabled(!gesperrt);
+    mnuOeffnen->setEnabled(!gesperrt);
+    for (QAction* a : mnuZuletzt)
+        a->setEnabled(!gesperrt);
+}
+
+void frmDataEnv::zuletztZeigen()
+{
+    const QStringList liste = Plattform::einstellungen().liste(ZuletztSchluessel);
+    for (std::size_t i = 0; i < mnuZuletzt.size(); ++i) {
+        const bool da = qsizetype(i) < liste.size();
+        QString text;
+        if (da)
+            text = QStringLiteral("&%1 %2").arg(i + 1).arg(QString(QDir::toNativeSeparators(liste[qsizetype(i)])).replace(u'&', QStringLiteral("&&")));
+        mnuZuletzt[i]->setText(text);
+        mnuZuletzt[i]->setVisible(da);
+    }
+    zuletztTrenner_->setVisible(!liste.isEmpty());
 }
 
 void frmDataEnv::Command2_Click()
@@ -467,8 +517,35 @@ void frmDataEnv::Command2_Click()
     SystempfadWindows::Systempfad = SystempfadWindows::windowsVerzeichnis(SystempfadWindows::Systempfad);
     const QString pfad = protokollPfad();
     const auto aufruf = SystempfadWindows::betrachterAufruf(SystempfadWindows::Systempfad, pfad, programmSuchen);
-    if (aufruf.programm.isEmpty() || !programmStarten(aufruf.programm, aufruf.argumente))
+    if (aufruf.programm.isEmpty()) {
         protokollImFensterZeigen(pfad);
+        return;
+    }
+    programmStarten(aufruf.programm, aufruf.argumente, [fenster = QPointer<frmDataEnv>(this), pfad] {
+        if (fenster)
+            fenster->protokollImFensterZeigen(pfad);
+    });
+}
+
+void frmDataEnv::prozessStarten(const QString& programm, const QStringList& argumente, std::function<void()> gescheitert)
+{
+    // xdg-open says by its exit code whether a program took the file, and
+    // may wait as long as that program runs. The process has no parent: what
+    // still runs when the program ends keeps running.
+    auto* p = new QProcess;
+    p->setProcessChannelMode(QProcess::ForwardedChannels);
+    auto fertig = [p, gescheitert](bool ok) {
+        if (!ok && gescheitert)
+            gescheitert();
+        p->deleteLater();
+    };
+    connect(p, &QProcess::errorOccurred, p, [fertig](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            fertig(false);
+    });
+    connect(p, &QProcess::finished, p,
+            [fertig](int code, QProcess::ExitStatus status) { fertig(status == QProcess::NormalExit && code == 0); });
+    p->start(programm, argumente);
 }
 
 void frmDataEnv::protokollImFensterZeigen(const QString& pfad)
@@ -518,8 +595,21 @@ void frmDataEnv::List1_DblClick()
     const QModelIndex zeile = List1->currentIndex();
     const auto stelle = zeile.isValid() ? Trefferstelle::lesen(ergebnisse_.zeile(zeile.row())) : std::nullopt;
     // Separators, header lines and totals lead nowhere.
-    if (stelle && tabelleninhaltVerbinden())
-        nebenfenster_->tabelleninhaltBeiSatzZeigen(stelle->satz, stelle->feld);
+    if (!stelle || !tabelleninhaltVerbinden())
+        return;
+    // A record number means something only in the table the run read.
+    const QString grund = Trefferstelle::abweichung(lauf_, jetzigeHerkunft());
+    if (!grund.isEmpty()) {
+        Plattform::Meldung(grund, Plattform::Symbol::Information, Plattform::Knoepfe::OK);
+        return;
+    }
+    nebenfenster_->tabelleninhaltBeiSatzZeigen(stelle->satz, stelle->feld);
+}
+
+Trefferstelle::Herkunft frmDataEnv::jetzigeHerkunft() const
+{
+    return Trefferstelle::herkunft(Datenbankfunktion::DatenbankVerzeichnis + Datenbankfunktion::DatenbankDatei, ImageCombo1->text(),
+                                   Datenbankfunktion::AbfrageSQL);
 }
 
 void frmDataEnv::dateiVorwaehlen(const QString& datei)
@@ -553,6 +643,31 @@ void frmDataEnv::dateiVorwaehlen(const QString& datei)
     File1->setCurrentItem(treffer.front());  // the click: the file's tables are listed
 }
 
+void frmDataEnv::mnuOeffnen_Click()
+{
+    if (laeuft_)
+        return;
+    const QString datei = Plattform::dateidialog().oeffnen(this, QStringLiteral("Datenbank öffnen"), Dir1->pfad(),
+                                                           QStringLiteral("Access-Datenbanken (*.mdb *.MDB *.accdb *.ACCDB);;Alle Dateien (*)"));
+    if (!datei.isEmpty())
+        dateiVorwaehlen(datei);
+}
+
+void frmDataEnv::mnuZuletzt_Click(int nummer)
+{
+    QStringList liste = Plattform::einstellungen().liste(ZuletztSchluessel);
+    if (laeuft_ || nummer >= liste.size())
+        return;
+    const QString datei = liste[nummer];
+    if (!QFileInfo(datei).isFile()) {
+        // Gone since: out of the list; dateiVorwaehlen names it.
+        liste.removeAt(nummer);
+        Plattform::einstellungen().setzeListe(ZuletztSchluessel, liste);
+        zuletztZeigen();
+    }
+    dateiVorwaehlen(datei);
+}
+
 void frmDataEnv::mnubeenden_Click()
 {
     if (laeuft_) {
@@ -576,7 +691,7 @@ void frmDataEnv::mnubeenden_Click()
 
 void frmDataEnv::mnuHilfe_Click()
 {
-    const QString datei = QCoreApplication::applicationDirPath() + QStringLiteral("/Hilfe/ZELK-FELDSPUR.HLP");
+    const QString datei = Plattform::betriebssystem().datenverzeichnis() + QStringLiteral("/Hilfe/ZELK-FELDSPUR.HLP");
     try {
         hilfeZeigen(datei);
     } catch (...) {

@@ -7,6 +7,7 @@
 #include "Dateiwahl.h"
 #include "Ergebnisliste.h"
 #include "Nebenfenster.h"
+#include "Trefferstelle.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 
 #include <functional>
+#include <vector>
 
 class QAction;
 
@@ -50,6 +52,8 @@ public:
     Tabellenauswahl* ImageCombo1;    // table choice; its text is the chosen table
     QLabel* Label7;                  // "ausgewählte Tabelle:"
     QPushButton* Command4;           // "&Tabelleninhalt anzeigen": the grid window
+    QAction* mnuOeffnen;             // "&Datenbank öffnen…": a file dialog, then the file chosen in Drive1, Dir1, File1
+    std::vector<QAction*> mnuZuletzt;  // the databases opened last, newest first
     QAction* mnubeenden;             // "&Programm beenden": unloads the other windows, then this one
     QAction* mnuWin7;                // "Hilfe für &Windows 7 und Vista Nutzer": a notice, then the help
     QAction* mnuHilfe;               // "&Hilfe aufrufen": the help file
@@ -60,7 +64,10 @@ public:
 
     // Seams: where the protocol lives, how programs and the help are started.
     std::function<QString()> protokollPfad;
-    std::function<bool(const QString& programm, const QStringList& argumente)> programmStarten;
+    // gescheitert runs when the program cannot be started or ends with an
+    // error (xdg-open without a program for text files).
+    std::function<void(const QString& programm, const QStringList& argumente, std::function<void()> gescheitert)> programmStarten;
+    static void prozessStarten(const QString& programm, const QStringList& argumente, std::function<void()> gescheitert);
     std::function<void(const QString& datei)> hilfeZeigen;
     std::function<QString(const QString& name)> programmSuchen;  // on the search path
 
@@ -93,6 +100,8 @@ public:
     // The program started with a file (from a file manager): it is chosen in
     // Drive1, Dir1 and File1 as if the user had clicked it.
     void dateiVorwaehlen(const QString& datei);
+    void mnuOeffnen_Click();
+    void mnuZuletzt_Click(int nummer);  // from 0
     void mnubeenden_Click();
     void mnuHilfe_Click();
     void mnuWin7_Click();
@@ -112,11 +121,13 @@ private:
     // the data-access component or any other ends the user's action with a
     // message, and the window goes on.
     void ausfuehren(void (frmDataEnv::*handler)());
+    void ausfuehren(const std::function<void()>& handler);
     // Runs a user action; an error of the data-access component ends it
     // with a message instead of ending the program.
     bool handlung(const std::function<void()>& was);
     bool verbinden();
     bool tabelleninhaltVerbinden();  // Command4's reconnect: true when the window may open
+    Trefferstelle::Herkunft jetzigeHerkunft() const;  // the file, table and statement chosen now
     // Switches a field selection off (unloading the mask when asked) and
     // reconnects; true when the action may go on.
     bool auswahlAusUndVerbinden(bool maskeEntladen);
@@ -125,9 +136,12 @@ private:
     void nachDemLauf();                // a close or program end asked for during the run
     void protokollImFensterZeigen(const QString& pfad);
     void wahlSperren(bool gesperrt);
+    void zuletztZeigen();  // the entries of mnuZuletzt from the user's list
     void aufbauen();
 
     Ergebnisliste ergebnisse_;
+    QAction* zuletztTrenner_ = nullptr;
+    Trefferstelle::Herkunft lauf_;     // the file, table and statement of the run that wrote List1
     Nebenfenster* nebenfenster_ = nullptr;
     bool laeuft_ = false;              // a search run is going; the handlers of the choice do nothing
     bool abbruch_ = false;             // the run ends at its next event pass (escape, close, program end)

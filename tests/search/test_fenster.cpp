@@ -3,8 +3,11 @@
 // temporary file.
 
 #include "Fenster.h"
+#include "System.h"
 
 #include <QApplication>
+#include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
@@ -188,13 +191,16 @@ TEST_F(Fenster, WildcardAndPlainSearch)
 
 // A double-click on a hit line opens the table content window on its record
 // and field, after a reconnect; other lines open nothing.
-TEST_F(Fenster, DoubleClickOnAHitLineLeadsToItsRecord)
+TEST_F(Fenster, DoubleClickOnAHitLineLeadsOnlyToItsOwnRecord)
 {
     std::vector<std::pair<std::int64_t, QString>> geoeffnet;
     nebenfenster.beiTabelleninhaltBeiSatzZeigen = [&](std::int64_t satz, const QString& feld) {
         EXPECT_EQ(DB::Satzmenge->State(), Datenzugriff::adStateOpen);  // reconnected first
         geoeffnet.emplace_back(satz, feld);
     };
+    const QString kunden = dir.filePath(QStringLiteral("kunden.mdb"));
+    ASSERT_TRUE(QFile::copy(kunden, dir.filePath(QStringLiteral("kopie.mdb"))));
+    fenster->File1->aktualisieren();
     waehle(QStringLiteral("kunden.mdb"));
     fenster->Text1->setText(QStringLiteral("m*ller"));
     fenster->Command1_Click();
@@ -207,11 +213,57 @@ TEST_F(Fenster, DoubleClickOnAHitLineLeadsToItsRecord)
         QTest::mouseClick(fenster->List1->viewport(), Qt::LeftButton, {}, punkt);
         QTest::mouseDClick(fenster->List1->viewport(), Qt::LeftButton, {}, punkt);
     };
-    doppelklick(4);  // Satz: 3 ... Name
     doppelklick(3);  // a separator
     doppelklick(fenster->ergebnisse().rowCount() - 1);  // the total
-    EXPECT_EQ(geoeffnet, (std::vector<std::pair<std::int64_t, QString>>{{3, QStringLiteral("Name")}}));
-    EXPECT_TRUE(meldungen().endsWith(QStringLiteral("Ende des Suchlaufes!")));
+    EXPECT_TRUE(geoeffnet.empty());
+
+    const QDateTime gelesen = QFileInfo(kunden).lastModified();
+    auto dateizeit = [kunden](const QDateTime& t) {
+        QFile f(kunden);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(t, QFileDevice::FileModificationTime));
+    };
+    auto tabelle = [this](const char* name) {
+        fenster->ImageCombo1->setzeText(QString::fromUtf8(name));
+        fenster->ImageCombo1_Change();
+    };
+    // After each change of the choice the hit line "Satz: 3 ... Name" (line 4)
+    // opens its record, or a message says why it cannot.
+    const struct {
+        const char* was;
+        std::function<void()> aendern;
+        const char* grund;  // nullptr: the record opens
+    } faelle[] = {
+        {"same choice", [] {}, nullptr},
+        {"another table", [&] { tabelle("Leer"); }, "Gewählt ist jetzt Tabelle „Leer“ der Datenbank „"},
+        {"back to the table", [&] { tabelle("Kunden"); }, nullptr},
+        {"another file, same table name", [&] { waehle(QStringLiteral("kopie.mdb")); }, "kopie.mdb“."},
+        {"back to the file", [&] { waehle(QStringLiteral("kunden.mdb")); }, nullptr},
+        {"the file changed on disk", [&] { dateizeit(gelesen.addSecs(60)); }, "Die Datenbank wurde seit dem Suchlauf geändert."},
+        {"another field selection", [&] { dateizeit(gelesen); DB::AuswahlAnzahl = 1; DB::AbfrageSQL = QStringLiteral("Select [Name] from [Kunden];"); },
+         "Die Feldauswahl ist seit dem Suchlauf eine andere."},
+        {"the file removed", [&] { DB::AuswahlAnzahl = 0; ASSERT_TRUE(QFile::rename(kunden, kunden + u'~')); }, nullptr},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.was);
+        f.aendern();
+        geoeffnet.clear();
+        recorder->leeren();
+        doppelklick(4);
+        if (f.grund) {
+            EXPECT_TRUE(geoeffnet.empty());
+            ASSERT_EQ(meldungen().size(), 1) << meldungen().join(u'|').toStdString();
+            EXPECT_TRUE(meldungen()[0].startsWith(QStringLiteral("Diese Trefferzeile stammt aus dem Suchlauf in Tabelle „Kunden“ der Datenbank „")
+                                                  + kunden + QStringLiteral("“.\r")));
+            EXPECT_TRUE(meldungen()[0].contains(QString::fromUtf8(f.grund))) << meldungen()[0].toStdString();
+        } else if (QFile::exists(kunden)) {
+            EXPECT_EQ(geoeffnet, (std::vector<std::pair<std::int64_t, QString>>{{3, QStringLiteral("Name")}}));
+            EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
+        } else {
+            // Gone: the reconnect says so; no record of another file opens.
+            EXPECT_TRUE(geoeffnet.empty());
+            EXPECT_FALSE(meldungen().isEmpty());
+        }
+    }
 }
 
 TEST_F(Fenster, NumbersAreSearchedAsTheirValueText)
@@ -414,24 +466,143 @@ TEST_F(Fenster, ProgramEndClosesTheHelpViewerToo)
         EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
 }
 
-TEST_F(Fenster, ProtocolViewerGetsTheProtocolPath)
+TEST_F(Fenster, ProtocolViewerOrTheProgramsOwnWhenThereIsNone)
 {
     waehle(QStringLiteral("kunden.mdb"));
     fenster->programmSuchen = [](const QString& name) { return QStringLiteral("/usr/bin/") + name; };
     fenster->Command2_Click();
     EXPECT_EQ(gestartet, (QStringList{QStringLiteral("/usr/bin/xdg-open"), protokoll}));
-
-    // Without a desktop opener the program shows the file itself.
     fenster->Command1_Click();
-    gestartet.clear();
-    fenster->programmSuchen = [](const QString&) { return QString(); };
-    fenster->Command2_Click();
-    EXPECT_TRUE(gestartet.isEmpty());
-    const auto* anzeige = fenster->findChild<QPlainTextEdit*>(QStringLiteral("Protokollanzeige"));
-    ASSERT_NE(anzeige, nullptr);
-    const QString datei = QString::fromLatin1(protokollBytes()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    EXPECT_TRUE(datei.contains(QStringLiteral("M\u00fcller")));
-    EXPECT_EQ(anzeige->toPlainText().trimmed(), datei.trimmed());
+
+    auto anzeigen = [this] { return fenster->findChildren<QPlainTextEdit*>(QStringLiteral("Protokollanzeige")); };
+    // The desktop's opener as it answers: started and done, not there, no
+    // program for text files (xdg-open ends with an error), not at all.
+    const struct {
+        const char* was;
+        QString opener;
+        bool eigeneAnzeige;
+    } faelle[] = {
+        {"a program took the file", QStringLiteral("/bin/true"), false},
+        {"the opener cannot be started", QStringLiteral("/nicht/da/xdg-open"), true},
+        {"no program for text files", QStringLiteral("/bin/false"), true},
+        {"no opener on the search path", QString(), true},
+    };
+    fenster->programmStarten = &frmDataEnv::prozessStarten;
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.was);
+        const qsizetype vorher = anzeigen().size();
+        fenster->programmSuchen = [&f](const QString&) { return f.opener; };
+        fenster->Command2_Click();
+        for (int i = 0; i < 40 && anzeigen().size() == vorher; ++i)
+            QTest::qWait(25);  // the opener's end arrives through the event loop
+        ASSERT_EQ(anzeigen().size(), vorher + (f.eigeneAnzeige ? 1 : 0));
+        if (f.eigeneAnzeige) {
+            const QString datei = QString::fromLatin1(protokollBytes()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            EXPECT_TRUE(datei.contains(QStringLiteral("M\u00fcller")));
+            EXPECT_EQ(anzeigen().back()->toPlainText().trimmed(), datei.trimmed());
+        }
+    }
+}
+
+// An installed program: its data apart from it, as /usr/lib and /usr/share.
+class InstalliertesSystem final : public Plattform::System {
+public:
+    explicit InstalliertesSystem(const QString& wurzel) : wurzel_(wurzel)
+    {
+        QDir(wurzel).mkpath(QStringLiteral("lib/zelk-feldspur"));
+        QDir(wurzel).mkpath(QStringLiteral("share/zelk-feldspur/Hilfe"));
+    }
+    bool GetUserNameA(QByteArray&, std::uint32_t&) const override { return false; }
+    QString programmverzeichnis() const override { return wurzel_ + QStringLiteral("/lib/zelk-feldspur"); }
+    QString arbeitsverzeichnis() const override { return programmverzeichnis(); }
+    bool arbeitsverzeichnisSetzen(const QString&) override { return true; }
+
+private:
+    QString wurzel_;
+};
+
+TEST_F(Fenster, InstalledTheListsBeginAtHomeThenAtTheLastDatabase)
+{
+    const QString heim = dir.filePath(QStringLiteral("heim"));
+    const QString alt = dir.filePath(QStringLiteral("alt"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("heim")) && QDir(dir.path()).mkpath(QStringLiteral("alt")));
+    QStringList kopien;
+    for (int i = 1; i <= 6; ++i) {
+        kopien << QDir(alt).filePath(QStringLiteral("k%1.mdb").arg(i));
+        ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("kunden.mdb")), kopien.back()));
+    }
+    const QByteArray altesHeim = qgetenv("HOME");
+    qputenv("HOME", heim.toUtf8());
+    struct Zurueck {
+        QByteArray heim;
+        ~Zurueck()
+        {
+            qputenv("HOME", heim);
+            Plattform::setzeBetriebssystem(nullptr);
+        }
+    } zurueck{altesHeim};
+    auto neuesFenster = [this] {
+        fenster.reset();
+        fenster = std::make_unique<frmDataEnv>();
+        fenster->setzeNebenfenster(&nebenfenster);
+        fenster->protokollPfad = [this] { return protokoll; };
+    };
+    auto zuletzt = [this] {
+        QStringList z;
+        for (QAction* a : fenster->mnuZuletzt)
+            if (a->isVisible())
+                z << a->text();
+        return z;
+    };
+
+    // From the build folder the lists stay beside the program, whatever the user opened.
+    einstellungen->setzeListe(QStringLiteral("ZuletztGeoeffnet"), {kopien[0]});
+    neuesFenster();
+    EXPECT_EQ(fenster->Dir1->pfad(), QDir::currentPath());
+    EXPECT_EQ(zuletzt(), QStringList{QStringLiteral("&1 ") + kopien[0]});
+
+    einstellungen->setzeListe(QStringLiteral("ZuletztGeoeffnet"), {});
+    Plattform::setzeBetriebssystem(std::make_shared<InstalliertesSystem>(dir.filePath(QStringLiteral("usr"))));
+    neuesFenster();
+    EXPECT_EQ(fenster->Dir1->pfad(), heim);
+    EXPECT_TRUE(zuletzt().isEmpty());
+
+    // Ctrl+O: the dialog asks in Dir1's folder for Access files; a cancel changes nothing.
+    fenster->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fenster.get()));
+    QTest::keyClick(fenster.get(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(dateidialog->fragen().size(), 1u);
+    EXPECT_EQ(dateidialog->fragen()[0].verzeichnis, heim);
+    EXPECT_TRUE(dateidialog->fragen()[0].filter.startsWith(QStringLiteral("Access-Datenbanken (*.mdb *.MDB *.accdb *.ACCDB)")));
+    EXPECT_EQ(fenster->Dir1->pfad(), heim);
+
+    // Six files opened, the fourth twice: five, newest first, each once;
+    // each is chosen in Drive1, Dir1 and File1, its tables listed.
+    for (const int i : {0, 1, 2, 3, 4, 5, 3}) {
+        dateidialog->naechsteAntwort(kopien[i]);
+        fenster->mnuOeffnen->trigger();
+        EXPECT_EQ(fenster->Dir1->pfad(), alt);
+        EXPECT_EQ(fenster->File1->gewaehlteDatei(), QFileInfo(kopien[i]).fileName());
+        EXPECT_EQ(fenster->ImageCombo1->text(), QStringLiteral("Kunden"));
+    }
+    const QStringList erwartet{QStringLiteral("&1 ") + kopien[3], QStringLiteral("&2 ") + kopien[5], QStringLiteral("&3 ") + kopien[4],
+                               QStringLiteral("&4 ") + kopien[2], QStringLiteral("&5 ") + kopien[1]};
+    EXPECT_EQ(zuletzt(), erwartet);
+    EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
+
+    // The next start begins in the folder of the last database; an entry
+    // chooses its file, one that is gone is named and leaves the list.
+    fenster->Dir1->setzePfad(heim);
+    neuesFenster();
+    EXPECT_EQ(fenster->Dir1->pfad(), alt);
+    EXPECT_EQ(zuletzt(), erwartet);
+    fenster->mnuZuletzt[2]->trigger();
+    EXPECT_EQ(fenster->File1->gewaehlteDatei(), QStringLiteral("k5.mdb"));
+    ASSERT_TRUE(QFile::remove(kopien[2]));
+    fenster->mnuZuletzt[3]->trigger();
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Die Datei „%1“ wurde nicht gefunden.").arg(kopien[2])});
+    EXPECT_EQ(zuletzt().size(), 4);
+    EXPECT_FALSE(zuletzt().join(u'|').contains(QStringLiteral("k3.mdb")));
 }
 
 }  // namespace
