@@ -99,11 +99,13 @@ std::unique_ptr<Leser> erzeugeMdbLeser();
 std::unique_ptr<Leser> erzeugeMdbLeser(std::function<void()> fortschritt);
 
 // The same reader in a child process (zelk-feldspur-leser beside the
-// executable, or programm). A request without progress for wartezeitMs, a
-// crash or a memory overrun of the child, or an answer that cannot be read
-// ends with FehlerBeschaedigt; the next oeffnen() starts a fresh child. Every
-// failure is a DatenzugriffsFehler. One reader serves one thread: a window
-// that reads on its own takes a connection (and so a child) of its own.
-std::unique_ptr<Leser> erzeugeProzessLeser(QString programm = {}, int wartezeitMs = 5000);
+// executable, or programm). The child's own errors keep their numbers; a
+// child that cannot start, dies, answers what cannot be read, goes without
+// a sign of life for wartezeitMs, or waits for the disk longer than
+// plattenGrenzeMs ends with FehlerLeseprozess and a message that says which;
+// the next oeffnen() starts a fresh child. Every failure is a
+// DatenzugriffsFehler. One reader serves one thread: a window that reads on
+// its own takes a connection (and so a child) of its own.
+std::unique_ptr<Leser> erzeugeProzessLeser(QString programm = {}, int wartezeitMs = 5000, int plattenGrenzeMs = 120000);
 
 }  // namespace Datenzugriff

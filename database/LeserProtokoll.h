@@ -25,6 +25,9 @@ enum class Auftrag : std::uint8_t {
 };
 
 enum class Antwort : std::uint8_t { Gut = 0, Fehler = 1, Fortschritt = 2 };
+// A progress frame is empty while pages are read; this byte says that the
+// reader waits for the disk.
+constexpr std::uint8_t FortschrittPlatte = 1;
 
 struct Formfehler : std::runtime_error {
     using std::runtime_error::runtime_error;

@@ -76,6 +76,7 @@ bool Leserkanal::anfrageLesen(QByteArray& anfrage)
 
 void Leserkanal::senden(P::Antwort art, P::Schreiber& nachricht)
 {
+    const std::lock_guard<std::mutex> sperre(senden_);
     auto [p, n] = nachricht.antwort(std::uint8_t(art));
     while (n > 0) {
         const ssize_t r = ::write(aus_, p, n);

@@ -6,6 +6,8 @@
 #include "Leser.h"
 #include "Fehler.h"
 #include "LeserProtokoll.h"
+#include "Plattenzugriff.h"
+#include "Systemfehler.h"
 
 #include <glib.h>
 extern "C" {
@@ -228,7 +230,7 @@ void MdbLeser::oeffnen(const QString& datei)
     QFile f(datei);
     if (!f.open(QIODevice::ReadOnly))
         throw DatenzugriffsFehler(FehlerDateiNichtLesbar,
-            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), f.errorString()));
+            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), systemfehlerDeutsch(f.errorString())));
     const QByteArray kopf = f.read(0x80);
     const qint64 groesse = f.size();
     f.close();
@@ -245,7 +247,7 @@ void MdbLeser::oeffnen(const QString& datei)
     if (fd_ < 0) {
         schliessen();
         throw DatenzugriffsFehler(FehlerDateiNichtLesbar,
-            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), QString::fromLocal8Bit(std::strerror(errno))));
+            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), systemfehlerText(errno)));
     }
     jet3_ = IS_JET3(mdb_);
     kodiert_ = mdb_->f->db_key != 0;
@@ -460,6 +462,7 @@ bool MdbLeser::seiteLesen(std::uint32_t seite, unsigned char* ziel)
         return false;
     if (fortschritt_)
         fortschritt_();
+    const Plattenzugriff zugriff;
     if (kodiert_) {
         // libmdb undoes the encoding as it reads.
         if (mdb_read_alt_pg(mdb_, int(seite)) != seitenGroesse_)

@@ -1,5 +1,7 @@
 #include "Protokoll.h"
 
+#include "Systemfehler.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDevice>
@@ -416,7 +418,7 @@ Schreiber::~Schreiber()
 
 void Schreiber::fehler(const QString& was)
 {
-    const QString grund = geraet_->errorString();
+    const QString grund = Datenzugriff::systemfehlerDeutsch(geraet_->errorString());
     verwerfen();
     QString text = QStringLiteral("Das Protokoll \"%1\" %2.").arg(name_, was);
     if (!grund.isEmpty())

@@ -199,8 +199,9 @@ TEST(ProzessLeser, AHangingChildEndsWithAnErrorAndTheNextOpenWorks)
         c.Open(verbindung(datei));
         FAIL() << "no error";
     } catch (const DatenzugriffsFehler& e) {
-        EXPECT_EQ(e.Number(), FehlerBeschaedigt);
+        EXPECT_EQ(e.Number(), FehlerLeseprozess);
         EXPECT_TRUE(e.Description().contains(QStringLiteral("t.mdb"))) << e.Description().toStdString();
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("0,5 s lang nicht geantwortet"))) << e.Description().toStdString();
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(c.State(), adStateClosed);
@@ -208,6 +209,36 @@ TEST(ProzessLeser, AHangingChildEndsWithAnErrorAndTheNextOpenWorks)
     Connection gut([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
     gut.Open(verbindung(datei));
     EXPECT_EQ(gut.State(), adStateOpen);
+}
+
+// A disk slower than the watchdog: every page read takes longer than the
+// watchdog waits. The reader says it waits for the disk, so the table is
+// read completely and nothing is called damaged; only a disk that stays
+// silent longer than the limit for disks ends the read, and says so.
+TEST(ProzessLeser, ASlowDiskIsWaitedForAndOnlyItsLimitEndsTheRead)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("langsam.mdb"));
+    Zeilen::nummernTabelle(datei, "L", 200);
+    qputenv("ZELK_LESER_SEITENPAUSE_MS", "600");
+    struct Aufraeumen {
+        ~Aufraeumen() { qunsetenv("ZELK_LESER_SEITENPAUSE_MS"); }
+    } aufraeumen;
+    auto lesen = [&](int plattenGrenzeMs) {
+        Connection c([=] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM), 250, plattenGrenzeMs); });
+        c.Open(verbindung(datei));
+        return allesLesen(c, QStringLiteral("L"));
+    };
+    const auto zeilen = lesen(60000);
+    ASSERT_EQ(zeilen.size(), 200u);
+    EXPECT_EQ(zeilen[199][0], Zeilen::fingerabdruck(Wert::vonGanzzahl(199)));
+    try {
+        lesen(250);
+        ADD_FAILURE() << "kein Fehler";
+    } catch (const DatenzugriffsFehler& e) {
+        EXPECT_EQ(e.Number(), FehlerLeseprozess);
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("hat 0,3 s lang keine Daten geliefert"))) << e.Description().toStdString();
+    }
 }
 
 }  // namespace

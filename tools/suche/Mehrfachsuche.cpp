@@ -106,7 +106,7 @@ void Mehrfachsuche::dateiDurchsuchen(const QString& pfad, Bilanz& bilanz)
         } catch (const Datenzugriff::DatenzugriffsFehler& e) {
             melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), e.Description(), bilanz);
             // The reader gave up on the file; its other tables would only say so again.
-            if (e.Number() == Datenzugriff::FehlerBeschaedigt)
+            if (e.Number() == Datenzugriff::FehlerBeschaedigt || e.Number() == Datenzugriff::FehlerLeseprozess)
                 break;
         }
     }
