@@ -54,6 +54,15 @@ struct ZeilenBlock {
 
 using CursorNummer = int;
 
+// Damage a cursor met and read past: the rows of a page (or some of them)
+// could not be read. seite 0: damage not tied to a page, such as rows the
+// table's stored count promises and no page gives.
+struct Schaden {
+    std::uint32_t seite = 0;
+    QString grund;  // German, for the user
+    bool operator==(const Schaden&) const = default;
+};
+
 class Leser {
 public:
     virtual ~Leser() = default;
@@ -87,6 +96,10 @@ public:
     virtual int zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block) = 0;
     // Number of rows, counted (for the keyset cursor of the grid).
     virtual std::int64_t gezaehlteZeilen(CursorNummer cursor) = 0;
+    // The damage the cursor has read past so far, in the order met. Rows it
+    // could read it gave; what it could not is named here, so that a search
+    // over a damaged table says it is incomplete. Empty for a healthy table.
+    virtual std::vector<Schaden> schaeden(CursorNummer cursor) = 0;
     virtual void cursorSchliessen(CursorNummer cursor) = 0;
 
     // Name and version of the underlying reader, for the user to report.

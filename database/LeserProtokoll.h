@@ -21,7 +21,7 @@ namespace Datenzugriff::Protokoll {
 
 enum class Auftrag : std::uint8_t {
     Oeffnen = 1, Schliessen, Katalog, Spalten, Zeilenanzahl, CursorOeffnen, Block, Zuruecksetzen, Zeile,
-    GezaehlteZeilen, CursorSchliessen, Version, Bereich,
+    GezaehlteZeilen, CursorSchliessen, Version, Bereich, Schaeden,
 };
 
 enum class Antwort : std::uint8_t { Gut = 0, Fehler = 1, Fortschritt = 2 };
@@ -84,6 +84,7 @@ public:
     void block(const ZeilenBlock& b);
     void katalog(const std::vector<KatalogEintrag>& k);
     void spalten(const std::vector<SpaltenInfo>& s);
+    void schaeden(const std::vector<Schaden>& s);
 
     std::size_t nutzlastGroesse() const { return laenge_ - Kopf; }
     const char* nutzlast() const { return puffer_.data() + Kopf; }
@@ -134,6 +135,7 @@ public:
     void block(ZeilenBlock& b);
     std::vector<KatalogEintrag> katalog();
     std::vector<SpaltenInfo> spalten();
+    std::vector<Schaden> schaeden();
     bool amEnde() const { return p_ == ende_; }
 
 private:

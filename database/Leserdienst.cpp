@@ -150,6 +150,7 @@ CursorNummer Leserdienst::antworten(P::Entnehmer& e)
     case P::Auftrag::Zeile: zeile(e); break;
     case P::Auftrag::Bereich: bereich(e); break;
     case P::Auftrag::GezaehlteZeilen: antwort_.i64(leser_.gezaehlteZeilen(e.i32())); break;
+    case P::Auftrag::Schaeden: antwort_.schaeden(leser_.schaeden(e.i32())); break;
     case P::Auftrag::CursorSchliessen: {
         const CursorNummer c = e.i32();
         vorraete_.erase(c);

@@ -99,6 +99,7 @@ struct Cursor {
     std::vector<std::uint64_t> positionen;
     bool positionenKomplett = false;
     std::vector<unsigned char> bereichSeite;  // pages of row ranges, apart from the running page
+    std::vector<Schaden> schaeden;            // what the running read could not read
 };
 
 class MdbLeser final : public KodierenderLeser {
@@ -121,6 +122,7 @@ public:
     void zuruecksetzen(CursorNummer cursor) override;
     bool zeile(CursorNummer cursor, std::int64_t n, std::vector<Wert>& werte) override;
     std::int64_t gezaehlteZeilen(CursorNummer cursor) override;
+    std::vector<Schaden> schaeden(CursorNummer cursor) override { return cursorHolen(cursor).schaeden; }
     void cursorSchliessen(CursorNummer cursor) override;
     QString version() const override
     {

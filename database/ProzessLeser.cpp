@@ -152,6 +152,12 @@ public:
         a.i32(cursor);
         return anfrage(a, [](P::Entnehmer& e) { return e.i64(); });
     }
+    std::vector<Schaden> schaeden(CursorNummer cursor) override
+    {
+        auto a = auftrag(P::Auftrag::Schaeden);
+        a.i32(cursor);
+        return anfrage(a, [](P::Entnehmer& e) { return e.schaeden(); });
+    }
     void cursorSchliessen(CursorNummer cursor) override
     {
         breiten_.erase(cursor);

@@ -2,6 +2,8 @@
 
 #include "Systemfehler.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDevice>
@@ -81,6 +83,26 @@ QString schlussStriche()
 QString abbruchZeile(double satz)
 {
     return QStringLiteral("Suchlauf abgebrochen nach Satz ") + zaehlerText(satz);
+}
+
+QString unvollstaendigZeile(QStringView tabelle, const std::vector<std::uint32_t>& seiten, QStringView ohneSeite)
+{
+    QString z = QStringLiteral("Suchlauf unvollständig: Tabelle ");
+    z += tabelle;
+    z += QStringLiteral(", ");
+    if (seiten.empty())
+        return z += ohneSeite;
+    constexpr std::size_t Genannt = 10;
+    const std::size_t n = std::min(seiten.size(), Genannt);
+    z += seiten.size() == 1 ? QStringLiteral("Seite ") : QStringLiteral("Seiten ");
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0)
+            z += i + 1 == n && seiten.size() <= Genannt ? QStringLiteral(" und ") : QStringLiteral(", ");
+        z += QString::number(seiten[i]);
+    }
+    if (seiten.size() > Genannt)
+        z += QStringLiteral(" und %1 weitere").arg(seiten.size() - Genannt);
+    return z + QStringLiteral(" beschädigt");
 }
 
 QString gesamtZeile(double treffer)

@@ -2,6 +2,8 @@
 
 #include "Ergebnisliste.h"
 
+#include <algorithm>
+
 
 namespace Suche {
 
@@ -150,6 +152,40 @@ void Suchlauf::durchsuchen()
         }
         satzmenge_.MoveNext();
     }
+    // Asked before the caller closes the recordset.
+    tabelle_ = satzmenge_.tabelle();
+    schaeden_ = satzmenge_.schaeden();
+}
+
+QString Suchlauf::schadenMeldung(const QString& datei) const
+{
+    if (schaeden_.empty())
+        return {};
+    QStringList zeilen{QStringLiteral("Der Suchlauf ist unvollständig: Die Tabelle „%1“ der Datei „%2“ ist beschädigt.").arg(tabelle_, datei)};
+    constexpr std::size_t Genannt = 5;
+    for (std::size_t i = 0; i < std::min(schaeden_.size(), Genannt); ++i) {
+        const auto& s = schaeden_[i];
+        zeilen << (s.seite ? QStringLiteral("Seite %1: %2").arg(s.seite).arg(s.grund) : s.grund);
+    }
+    if (schaeden_.size() > Genannt)
+        zeilen << QStringLiteral("… und %1 weitere Schäden").arg(schaeden_.size() - Genannt);
+    zeilen << QStringLiteral("Alle lesbaren Sätze wurden durchsucht; Treffer in den beschädigten Teilen fehlen.");
+    return zeilen.join(u'\r');
+}
+
+QString Suchlauf::unvollstaendigZeile() const
+{
+    if (schaeden_.empty())
+        return {};
+    std::vector<std::uint32_t> seiten;
+    QString ohneSeite;
+    for (const auto& s : schaeden_) {
+        if (s.seite == 0)
+            ohneSeite = s.grund;
+        else if (std::find(seiten.begin(), seiten.end(), s.seite) == seiten.end())
+            seiten.push_back(s.seite);
+    }
+    return Protokoll::unvollstaendigZeile(tabelle_, seiten, ohneSeite);
 }
 
 void Suchlauf::schlusszeilen()
@@ -157,6 +193,9 @@ void Suchlauf::schlusszeilen()
     // A cancelled run says so; without this line its protocol would look complete.
     if (abbruch_)
         zeile(Protokoll::abbruchZeile(satz_));
+    // Damage read past: the total below counts only what could be read.
+    if (!schaeden_.empty())
+        zeile(unvollstaendigZeile());
     zeile(Protokoll::schlussStriche());
     zeile(Protokoll::gesamtZeile(treffer_));
 }

@@ -95,6 +95,7 @@ public:
     bool zeile(CursorNummer c, std::int64_t n, std::vector<Wert>& w) override { return echt_->zeile(c, n, w); }
     int zeilenBereich(CursorNummer c, std::int64_t v, int a, ZeilenBlock& b) override { return echt_->zeilenBereich(c, v, a, b); }
     std::int64_t gezaehlteZeilen(CursorNummer c) override { return echt_->gezaehlteZeilen(c); }
+    std::vector<Schaden> schaeden(CursorNummer c) override { return echt_->schaeden(c); }
     void cursorSchliessen(CursorNummer c) override { echt_->cursorSchliessen(c); }
     QString version() const override { return echt_->version(); }
 

@@ -164,6 +164,12 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
         protokoll_.setzeUeberschrift(QString());
         throw;
     }
+    if (!lauf.schaeden().empty()) {
+        // What could be read was searched; the damage counts as a failure.
+        protokoll_.zeile(lauf.unvollstaendigZeile());
+        QString grund = lauf.schadenMeldung(pfad);
+        melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), grund.replace(u'\r', u' '), bilanz);
+    }
     protokoll_.setzeUeberschrift(QString());
     if (saetze)
         saetze(lauf.satz());  // the last records since the last report
