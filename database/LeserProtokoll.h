@@ -87,6 +87,8 @@ public:
     void schaeden(const std::vector<Schaden>& s);
 
     std::size_t nutzlastGroesse() const { return laenge_ - Kopf; }
+    // Drops what was written after the payload had this size.
+    void kuerzen(std::size_t nutzlast) { laenge_ = std::min(laenge_, Kopf + nutzlast); }
     const char* nutzlast() const { return puffer_.data() + Kopf; }
     // Overwrites four bytes written before, at an offset into the payload.
     void i32An(std::size_t stelle, std::int32_t v) { std::memcpy(puffer_.data() + Kopf + stelle, &v, 4); }

@@ -101,6 +101,14 @@ void Suchlauf::durchsuchen()
     satz_ = 0;
     einstellungenLesen();
     filterBerechnen();
+    schleife();
+    // Asked before the caller closes the recordset.
+    tabelle_ = satzmenge_.tabelle();
+    schaeden_ = satzmenge_.schaeden();
+}
+
+void Suchlauf::schleife()
+{
     const auto& felder = satzmenge_.fields();
     const int anzahl = felder.Count();
     std::vector<const Datenzugriff::Wert*> werte(static_cast<std::size_t>(anzahl));
@@ -152,9 +160,6 @@ void Suchlauf::durchsuchen()
         }
         satzmenge_.MoveNext();
     }
-    // Asked before the caller closes the recordset.
-    tabelle_ = satzmenge_.tabelle();
-    schaeden_ = satzmenge_.schaeden();
 }
 
 QString Suchlauf::schadenMeldung(const QString& datei) const

@@ -68,6 +68,7 @@ private:
     void einstellungenLesen();
     void filterBerechnen();
     void zeile(const QString& text);  // list and protocol
+    void schleife();  // the records, until the end or a cancel
     void zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte);
 
     Datenzugriff::Recordset& satzmenge_;

@@ -1,0 +1,634 @@
+// The decoder of pages, rows and values; see Jetdekoder.h.
+
+#include "Jetdekoder.h"
+#include "Fehler.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Datenzugriff::Jet {
+namespace {
+
+constexpr std::uint16_t ZeileGeloescht = 0x8000;
+constexpr std::uint16_t ZeileVerweis = 0x4000;  // row holds a pointer to its relocated data
+constexpr std::uint16_t OffsetMaske = 0x1fff;
+constexpr std::uint32_t LangwertInline = 0x80000000u;
+constexpr std::uint32_t LangwertEineSeite = 0x40000000u;
+constexpr std::uint32_t LangwertLaengeMaske = 0x3fffffffu;
+
+// Windows-1252 for the upper half; the lower half is ASCII.
+constexpr std::array<char16_t, 32> cp1252Mitte = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+QString dateiText(const QString& datei) { return QStringLiteral("„") + datei + QStringLiteral("“"); }
+
+Beschaedigung::Beschaedigung(const QString& datei, QString g)
+    : DatenzugriffsFehler(FehlerBeschaedigt,
+          QStringLiteral("Die Datei %1 ist beschädigt oder kein Access-Datenbankformat: %2").arg(dateiText(datei), g)),
+      grund(std::move(g))
+{
+}
+
+void beschaedigt(const QString& datei, const QString& grund) { throw Beschaedigung(datei, grund); }
+
+void Dekoder::schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund)
+{
+    // One note per page is enough, and a table in pieces must not fill the memory.
+    constexpr std::size_t Hoechstens = 100000;
+    if (seite != 0 && !c.schaeden.empty() && c.schaeden.back().seite == seite)
+        return;
+    if (c.schaeden.size() < Hoechstens)
+        c.schaeden.push_back({seite, grund});
+}
+
+// At the end of a forward read: the rows the definition promises beyond
+// those read. A file that was not closed properly can carry a stale count,
+// but only rows that were there once: so a shortfall within the deleted
+// rows passed says nothing, and neither does one behind damage noted already.
+void Dekoder::zaehlungPruefen(Cursor& c) const
+{
+    const std::int64_t gespeichert = c.tabelle->gespeicherteZeilen;
+    const std::int64_t fehlen = gespeichert - std::int64_t(c.gelieferteZeilen);
+    if (c.schaeden.empty() && fehlen > c.geloeschteZeilen)
+        schadenNotieren(c, 0, QStringLiteral("die Tabelle nennt %1 Sätze, lesbar sind nur %2").arg(gespeichert).arg(c.gelieferteZeilen));
+}
+
+std::array<char16_t, 256> codepage1252()
+{
+    std::array<char16_t, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[std::size_t(i)] = i >= 128 && i < 160 ? cp1252Mitte[std::size_t(i - 128)] : char16_t(i);
+    return t;
+}
+
+void InWerte::guid(std::size_t k, const unsigned char* p)
+{
+    w_[k].art = WertArt::Guid;
+    std::memcpy(w_[k].guid.data(), p, 16);
+}
+
+void InWerte::text(std::size_t k, const unsigned char* p, std::size_t n)
+{
+    w_[k].art = WertArt::Text;
+    d_.textDekodieren(p, n, w_[k].text);
+}
+
+void InWerte::langwert(std::size_t k, const unsigned char* kopf, std::size_t n)
+{
+    w_[k].art = WertArt::Binaer;
+    d_.langwertLesen(kopf, n, w_[k].binaer);
+}
+
+void InNachricht::text(std::size_t, const unsigned char* p, std::size_t n)
+{
+    art(WertArt::Text);
+    if (d_.textPuffer.size() < n)
+        d_.textPuffer.resize(n);
+    const std::size_t k = d_.textDekodieren(p, n, d_.textPuffer.data());
+    s_.text(d_.textPuffer.data(), k);
+}
+
+void InNachricht::langwert(std::size_t, const unsigned char* kopf, std::size_t n)
+{
+    d_.langwertLesen(kopf, n, d_.langwertPuffer);
+    binaer(0, d_.langwertPuffer.constData(), std::size_t(d_.langwertPuffer.size()));
+}
+
+// The next page after `nach` in the table's usage map; 0 at its end, -1 for
+// a kind of map we do not know. The bitmap page of a long map is kept, so a
+// table is read with one page read per data page.
+std::int64_t Dekoder::naechsteAusKarte(Cursor& c, std::uint32_t nach)
+{
+    const unsigned char* karte = c.tabelle->karte.data();
+    const std::size_t groesse = c.tabelle->karte.size();
+    if (groesse < 1)
+        return 0;
+    if (karte[0] == 0) {
+        if (groesse < 5)
+            return 0;
+        const std::uint64_t start = le32(karte + 1);
+        const std::uint64_t bits = std::uint64_t(groesse - 5) * 8;
+        for (std::uint64_t i = nach >= start ? nach - start + 1 : 0; i < bits; ++i)
+            if (karte[5 + i / 8] & (1u << (i % 8)))
+                return std::int64_t(start + i);
+        return 0;
+    }
+    if (karte[0] == 1) {
+        const std::uint64_t bits = std::uint64_t(f_.seitenGroesse - 4) * 8;
+        const std::size_t eintraege = (groesse - 1) / 4;
+        const std::uint64_t ab = std::uint64_t(nach) + 1;
+        std::uint64_t versatz = ab % bits;
+        for (std::size_t e = std::size_t(ab / bits); e < eintraege; ++e, versatz = 0) {
+            const std::uint32_t seite = le32(karte + 1 + 4 * e);
+            if (seite == 0)
+                continue;
+            if (c.kartenSeite != seite) {
+                c.karte.resize(std::size_t(f_.seitenGroesse));
+                if (!q_.seiteLesen(seite, c.karte.data()))
+                    beschaedigt(f_.datei, QStringLiteral("die Seitenliste der Tabelle „%1“ zeigt hinter das Dateiende")
+                                            .arg(c.tabelle->name));
+                c.kartenSeite = seite;
+            }
+            for (std::uint64_t i = versatz; i < bits; ++i)
+                if (c.karte[std::size_t(4 + i / 8)] & (1u << (i % 8)))
+                    return std::int64_t(e * bits + i);
+        }
+        return 0;
+    }
+    return -1;
+}
+
+// Moves the cursor to the next page of its table. The usage map gives the
+// pages in ascending order; anything else means a damaged map.
+bool Dekoder::naechsteDatenseite(Cursor& c)
+{
+    const Tabelle& t = *c.tabelle;
+    const std::uint32_t tdef = t.definitionsSeite;
+    while (true) {
+        std::uint32_t naechste = 0;
+        if (!c.mapUnbekannt) {
+            const std::int64_t n = naechsteAusKarte(c, c.seitenNr);
+            if (n < 0) {
+                c.mapUnbekannt = true;
+                naechste = c.seitenNr + 1;
+            } else if (n == 0) {
+                return false;
+            } else {
+                if (std::uint32_t(n) <= c.seitenNr)
+                    beschaedigt(f_.datei, QStringLiteral("die Seitenliste der Tabelle „%1“ läuft im Kreis").arg(t.name));
+                naechste = std::uint32_t(n);
+            }
+        } else {
+            naechste = c.seitenNr + 1;
+        }
+        if (naechste >= f_.seitenAnzahl) {
+            if (c.mapUnbekannt)
+                return false;
+            beschaedigt(f_.datei, QStringLiteral("die Tabelle „%1“ verweist auf Seite %2 hinter dem Dateiende")
+                                    .arg(t.name).arg(naechste));
+        }
+        c.seitenNr = naechste;
+        q_.seiteLesen(naechste, c.seite.data());
+        int zeilen = -1;
+        try {
+            zeilen = zeilenAufDatenseite(c.seite.data(), naechste, tdef);
+        } catch (const Beschaedigung& b) {
+            schadenNotieren(c, naechste, b.grund);
+            continue;
+        }
+        if (zeilen >= 0) {
+            c.zeilenAufSeite = zeilen;
+            c.zeileAufSeite = 0;
+            for (int r = 0; r < zeilen; ++r)
+                c.geloeschteZeilen += zeilenplatz(c.seite.data(), r).geloescht ? 1 : 0;
+            return true;
+        }
+        // A page the map lists that is no data page of this table: its rows
+        // are lost. When every page is scanned, other pages are no news.
+        if (!c.mapUnbekannt)
+            schadenNotieren(c, naechste, QStringLiteral("die Seitenliste der Tabelle „%1“ nennt Seite %2, die keine ihrer Datenseiten ist")
+                                             .arg(t.name).arg(naechste));
+    }
+}
+
+std::size_t Dekoder::textDekodieren(const unsigned char* p, std::size_t n, char16_t* d) const
+{
+    if (f_.jet3) {
+        for (std::size_t i = 0; i < n; ++i)
+            d[i] = f_.codepage[p[i]];
+        return n;
+    }
+    if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
+        // Jet 4 compression: single bytes stand for U+0000..U+00FF, a zero
+        // byte toggles between single bytes and UCS-2 pairs.
+        std::size_t k = 0;
+        bool komprimiert = true;
+        for (std::size_t i = 2; i < n;) {
+            if (p[i] == 0) {
+                komprimiert = !komprimiert;
+                ++i;
+            } else if (komprimiert) {
+                d[k++] = char16_t(p[i]);
+                ++i;
+            } else if (i + 1 < n) {
+                d[k++] = char16_t(p[i] | (p[i + 1] << 8));
+                i += 2;
+            } else {
+                break;
+            }
+        }
+        return k;
+    }
+    const std::size_t zeichen = n / 2;
+    if (zeichen)  // no room is given for an empty text
+        std::memcpy(d, p, zeichen * 2);
+    return zeichen;
+}
+
+void Dekoder::textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const
+{
+    // Room for the longest decoding (one character per byte), then the real length.
+    const std::size_t platz = f_.jet3 || (n >= 2 && p[0] == 0xff && p[1] == 0xfe) ? n : n / 2;
+    ziel.resize(qsizetype(platz));
+    const std::size_t k = textDekodieren(p, n, reinterpret_cast<char16_t*>(ziel.data()));
+    if (k != platz)
+        ziel.resize(qsizetype(k));
+}
+
+// Reads a memo or OLE value from its 12-byte head in the row.
+void Dekoder::langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel)
+{
+    ziel.resize(0);  // keeps the capacity for the next value
+    if (n < LangwertKopf)
+        return;
+    const std::uint32_t laengeFlags = le32(kopf);
+    const std::uint32_t laenge = laengeFlags & LangwertLaengeMaske;
+    if (laengeFlags & LangwertInline) {
+        const std::size_t inhalt = n - LangwertKopf;
+        ziel.append(reinterpret_cast<const char*>(kopf + LangwertKopf), qsizetype(inhalt));
+        return;
+    }
+    if (laenge > std::uint64_t(f_.seitenAnzahl) * std::uint64_t(f_.seitenGroesse))
+        beschaedigt(f_.datei, QStringLiteral("ein Memo- oder OLE-Wert ist länger als die Datei"));
+    std::uint32_t pgRow = le32(kopf + 4);
+    if (laengeFlags & LangwertEineSeite) {
+        const auto [zeile, len] = langwertZeile(pgRow, "ein Memo- oder OLE-Wert verweist auf eine ungültige Seite");
+        if (len < laenge)
+            beschaedigt(f_.datei, QStringLiteral("ein Memo- oder OLE-Wert ist unvollständig"));
+        ziel.append(reinterpret_cast<const char*>(zeile), qsizetype(laenge));
+        return;
+    }
+    if ((laengeFlags & 0xc0000000u) != 0)
+        beschaedigt(f_.datei, QStringLiteral("ein Memo- oder OLE-Wert hat eine unbekannte Art"));
+    // Chain of long-value rows: 4 bytes pointer to the next piece, then data.
+    ziel.reserve(qsizetype(laenge));
+    std::uint32_t schritte = 0;
+    while (std::uint32_t(ziel.size()) < laenge) {
+        if (pgRow == 0 || ++schritte > f_.seitenAnzahl * 2u)
+            beschaedigt(f_.datei, QStringLiteral("die Kette eines Memo- oder OLE-Werts bricht ab"));
+        const auto [zeile, len] = langwertZeile(pgRow, "die Kette eines Memo- oder OLE-Werts verweist auf eine ungültige Seite");
+        if (len < 4)
+            beschaedigt(f_.datei, QStringLiteral("die Kette eines Memo- oder OLE-Werts verweist auf eine ungültige Seite"));
+        q_.lebenszeichen();
+        const std::size_t stueck = std::min<std::size_t>(len - 4, laenge - std::uint32_t(ziel.size()));
+        ziel.append(reinterpret_cast<const char*>(zeile + 4), qsizetype(stueck));
+        pgRow = le32(zeile);
+    }
+}
+
+std::pair<const unsigned char*, std::size_t> Dekoder::langwertZeile(std::uint32_t pgRow, const char* wofuer)
+{
+    const std::uint32_t nummer = pgRow >> 8;
+    const int zeile = int(pgRow & 0xff);
+    if (nummer == 0 || nummer >= f_.seitenAnzahl)
+        beschaedigt(f_.datei, QString::fromUtf8(wofuer));
+    LangwertSeite* platz = &langwertSeiten_[0];
+    for (auto& l : langwertSeiten_) {
+        if (l.nummer == nummer) {
+            platz = &l;
+            break;
+        }
+        if (l.benutzt < platz->benutzt)
+            platz = &l;
+    }
+    if (platz->nummer != nummer) {
+        platz->daten.resize(std::size_t(f_.seitenGroesse));
+        platz->nummer = 0;
+        q_.seiteLesen(nummer, platz->daten.data());
+        platz->nummer = nummer;
+    }
+    platz->benutzt = ++langwertZugriffe_;
+    const unsigned char* seite = platz->daten.data();
+    const int rco = f_.zeilenzahlOffset;
+    if (seite[0] != SeiteDaten || zeile >= le16(seite + rco))
+        beschaedigt(f_.datei, QString::fromUtf8(wofuer));
+    // The flags of a long-value row carry no meaning for its data, and an
+    // empty piece of a value is no damage: only the bounds count here.
+    const Zeilenplatz z = zeilenplatz(seite, zeile);
+    if (z.start < rco + 2 || z.start > z.ende || z.ende > f_.seitenGroesse)
+        beschaedigt(f_.datei, QString::fromUtf8(wofuer));
+    return {seite + z.start, std::size_t(z.ende - z.start)};
+}
+
+// The slot of row `zeile` on a data page: where its bytes lie and how it is
+// flagged. The one check of a slot, for reading rows and for counting them.
+Zeilenplatz Dekoder::zeilenplatz(const unsigned char* seite, int zeile) const
+{
+    const int rco = f_.zeilenzahlOffset;
+    const std::uint16_t eintrag = le16(seite + rco + 2 + zeile * 2);
+    Zeilenplatz p;
+    p.start = eintrag & OffsetMaske;
+    p.ende = zeile == 0 ? f_.seitenGroesse : (le16(seite + rco + zeile * 2) & OffsetMaske);
+    p.geloescht = (eintrag & ZeileGeloescht) != 0;
+    p.verweis = (eintrag & ZeileVerweis) != 0;
+    p.belegt = p.start < p.ende && p.ende <= f_.seitenGroesse && p.start >= rco + 2;
+    return p;
+}
+
+// Cracks row `zeile` of data page `seitenNr` and decodes the cursor's
+// columns into ziel. Returns false for rows that are not there (deleted or
+// empty slots).
+template <class Ziel>
+bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, int tiefe)
+{
+    const Zeilenplatz platz = zeilenplatz(seite, zeile);
+    // A moved row's data is flagged like a deleted row, so that a scan of its
+    // page passes over it; reached through its pointer it is the live row.
+    if (platz.geloescht && tiefe == 0)
+        return false;
+    if (!platz.belegt)
+        beschaedigt(f_.datei, QStringLiteral("Zeile %1 auf Seite %2 liegt außerhalb ihrer Seite").arg(zeile).arg(seitenNr));
+    const int start = platz.start;
+    const int ende = platz.ende;
+    if (platz.verweis) {
+        // The row was moved: the slot holds the page and row of its data.
+        const int rco = f_.zeilenzahlOffset;
+        if (ende - start < 4 || tiefe > 0)
+            beschaedigt(f_.datei, QStringLiteral("ein Zeilenverweis auf Seite %1 ist ungültig").arg(seitenNr));
+        const std::uint32_t ziel32 = le32(seite + start);
+        std::vector<unsigned char> andere(static_cast<std::size_t>(f_.seitenGroesse));
+        if (!q_.seiteLesen(ziel32 >> 8, andere.data()) || andere[0] != SeiteDaten
+            || int(ziel32 & 0xff) >= le16(&andere[std::size_t(rco)]))
+            beschaedigt(f_.datei, QStringLiteral("ein Zeilenverweis auf Seite %1 zeigt ins Leere").arg(seitenNr));
+        return zeileDekodieren(c, andere.data(), ziel32 >> 8, int(ziel32 & 0xff), ziel, tiefe + 1);
+    }
+
+    const Zeilenkopf kopf = zeilenkopfLesen(*c.tabelle, seite + start, ende - start, seitenNr);
+    for (std::size_t k = 0; k < c.auswahl.size(); ++k)
+        feldDekodieren(c.tabelle->spalten[std::size_t(c.auswahl[k])], k, kopf, seitenNr, ziel);
+    return true;
+}
+
+// The parts of a row that say where its fields are: column count, null
+// mask and the table of variable offsets.
+Dekoder::Zeilenkopf Dekoder::zeilenkopfLesen(const Tabelle& t, const unsigned char* z, int laenge, std::uint32_t seitenNr) const
+{
+    Zeilenkopf kopf;
+    const int zaehlerGroesse = f_.jet3 ? 1 : 2;
+    if (laenge < zaehlerGroesse + 1)
+        beschaedigt(f_.datei, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
+    const int spaltenInZeile = f_.jet3 ? z[0] : le16(z);
+    const int maskenGroesse = (spaltenInZeile + 7) / 8;
+    const int letztes = laenge - 1;  // index of the row's last byte
+    if (maskenGroesse + zaehlerGroesse >= laenge)
+        beschaedigt(f_.datei, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz für ihre Spalten").arg(seitenNr));
+    const unsigned char* nullMaske = z + laenge - maskenGroesse;
+
+    auto& varOffsets = kopf.varOffsets;
+    int varSpalten = 0;
+    if (t.varSpalten) {
+        if (f_.jet3) {
+            varSpalten = z[letztes - maskenGroesse];
+            int spruenge = (laenge - 1) / 256;
+            // The offsets start behind all jump bytes, a dummy last one too.
+            const int tabelle = letztes - maskenGroesse - spruenge - 1;
+            if (spruenge > 0 && (tabelle - varSpalten) / 256 < spruenge)
+                --spruenge;
+            if (tabelle - varSpalten < 0 || varSpalten > MaxSpalten)
+                beschaedigt(f_.datei, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(seitenNr));
+            int benutzt = 0;
+            for (int i = 0; i <= varSpalten; ++i) {
+                while (benutzt < spruenge && i == z[letztes - maskenGroesse - benutzt - 1])
+                    ++benutzt;
+                varOffsets[std::size_t(i)] = z[tabelle - i] + benutzt * 256;
+            }
+        } else {
+            if (letztes - maskenGroesse - 1 < 2)
+                beschaedigt(f_.datei, QStringLiteral("eine Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
+            varSpalten = le16(z + letztes - maskenGroesse - 1);
+            if (varSpalten > MaxSpalten || maskenGroesse + 3 + varSpalten * 2 + 2 > laenge)
+                beschaedigt(f_.datei, QStringLiteral("die Spaltentabelle einer Zeile auf Seite %1 ist ungültig").arg(seitenNr));
+            for (int i = 0; i <= varSpalten; ++i)
+                varOffsets[std::size_t(i)] = le16(z + letztes - maskenGroesse - 3 - i * 2);
+        }
+    }
+    const int festInZeile = spaltenInZeile - varSpalten;
+
+    kopf.z = z;
+    kopf.laenge = laenge;
+    kopf.zaehlerGroesse = zaehlerGroesse;
+    kopf.maskenGroesse = maskenGroesse;
+    kopf.nullMaske = nullMaske;
+    kopf.varSpalten = varSpalten;
+    kopf.festInZeile = festInZeile;
+    return kopf;
+}
+
+// One field of a cracked row into slot k of ziel.
+template <class Ziel>
+void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel)
+{
+    const int bit = s.spaltenNr;
+    const bool gesetzt = bit / 8 < kopf.maskenGroesse && (kopf.nullMaske[bit / 8] & (1 << (bit % 8)));
+    if (s.typ == JetTyp::JaNein) {
+        ziel.janein(k, gesetzt);
+        return;
+    }
+    int von = 0, bis = 0;
+    bool da = false;
+    if (s.fest) {
+        // A row written before a fixed column was added ends before it.
+        if (s.festNr < kopf.festInZeile) {
+            von = s.festOffset + kopf.zaehlerGroesse;
+            bis = von + s.groesse;
+            da = true;
+        }
+    } else if (s.varNr < kopf.varSpalten) {
+        von = kopf.varOffsets[std::size_t(s.varNr)];
+        bis = kopf.varOffsets[std::size_t(s.varNr) + 1];
+        da = true;
+    }
+    if (!gesetzt || !da) {
+        ziel.null(k);
+        return;
+    }
+    if (von < 0 || bis < von || bis > kopf.laenge)
+        beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile").arg(seitenNr));
+    const unsigned char* p = kopf.z + von;
+    const int n = bis - von;
+    auto braucht = [&](int bytes) {
+        if (n < bytes)
+            beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
+    };
+    switch (s.typ) {
+    case JetTyp::Byte: braucht(1); ziel.ganzzahl(k, p[0]); break;
+    case JetTyp::Integer: braucht(2); ziel.ganzzahl(k, std::int16_t(le16(p))); break;
+    case JetTyp::Long: braucht(4); ziel.ganzzahl(k, std::int32_t(le32(p))); break;
+    case JetTyp::Currency: braucht(8); ziel.waehrung(k, std::int64_t(le64(p))); break;
+    case JetTyp::Single: {
+        braucht(4);
+        const std::uint32_t bits = le32(p);
+        float f;
+        std::memcpy(&f, &bits, 4);
+        ziel.single(k, f);
+        break;
+    }
+    case JetTyp::Double:
+    case JetTyp::Datum: {
+        braucht(8);
+        const std::uint64_t bits = le64(p);
+        double d;
+        std::memcpy(&d, &bits, 8);
+        ziel.dbl(k, s.typ == JetTyp::Double ? WertArt::Double : WertArt::Datum, d);
+        break;
+    }
+    case JetTyp::Guid:
+        braucht(16);
+        ziel.guid(k, p);
+        break;
+    case JetTyp::Decimal: {
+        braucht(17);
+        DecimalWert d;
+        d.negativ = (p[0] & 0x80) != 0;
+        d.skala = std::uint8_t(std::clamp(s.skala, 0, 28));
+        // Four 32-bit words, most significant first; the top word is
+        // always zero within Jet's 28 digits.
+        d.teile[0] = le32(p + 13);
+        d.teile[1] = le32(p + 9);
+        d.teile[2] = le32(p + 5);
+        ziel.decimal(k, d);
+        break;
+    }
+    case JetTyp::Text:
+        ziel.text(k, p, std::size_t(n));
+        break;
+    case JetTyp::Memo:
+        langwertLesen(p, std::size_t(n), langwertPuffer);
+        ziel.text(k, reinterpret_cast<const unsigned char*>(langwertPuffer.constData()), std::size_t(langwertPuffer.size()));
+        break;
+    case JetTyp::Ole:
+        ziel.langwert(k, p, std::size_t(n));
+        break;
+    case JetTyp::Binaer:
+        ziel.binaer(k, reinterpret_cast<const char*>(p), std::size_t(n));
+        break;
+    default:
+        // Types this program cannot show (attachments, complex columns).
+        ziel.binaer(k, nullptr, 0);
+        break;
+    }
+}
+
+// The next rows of the cursor into ziel; returns how many.
+template <class Ziel>
+int Dekoder::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
+{
+    const std::size_t breite = c.auswahl.size();
+    int zeilen = 0;
+    while (zeilen < maxZeilen && !c.ende) {
+        if (c.seitenNr == 0 || c.zeileAufSeite >= c.zeilenAufSeite) {
+            if (!naechsteDatenseite(c)) {
+                c.ende = true;
+                c.positionenKomplett = true;
+                zaehlungPruefen(c);
+                break;
+            }
+            continue;
+        }
+        const int zeile = c.zeileAufSeite++;
+        // A row that cannot be read is noted and passed; the next one may be whole.
+        const std::size_t stand = ziel.stand();
+        bool gelesen = false;
+        try {
+            gelesen = zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel);
+        } catch (const Beschaedigung& b) {
+            ziel.zuruecknehmen(stand);
+            schadenNotieren(c, c.seitenNr, b.grund);
+        }
+        if (gelesen) {
+            if (!c.positionenKomplett && c.positionen.size() == c.gelieferteZeilen)
+                c.positionen.push_back((std::uint64_t(c.seitenNr) << 9) | std::uint64_t(zeile));
+            ++c.gelieferteZeilen;
+            ++zeilen;
+            ziel.weiter(breite);
+        }
+    }
+    return zeilen;
+}
+
+// Rows von .. von + anzahl - 1 of the cursor, reached through its row
+// positions, into ziel; the running position stays. Rows of one page lie
+// side by side in the positions, so each page is read once for a range.
+template <class Ziel>
+int Dekoder::bereichLesen(Cursor& c, std::int64_t von, int anzahl, Ziel& ziel)
+{
+    if (von < 0 || anzahl <= 0)
+        return 0;
+    // Rows the cursor has read already have their positions.
+    if (!c.positionenKomplett && std::uint64_t(von) + std::uint64_t(anzahl) > c.positionen.size())
+        positionenZaehlen(c);
+    const std::uint64_t bis = std::min<std::uint64_t>(std::uint64_t(von) + std::uint64_t(anzahl), c.positionen.size());
+    c.bereichSeite.resize(std::size_t(f_.seitenGroesse));
+    std::uint32_t geladen = 0;
+    int zeilen = 0;
+    for (std::uint64_t n = std::uint64_t(von); n < bis; ++n) {
+        const std::uint64_t pos = c.positionen[std::size_t(n)];
+        const std::uint32_t seite = std::uint32_t(pos >> 9);
+        if (seite != geladen) {
+            if (!q_.seiteLesen(seite, c.bereichSeite.data()))
+                beschaedigt(f_.datei, QStringLiteral("eine Seite der Tabelle fehlt"));
+            geladen = seite;
+        }
+        if (!zeileDekodieren(c, c.bereichSeite.data(), seite, int(pos & 0x1ff), ziel))
+            break;
+        ++zeilen;
+        ziel.weiter(c.auswahl.size());
+    }
+    return zeilen;
+}
+
+// Walks the pages once and notes where every row is, for row n on demand.
+void Dekoder::positionenZaehlen(Cursor& c)
+{
+    Cursor zaehler;
+    zaehler.tabelle = c.tabelle;
+    zaehler.seite.resize(c.seite.size());
+    std::vector<std::uint64_t> positionen;
+    while (naechsteDatenseite(zaehler)) {
+        for (int r = 0; r < zaehler.zeilenAufSeite; ++r) {
+            const Zeilenplatz platz = zeilenplatz(zaehler.seite.data(), r);
+            if (!platz.geloescht && platz.belegt)
+                positionen.push_back((std::uint64_t(zaehler.seitenNr) << 9) | std::uint64_t(r));
+        }
+    }
+    c.positionen = std::move(positionen);
+    c.positionenKomplett = true;
+}
+
+
+// The rows a data page of table tdef holds; -1 for a page that is not one.
+int Dekoder::zeilenAufDatenseite(const unsigned char* seite, std::uint32_t seitenNr, std::uint32_t tdef) const
+{
+    if (seite[0] != SeiteDaten || le32(seite + 4) != tdef)
+        return -1;
+    const int rco = f_.zeilenzahlOffset;
+    const int zeilen = le16(seite + rco);
+    const int platz = (f_.seitenGroesse - rco - 2) / 2;
+    if (zeilen > platz)
+        beschaedigt(f_.datei, QStringLiteral("Seite %1 nennt %2 Zeilen").arg(seitenNr).arg(zeilen));
+    return zeilen;
+}
+
+void Dekoder::zuruecksetzen(Cursor& c)
+{
+    c.seitenNr = 0;
+    c.zeileAufSeite = 0;
+    c.zeilenAufSeite = 0;
+    c.ende = false;
+    c.mapUnbekannt = false;
+    c.gelieferteZeilen = 0;
+    c.schaeden.clear();
+    c.geloeschteZeilen = 0;
+    if (!c.positionenKomplett)
+        c.positionen.clear();
+}
+
+template int Dekoder::zeilenLesen<InWerte>(Cursor&, InWerte&, int);
+template int Dekoder::zeilenLesen<InNachricht>(Cursor&, InNachricht&, int);
+template int Dekoder::bereichLesen<InWerte>(Cursor&, std::int64_t, int, InWerte&);
+template int Dekoder::bereichLesen<InNachricht>(Cursor&, std::int64_t, int, InNachricht&);
+
+}  // namespace Datenzugriff::Jet

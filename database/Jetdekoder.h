@@ -1,0 +1,265 @@
+#pragma once
+// The decoder of Jet and ACE files: data pages, row slots, rows and their
+// values, long values and usage maps, all from plain page bytes. It knows no
+// libmdb type and opens no file: pages come from a Seitenquelle, the layout
+// of a table from a Tabelle that the caller fills in.
+
+#include "Fehler.h"
+#include "Leser.h"
+#include "LeserProtokoll.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Datenzugriff::Jet {
+
+inline std::uint16_t le16(const unsigned char* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+inline std::uint32_t le32(const unsigned char* p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+}
+inline std::uint64_t le64(const unsigned char* p) { return std::uint64_t(le32(p)) | (std::uint64_t(le32(p + 4)) << 32); }
+
+constexpr unsigned char SeiteDaten = 0x01;
+constexpr unsigned char SeiteTabelle = 0x02;
+constexpr int MaxSpalten = 256;
+constexpr std::size_t LangwertKopf = 12;  // length and flags, page and row, 4 unused bytes
+
+// The damage of the database layer: the message names the file, grund
+// alone is what the cursor notes when it reads past the damage.
+struct Beschaedigung : DatenzugriffsFehler {
+    Beschaedigung(const QString& datei, QString grund);
+    QString grund;
+};
+[[noreturn]] void beschaedigt(const QString& datei, const QString& grund);
+QString dateiText(const QString& datei);
+
+// Windows-1252 as a byte-to-character table: the default code page of Jet 3 text.
+std::array<char16_t, 256> codepage1252();
+
+// What the decoder needs to know of a file.
+struct Format {
+    int seitenGroesse = 4096;
+    int zeilenzahlOffset = 12;  // where a data page holds its row count (Jet 3: 8)
+    bool jet3 = false;
+    std::uint32_t seitenAnzahl = 0;
+    std::array<char16_t, 256> codepage = codepage1252();  // Jet 3 text
+    QString datei;  // for messages only
+};
+
+// Where the decoder gets its pages. seiteLesen returns false for a page
+// number outside the file and throws when the page cannot be read.
+class Seitenquelle {
+public:
+    virtual ~Seitenquelle() = default;
+    virtual bool seiteLesen(std::uint32_t nummer, unsigned char* ziel) = 0;
+    // Called while a long value is put together from many pieces.
+    virtual void lebenszeichen() {}
+};
+
+// A column as the row decoder needs it.
+struct Spalte {
+    JetTyp typ = JetTyp::Text;
+    bool fest = false;
+    int spaltenNr = 0;   // bit in the null mask
+    int varNr = 0;       // slot in the variable offsets
+    int festNr = -1;     // place among the fixed columns, in table order
+    int festOffset = 0;
+    int groesse = 0;
+    int skala = 0;
+};
+
+// A table: its definition page, its usage map and its columns in table order.
+struct Tabelle {
+    QString name;
+    std::uint32_t definitionsSeite = 0;
+    std::int64_t gespeicherteZeilen = 0;  // the count in the definition; can be stale
+    bool varSpalten = false;  // the table has variable-length columns
+    std::vector<unsigned char> karte;
+    std::vector<Spalte> spalten;
+};
+
+struct Cursor {
+    std::shared_ptr<const Tabelle> tabelle;
+    std::vector<int> auswahl;
+    std::vector<unsigned char> seite;
+    std::uint32_t seitenNr = 0;     // data page in seite, 0 = none
+    int zeileAufSeite = 0;
+    int zeilenAufSeite = 0;
+    bool ende = false;
+    bool mapUnbekannt = false;      // usage map of a kind we cannot walk: scan pages
+    std::uint32_t kartenSeite = 0;  // bitmap page of a long usage map in karte
+    std::vector<unsigned char> karte;
+    std::uint32_t gelieferteZeilen = 0;
+    // Row positions (page << 9 | row) for row n on demand, built on first need.
+    std::vector<std::uint64_t> positionen;
+    bool positionenKomplett = false;
+    std::vector<unsigned char> bereichSeite;  // pages of row ranges, apart from the running page
+    // Damage the running read passed over (a page at most once), and the
+    // deleted rows it passed: rows a stale count may still count.
+    std::vector<Schaden> schaeden;
+    std::int64_t geloeschteZeilen = 0;
+};
+
+// The slot of a row on a data page.
+struct Zeilenplatz {
+    int start = 0;
+    int ende = 0;
+    bool geloescht = false;
+    bool verweis = false;  // the slot holds a pointer to the row's data
+    bool belegt = false;   // start and end lie in the page, in order
+};
+
+class Dekoder;
+
+// Where the values of a row go: into Wert slots, or straight into a message
+// of the reader process, in the form Protokoll::Schreiber::wert gives them.
+class InWerte {
+public:
+    InWerte(Dekoder& d, Wert* ziel) : d_(d), w_(ziel) {}
+    void null(std::size_t k) { w_[k].art = WertArt::Null; }
+    void janein(std::size_t k, bool v) { w_[k].art = WertArt::JaNein; w_[k].janein = v; }
+    void ganzzahl(std::size_t k, std::int64_t v) { w_[k].art = WertArt::Ganzzahl; w_[k].ganzzahl = v; }
+    void waehrung(std::size_t k, std::int64_t v) { w_[k].art = WertArt::Currency; w_[k].waehrung = v; }
+    void single(std::size_t k, float v) { w_[k].art = WertArt::Single; w_[k].single = v; }
+    void dbl(std::size_t k, WertArt art, double v) { w_[k].art = art; w_[k].dbl = v; }
+    void guid(std::size_t k, const unsigned char* p);
+    void decimal(std::size_t k, const DecimalWert& d) { w_[k].art = WertArt::Decimal; w_[k].decimal = d; }
+    void text(std::size_t k, const unsigned char* p, std::size_t n);
+    void langwert(std::size_t k, const unsigned char* kopf, std::size_t n);
+    void binaer(std::size_t k, const char* p, std::size_t n)
+    {
+        w_[k].art = WertArt::Binaer;
+        w_[k].binaer = QByteArray(p, qsizetype(n));
+    }
+    void weiter(std::size_t breite) { w_ += breite; }
+    // A row that breaks off halfway leaves nothing: its slots are written anew.
+    std::size_t stand() const { return 0; }
+    void zuruecknehmen(std::size_t) {}
+
+private:
+    Dekoder& d_;
+    Wert* w_;
+};
+
+// enden, when given, gets each row's end in the message, for an answer that
+// takes only part of them.
+class InNachricht {
+public:
+    InNachricht(Dekoder& d, Protokoll::Schreiber& s, std::vector<std::size_t>* enden) : d_(d), s_(s), e_(enden) {}
+    void null(std::size_t) { art(WertArt::Null); }
+    void janein(std::size_t, bool v) { art(WertArt::JaNein); s_.u8(v ? 1 : 0); }
+    void ganzzahl(std::size_t, std::int64_t v) { art(WertArt::Ganzzahl); s_.i64(v); }
+    void waehrung(std::size_t, std::int64_t v) { art(WertArt::Currency); s_.i64(v); }
+    void single(std::size_t, float v) { art(WertArt::Single); s_.roh(&v, 4); }
+    void dbl(std::size_t, WertArt a, double v) { art(a); s_.f64(v); }
+    void guid(std::size_t, const unsigned char* p) { art(WertArt::Guid); s_.roh(p, 16); }
+    void decimal(std::size_t, const DecimalWert& d)
+    {
+        art(WertArt::Decimal);
+        s_.decimal(d);
+    }
+    void text(std::size_t, const unsigned char* p, std::size_t n);
+    void langwert(std::size_t, const unsigned char* kopf, std::size_t n);
+    void binaer(std::size_t, const char* p, std::size_t n)
+    {
+        art(WertArt::Binaer);
+        s_.bytes(p, n);
+    }
+    void weiter(std::size_t)
+    {
+        if (e_)
+            e_->push_back(s_.nutzlastGroesse());
+    }
+    // A row that breaks off halfway is taken out of the message again.
+    std::size_t stand() const { return s_.nutzlastGroesse(); }
+    void zuruecknehmen(std::size_t stand) { s_.kuerzen(stand); }
+
+private:
+    void art(WertArt a) { s_.u8(std::uint8_t(a)); }
+    Dekoder& d_;
+    Protokoll::Schreiber& s_;
+    std::vector<std::size_t>* e_;
+};
+
+// Reads the rows of tables of one file. Every inconsistency of the bytes is
+// a DatenzugriffsFehler (FehlerBeschaedigt) naming the file, except where a
+// forward read can go on behind it: a row or a page it cannot read is noted
+// in the cursor's schaeden, and so are rows the table's stored count
+// promises beyond the rows read and the deleted rows passed.
+class Dekoder {
+public:
+    Dekoder(Format format, Seitenquelle& quelle) : f_(std::move(format)), q_(quelle) {}
+    const Format& format() const { return f_; }
+
+    // The next rows of the cursor into ziel; returns how many.
+    template <class Ziel>
+    int zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen);
+    // Rows von .. von + anzahl - 1 of the cursor, through its row positions;
+    // the running position stays.
+    template <class Ziel>
+    int bereichLesen(Cursor& c, std::int64_t von, int anzahl, Ziel& ziel);
+    // Back to the first row.
+    static void zuruecksetzen(Cursor& c);
+    // Walks the pages once and notes where every row is, for row n on demand.
+    void positionenZaehlen(Cursor& c);
+
+    // The slot of row `zeile` on a data page: where its bytes lie and how it
+    // is flagged. The one check of a slot, for reading rows and for counting them.
+    Zeilenplatz zeilenplatz(const unsigned char* seite, int zeile) const;
+    // The rows a data page of the table with definition page tdef holds;
+    // -1 when the page is no data page of that table.
+    int zeilenAufDatenseite(const unsigned char* seite, std::uint32_t seitenNr, std::uint32_t tdef) const;
+
+    // Text in the file's encoding into ziel, which has room for n characters;
+    // returns the count.
+    std::size_t textDekodieren(const unsigned char* p, std::size_t n, char16_t* ziel) const;
+    void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
+    // A memo or OLE value from its 12-byte head in the row.
+    void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
+
+    // Scratch space of the sinks, kept from value to value.
+    QByteArray langwertPuffer;
+    std::vector<char16_t> textPuffer;
+
+private:
+    struct Zeilenkopf {
+        const unsigned char* z = nullptr;  // the row's bytes
+        int laenge = 0;
+        int zaehlerGroesse = 0;  // bytes of the column count
+        int maskenGroesse = 0;
+        const unsigned char* nullMaske = nullptr;
+        int varSpalten = 0;
+        int festInZeile = 0;  // fixed columns the row holds
+        std::array<int, MaxSpalten + 2> varOffsets;  // 0 .. varSpalten are set
+    };
+    std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
+    static void schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund);
+    void zaehlungPruefen(Cursor& c) const;
+    bool naechsteDatenseite(Cursor& c);
+    template <class Ziel>
+    bool zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, int tiefe = 0);
+    Zeilenkopf zeilenkopfLesen(const Tabelle& t, const unsigned char* z, int laenge, std::uint32_t seitenNr) const;
+    template <class Ziel>
+    void feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel);
+    // Row pgRow (page << 8 | row) of a long-value page, from a small cache of
+    // pages: memo values of one table lie on few pages, read again and again.
+    std::pair<const unsigned char*, std::size_t> langwertZeile(std::uint32_t pgRow, const char* wofuer);
+
+    Format f_;
+    Seitenquelle& q_;
+    struct LangwertSeite {
+        std::uint32_t nummer = 0;
+        std::uint64_t benutzt = 0;
+        std::vector<unsigned char> daten;
+    };
+    std::array<LangwertSeite, 8> langwertSeiten_;
+    std::uint64_t langwertZugriffe_ = 0;
+};
+
+}  // namespace Datenzugriff::Jet

@@ -1,0 +1,252 @@
+// The page and row decoder on pages built byte by byte: where a row's fields
+// lie, what they hold, which slots are rows, and which bytes are damage.
+
+#include "Fehler.h"
+#include "Jetdekoder.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+using namespace Datenzugriff;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+constexpr std::uint32_t Tdef = 5;
+constexpr std::uint16_t Geloescht = 0x8000, Verweis = 0x4000;
+
+struct Seiten : Jet::Seitenquelle {
+    std::map<std::uint32_t, Bytes> s;
+    bool seiteLesen(std::uint32_t n, unsigned char* ziel) override
+    {
+        const auto it = s.find(n);
+        if (it == s.end())
+            return false;
+        std::memcpy(ziel, it->second.data(), it->second.size());
+        return true;
+    }
+};
+
+void le(Bytes& b, std::uint64_t v, int n)
+{
+    for (int i = 0; i < n; ++i)
+        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+Bytes utf16(const QString& t)
+{
+    Bytes b;
+    for (QChar c : t)
+        le(b, c.unicode(), 2);
+    return b;
+}
+
+Bytes memoInline(const Bytes& inhalt)
+{
+    Bytes b;
+    le(b, 0x80000000u | inhalt.size(), 4);
+    le(b, 0, 8);
+    b.insert(b.end(), inhalt.begin(), inhalt.end());
+    return b;
+}
+
+// A Jet 4 row of `spalten` columns: the fixed bytes, the variable values, and
+// the columns whose null-mask bit is set (value present, Yes/No true).
+Bytes zeile(int spalten, const Bytes& fest, const std::vector<Bytes>& var, const std::vector<int>& gesetzt)
+{
+    Bytes b;
+    le(b, std::uint64_t(spalten), 2);
+    b.insert(b.end(), fest.begin(), fest.end());
+    std::vector<std::size_t> offsets;
+    for (const Bytes& v : var) {
+        offsets.push_back(b.size());
+        b.insert(b.end(), v.begin(), v.end());
+    }
+    offsets.push_back(b.size());
+    for (auto o = offsets.rbegin(); o != offsets.rend(); ++o)
+        le(b, *o, 2);
+    le(b, var.size(), 2);
+    Bytes maske(std::size_t((spalten + 7) / 8), 0);
+    for (int g : gesetzt)
+        maske[std::size_t(g / 8)] |= static_cast<unsigned char>(1 << (g % 8));
+    b.insert(b.end(), maske.begin(), maske.end());
+    return b;
+}
+
+// A data page of table tdef; rows lie from the page's end downwards.
+Bytes datenseite(const std::vector<std::pair<Bytes, std::uint16_t>>& zeilen, std::uint32_t tdef = Tdef)
+{
+    Bytes p(4096, 0);
+    p[0] = Jet::SeiteDaten;
+    std::memcpy(&p[4], &tdef, 4);
+    p[12] = static_cast<unsigned char>(zeilen.size());
+    std::size_t ende = p.size();
+    for (std::size_t i = 0; i < zeilen.size(); ++i) {
+        const Bytes& z = zeilen[i].first;
+        ende -= z.size();
+        std::memcpy(&p[ende], z.data(), z.size());
+        const std::uint16_t slot = std::uint16_t(ende) | zeilen[i].second;
+        std::memcpy(&p[14 + 2 * i], &slot, 2);
+    }
+    return p;
+}
+
+// Long, Text, Currency, Memo, Yes/No, and a Long added after the rows were written.
+std::shared_ptr<Jet::Tabelle> tabelle()
+{
+    auto t = std::make_shared<Jet::Tabelle>();
+    t->definitionsSeite = Tdef;
+    t->varSpalten = true;
+    t->karte = {0, 6, 0, 0, 0, 0x01};  // page 6 only
+    t->spalten = {{JetTyp::Long, true, 0, 0, 0, 0, 4, 0},  {JetTyp::Text, false, 1, 0, -1, 0, 0, 0},
+                  {JetTyp::Currency, true, 2, 0, 1, 4, 8, 0}, {JetTyp::Memo, false, 3, 1, -1, 0, 0, 0},
+                  {JetTyp::JaNein, true, 4, 0, 2, 12, 0, 0},  {JetTyp::Long, true, 5, 0, 3, 12, 4, 0}};
+    return t;
+}
+
+QString alsText(const Wert& w)
+{
+    switch (w.art) {
+    case WertArt::Null: return QStringLiteral("Null");
+    case WertArt::Text: return w.text;
+    case WertArt::Ganzzahl: return QString::number(w.ganzzahl);
+    case WertArt::Currency: return QStringLiteral("C%1").arg(w.waehrung);
+    case WertArt::JaNein: return w.janein ? QStringLiteral("Ja") : QStringLiteral("Nein");
+    default: return QStringLiteral("?");
+    }
+}
+
+struct Gelesen {
+    std::vector<QString> zeilen;         // "value|value|..." per row
+    std::vector<std::uint32_t> schaeden;  // pages noted as damaged, 0 for the count
+};
+
+// Every row of the pages the map lists from page 6 on (and what they reach).
+Gelesen lesen(Seiten& seiten, unsigned char karte, std::int64_t gespeichert)
+{
+    Jet::Format f;
+    f.seitenAnzahl = 16;
+    f.datei = QStringLiteral("t.accdb");
+    Jet::Dekoder d(f, seiten);
+    Jet::Cursor c;
+    auto t = tabelle();
+    t->karte.back() = karte;
+    t->gespeicherteZeilen = gespeichert;
+    c.tabelle = t;
+    c.auswahl = {0, 1, 2, 3, 4, 5};
+    c.seite.resize(4096);
+    std::vector<Wert> werte(6 * 8);
+    Jet::InWerte ziel(d, werte.data());
+    const int n = d.zeilenLesen(c, ziel, 8);
+    Gelesen g;
+    for (int r = 0; r < n; ++r) {
+        QStringList teile;
+        for (int k = 0; k < 6; ++k)
+            teile << alsText(werte[std::size_t(r * 6 + k)]);
+        g.zeilen.push_back(teile.join(u'|'));
+    }
+    for (const Schaden& s : c.schaeden)
+        g.schaeden.push_back(s.seite);
+    return g;
+}
+
+// The page of `zeilen` with the slot of its last row set to `slot`.
+Bytes mitSlot(const std::vector<std::pair<Bytes, std::uint16_t>>& zeilen, std::uint16_t slot)
+{
+    Bytes p = datenseite(zeilen);
+    std::memcpy(&p[14 + 2 * (zeilen.size() - 1)], &slot, 2);
+    return p;
+}
+
+Bytes fest(std::int32_t lang, std::int64_t waehrung)
+{
+    Bytes b;
+    le(b, std::uint32_t(lang), 4);
+    le(b, std::uint64_t(waehrung), 8);
+    return b;
+}
+
+struct Fall {
+    const char* name;
+    std::map<std::uint32_t, Bytes> seiten;
+    std::vector<QString> erwartet;         // the rows read
+    std::vector<std::uint32_t> schaeden;   // the damage noted: pages, 0 for the count
+    unsigned char karte = 0x01;            // the map's bits from page 6 on
+    std::int64_t gespeichert = 0;          // the definition's row count
+};
+
+TEST(Jetdekoder, RowsOfBuiltPages)
+{
+    const Bytes voll = zeile(5, fest(7, 125000), {utf16(QStringLiteral("Zürich")), memoInline(utf16(QStringLiteral("Notiz")))}, {0, 1, 2, 3, 4});
+    // Jet 4 compression: FF FE, then single bytes; a zero byte switches to UTF-16 pairs.
+    const Bytes komprimiert = {0xff, 0xfe, 'a', 'b', 0x00, 0xac, 0x20};
+    Bytes einzeln = {0x04, 0, 0, 0x40};  // memo of 4 bytes on its own page: page 8, row 0
+    le(einzeln, 8u << 8, 4);
+    le(einzeln, 0, 4);
+    Bytes verweis;
+    le(verweis, (7u << 8) | 0, 4);
+    const Bytes weit = zeile(5, fest(1, 0), {utf16(QStringLiteral("x")), {}}, {0, 1, 2});
+    Bytes zuWeit = weit;
+    zuWeit[zuWeit.size() - 7] = 0xff;  // the text's end, past the row's end
+
+    const std::vector<Fall> faelle = {
+        {"all columns, the added one Null", {{6, datenseite({{voll, 0}})}}, {QStringLiteral("7|Zürich|C125000|Notiz|Ja|Null")}, {}},
+        {"compressed text, Null fields, No", {{6, datenseite({{zeile(5, fest(-2, -1), {komprimiert, {}}, {0, 1, 2}), 0}})}},
+         {QStringLiteral("-2|ab€|C-1|Null|Nein|Null")}, {}},
+        {"deleted slot skipped", {{6, datenseite({{voll, Geloescht}, {weit, 0}})}}, {QStringLiteral("1|x|C0|Null|Nein|Null")}, {}},
+        {"moved row followed, its flagged data read",
+         {{6, datenseite({{verweis, Verweis}})}, {7, datenseite({{voll, Geloescht}})}},
+         {QStringLiteral("7|Zürich|C125000|Notiz|Ja|Null")}, {}},
+        {"memo on a page of its own",
+         {{6, datenseite({{zeile(5, fest(3, 0), {{}, einzeln}, {0, 3}), 0}})}, {8, datenseite({{{'n', 0, 'e', 0, 'u', 0}, 0}}, 0)}},
+         {QStringLiteral("3|Null|Null|ne|Nein|Null")}, {}},
+        // Damage: what can be read is read, the page is named.
+        {"field beyond its row", {{6, datenseite({{zuWeit, 0}})}}, {}, {6}},
+        {"moved row pointing to no page", {{6, datenseite({{Bytes{0, 0, 0, 0x0f}, Verweis}})}}, {}, {6}},
+        {"memo pointing to a missing page", {{6, datenseite({{zeile(5, fest(3, 0), {{}, einzeln}, {0, 3}), 0}})}}, {}, {6}},
+        {"a broken row between whole ones", {{6, datenseite({{voll, 0}, {zuWeit, 0}, {weit, 0}})}},
+         {QStringLiteral("7|Zürich|C125000|Notiz|Ja|Null"), QStringLiteral("1|x|C0|Null|Nein|Null")}, {6}},
+        {"a slot before the page's row area", {{6, mitSlot({{voll, 0}, {weit, 0}}, 5)}}, {QStringLiteral("7|Zürich|C125000|Notiz|Ja|Null")}, {6}},
+        {"a moved row whose data slot lies outside its page",
+         {{6, datenseite({{verweis, Verweis}})}, {7, mitSlot({{voll, Geloescht}}, 0x8000 | 0x1fff)}}, {}, {6}},
+        {"a page of the map that is another table's", {{6, datenseite({{voll, 0}})}, {7, datenseite({{weit, 0}}, Tdef + 1)}},
+         {QStringLiteral("7|Zürich|C125000|Notiz|Ja|Null")}, {7}, 0x03},
+        {"a zeroed page in the map", {{6, Bytes(4096, 0)}, {7, datenseite({{weit, 0}})}}, {QStringLiteral("1|x|C0|Null|Nein|Null")}, {6}, 0x03},
+        {"rows the stored count promises", {{6, datenseite({{voll, 0}})}}, {QStringLiteral("7|Zürich|C125000|Notiz|Ja|Null")}, {0}, 0x01, 3},
+        // A stale count no larger than the deleted rows passed is no damage.
+        {"a stale count within the deleted rows", {{6, datenseite({{voll, Geloescht}, {weit, 0}})}},
+         {QStringLiteral("1|x|C0|Null|Nein|Null")}, {}, 0x01, 2},
+    };
+    for (const Fall& fall : faelle) {
+        Seiten s;
+        s.s = fall.seiten;
+        const Gelesen g = lesen(s, fall.karte, fall.gespeichert);
+        EXPECT_EQ(g.zeilen, fall.erwartet) << fall.name;
+        EXPECT_EQ(g.schaeden, fall.schaeden) << fall.name;
+    }
+}
+
+TEST(Jetdekoder, RowCountBeyondThePageIsDamage)
+{
+    Seiten s;
+    Bytes p = datenseite({});
+    p[12] = 0xff;
+    p[13] = 0x07;  // 2 047 slots do not fit in a page of 4 096 bytes
+    s.s[6] = p;
+    Jet::Format f;
+    f.seitenAnzahl = 16;
+    Jet::Dekoder d(f, s);
+    EXPECT_EQ(d.zeilenAufDatenseite(s.s[6].data(), 6, Tdef + 1), -1);  // another table's page is no damage
+    try {
+        d.zeilenAufDatenseite(s.s[6].data(), 6, Tdef);
+        ADD_FAILURE() << "row count accepted";
+    } catch (const DatenzugriffsFehler& e) {
+        EXPECT_EQ(e.Number(), FehlerBeschaedigt);
+    }
+}
+
+}  // namespace
