@@ -167,15 +167,21 @@ QString Suchlauf::schadenMeldung(const QString& datei) const
     if (schaeden_.empty())
         return {};
     QStringList zeilen{QStringLiteral("Der Suchlauf ist unvollständig: Die Tabelle „%1“ der Datei „%2“ ist beschädigt.").arg(tabelle_, datei)};
-    constexpr std::size_t Genannt = 5;
-    for (std::size_t i = 0; i < std::min(schaeden_.size(), Genannt); ++i) {
-        const auto& s = schaeden_[i];
-        zeilen << (s.seite ? QStringLiteral("Seite %1: %2").arg(s.seite).arg(s.grund) : s.grund);
-    }
-    if (schaeden_.size() > Genannt)
-        zeilen << QStringLiteral("… und %1 weitere Schäden").arg(schaeden_.size() - Genannt);
+    zeilen << schadenGruende(5);
     zeilen << QStringLiteral("Alle lesbaren Sätze wurden durchsucht; Treffer in den beschädigten Teilen fehlen.");
     return zeilen.join(u'\r');
+}
+
+QStringList Suchlauf::schadenGruende(std::size_t hoechstens) const
+{
+    QStringList gruende;
+    for (std::size_t i = 0; i < std::min(schaeden_.size(), hoechstens); ++i) {
+        const auto& s = schaeden_[i];
+        gruende << (s.seite ? QStringLiteral("Seite %1: %2").arg(s.seite).arg(s.grund) : s.grund);
+    }
+    if (schaeden_.size() > hoechstens)
+        gruende << QStringLiteral("… und %1 weitere Schäden").arg(schaeden_.size() - hoechstens);
+    return gruende;
 }
 
 QString Suchlauf::unvollstaendigZeile() const

@@ -56,6 +56,8 @@ public:
     // The message at the end of a run that met damage, naming the file
     // (lines joined by CR, as the program's messages are); empty without.
     QString schadenMeldung(const QString& datei) const;
+    // Each damage as "Seite N: reason", the first few and how many more.
+    QStringList schadenGruende(std::size_t hoechstens) const;
 
     double satz() const { return satz_; }
     double treffer() const { return treffer_; }

@@ -167,8 +167,8 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
     if (!lauf.schaeden().empty()) {
         // What could be read was searched; the damage counts as a failure.
         protokoll_.zeile(lauf.unvollstaendigZeile());
-        QString grund = lauf.schadenMeldung(pfad);
-        melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), grund.replace(u'\r', u' '), bilanz);
+        melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"),
+               QStringLiteral("unvollständig durchsucht, beschädigt: ") + lauf.schadenGruende(3).join(QStringLiteral("; ")), bilanz);
     }
     protokoll_.setzeUeberschrift(QString());
     if (saetze)
