@@ -298,6 +298,7 @@ void Recordset::oeffnen(const Anweisung& a, Connection& connection)
     for (int i = 0; i < int(auswahl.size()); ++i)
         fields_.felder_.push_back(Field(this, i, spalten[std::size_t(auswahl[std::size_t(i)])]));
     cursor_ = cursor;
+    tabelle_ = anweisung->tabelle;
     verbindung_ = &connection;
     speicher_ = false;
     gespeicherteAnzahl_ = gespeichert;
@@ -426,6 +427,14 @@ int Recordset::zeilenBereich(std::int64_t von, int anzahl, ZeilenBlock& block)
         return block.zeilenAnzahl;
     }
     return verbindung_->leser().zeilenBereich(cursor_, von, anzahl, block);
+}
+
+std::vector<Schaden> Recordset::schaeden()
+{
+    pruefeOffen();
+    if (speicher_)
+        return {};
+    return verbindung_->leser().schaeden(cursor_);
 }
 
 bool Recordset::zeileLesen(std::int64_t n, std::vector<Wert>& werte)

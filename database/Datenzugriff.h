@@ -146,6 +146,10 @@ public:
     int zeilenBereich(std::int64_t von, int anzahl, ZeilenBlock& block);
     // The current row's values, in field order.
     const Wert* aktuelleZeile() const;
+    // The table of the statement, and the damage its reader has read past
+    // so far: a search that met damage is incomplete and says so.
+    const QString& tabelle() const { return tabelle_; }
+    std::vector<Schaden> schaeden();
 
 private:
     friend class Connection;
@@ -156,6 +160,7 @@ private:
     void schliessenOhneAbmelden();
 
     QString source_;
+    QString tabelle_;
     int cursorType_ = adOpenForwardOnly;
     int lockType_ = adLockReadOnly;
     bool offen_ = false;

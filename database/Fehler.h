@@ -25,6 +25,7 @@ enum Fehlernummer : int {
     FehlerObjektOffen = 3705,         // operation on an open object
     FehlerVerbindungstext = 3706,     // connection string without database
     FehlerAbfragetyp = 3251,          // unsupported schema query
+    FehlerLeseprozess = 3146,         // the reader process failed, not the file
 };
 
 class DatenzugriffsFehler : public std::exception {

@@ -25,10 +25,35 @@ constexpr std::array<char16_t, 32> cp1252Mitte = {
 
 QString dateiText(const QString& datei) { return QStringLiteral("„") + datei + QStringLiteral("“"); }
 
-void beschaedigt(const QString& datei, const QString& grund)
+Beschaedigung::Beschaedigung(const QString& datei, QString g)
+    : DatenzugriffsFehler(FehlerBeschaedigt,
+          QStringLiteral("Die Datei %1 ist beschädigt oder kein Access-Datenbankformat: %2").arg(dateiText(datei), g)),
+      grund(std::move(g))
 {
-    throw DatenzugriffsFehler(FehlerBeschaedigt,
-        QStringLiteral("Die Datei %1 ist beschädigt oder kein Access-Datenbankformat: %2").arg(dateiText(datei), grund));
+}
+
+void beschaedigt(const QString& datei, const QString& grund) { throw Beschaedigung(datei, grund); }
+
+void Dekoder::schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund)
+{
+    // One note per page is enough, and a table in pieces must not fill the memory.
+    constexpr std::size_t Hoechstens = 100000;
+    if (seite != 0 && !c.schaeden.empty() && c.schaeden.back().seite == seite)
+        return;
+    if (c.schaeden.size() < Hoechstens)
+        c.schaeden.push_back({seite, grund});
+}
+
+// At the end of a forward read: the rows the definition promises beyond
+// those read. A file that was not closed properly can carry a stale count,
+// but only rows that were there once: so a shortfall within the deleted
+// rows passed says nothing, and neither does one behind damage noted already.
+void Dekoder::zaehlungPruefen(Cursor& c) const
+{
+    const std::int64_t gespeichert = c.tabelle->gespeicherteZeilen;
+    const std::int64_t fehlen = gespeichert - std::int64_t(c.gelieferteZeilen);
+    if (c.schaeden.empty() && fehlen > c.geloeschteZeilen)
+        schadenNotieren(c, 0, QStringLiteral("die Tabelle nennt %1 Sätze, lesbar sind nur %2").arg(gespeichert).arg(c.gelieferteZeilen));
 }
 
 std::array<char16_t, 256> codepage1252()
@@ -147,13 +172,25 @@ bool Dekoder::naechsteDatenseite(Cursor& c)
         }
         c.seitenNr = naechste;
         q_.seiteLesen(naechste, c.seite.data());
-        const int zeilen = zeilenAufDatenseite(c.seite.data(), naechste, tdef);
+        int zeilen = -1;
+        try {
+            zeilen = zeilenAufDatenseite(c.seite.data(), naechste, tdef);
+        } catch (const Beschaedigung& b) {
+            schadenNotieren(c, naechste, b.grund);
+            continue;
+        }
         if (zeilen >= 0) {
             c.zeilenAufSeite = zeilen;
             c.zeileAufSeite = 0;
+            for (int r = 0; r < zeilen; ++r)
+                c.geloeschteZeilen += zeilenplatz(c.seite.data(), r).geloescht ? 1 : 0;
             return true;
         }
-        // A page in the map that is not ours: libmdb skips such pages too.
+        // A page the map lists that is no data page of this table: its rows
+        // are lost. When every page is scanned, other pages are no news.
+        if (!c.mapUnbekannt)
+            schadenNotieren(c, naechste, QStringLiteral("die Seitenliste der Tabelle „%1“ nennt Seite %2, die keine ihrer Datenseiten ist")
+                                             .arg(t.name).arg(naechste));
     }
 }
 
@@ -300,8 +337,10 @@ bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32
     const Zeilenplatz platz = zeilenplatz(seite, zeile);
     // A moved row's data is flagged like a deleted row, so that a scan of its
     // page passes over it; reached through its pointer it is the live row.
-    if ((platz.geloescht && tiefe == 0) || !platz.belegt)
+    if (platz.geloescht && tiefe == 0)
         return false;
+    if (!platz.belegt)
+        beschaedigt(f_.datei, QStringLiteral("Zeile %1 auf Seite %2 liegt außerhalb ihrer Seite").arg(zeile).arg(seitenNr));
     const int start = platz.start;
     const int ende = platz.ende;
     if (platz.verweis) {
@@ -484,12 +523,22 @@ int Dekoder::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
             if (!naechsteDatenseite(c)) {
                 c.ende = true;
                 c.positionenKomplett = true;
+                zaehlungPruefen(c);
                 break;
             }
             continue;
         }
         const int zeile = c.zeileAufSeite++;
-        if (zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel)) {
+        // A row that cannot be read is noted and passed; the next one may be whole.
+        const std::size_t stand = ziel.stand();
+        bool gelesen = false;
+        try {
+            gelesen = zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel);
+        } catch (const Beschaedigung& b) {
+            ziel.zuruecknehmen(stand);
+            schadenNotieren(c, c.seitenNr, b.grund);
+        }
+        if (gelesen) {
             if (!c.positionenKomplett && c.positionen.size() == c.gelieferteZeilen)
                 c.positionen.push_back((std::uint64_t(c.seitenNr) << 9) | std::uint64_t(zeile));
             ++c.gelieferteZeilen;
@@ -571,6 +620,8 @@ void Dekoder::zuruecksetzen(Cursor& c)
     c.ende = false;
     c.mapUnbekannt = false;
     c.gelieferteZeilen = 0;
+    c.schaeden.clear();
+    c.geloeschteZeilen = 0;
     if (!c.positionenKomplett)
         c.positionen.clear();
 }

@@ -4,6 +4,7 @@
 // libmdb type and opens no file: pages come from a Seitenquelle, the layout
 // of a table from a Tabelle that the caller fills in.
 
+#include "Fehler.h"
 #include "Leser.h"
 #include "LeserProtokoll.h"
 
@@ -29,7 +30,12 @@ constexpr unsigned char SeiteTabelle = 0x02;
 constexpr int MaxSpalten = 256;
 constexpr std::size_t LangwertKopf = 12;  // length and flags, page and row, 4 unused bytes
 
-// The damage message of the database layer, naming the file.
+// The damage of the database layer: the message names the file, grund
+// alone is what the cursor notes when it reads past the damage.
+struct Beschaedigung : DatenzugriffsFehler {
+    Beschaedigung(const QString& datei, QString grund);
+    QString grund;
+};
 [[noreturn]] void beschaedigt(const QString& datei, const QString& grund);
 QString dateiText(const QString& datei);
 
@@ -72,6 +78,7 @@ struct Spalte {
 struct Tabelle {
     QString name;
     std::uint32_t definitionsSeite = 0;
+    std::int64_t gespeicherteZeilen = 0;  // the count in the definition; can be stale
     bool varSpalten = false;  // the table has variable-length columns
     std::vector<unsigned char> karte;
     std::vector<Spalte> spalten;
@@ -93,6 +100,10 @@ struct Cursor {
     std::vector<std::uint64_t> positionen;
     bool positionenKomplett = false;
     std::vector<unsigned char> bereichSeite;  // pages of row ranges, apart from the running page
+    // Damage the running read passed over (a page at most once), and the
+    // deleted rows it passed: rows a stale count may still count.
+    std::vector<Schaden> schaeden;
+    std::int64_t geloeschteZeilen = 0;
 };
 
 // The slot of a row on a data page.
@@ -127,6 +138,9 @@ public:
         w_[k].binaer = QByteArray(p, qsizetype(n));
     }
     void weiter(std::size_t breite) { w_ += breite; }
+    // A row that breaks off halfway leaves nothing: its slots are written anew.
+    std::size_t stand() const { return 0; }
+    void zuruecknehmen(std::size_t) {}
 
 private:
     Dekoder& d_;
@@ -162,6 +176,9 @@ public:
         if (e_)
             e_->push_back(s_.nutzlastGroesse());
     }
+    // A row that breaks off halfway is taken out of the message again.
+    std::size_t stand() const { return s_.nutzlastGroesse(); }
+    void zuruecknehmen(std::size_t stand) { s_.kuerzen(stand); }
 
 private:
     void art(WertArt a) { s_.u8(std::uint8_t(a)); }
@@ -171,7 +188,10 @@ private:
 };
 
 // Reads the rows of tables of one file. Every inconsistency of the bytes is
-// a DatenzugriffsFehler (FehlerBeschaedigt) naming the file.
+// a DatenzugriffsFehler (FehlerBeschaedigt) naming the file, except where a
+// forward read can go on behind it: a row or a page it cannot read is noted
+// in the cursor's schaeden, and so are rows the table's stored count
+// promises beyond the rows read and the deleted rows passed.
 class Dekoder {
 public:
     Dekoder(Format format, Seitenquelle& quelle) : f_(std::move(format)), q_(quelle) {}
@@ -219,6 +239,8 @@ private:
         std::array<int, MaxSpalten + 2> varOffsets;  // 0 .. varSpalten are set
     };
     std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
+    static void schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund);
+    void zaehlungPruefen(Cursor& c) const;
     bool naechsteDatenseite(Cursor& c);
     template <class Ziel>
     bool zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, int tiefe = 0);

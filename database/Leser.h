@@ -55,6 +55,15 @@ struct ZeilenBlock {
 
 using CursorNummer = int;
 
+// Damage a cursor met and read past: the rows of a page (or some of them)
+// could not be read. seite 0: damage not tied to a page, such as rows the
+// table's stored count promises and no page gives.
+struct Schaden {
+    std::uint32_t seite = 0;
+    QString grund;  // German, for the user
+    bool operator==(const Schaden&) const = default;
+};
+
 class Leser {
 public:
     virtual ~Leser() = default;
@@ -88,6 +97,10 @@ public:
     virtual int zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block) = 0;
     // Number of rows, counted (for the keyset cursor of the grid).
     virtual std::int64_t gezaehlteZeilen(CursorNummer cursor) = 0;
+    // The damage the cursor has read past so far, in the order met. Rows it
+    // could read it gave; what it could not is named here, so that a search
+    // over a damaged table says it is incomplete. Empty for a healthy table.
+    virtual std::vector<Schaden> schaeden(CursorNummer cursor) = 0;
     virtual void cursorSchliessen(CursorNummer cursor) = 0;
 
     // Name and version of the underlying reader, for the user to report.
@@ -100,11 +113,13 @@ std::unique_ptr<Leser> erzeugeMdbLeser();
 std::unique_ptr<Leser> erzeugeMdbLeser(std::function<void()> fortschritt);
 
 // The same reader in a child process (zelk-feldspur-leser beside the
-// executable, or programm). A request without progress for wartezeitMs, a
-// crash or a memory overrun of the child, or an answer that cannot be read
-// ends with FehlerBeschaedigt; the next oeffnen() starts a fresh child. Every
-// failure is a DatenzugriffsFehler. One reader serves one thread: a window
-// that reads on its own takes a connection (and so a child) of its own.
-std::unique_ptr<Leser> erzeugeProzessLeser(QString programm = {}, int wartezeitMs = 5000);
+// executable, or programm). The child's own errors keep their numbers; a
+// child that cannot start, dies, answers what cannot be read, goes without
+// a sign of life for wartezeitMs, or waits for the disk longer than
+// plattenGrenzeMs ends with FehlerLeseprozess and a message that says which;
+// the next oeffnen() starts a fresh child. Every failure is a
+// DatenzugriffsFehler. One reader serves one thread: a window that reads on
+// its own takes a connection (and so a child) of its own.
+std::unique_ptr<Leser> erzeugeProzessLeser(QString programm = {}, int wartezeitMs = 5000, int plattenGrenzeMs = 120000);
 
 }  // namespace Datenzugriff

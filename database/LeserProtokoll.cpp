@@ -100,6 +100,31 @@ std::vector<SpaltenInfo> Entnehmer::spalten()
     return s;
 }
 
+void Schreiber::schaeden(const std::vector<Schaden>& s)
+{
+    i32(std::int32_t(s.size()));
+    for (const auto& sch : s) {
+        i64(sch.seite);
+        text(sch.grund);
+    }
+}
+
+std::vector<Schaden> Entnehmer::schaeden()
+{
+    const std::int32_t n = i32();
+    std::vector<Schaden> s;
+    for (std::int32_t i = 0; i < n; ++i) {
+        Schaden sch;
+        const std::int64_t seite = i64();
+        if (seite < 0 || seite > std::int64_t(UINT32_MAX))
+            throw Formfehler("Seitennummer eines Schadens");
+        sch.seite = std::uint32_t(seite);
+        sch.grund = text();
+        s.push_back(std::move(sch));
+    }
+    return s;
+}
+
 QString Entnehmer::text()
 {
     QString s;

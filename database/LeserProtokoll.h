@@ -21,10 +21,13 @@ namespace Datenzugriff::Protokoll {
 
 enum class Auftrag : std::uint8_t {
     Oeffnen = 1, Schliessen, Katalog, Spalten, Zeilenanzahl, CursorOeffnen, Block, Zuruecksetzen, Zeile,
-    GezaehlteZeilen, CursorSchliessen, Version, Bereich,
+    GezaehlteZeilen, CursorSchliessen, Version, Bereich, Schaeden,
 };
 
 enum class Antwort : std::uint8_t { Gut = 0, Fehler = 1, Fortschritt = 2 };
+// A progress frame is empty while pages are read; this byte says that the
+// reader waits for the disk.
+constexpr std::uint8_t FortschrittPlatte = 1;
 
 struct Formfehler : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -81,8 +84,11 @@ public:
     void block(const ZeilenBlock& b);
     void katalog(const std::vector<KatalogEintrag>& k);
     void spalten(const std::vector<SpaltenInfo>& s);
+    void schaeden(const std::vector<Schaden>& s);
 
     std::size_t nutzlastGroesse() const { return laenge_ - Kopf; }
+    // Drops what was written after the payload had this size.
+    void kuerzen(std::size_t nutzlast) { laenge_ = std::min(laenge_, Kopf + nutzlast); }
     const char* nutzlast() const { return puffer_.data() + Kopf; }
     // Overwrites four bytes written before, at an offset into the payload.
     void i32An(std::size_t stelle, std::int32_t v) { std::memcpy(puffer_.data() + Kopf + stelle, &v, 4); }
@@ -131,6 +137,7 @@ public:
     void block(ZeilenBlock& b);
     std::vector<KatalogEintrag> katalog();
     std::vector<SpaltenInfo> spalten();
+    std::vector<Schaden> schaeden();
     bool amEnde() const { return p_ == ende_; }
 
 private:

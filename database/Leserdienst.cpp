@@ -76,6 +76,7 @@ bool Leserkanal::anfrageLesen(QByteArray& anfrage)
 
 void Leserkanal::senden(P::Antwort art, P::Schreiber& nachricht)
 {
+    const std::lock_guard<std::mutex> sperre(senden_);
     auto [p, n] = nachricht.antwort(std::uint8_t(art));
     while (n > 0) {
         const ssize_t r = ::write(aus_, p, n);
@@ -149,6 +150,7 @@ CursorNummer Leserdienst::antworten(P::Entnehmer& e)
     case P::Auftrag::Zeile: zeile(e); break;
     case P::Auftrag::Bereich: bereich(e); break;
     case P::Auftrag::GezaehlteZeilen: antwort_.i64(leser_.gezaehlteZeilen(e.i32())); break;
+    case P::Auftrag::Schaeden: antwort_.schaeden(leser_.schaeden(e.i32())); break;
     case P::Auftrag::CursorSchliessen: {
         const CursorNummer c = e.i32();
         vorraete_.erase(c);

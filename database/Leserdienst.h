@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <vector>
 
 namespace Datenzugriff {
@@ -26,12 +27,14 @@ public:
     // The payload of the next request into anfrage; false when the program
     // closed its end or sent a length no request can have.
     bool anfrageLesen(QByteArray& anfrage);
-    // Sends one answer; a program that is gone ends this process.
+    // Sends one answer; a program that is gone ends this process. The
+    // heartbeat thread sends through it too, so a frame goes out whole.
     void senden(Protokoll::Antwort art, Protokoll::Schreiber& nachricht);
 
 private:
     int ein_;
     int aus_;
+    std::mutex senden_;
 };
 
 class Leserdienst {

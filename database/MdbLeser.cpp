@@ -8,6 +8,8 @@
 #include "Fehler.h"
 #include "Jetdekoder.h"
 #include "LeserProtokoll.h"
+#include "Plattenzugriff.h"
+#include "Systemfehler.h"
 
 #include <glib.h>
 extern "C" {
@@ -41,6 +43,7 @@ std::shared_ptr<Jet::Tabelle> tabelleAus(MdbTableDef* t)
     auto tabelle = std::make_shared<Jet::Tabelle>();
     tabelle->name = QString::fromUtf8(t->name);
     tabelle->definitionsSeite = std::uint32_t(t->entry->table_pg);
+    tabelle->gespeicherteZeilen = t->num_rows;
     tabelle->varSpalten = t->num_var_cols > 0;
     if (t->usage_map && t->map_sz > 0) {
         const auto* karte = static_cast<const unsigned char*>(t->usage_map);
@@ -77,6 +80,7 @@ public:
     void zuruecksetzen(CursorNummer cursor) override;
     bool zeile(CursorNummer cursor, std::int64_t n, std::vector<Wert>& werte) override;
     std::int64_t gezaehlteZeilen(CursorNummer cursor) override;
+    std::vector<Schaden> schaeden(CursorNummer cursor) override { return cursorHolen(cursor).schaeden; }
     void cursorSchliessen(CursorNummer cursor) override;
     QString version() const override
     {
@@ -92,6 +96,7 @@ private:
     }
     MdbCatalogEntry* tabellenEintrag(const QString& tabelle);
     MdbTableDef* tabelleLesen(const QString& tabelle);
+    void definitionPruefen(const QString& tabelle, std::uint32_t seite);
     Cursor& cursorHolen(CursorNummer nummer);
     static void blockVorbereiten(const Cursor& c, ZeilenBlock& block, int zeilen);
     void pruefeOffen() const;
@@ -146,7 +151,7 @@ void MdbLeser::oeffnen(const QString& datei)
     QFile f(datei);
     if (!f.open(QIODevice::ReadOnly))
         throw DatenzugriffsFehler(FehlerDateiNichtLesbar,
-            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), f.errorString()));
+            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), systemfehlerDeutsch(f.errorString())));
     const QByteArray kopf = f.read(0x80);
     const qint64 groesse = f.size();
     f.close();
@@ -163,7 +168,7 @@ void MdbLeser::oeffnen(const QString& datei)
     if (fd_ < 0) {
         schliessen();
         throw DatenzugriffsFehler(FehlerDateiNichtLesbar,
-            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), QString::fromLocal8Bit(std::strerror(errno))));
+            QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), systemfehlerText(errno)));
     }
     kodiert_ = mdb_->f->db_key != 0;
     // libmdb's bind size stays at its default (16 384 bytes): while it reads
@@ -290,11 +295,34 @@ MdbCatalogEntry* MdbLeser::tabellenEintrag(const QString& tabelle)
         QStringLiteral("Die Tabelle „%1“ gibt es in der Datenbank %2 nicht.").arg(tabelle, dateiText(datei_)));
 }
 
+// The counts at the head of a table definition against its length: the
+// index and column entries (and at least the shortest names) must fit. A
+// wrong count shifts everything libmdb reads behind it, and the table would
+// be read with columns that are not its own.
+void MdbLeser::definitionPruefen(const QString& tabelle, std::uint32_t seite)
+{
+    std::vector<unsigned char> p(static_cast<std::size_t>(seitenGroesse_));
+    if (!seiteLesen(seite, p.data()) || p[0] != Jet::SeiteTabelle)
+        beschaedigt(datei_, QStringLiteral("die Definition der Tabelle „%1“ ist keine (Seite %2)").arg(tabelle).arg(seite));
+    const bool jet3 = dekoder_->format().jet3;
+    const std::uint64_t laenge = Jet::le32(&p[8]);
+    const std::uint64_t spalten = Jet::le16(&p[jet3 ? 0x19 : 0x2d]);
+    const std::uint64_t indizes = Jet::le32(&p[jet3 ? 0x1b : 0x2f]);
+    const std::uint64_t echteIndizes = Jet::le32(&p[jet3 ? 0x1f : 0x33]);
+    // Head, real index entries, columns, column names, real indexes, logical indexes.
+    const std::uint64_t noetig = jet3 ? 0x2b + echteIndizes * (8 + 39) + spalten * (18 + 2) + indizes * 20
+                                      : 0x3f + echteIndizes * (12 + 52) + spalten * (25 + 4) + indizes * 28;
+    if (noetig > laenge)
+        beschaedigt(datei_, QStringLiteral("die Definition der Tabelle „%1“ nennt %2 Spalten und %3 Indizes, für die sie keinen Platz hat (Seite %4)")
+                                .arg(tabelle).arg(spalten).arg(indizes).arg(seite));
+}
+
 MdbTableDef* MdbLeser::tabelleLesen(const QString& tabelle)
 {
     MdbCatalogEntry* e = tabellenEintrag(tabelle);
     if (e->table_pg == 0 || e->table_pg >= seitenAnzahl_)
         beschaedigt(datei_, QStringLiteral("die Tabelle „%1“ liegt außerhalb der Datei").arg(tabelle));
+    definitionPruefen(tabelle, std::uint32_t(e->table_pg));
     MdbTableDef* t = mdb_read_table(e);
     if (!t)
         beschaedigt(datei_, QStringLiteral("die Definition der Tabelle „%1“ ist nicht lesbar").arg(tabelle));
@@ -376,6 +404,7 @@ bool MdbLeser::seiteLesen(std::uint32_t seite, unsigned char* ziel)
         return false;
     if (fortschritt_)
         fortschritt_();
+    const Plattenzugriff zugriff;
     if (kodiert_) {
         // libmdb undoes the encoding as it reads.
         if (mdb_read_alt_pg(mdb_, int(seite)) != seitenGroesse_)
@@ -540,6 +569,11 @@ void MdbLeser::katalogLesen()
             katalog_.push_back(std::move(e));
             zusatz_.push_back({typ.ganzzahl, verweis});
         }
+    }
+    // A catalogue with holes would leave tables out without a word.
+    if (!c.schaeden.empty()) {
+        const Schaden& s = c.schaeden.front();
+        beschaedigt(datei_, QStringLiteral("der Katalog der Datenbank ist beschädigt (%1)").arg(s.grund));
     }
 }
 

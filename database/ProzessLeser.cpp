@@ -1,21 +1,29 @@
 // The program's side of the reader process: every Leser call becomes one
 // request and waits for its answer under a watchdog. The child reports
-// progress while it reads pages, so long healthy reads never run out of time.
+// progress while it reads pages, and that it waits for the disk while a read
+// takes long, so long healthy reads on slow storage never run out of time.
+// A reader process that cannot start, dies or stops answering is named as
+// such: that says nothing about the file.
 
 #include "Fehler.h"
 #include "Leser.h"
 #include "LeserProtokoll.h"
+#include "Systemfehler.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -39,9 +47,9 @@ QString programmVerzeichnis()
 
 class ProzessLeser final : public Leser {
 public:
-    ProzessLeser(QString programm, int wartezeitMs)
+    ProzessLeser(QString programm, int wartezeitMs, int plattenGrenzeMs)
         : programm_(programm.isEmpty() ? programmVerzeichnis() + QStringLiteral("/zelk-feldspur-leser") : std::move(programm)),
-          wartezeitMs_(wartezeitMs)
+          wartezeitMs_(wartezeitMs), plattenGrenzeMs_(plattenGrenzeMs)
     {
     }
     ~ProzessLeser() override { beenden(); }
@@ -144,6 +152,12 @@ public:
         a.i32(cursor);
         return anfrage(a, [](P::Entnehmer& e) { return e.i64(); });
     }
+    std::vector<Schaden> schaeden(CursorNummer cursor) override
+    {
+        auto a = auftrag(P::Auftrag::Schaeden);
+        a.i32(cursor);
+        return anfrage(a, [](P::Entnehmer& e) { return e.schaeden(); });
+    }
     void cursorSchliessen(CursorNummer cursor) override
     {
         breiten_.erase(cursor);
@@ -172,37 +186,127 @@ private:
 
     QString dateiText() const { return QStringLiteral("„") + datei_ + QStringLiteral("“"); }
 
-    [[noreturn]] void abbrechen(const QString& grund)
+    // The reader process failed: it is ended, and the file stays unjudged.
+    [[noreturn]] void aufgeben(const QString& meldung)
     {
         beenden();
         offen_ = false;
-        throw DatenzugriffsFehler(FehlerBeschaedigt,
-            QStringLiteral("Die Datei %1 ist beschädigt oder kein Access-Datenbankformat: %2").arg(dateiText(), grund));
+        throw DatenzugriffsFehler(FehlerLeseprozess, meldung);
+    }
+    [[noreturn]] void unverstaendlich(const QString& was)
+    {
+        aufgeben(QStringLiteral("Der Leseprozess antwortet beim Lesen der Datei %1 unverständlich (%2).").arg(dateiText(), was));
+    }
+    [[noreturn]] void kaputtGegangen()
+    {
+        const QString wie = endeAbwarten();
+        aufgeben(QStringLiteral("Der Leseprozess ist beim Lesen der Datei %1 unerwartet beendet worden (%2).").arg(dateiText(), wie));
+    }
+
+    [[noreturn]] void startFehler(const QString& grund)
+    {
+        throw DatenzugriffsFehler(FehlerLeseprozess,
+            QStringLiteral("Der Leseprozess „%1“ kann nicht gestartet werden: %2.").arg(programm_, grund));
     }
 
     void starten()
     {
         int paar[2];
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, paar) != 0)
-            throw DatenzugriffsFehler(FehlerLesefehler, QStringLiteral("Der Leseprozess kann nicht gestartet werden (socketpair)."));
+            startFehler(systemfehlerText(errno));
+        // The child writes its errno here when exec fails; a successful exec
+        // closes the pipe, so the parent reads nothing.
+        int melder[2];
+        if (::pipe2(melder, O_CLOEXEC) != 0) {
+            const int fehler = errno;
+            ::close(paar[0]);
+            ::close(paar[1]);
+            startFehler(systemfehlerText(fehler));
+        }
         const QByteArray pfad = QFile::encodeName(programm_);
         char* const argv[] = {const_cast<char*>(pfad.constData()), nullptr};
         const pid_t pid = ::fork();
         if (pid < 0) {
-            ::close(paar[0]);
-            ::close(paar[1]);
-            throw DatenzugriffsFehler(FehlerLesefehler, QStringLiteral("Der Leseprozess kann nicht gestartet werden (fork)."));
+            const int fehler = errno;
+            for (int fd : {paar[0], paar[1], melder[0], melder[1]})
+                ::close(fd);
+            startFehler(systemfehlerText(fehler));
         }
         if (pid == 0) {
             // Only async-signal-safe calls between fork and exec.
             ::dup2(paar[1], 0);
             ::dup2(paar[1], 1);
             ::execv(pfad.constData(), argv);
+            const int fehler = errno;
+            [[maybe_unused]] const ssize_t n = ::write(melder[1], &fehler, sizeof fehler);
             ::_exit(127);
         }
         ::close(paar[1]);
+        ::close(melder[1]);
+        int fehler = 0;
+        ssize_t n;
+        while ((n = ::read(melder[0], &fehler, sizeof fehler)) < 0 && errno == EINTR) {
+        }
+        ::close(melder[0]);
+        if (n == sizeof fehler) {
+            ::close(paar[0]);
+            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+            startFehler(systemfehlerText(fehler));
+        }
         fd_ = paar[0];
         pid_ = pid;
+    }
+
+    // How a child that closed its end ended: it is given a moment to exit.
+    QString endeAbwarten()
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+        if (pid_ <= 0)
+            return QStringLiteral("ohne Angabe");
+        int status = 0;
+        for (int i = 0; i < 100; ++i) {
+            const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+            if (r == pid_) {
+                pid_ = 0;
+                if (WIFSIGNALED(status))
+                    return signalText(WTERMSIG(status));
+                return QStringLiteral("Exitcode %1").arg(WEXITSTATUS(status));
+            }
+            if (r < 0 && errno != EINTR)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return QStringLiteral("ohne Angabe");
+    }
+
+    // Whether the child sleeps in the kernel for the disk (state D): slow
+    // storage, not a reader that has stopped.
+    bool wartetAufPlatte() const
+    {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid_));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray zeile = stat.readAll();
+        const qsizetype klammer = zeile.lastIndexOf(')');
+        return klammer >= 0 && zeile.size() > klammer + 2 && zeile[klammer + 2] == 'D';
+    }
+
+    // A sign that the child waits for the disk: the watchdog keeps waiting,
+    // up to plattenGrenzeMs_ in a row.
+    void plattenwarten()
+    {
+        const auto jetzt = std::chrono::steady_clock::now();
+        if (!plattenwartet_) {
+            plattenwartet_ = true;
+            plattenSeit_ = jetzt;
+        } else if (jetzt - plattenSeit_ > std::chrono::milliseconds(plattenGrenzeMs_)) {
+            aufgeben(QStringLiteral("Das Laufwerk der Datei %1 hat %2 lang keine Daten geliefert; das Lesen wurde abgebrochen.")
+                         .arg(dateiText(), sekundenText(plattenGrenzeMs_)));
+        }
     }
 
     void beenden()
@@ -228,13 +332,19 @@ private:
             const int r = ::poll(&p, 1, wartezeitMs_);
             if (r < 0 && errno == EINTR)
                 continue;
-            if (r == 0)
-                abbrechen(QStringLiteral("beim Lesen kam %1 s lang kein Fortschritt").arg(wartezeitMs_ / 1000.0, 0, 'f', 1));
+            if (r == 0) {
+                if (wartetAufPlatte()) {
+                    plattenwarten();
+                    continue;
+                }
+                aufgeben(QStringLiteral("Der Leseprozess hat beim Lesen der Datei %1 %2 lang nicht geantwortet und wurde beendet.")
+                             .arg(dateiText(), sekundenText(wartezeitMs_)));
+            }
             const ssize_t k = ::recv(fd_, ziel, n, 0);
             if (k < 0 && errno == EINTR)
                 continue;
             if (k <= 0)
-                abbrechen(QStringLiteral("der Leseprozess ist abgebrochen"));
+                kaputtGegangen();
             ziel += k;
             n -= std::size_t(k);
         }
@@ -258,9 +368,9 @@ private:
                 return ergebnis;
             }
         } catch (const P::Formfehler& f) {
-            abbrechen(QStringLiteral("der Leseprozess antwortet unverständlich (%1)").arg(QString::fromUtf8(f.what())));
+            unverstaendlich(QString::fromUtf8(f.what()));
         } catch (const std::bad_alloc&) {
-            abbrechen(QStringLiteral("für die Antwort des Leseprozesses reicht der Speicher nicht"));
+            aufgeben(QStringLiteral("Für die Antwort des Leseprozesses beim Lesen der Datei %1 reicht der Speicher nicht.").arg(dateiText()));
         }
     }
     template <class Auswerten, class Ergebnis = std::invoke_result_t<Auswerten&, P::Entnehmer&>>
@@ -303,13 +413,20 @@ private:
             if (k < 0 && errno == EINTR)
                 continue;
             if (k <= 0)
-                abbrechen(QStringLiteral("der Leseprozess ist abgebrochen"));
+                kaputtGegangen();
             gesendet += std::size_t(k);
         }
+        plattenwartet_ = false;
         while (true) {
             const P::Antwort art = antwortEmpfangen();
-            if (art == P::Antwort::Fortschritt)
+            if (art == P::Antwort::Fortschritt) {
+                if (antwort_.size() == 1 && std::uint8_t(antwort_[0]) == P::FortschrittPlatte)
+                    plattenwarten();
+                else
+                    plattenwartet_ = false;
                 continue;
+            }
+            plattenwartet_ = false;
             P::Entnehmer e(antwort_.constData(), std::size_t(antwort_.size()));
             if (art == P::Antwort::Gut)
                 return e;
@@ -320,7 +437,7 @@ private:
                 text = e.text();
                 ganzGelesen(e);
             } catch (const P::Formfehler&) {
-                abbrechen(QStringLiteral("der Leseprozess meldet einen Fehler unverständlich"));
+                unverstaendlich(QStringLiteral("eine Fehlermeldung ist nicht lesbar"));
             }
             throw DatenzugriffsFehler(nummer, text);
         }
@@ -338,7 +455,7 @@ private:
         const auto art = P::Antwort(kopf[4]);
         if (n == 0 || n > GroessteAntwort
             || (art != P::Antwort::Gut && art != P::Antwort::Fehler && art != P::Antwort::Fortschritt))
-            abbrechen(QStringLiteral("der Leseprozess antwortet unverständlich"));
+            unverstaendlich(QStringLiteral("Kopf einer Antwort"));
         const std::size_t laenge = n - 1;
         std::size_t da = 0;
         try {
@@ -349,7 +466,7 @@ private:
                 da += stueck;
             }
         } catch (const std::bad_alloc&) {
-            abbrechen(QStringLiteral("für die Antwort des Leseprozesses reicht der Speicher nicht"));
+            aufgeben(QStringLiteral("Für die Antwort des Leseprozesses beim Lesen der Datei %1 reicht der Speicher nicht.").arg(dateiText()));
         }
         antwort_.resize(qsizetype(laenge));
         return art;
@@ -359,6 +476,9 @@ private:
 
     QString programm_;
     int wartezeitMs_;
+    int plattenGrenzeMs_;
+    bool plattenwartet_ = false;
+    std::chrono::steady_clock::time_point plattenSeit_;
     int fd_ = -1;
     pid_t pid_ = 0;
     bool offen_ = false;
@@ -369,9 +489,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Leser> erzeugeProzessLeser(QString programm, int wartezeitMs)
+std::unique_ptr<Leser> erzeugeProzessLeser(QString programm, int wartezeitMs, int plattenGrenzeMs)
 {
-    return std::make_unique<ProzessLeser>(std::move(programm), wartezeitMs);
+    return std::make_unique<ProzessLeser>(std::move(programm), wartezeitMs, plattenGrenzeMs);
 }
 
 }  // namespace Datenzugriff

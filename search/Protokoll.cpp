@@ -1,5 +1,9 @@
 #include "Protokoll.h"
 
+#include "Systemfehler.h"
+
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -82,6 +86,26 @@ QString schlussStriche()
 QString abbruchZeile(double satz)
 {
     return QStringLiteral("Suchlauf abgebrochen nach Satz ") + zaehlerText(satz);
+}
+
+QString unvollstaendigZeile(QStringView tabelle, const std::vector<std::uint32_t>& seiten, QStringView ohneSeite)
+{
+    QString z = QStringLiteral("Suchlauf unvollständig: Tabelle ");
+    z += tabelle;
+    z += QStringLiteral(", ");
+    if (seiten.empty())
+        return z += ohneSeite;
+    constexpr std::size_t Genannt = 10;
+    const std::size_t n = std::min(seiten.size(), Genannt);
+    z += seiten.size() == 1 ? QStringLiteral("Seite ") : QStringLiteral("Seiten ");
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0)
+            z += i + 1 == n && seiten.size() <= Genannt ? QStringLiteral(" und ") : QStringLiteral(", ");
+        z += QString::number(seiten[i]);
+    }
+    if (seiten.size() > Genannt)
+        z += QStringLiteral(" und %1 weitere").arg(seiten.size() - Genannt);
+    return z + QStringLiteral(" beschädigt");
 }
 
 QString gesamtZeile(double treffer)
@@ -448,7 +472,7 @@ Schreiber::~Schreiber()
 
 void Schreiber::fehler(const QString& was)
 {
-    const QString grund = geraet_->errorString();
+    const QString grund = Datenzugriff::systemfehlerDeutsch(geraet_->errorString());
     verwerfen();
     QString text = QStringLiteral("Das Protokoll \"%1\" %2.").arg(name_, was);
     if (!grund.isEmpty())

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,6 +35,10 @@ QString schlussStriche();                                     // 29 minus signs
 QString gesamtZeile(double treffer);                          // "gesamt gefundene Felder: " + count
 QString abbruchZeile(double satz);                            // "Suchlauf abgebrochen nach Satz " + last record
 QString listenTrenner();                                      // 43 minus signs, List1 only
+// "Suchlauf unvollständig: Tabelle T, Seite N beschädigt" for a run that
+// read past damaged pages (several pages: "Seiten 4, 9 und 12", the first
+// ten and how many more); without pages, the reader's words (ohneSeite).
+QString unvollstaendigZeile(QStringView tabelle, const std::vector<std::uint32_t>& seiten, QStringView ohneSeite);
 
 // One row of the field selection mask as the header and the filter read it.
 struct MaskenZeile {

@@ -2,6 +2,8 @@
 
 #include "Ergebnisliste.h"
 
+#include <algorithm>
+
 
 namespace Suche {
 
@@ -112,6 +114,14 @@ void Suchlauf::durchsuchen()
     satz_ = 0;
     einstellungenLesen();
     filterBerechnen();
+    schleife();
+    // Asked before the caller closes the recordset.
+    tabelle_ = satzmenge_.tabelle();
+    schaeden_ = satzmenge_.schaeden();
+}
+
+void Suchlauf::schleife()
+{
     const auto& felder = satzmenge_.fields();
     const int anzahl = felder.Count();
     std::vector<const Datenzugriff::Wert*> werte(static_cast<std::size_t>(anzahl));
@@ -170,11 +180,51 @@ void Suchlauf::durchsuchen()
     }
 }
 
+QString Suchlauf::schadenMeldung(const QString& datei) const
+{
+    if (schaeden_.empty())
+        return {};
+    QStringList zeilen{QStringLiteral("Der Suchlauf ist unvollständig: Die Tabelle „%1“ der Datei „%2“ ist beschädigt.").arg(tabelle_, datei)};
+    zeilen << schadenGruende(5);
+    zeilen << QStringLiteral("Alle lesbaren Sätze wurden durchsucht; Treffer in den beschädigten Teilen fehlen.");
+    return zeilen.join(u'\r');
+}
+
+QStringList Suchlauf::schadenGruende(std::size_t hoechstens) const
+{
+    QStringList gruende;
+    for (std::size_t i = 0; i < std::min(schaeden_.size(), hoechstens); ++i) {
+        const auto& s = schaeden_[i];
+        gruende << (s.seite ? QStringLiteral("Seite %1: %2").arg(s.seite).arg(s.grund) : s.grund);
+    }
+    if (schaeden_.size() > hoechstens)
+        gruende << QStringLiteral("… und %1 weitere Schäden").arg(schaeden_.size() - hoechstens);
+    return gruende;
+}
+
+QString Suchlauf::unvollstaendigZeile() const
+{
+    if (schaeden_.empty())
+        return {};
+    std::vector<std::uint32_t> seiten;
+    QString ohneSeite;
+    for (const auto& s : schaeden_) {
+        if (s.seite == 0)
+            ohneSeite = s.grund;
+        else if (std::find(seiten.begin(), seiten.end(), s.seite) == seiten.end())
+            seiten.push_back(s.seite);
+    }
+    return Protokoll::unvollstaendigZeile(tabelle_, seiten, ohneSeite);
+}
+
 void Suchlauf::schlusszeilen()
 {
     // A cancelled run says so; without this line its protocol would look complete.
     if (abbruch_)
         zeile(Protokoll::abbruchZeile(satz_));
+    // Damage read past: the total below counts only what could be read.
+    if (!schaeden_.empty())
+        zeile(unvollstaendigZeile());
     zeile(Protokoll::schlussStriche());
     zeile(Protokoll::gesamtZeile(treffer_));
 }

@@ -60,16 +60,29 @@ public:
 
     void felddruck();
     void durchsuchen();
-    void schlusszeilen();  // after a cancel its line, then 29 minus signs and the total
+    // After a cancel its line, after damage the line that says the run is
+    // incomplete, then 29 minus signs and the total.
+    void schlusszeilen();
+    // The line for damage met, for the list and the protocol; empty without.
+    QString unvollstaendigZeile() const;
+    // The message at the end of a run that met damage, naming the file
+    // (lines joined by CR, as the program's messages are); empty without.
+    QString schadenMeldung(const QString& datei) const;
+    // Each damage as "Seite N: reason", the first few and how many more.
+    QStringList schadenGruende(std::size_t hoechstens) const;
 
     double satz() const { return satz_; }
     double treffer() const { return treffer_; }
     bool wurdeAbgebrochen() const { return abbruch_; }
+    // The damage the reader read past: what it could read was searched.
+    const std::vector<Datenzugriff::Schaden>& schaeden() const { return schaeden_; }
+    const QString& tabelle() const { return tabelle_; }
 
 private:
     void einstellungenLesen();
     void filterBerechnen();
     void zeile(const QString& text);  // list and protocol
+    void schleife();  // the records, until the end or a cancel
     void zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte);
     bool trefferMelden(const std::vector<const Datenzugriff::Wert*>& werte, int feld, QStringView text);
 
@@ -91,6 +104,8 @@ private:
     double satz_ = 0;
     double treffer_ = 0;
     bool abbruch_ = false;
+    std::vector<Datenzugriff::Schaden> schaeden_;
+    QString tabelle_;
 };
 
 }  // namespace Suche

@@ -437,6 +437,8 @@ QString frmDataEnv::suchen()
         QString meldung;
         try {
             lauf.durchsuchen();
+            // Damage read past: the list and the protocol say so too.
+            meldung = lauf.schadenMeldung(Datenbankfunktion::DatenbankVerzeichnis + Datenbankfunktion::DatenbankDatei);
         } catch (const Datenzugriff::DatenzugriffsFehler& e) {
             // A damaged table: the protocol keeps what was found so far.
             meldung = e.Description();

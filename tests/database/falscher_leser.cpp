@@ -8,6 +8,7 @@
 //   schweigt.mdb       the next answer claims 512 MB and then nothing comes
 //   art.mdb            the next answer is of a kind that does not exist
 //   stirbt.mdb         the process ends instead of answering
+//   getoetet.mdb       the process is killed instead of answering
 //   fehlerkaputt.mdb   the next answer is an error whose text is cut off
 //   ausnahme.mdb       the catalogue throws a std::logic_error in the reader
 //   fremd.mdb          the catalogue throws something that is no std::exception
@@ -23,6 +24,7 @@
 
 #include <QFileInfo>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -62,7 +64,7 @@ public:
         art = QFileInfo(datei).completeBaseName();
         roh = art == QLatin1String("muell") || art == QLatin1String("zulang") || art == QLatin1String("abgeschnitten")
             || art == QLatin1String("riesig") || art == QLatin1String("schweigt") || art == QLatin1String("art")
-            || art == QLatin1String("stirbt") || art == QLatin1String("fehlerkaputt");
+            || art == QLatin1String("stirbt") || art == QLatin1String("getoetet") || art == QLatin1String("fehlerkaputt");
         if (!roh && art != QLatin1String("ausnahme") && art != QLatin1String("fremd"))
             echt_->oeffnen(datei);
     }
@@ -93,6 +95,7 @@ public:
     bool zeile(CursorNummer c, std::int64_t n, std::vector<Wert>& w) override { return echt_->zeile(c, n, w); }
     int zeilenBereich(CursorNummer c, std::int64_t v, int a, ZeilenBlock& b) override { return echt_->zeilenBereich(c, v, a, b); }
     std::int64_t gezaehlteZeilen(CursorNummer c) override { return echt_->gezaehlteZeilen(c); }
+    std::vector<Schaden> schaeden(CursorNummer c) override { return echt_->schaeden(c); }
     void cursorSchliessen(CursorNummer c) override { echt_->cursorSchliessen(c); }
     QString version() const override { return echt_->version(); }
 
@@ -128,6 +131,8 @@ void falschAntworten(const QString& art)
         kopf(1, 9);
     } else if (art == QLatin1String("stirbt")) {
         std::_Exit(5);
+    } else if (art == QLatin1String("getoetet")) {
+        ::kill(::getpid(), SIGKILL);
     } else if (art == QLatin1String("fehlerkaputt")) {
         const std::int32_t nummer = FehlerBeschaedigt;
         const std::int32_t laenge = 400;  // characters, of which two come

@@ -1,7 +1,8 @@
 // Files that are healthy but not plain: encoded by Access ("Datenbank
 // verschlüsseln"), an Access 2007+ file named .mdb, one encrypted with a
 // password, one beside its lock file. Each is read, or says why not; none is
-// called damaged. Both readers, in process and in the child process.
+// called damaged. And damaged ones: what can be read is read and the damage
+// is named. Both readers, in process and in the child process.
 
 #include "Fehler.h"
 #include "Leser.h"
@@ -16,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <numeric>
 
 using namespace Datenzugriff;
@@ -155,6 +157,80 @@ TEST_P(Dateiarten, AScrambledCatalogueOfAnOldFileIsDamage)
     schreiben(b);
     auto l = leser();
     EXPECT_EQ(fehlernummer(*l), FehlerBeschaedigt);
+}
+
+// One damage of each kind in the written table: a definition whose counts
+// do not fit is refused; a page or row that cannot be read is read past and
+// named, as are rows the stored count promises.
+TEST_P(Dateiarten, DamageIsReadPastOrRefusedAndAlwaysNamed)
+{
+    const QByteArray heil = inhalt();
+    const std::size_t s = seite();
+    const bool jet3 = format() == Format::Jet3;
+    auto u32 = [&](std::size_t stelle) { return std::uint32_t(std::uint8_t(heil[qsizetype(stelle)])) | std::uint32_t(std::uint8_t(heil[qsizetype(stelle + 1)])) << 8
+                                                 | std::uint32_t(std::uint8_t(heil[qsizetype(stelle + 2)])) << 16; };
+    // The table's data pages: those of the owner with the most of them
+    // (long values and the catalogue have fewer).
+    std::map<std::uint32_t, std::vector<std::uint32_t>> besitzer;
+    const std::uint32_t seiten = std::uint32_t(std::size_t(heil.size()) / s);
+    for (std::uint32_t p = 3; p < seiten; ++p)
+        if (heil[qsizetype(p * s)] == 1 && u32(p * s + 4) < seiten && heil[qsizetype(u32(p * s + 4) * s)] == 2)
+            besitzer[u32(p * s + 4)].push_back(p);
+    const auto meiste = std::max_element(besitzer.begin(), besitzer.end(),
+                                         [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
+    ASSERT_NE(meiste, besitzer.end());
+    const std::vector<std::uint32_t>& daten = meiste->second;
+    ASSERT_GE(daten.size(), 3u);
+    const std::size_t tdef = meiste->first * s;
+    const std::size_t rco = jet3 ? 8 : 12;
+    const std::uint32_t mitte = daten[1];
+    const std::size_t letzterSlot = mitte * s + rco + 2 * std::size_t(std::uint8_t(heil[qsizetype(mitte * s + rco)]));
+    const std::uint32_t gespeichert = u32(tdef + (jet3 ? 0x0c : 0x10));
+    ASSERT_EQ(gespeichert, 300u);
+
+    const struct {
+        const char* name;
+        std::size_t stelle;
+        QByteArray bytes;
+        bool abgelehnt;                      // the cursor is refused
+        bool alleZeilen;                     // all 300 rows are read
+        std::vector<std::uint32_t> schaeden;  // pages named, 0 for the count
+    } faelle[] = {
+        {"index count beyond the definition", tdef + (jet3 ? 0x1b : 0x2f), QByteArray("\xc8\x00", 2), true, false, {}},
+        {"real index count beyond the definition", tdef + (jet3 ? 0x1f : 0x33), QByteArray("\x3c\x00", 2), true, false, {}},
+        {"stored count above the rows", tdef + (jet3 ? 0x0c : 0x10), QByteArray("\x31\x01", 2), false, true, {0}},
+        {"zeroed data page", mitte * s, QByteArray(int(s), 0), false, false, {mitte}},
+        {"data page of another table", mitte * s + 4, QByteArray("\x02\x00", 2), false, false, {mitte}},
+        {"row slot outside its page", letzterSlot, QByteArray("\x01\x00", 2), false, false, {mitte}},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.name);
+        QByteArray b = heil;
+        b.replace(qsizetype(f.stelle), f.bytes.size(), f.bytes);
+        schreiben(b);
+        auto l = leser();
+        l->oeffnen(datei);
+        try {
+            const CursorNummer c = l->cursorOeffnen(QStringLiteral("Kunden"), {0});
+            EXPECT_FALSE(f.abgelehnt);
+            ZeilenBlock block;
+            int zeilen = 0;
+            while (l->naechsterBlock(c, block, 64))
+                zeilen += block.zeilen();
+            if (f.alleZeilen)
+                EXPECT_EQ(zeilen, 300);
+            else
+                EXPECT_TRUE(zeilen > 200 && zeilen < 300) << zeilen;
+            std::vector<std::uint32_t> seiten;
+            for (const Schaden& sch : l->schaeden(c))
+                seiten.push_back(sch.seite);
+            EXPECT_EQ(seiten, f.schaeden);
+        } catch (const DatenzugriffsFehler& e) {
+            EXPECT_TRUE(f.abgelehnt) << e.Description().toStdString();
+            EXPECT_EQ(e.Number(), FehlerBeschaedigt);
+            EXPECT_TRUE(e.Description().contains(QStringLiteral("„Kunden“"))) << e.Description().toStdString();
+        }
+    }
 }
 
 TEST_P(Dateiarten, TheLockFileBesideIsLeftAlone)

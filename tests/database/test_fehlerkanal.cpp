@@ -1,13 +1,15 @@
 // Everything that can go wrong between the program and its reader process
 // reaches the caller as a DatenzugriffsFehler with a number and a German
 // text: answers that are garbage, cut, too long or too large, a child that
-// dies or falls silent, an exception inside the child. Sent through the
-// real ProzessLeser by a reader process that fails on purpose.
+// cannot start, dies, is killed or falls silent, an exception inside the
+// child. Sent through the real ProzessLeser by a reader process that fails
+// on purpose. A failure of the reader process never calls the file damaged.
 
 #include "Datenzugriff.h"
 #include "Fehler.h"
 #include "Leser.h"
 #include "MdbWriter.h"
+#include "Systemfehler.h"
 #include "Zeilen.h"
 
 #include <QFile>
@@ -16,6 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -69,6 +74,7 @@ TEST_P(Fehlerkanal, EveryFailureIsADatenzugriffsFehlerAndTheNextOpenWorks)
         EXPECT_TRUE(e.Description().contains(QString::fromUtf8(f.text))) << e.Description().toStdString();
         if (!f.kindLebt) {
             EXPECT_TRUE(e.Description().contains(datei)) << e.Description().toStdString();
+            EXPECT_FALSE(e.Description().contains(QStringLiteral("beschädigt"))) << e.Description().toStdString();
         }
     }
     EXPECT_LT(vmPeakMiB() - vorher, 256);
@@ -91,20 +97,79 @@ TEST_P(Fehlerkanal, EveryFailureIsADatenzugriffsFehlerAndTheNextOpenWorks)
 INSTANTIATE_TEST_SUITE_P(
     Antworten, Fehlerkanal,
     ::testing::Values(
-        Fall{"muell.mdb", FehlerBeschaedigt, "der Leseprozess antwortet unverständlich (Textlänge außerhalb der Nachricht)", false},
-        Fall{"zulang.mdb", FehlerBeschaedigt, "der Leseprozess antwortet unverständlich (Antwort zu lang)", false},
-        Fall{"abgeschnitten.mdb", FehlerBeschaedigt, "der Leseprozess ist abgebrochen", false},
-        Fall{"riesig.mdb", FehlerBeschaedigt, "der Leseprozess antwortet unverständlich", false},
-        Fall{"schweigt.mdb", FehlerBeschaedigt, "beim Lesen kam 1.0 s lang kein Fortschritt", false},
-        Fall{"art.mdb", FehlerBeschaedigt, "der Leseprozess antwortet unverständlich", false},
-        Fall{"stirbt.mdb", FehlerBeschaedigt, "der Leseprozess ist abgebrochen", false},
-        Fall{"fehlerkaputt.mdb", FehlerBeschaedigt, "der Leseprozess meldet einen Fehler unverständlich", false},
+        Fall{"muell.mdb", FehlerLeseprozess, "unverständlich (Textlänge außerhalb der Nachricht)", false},
+        Fall{"zulang.mdb", FehlerLeseprozess, "unverständlich (Antwort zu lang)", false},
+        Fall{"abgeschnitten.mdb", FehlerLeseprozess, "unerwartet beendet worden (Exitcode 0)", false},
+        Fall{"riesig.mdb", FehlerLeseprozess, "unverständlich (Kopf einer Antwort)", false},
+        Fall{"schweigt.mdb", FehlerLeseprozess, "1,0 s lang nicht geantwortet", false},
+        Fall{"art.mdb", FehlerLeseprozess, "unverständlich (Kopf einer Antwort)", false},
+        Fall{"stirbt.mdb", FehlerLeseprozess, "unerwartet beendet worden (Exitcode 5)", false},
+        Fall{"getoetet.mdb", FehlerLeseprozess, "unerwartet beendet worden (Signal 9: von außen beendet)", false},
+        Fall{"fehlerkaputt.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
         Fall{"ausnahme.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses: Katalog ohne Ende", true},
         Fall{"fremd.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses.", true}),
     [](const auto& info) {
         std::string n = info.param.datei;
         return n.substr(0, n.find('.'));
     });
+
+// A reader process that cannot be started says why, in German, and names
+// the program, not the file.
+TEST(Fehlerkanal_, AReaderProcessThatCannotStartSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("gut.mdb"));
+    Zeilen::nummernTabelle(datei, "T", 3);
+    const QString ohneRecht = dir.filePath(QStringLiteral("ohne-recht"));
+    QFile::copy(QStringLiteral(LESER_PROGRAMM), ohneRecht);
+    QFile::setPermissions(ohneRecht, QFile::ReadOwner | QFile::WriteOwner);
+    const QString keinProgramm = dir.filePath(QStringLiteral("kein-programm"));
+    {
+        QFile f(keinProgramm);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\x7f\x01 kein Programm\n");
+    }
+    QFile::setPermissions(keinProgramm, QFile::ReadOwner | QFile::ExeOwner);
+    const struct {
+        QString programm;
+        const char* grund;
+    } faelle[] = {
+        {dir.filePath(QStringLiteral("fehlt")), "Datei oder Verzeichnis nicht gefunden"},
+        {ohneRecht, "Keine Berechtigung"},
+        {keinProgramm, "Die Datei ist kein ausführbares Programm"},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.grund);
+        Connection c([&] { return erzeugeProzessLeser(f.programm, 1000); });
+        try {
+            c.Open(verbindung(datei));
+            ADD_FAILURE() << "kein Fehler";
+        } catch (const DatenzugriffsFehler& e) {
+            EXPECT_EQ(e.Number(), FehlerLeseprozess);
+            EXPECT_EQ(e.Description(), QStringLiteral("Der Leseprozess „%1“ kann nicht gestartet werden: %2.")
+                                           .arg(f.programm, QString::fromUtf8(f.grund)));
+        }
+        EXPECT_EQ(c.State(), adStateClosed);
+    }
+}
+
+// System texts in a German message: the English of the C library (also as
+// Qt passes it on) becomes German, and waiting times take the German form.
+TEST(Fehlerkanal_, SystemTextsAndTimesAreGerman)
+{
+    for (int nummer : {ENOENT, EACCES, EPERM, EIO, ENOSPC, EROFS, EDQUOT, ENOEXEC, ESTALE, ETIMEDOUT}) {
+        const QString englisch = QString::fromLocal8Bit(std::strerror(nummer));
+        EXPECT_NE(systemfehlerDeutsch(englisch), englisch) << nummer;
+        EXPECT_EQ(systemfehlerDeutsch(englisch), systemfehlerText(nummer)) << nummer;
+    }
+    EXPECT_EQ(systemfehlerDeutsch(QStringLiteral("Unknown error 4711")), QStringLiteral("Systemfehler 4711"));
+    EXPECT_EQ(systemfehlerText(4711), QStringLiteral("Systemfehler 4711"));
+    EXPECT_EQ(systemfehlerDeutsch(QStringLiteral("Datei gesperrt")), QStringLiteral("Datei gesperrt"));
+    const std::pair<int, const char*> zeiten[] = {{5000, "5,0 s"}, {950, "1,0 s"}, {120000, "120,0 s"}, {249, "0,2 s"}};
+    for (const auto& [ms, text] : zeiten)
+        EXPECT_EQ(sekundenText(ms), QString::fromUtf8(text));
+    EXPECT_EQ(signalText(SIGSEGV), QStringLiteral("Signal 11: Speicherzugriffsfehler"));
+}
 
 // A block with more rows than asked for would let a recordset read past
 // its values: the program takes it for what it is.
@@ -120,7 +185,7 @@ TEST(Fehlerkanal_, ABlockThatDoesNotFitTheRequestIsRefused)
         r.Open(QStringLiteral("Select * from [T];"), c);
         FAIL() << "kein Fehler";
     } catch (const DatenzugriffsFehler& e) {
-        EXPECT_EQ(e.Number(), FehlerBeschaedigt);
+        EXPECT_EQ(e.Number(), FehlerLeseprozess);
         EXPECT_TRUE(e.Description().contains(QStringLiteral("Block passt nicht zur Anfrage"))) << e.Description().toStdString();
     }
     EXPECT_EQ(r.State(), adStateClosed);

@@ -398,6 +398,59 @@ TEST_F(Eingaben, AFileCutShortDuringTheRunEndsItWithACompleteProtocol)
     guteSuche();
 }
 
+// One zeroed data page in the middle of the table: the rows on the other
+// pages are searched, and list, protocol and a message say which page is
+// missing, so the run does not pass for a complete one.
+TEST_F(Eingaben, AZeroedPageIsReadPastAndNamedInListProtocolAndMessage)
+{
+    const QString datei = pfad(QStringLiteral("loch.mdb"));
+    {
+        Database db(datei.toStdString(), Format::Jet4);
+        vieleTabelle(db, 20000);
+        db.finish();
+    }
+    QFile f(datei);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    std::vector<qint64> datenseiten;  // the data pages of the table, not of the catalogue
+    for (qint64 s = 3; s < f.size() / 4096; ++s) {
+        f.seek(s * 4096);
+        const QByteArray kopf = f.read(8);
+        if (kopf[0] == 1 && kopf[4] != 2)
+            datenseiten.push_back(s);
+    }
+    ASSERT_GT(datenseiten.size(), 10u);
+    const qint64 loch = datenseiten[datenseiten.size() / 2];
+    f.seek(loch * 4096);
+    f.write(QByteArray(4096, 0));
+    f.close();
+
+    fenster->File1->aktualisieren();
+    waehle(QStringLiteral("loch.mdb"));
+    fenster->Text1->setText(QStringLiteral("treffer"));
+    recorder->leeren();
+    fenster->Command1_Click();
+    ASSERT_EQ(meldungen().size(), 2) << meldungen().join(u'|').toStdString();
+    EXPECT_TRUE(meldungen()[0].contains(datei)) << meldungen()[0].toStdString();
+    EXPECT_TRUE(meldungen()[0].contains(QStringLiteral("Seite %1: ").arg(loch))) << meldungen()[0].toStdString();
+    EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Kritisch);
+    EXPECT_EQ(meldungen()[1], QStringLiteral("Ende des Suchlaufes!"));
+
+    const QStringList liste = fenster->ergebnisse().alleZeilen();
+    ASSERT_GE(liste.size(), 3);
+    const QString unvollstaendig = QStringLiteral("Suchlauf unvollständig: Tabelle Viele, Seite %1 beschädigt").arg(loch);
+    EXPECT_EQ(liste.mid(liste.size() - 3), (QStringList{unvollstaendig, QString(29, u'-'), liste.last()}));
+    const int treffer = liste.last().mid(25).toInt();
+    EXPECT_GT(treffer, 1800);
+    EXPECT_LT(treffer, 2000);  // the hits of the zeroed page are gone
+    // The protocol holds the list's lines without the separators.
+    QByteArray erwartet;
+    for (const QString& z : liste)
+        if (z != QString(43, u'-'))
+            erwartet += z.toLatin1() + "\r\n";
+    EXPECT_EQ(protokollBytes(), erwartet);
+    guteSuche();
+}
+
 TEST_F(Eingaben, AFileDeletedDuringTheRunIsReadToItsEnd)
 {
     // The reader holds the file open; the name going away changes nothing.

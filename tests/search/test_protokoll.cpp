@@ -74,6 +74,22 @@ TEST(ProtokollZeilen, FesteTexteUndTrefferzeile)
     EXPECT_EQ(trefferZeile(1, u"Leer", QStringView()), QStringLiteral("Satz: 1\t\tLeer\tFeldinhalt: "));
 }
 
+TEST(ProtokollZeilen, UnvollstaendigZeileNenntDieSeiten)
+{
+    const struct {
+        std::vector<std::uint32_t> seiten;
+        const char* erwartet;
+    } faelle[] = {
+        {{7}, "Suchlauf unvollständig: Tabelle Kunden, Seite 7 beschädigt"},
+        {{4, 9, 12}, "Suchlauf unvollständig: Tabelle Kunden, Seiten 4, 9 und 12 beschädigt"},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         "Suchlauf unvollständig: Tabelle Kunden, Seiten 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 und 2 weitere beschädigt"},
+        {{}, "Suchlauf unvollständig: Tabelle Kunden, die Tabelle nennt 14 Sätze, lesbar sind nur 0"},
+    };
+    for (const auto& f : faelle)
+        EXPECT_EQ(unvollstaendigZeile(u"Kunden", f.seiten, u"die Tabelle nennt 14 Sätze, lesbar sind nur 0"), QString::fromUtf8(f.erwartet));
+}
+
 TEST(ProtokollZeilen, ZaehlerOhneNachkommastellen)
 {
     EXPECT_EQ(zaehlerText(0), QStringLiteral("0"));

@@ -54,6 +54,7 @@ public:
     bool zeile(DZ::CursorNummer c, std::int64_t n, std::vector<DZ::Wert>& w) override { return l_->zeile(c, n, w); }
     int zeilenBereich(DZ::CursorNummer c, std::int64_t v, int a, DZ::ZeilenBlock& b) override { return l_->zeilenBereich(c, v, a, b); }
     std::int64_t gezaehlteZeilen(DZ::CursorNummer c) override { return l_->gezaehlteZeilen(c); }
+    std::vector<DZ::Schaden> schaeden(DZ::CursorNummer c) override { return l_->schaeden(c); }
     void cursorSchliessen(DZ::CursorNummer c) override { l_->cursorSchliessen(c); }
     QString version() const override { return l_->version(); }
 

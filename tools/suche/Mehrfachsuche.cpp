@@ -149,7 +149,7 @@ void Mehrfachsuche::dateiDurchsuchen(const QString& pfad, Bilanz& bilanz)
             melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), e.Description(), bilanz);
             // The reader gave up on the file; its other tables would only say
             // so again, one by one. They are named at once.
-            if (e.Number() == Datenzugriff::FehlerBeschaedigt) {
+            if (e.Number() == Datenzugriff::FehlerBeschaedigt || e.Number() == Datenzugriff::FehlerLeseprozess) {
                 if (i + 1 < tabellen.size())
                     melden(pfad, QStringLiteral("nach diesem Fehler nicht durchsucht: „%1“").arg(tabellen.mid(i + 1).join(QStringLiteral("“, „"))),
                            bilanz);
@@ -225,6 +225,12 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
         bilanz.treffer += lauf.treffer();
         protokoll_.setzeUeberschrift(QString());
         throw;
+    }
+    if (!lauf.schaeden().empty()) {
+        // What could be read was searched; the damage counts as a failure.
+        protokoll_.zeile(lauf.unvollstaendigZeile());
+        melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"),
+               QStringLiteral("unvollständig durchsucht, beschädigt: ") + lauf.schadenGruende(3).join(QStringLiteral("; ")), bilanz);
     }
     protokoll_.setzeUeberschrift(QString());
     if (saetze)
