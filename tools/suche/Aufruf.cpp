@@ -126,12 +126,13 @@ QString hilfetext()
     QString t = kurzhilfe();
     t += QStringLiteral(
         "\n"
-        "Durchsucht Tabellen von Access-Datenbanken (.mdb, Jet 3 und Jet 4) nach SUCHTEXT und\n"
+        "Durchsucht Tabellen von Access-Datenbanken (.mdb: Access 97 bis 2003, .accdb:\n"
+        "Access 2007 und neuer) nach SUCHTEXT und\n"
         "schreibt jeden Treffer wie das Protokoll des Programms ZELK-Feldspur.\n"
         "\n"
         "Ohne --ohne-wildcards steht jedes innere \"*\" des Suchtextes für genau ein Zeichen;\n"
         "Groß- und Kleinschreibung zählen nicht. Ein Suchtext, der mit \"-\" beginnt,\n"
-        "steht hinter \"--\". Ordner liefern ihre Dateien auf \".mdb\" (in jeder\n"
+        "steht hinter \"--\". Ordner liefern ihre Dateien auf \".mdb\" und \".accdb\" (in jeder\n"
         "Schreibweise), mit -r auch die ihrer Unterordner. Bei mehr als einer Tabelle\n"
         "oder Datei steht über den Zeilen jeder Tabelle mit Treffern eine Zeile\n"
         "\">>Datei: DATEI<Tab>Tabelle: TABELLE\", am Ende eine Gesamtsumme.\n"
