@@ -31,6 +31,24 @@ void beschaedigt(const QString& datei, const QString& grund)
         QStringLiteral("Die Datei %1 ist beschädigt oder kein Access-Datenbankformat: %2").arg(dateiText(datei), grund));
 }
 
+std::int64_t datumErweitertLesen(const unsigned char* p, std::size_t n)
+{
+    auto zahl = [p](std::size_t ab, std::int64_t& wert) {
+        wert = 0;
+        for (std::size_t i = ab; i < ab + 19; ++i) {
+            if (p[i] < '0' || p[i] > '9' || wert > 999999999999999999LL)
+                return false;
+            wert = wert * 10 + (p[i] - '0');
+        }
+        return true;
+    };
+    std::int64_t tage = 0, imTag = 0;
+    constexpr std::int64_t TicksProTag = 864000000000LL;
+    if (n < 39 || p[19] != ':' || !zahl(0, tage) || !zahl(20, imTag) || tage >= 3652059 || imTag >= TicksProTag)
+        return -1;
+    return tage * TicksProTag + imTag;
+}
+
 std::array<char16_t, 256> codepage1252()
 {
     std::array<char16_t, 256> t{};
@@ -418,6 +436,14 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
     case JetTyp::Byte: braucht(1); ziel.ganzzahl(k, p[0]); break;
     case JetTyp::Integer: braucht(2); ziel.ganzzahl(k, std::int16_t(le16(p))); break;
     case JetTyp::Long: braucht(4); ziel.ganzzahl(k, std::int32_t(le32(p))); break;
+    case JetTyp::GrosseZahl: braucht(8); ziel.ganzzahl(k, std::int64_t(le64(p))); break;
+    case JetTyp::DatumErweitert: {
+        const std::int64_t ticks = datumErweitertLesen(p, std::size_t(n));
+        if (ticks < 0)
+            beschaedigt(f_.datei, QStringLiteral("ein Wert „Datum/Uhrzeit erweitert“ auf Seite %1 ist ungültig").arg(seitenNr));
+        ziel.datumErweitert(k, ticks);
+        break;
+    }
     case JetTyp::Currency: braucht(8); ziel.waehrung(k, std::int64_t(le64(p))); break;
     case JetTyp::Single: {
         braucht(4);

@@ -33,6 +33,11 @@ constexpr std::size_t LangwertKopf = 12;  // length and flags, page and row, 4 u
 [[noreturn]] void beschaedigt(const QString& datei, const QString& grund);
 QString dateiText(const QString& datei);
 
+// A Date/Time Extended value as Access stores it: 42 ASCII bytes, the days
+// since 01.01.0001, ":", the 100-ns ticks of the day (19 digits each), then
+// ":7" and a zero. Returns the ticks since 01.01.0001; -1 for other bytes.
+std::int64_t datumErweitertLesen(const unsigned char* p, std::size_t n);
+
 // Windows-1252 as a byte-to-character table: the default code page of Jet 3 text.
 std::array<char16_t, 256> codepage1252();
 
@@ -119,6 +124,7 @@ public:
     void dbl(std::size_t k, WertArt art, double v) { w_[k].art = art; w_[k].dbl = v; }
     void guid(std::size_t k, const unsigned char* p);
     void decimal(std::size_t k, const DecimalWert& d) { w_[k].art = WertArt::Decimal; w_[k].decimal = d; }
+    void datumErweitert(std::size_t k, std::int64_t ticks) { w_[k].art = WertArt::DatumErweitert; w_[k].ticks = ticks; }
     void text(std::size_t k, const unsigned char* p, std::size_t n);
     void langwert(std::size_t k, const unsigned char* kopf, std::size_t n);
     void binaer(std::size_t k, const char* p, std::size_t n)
@@ -150,6 +156,7 @@ public:
         art(WertArt::Decimal);
         s_.decimal(d);
     }
+    void datumErweitert(std::size_t, std::int64_t ticks) { art(WertArt::DatumErweitert); s_.i64(ticks); }
     void text(std::size_t, const unsigned char* p, std::size_t n);
     void langwert(std::size_t, const unsigned char* kopf, std::size_t n);
     void binaer(std::size_t, const char* p, std::size_t n)

@@ -204,6 +204,22 @@ TEST(Jetdekoder, RowsOfBuiltPages)
     }
 }
 
+TEST(Jetdekoder, DateTimeExtendedBytes)
+{
+    const std::vector<std::pair<const char*, std::int64_t>> faelle = {
+        {"0000000000000737954:0000000819123456789:7", 737954LL * 864000000000LL + 819123456789LL},
+        {"0000000000000000000:0000000000000000000:7", 0},
+        {"0000000000003652058:0000000863999999999:7", 3652058LL * 864000000000LL + 863999999999LL},
+        {"0000000000003652059:0000000000000000000:7", -1},  // after 31.12.9999
+        {"0000000000000737954:0000864000000000000:7", -1},  // a day's ticks or more
+        {"000000000000073795x:0000000000000000000:7", -1},
+        {"0000000000000737954;0000000000000000000:7", -1},
+        {"0000000000000737954:000000000000000", -1},  // too short
+    };
+    for (const auto& [text, ticks] : faelle)
+        EXPECT_EQ(Jet::datumErweitertLesen(reinterpret_cast<const unsigned char*>(text), std::strlen(text)), ticks) << text;
+}
+
 TEST(Jetdekoder, RowCountBeyondThePageIsDamage)
 {
     Seiten s;

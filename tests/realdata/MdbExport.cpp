@@ -356,6 +356,8 @@ QString schemaTyp(const SpaltenInfo& s)
     case JetTyp::Guid: return QStringLiteral("Replication ID");
     case JetTyp::Decimal: return QStringLiteral("Numeric (%1, %2)").arg(s.praezision).arg(s.skala);
     case JetTyp::Komplex: return QStringLiteral("Long Integer");
+    case JetTyp::GrosseZahl: return QStringLiteral("Unknown_0013");
+    case JetTyp::DatumErweitert: return QStringLiteral("Unknown_0014");
     }
     return {};
 }
