@@ -492,8 +492,22 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
     case JetTyp::Binaer:
         ziel.binaer(k, reinterpret_cast<const char*>(p), std::size_t(n));
         break;
+    case JetTyp::Komplex: {
+        // The key of the row's values in the column's hidden table.
+        braucht(4);
+        if (!s.komplexWerte) {
+            ziel.binaer(k, nullptr, 0);  // version history and kinds we do not know
+            break;
+        }
+        const auto it = s.komplexWerte->find(le32(p));
+        if (it == s.komplexWerte->end())
+            ziel.null(k);
+        else
+            ziel.textWert(k, it->second);
+        break;
+    }
     default:
-        // Types this program cannot show (attachments, complex columns).
+        // Types this program cannot show.
         ziel.binaer(k, nullptr, 0);
         break;
     }

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace Datenzugriff::Jet {
@@ -61,6 +62,10 @@ public:
     virtual void lebenszeichen() {}
 };
 
+// The value texts of a multi-value or attachment column, ", "-joined, by
+// the key that a row of the table holds in the column.
+using KomplexWerte = std::unordered_map<std::uint32_t, QString>;
+
 // A column as the row decoder needs it.
 struct Spalte {
     JetTyp typ = JetTyp::Text;
@@ -71,6 +76,8 @@ struct Spalte {
     int festOffset = 0;
     int groesse = 0;
     int skala = 0;
+    // Complex columns (Access 2007+) whose values are known; others give no value text.
+    std::shared_ptr<const KomplexWerte> komplexWerte;
 };
 
 // A table: its definition page, its usage map and its columns in table order.
@@ -125,6 +132,7 @@ public:
     void guid(std::size_t k, const unsigned char* p);
     void decimal(std::size_t k, const DecimalWert& d) { w_[k].art = WertArt::Decimal; w_[k].decimal = d; }
     void datumErweitert(std::size_t k, std::int64_t ticks) { w_[k].art = WertArt::DatumErweitert; w_[k].ticks = ticks; }
+    void textWert(std::size_t k, const QString& t) { w_[k].art = WertArt::Text; w_[k].text = t; }
     void text(std::size_t k, const unsigned char* p, std::size_t n);
     void langwert(std::size_t k, const unsigned char* kopf, std::size_t n);
     void binaer(std::size_t k, const char* p, std::size_t n)
@@ -157,6 +165,11 @@ public:
         s_.decimal(d);
     }
     void datumErweitert(std::size_t, std::int64_t ticks) { art(WertArt::DatumErweitert); s_.i64(ticks); }
+    void textWert(std::size_t, const QString& t)
+    {
+        art(WertArt::Text);
+        s_.text(t);
+    }
     void text(std::size_t, const unsigned char* p, std::size_t n);
     void langwert(std::size_t, const unsigned char* kopf, std::size_t n);
     void binaer(std::size_t, const char* p, std::size_t n)

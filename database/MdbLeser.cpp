@@ -8,6 +8,7 @@
 #include "Fehler.h"
 #include "Jetdekoder.h"
 #include "LeserProtokoll.h"
+#include "Werttext.h"
 
 #include <glib.h>
 extern "C" {
@@ -52,7 +53,7 @@ std::shared_ptr<Jet::Tabelle> tabelleAus(MdbTableDef* t)
         const bool fest = col->is_fixed != 0;
         // col_prec holds the scale: libmdb's two names are the wrong way round.
         tabelle->spalten.push_back({JetTyp(col->col_type), fest, col->col_num, int(col->var_col_num), fest ? festGefunden++ : -1,
-                                    col->fixed_offset, col->col_size, col->col_prec});
+                                    col->fixed_offset, col->col_size, col->col_prec, nullptr});
     }
     return tabelle;
 }
@@ -98,6 +99,12 @@ private:
     void kopfPruefen(const QByteArray& kopf, qint64 groesse, const QString& datei);
     void katalogseitePruefen();
     void katalogLesen();
+    MdbCatalogEntry* eintragMitId(std::uint32_t id) const;
+    // Every row of a table, the named columns (any case) in this order;
+    // false when the table lacks one of them.
+    bool zeilenDurchlaufen(const QString& tabelle, const std::vector<QString>& spalten,
+                           const std::function<void(const Wert*)>& proZeile);
+    void komplexeSpaltenFuellen(Cursor& c, MdbTableDef* t);
 
     MdbHandle* mdb_ = nullptr;
     QString datei_;
@@ -111,6 +118,15 @@ private:
     std::vector<std::unique_ptr<MdbCatalogEntry>> katalog_;
     CursorNummer naechsteNummer_ = 1;
     bool kodiert_ = false;  // pages are RC4-encoded ("Datenbank verschlüsseln" of Access 97/2000)
+    bool ace_ = false;      // Access 2007 or newer
+    // MSysComplexColumns, read on first need: which hidden table holds the
+    // values of which complex column, and of which kind they are.
+    struct KomplexSpalte {
+        QString spalte;
+        std::uint32_t tabelle = 0, typObjekt = 0, flachTabelle = 0;
+    };
+    std::optional<std::vector<KomplexSpalte>> komplexKatalog_;
+    std::unique_ptr<Werttext> werttext_;  // value texts of multi-values that are no text
     std::function<void()> fortschritt_;  // called for every page read
 };
 
@@ -158,6 +174,7 @@ void MdbLeser::oeffnen(const QString& datei)
             QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), QString::fromLocal8Bit(std::strerror(errno))));
     }
     kodiert_ = mdb_->f->db_key != 0;
+    ace_ = mdb_->f->jet_version >= MDB_VER_ACCDB_2007;
     // libmdb's bind size stays at its default (16 384 bytes): while it reads
     // the catalogue it copies each object's property block, one long-value
     // row of up to a page, into a buffer of that size.
@@ -229,6 +246,7 @@ void MdbLeser::schliessen()
 {
     cursor_.clear();
     katalog_.clear();
+    komplexKatalog_.reset();
     dekoder_.reset();
     if (mdb_) {
         mdb_close(mdb_);
@@ -329,13 +347,17 @@ CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<i
     MdbTableDef* t = tabelleLesen(tabelle);
     Cursor c;
     c.tabelle = tabelleAus(t);
-    mdb_free_tabledef(t);
-    for (int a : auswahl) {
-        if (a < 0 || a >= int(c.tabelle->spalten.size())) {
-            throw DatenzugriffsFehler(FehlerFeldUnbekannt, QStringLiteral("Spalte %1 gibt es nicht.").arg(a));
-        }
-    }
     c.auswahl = auswahl;
+    try {
+        for (int a : auswahl)
+            if (a < 0 || a >= int(c.tabelle->spalten.size()))
+                throw DatenzugriffsFehler(FehlerFeldUnbekannt, QStringLiteral("Spalte %1 gibt es nicht.").arg(a));
+        komplexeSpaltenFuellen(c, t);
+    } catch (...) {
+        mdb_free_tabledef(t);
+        throw;
+    }
+    mdb_free_tabledef(t);
     c.seite.resize(std::size_t(seitenGroesse_));
     const CursorNummer nummer = naechsteNummer_++;
     cursor_.emplace(nummer, std::move(c));
@@ -452,6 +474,107 @@ std::int64_t MdbLeser::gezaehlteZeilen(CursorNummer nummer)
     if (!c.positionenKomplett)
         dekoder_->positionenZaehlen(c);
     return std::int64_t(c.positionen.size());
+}
+
+MdbCatalogEntry* MdbLeser::eintragMitId(std::uint32_t id) const
+{
+    for (const auto& e : katalog_)
+        if (e->table_pg == id)
+            return e.get();
+    return nullptr;
+}
+
+bool MdbLeser::zeilenDurchlaufen(const QString& tabelle, const std::vector<QString>& spalten,
+                                 const std::function<void(const Wert*)>& proZeile)
+{
+    MdbTableDef* t = tabelleLesen(tabelle);
+    Cursor c;
+    c.tabelle = tabelleAus(t);
+    for (const QString& name : spalten) {
+        int gefunden = -1;
+        for (guint i = 0; i < t->num_cols; ++i)
+            if (QString::fromUtf8(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i))->name).compare(name, Qt::CaseInsensitive) == 0)
+                gefunden = int(i);
+        c.auswahl.push_back(gefunden);
+    }
+    mdb_free_tabledef(t);
+    if (std::count(c.auswahl.begin(), c.auswahl.end(), -1) > 0)
+        return false;
+    c.seite.resize(std::size_t(seitenGroesse_));
+    ZeilenBlock block;
+    block.spalten = int(spalten.size());
+    block.werte.resize(spalten.size() * 256);
+    while (true) {
+        Jet::InWerte ziel(*dekoder_, block.werte.data());
+        const int n = dekoder_->zeilenLesen(c, ziel, 256);
+        if (n == 0)
+            return true;
+        for (int r = 0; r < n; ++r)
+            proZeile(&block.werte[std::size_t(r) * spalten.size()]);
+    }
+}
+
+// The values of the cursor's complex columns (multi-value, attachment),
+// from the hidden tables that MSysComplexColumns names: the value texts of
+// each row's values in stored order, ", "-joined (the file names of
+// attachments). Other kinds, such as the version history of an append-only
+// memo, stay without value text.
+void MdbLeser::komplexeSpaltenFuellen(Cursor& c, MdbTableDef* t)
+{
+    if (!ace_)
+        return;
+    std::vector<int> komplex;
+    for (int a : c.auswahl)
+        if (a >= 0 && a < int(c.tabelle->spalten.size()) && c.tabelle->spalten[std::size_t(a)].typ == JetTyp::Komplex)
+            komplex.push_back(a);
+    if (komplex.empty())
+        return;
+    if (!komplexKatalog_) {
+        std::vector<KomplexSpalte> k;
+        auto id = [](const Wert& w) { return w.art == WertArt::Ganzzahl ? std::uint32_t(w.ganzzahl) & 0x00ffffffu : 0u; };
+        zeilenDurchlaufen(QStringLiteral("MSysComplexColumns"),
+                          {QStringLiteral("ColumnName"), QStringLiteral("ConceptualTableID"), QStringLiteral("ComplexTypeObjectID"),
+                           QStringLiteral("FlatTableID")},
+                          [&](const Wert* w) {
+                              if (w[0].art == WertArt::Text)
+                                  k.push_back({w[0].text, id(w[1]), id(w[2]), id(w[3])});
+                          });
+        komplexKatalog_ = std::move(k);
+    }
+    auto tabelle = std::make_shared<Jet::Tabelle>(*c.tabelle);
+    for (int a : komplex) {
+        const QString name = QString::fromUtf8(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, guint(a)))->name);
+        const auto k = std::find_if(komplexKatalog_->begin(), komplexKatalog_->end(), [&](const KomplexSpalte& s) {
+            return s.tabelle == std::uint32_t(t->entry->table_pg) && s.spalte.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        const MdbCatalogEntry* typ = k == komplexKatalog_->end() ? nullptr : eintragMitId(k->typObjekt);
+        const MdbCatalogEntry* flach = k == komplexKatalog_->end() ? nullptr : eintragMitId(k->flachTabelle);
+        if (!typ || !flach)
+            continue;
+        const QString typName = QString::fromUtf8(typ->object_name);
+        QString wertSpalte;
+        if (typName.compare(QLatin1String("MSysComplexType_Attachment"), Qt::CaseInsensitive) == 0)
+            wertSpalte = QStringLiteral("FileName");
+        else if (typName.startsWith(QLatin1String("MSysComplexType_"), Qt::CaseInsensitive))
+            wertSpalte = QStringLiteral("Value");
+        else
+            continue;
+        if (!werttext_)
+            werttext_ = std::make_unique<Werttext>(QLocale::system());
+        auto werte = std::make_shared<Jet::KomplexWerte>();
+        const bool gelesen = zeilenDurchlaufen(QString::fromUtf8(flach->object_name), {QLatin1Char('_') + name, wertSpalte},
+                                               [&](const Wert* w) {
+                                                   if (w[0].art != WertArt::Ganzzahl || w[1].istNull())
+                                                       return;
+                                                   QString& text = (*werte)[std::uint32_t(w[0].ganzzahl)];
+                                                   if (!text.isEmpty())
+                                                       text += QStringLiteral(", ");
+                                                   werttext_->anhaengen(w[1], text);
+                                               });
+        if (gelesen)
+            tabelle->spalten[std::size_t(a)].komplexWerte = std::move(werte);
+    }
+    c.tabelle = std::move(tabelle);
 }
 
 // The catalogue table MSysObjects, read through our own row decoder rather

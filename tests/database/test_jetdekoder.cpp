@@ -102,9 +102,9 @@ std::shared_ptr<Jet::Tabelle> tabelle()
     t->definitionsSeite = Tdef;
     t->varSpalten = true;
     t->karte = {0, 6, 0, 0, 0, 0x01};  // page 6 only
-    t->spalten = {{JetTyp::Long, true, 0, 0, 0, 0, 4, 0},  {JetTyp::Text, false, 1, 0, -1, 0, 0, 0},
-                  {JetTyp::Currency, true, 2, 0, 1, 4, 8, 0}, {JetTyp::Memo, false, 3, 1, -1, 0, 0, 0},
-                  {JetTyp::JaNein, true, 4, 0, 2, 12, 0, 0},  {JetTyp::Long, true, 5, 0, 3, 12, 4, 0}};
+    t->spalten = {{JetTyp::Long, true, 0, 0, 0, 0, 4, 0, {}},  {JetTyp::Text, false, 1, 0, -1, 0, 0, 0, {}},
+                  {JetTyp::Currency, true, 2, 0, 1, 4, 8, 0, {}}, {JetTyp::Memo, false, 3, 1, -1, 0, 0, 0, {}},
+                  {JetTyp::JaNein, true, 4, 0, 2, 12, 0, 0, {}},  {JetTyp::Long, true, 5, 0, 3, 12, 4, 0, {}}};
     return t;
 }
 
