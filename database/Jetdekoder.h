@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -78,7 +79,26 @@ struct Spalte {
     int skala = 0;
     // Complex columns (Access 2007+) whose values are known; others give no value text.
     std::shared_ptr<const KomplexWerte> komplexWerte;
+    // Calculated columns (Access 2010+) store their last result, in the result's type.
+    bool berechnet = false;
+    JetTyp ergebnisTyp = JetTyp::Text;
 };
+
+// What a table definition of Access 2007+ says of a column beyond libmdb's view.
+struct Spaltenmerkmale {
+    QString name;
+    bool berechnet = false;
+};
+// The columns of a table definition (its pages joined, as Dekoder::
+// tabellendefinition gives them) of the Jet 4 and ACE layout; empty when the
+// bytes do not hold them.
+std::vector<Spaltenmerkmale> spaltenmerkmale(const std::vector<unsigned char>& tdef);
+// The result types (JetTyp codes) of the calculated columns in a property
+// block ("MR2"), by column name in lower case.
+std::map<QString, int> ergebnisTypen(const QByteArray& eigenschaften);
+// A calculated Decimal as stored: length, scale, sign, then up to 16 bytes of
+// magnitude in Access's mixed byte order; false for bytes that hold none.
+bool berechneteDezimalzahl(const unsigned char* p, std::size_t n, DecimalWert& d);
 
 // A table: its definition page, its usage map and its columns in table order.
 struct Tabelle {
@@ -222,6 +242,9 @@ public:
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
     // A memo or OLE value from its 12-byte head in the row.
     void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
+    // The bytes of a table definition: its first page and the pages it
+    // continues on, each without its 8-byte head.
+    std::vector<unsigned char> tabellendefinition(std::uint32_t seite);
 
     // Scratch space of the sinks, kept from value to value.
     QByteArray langwertPuffer;

@@ -105,6 +105,7 @@ private:
     bool zeilenDurchlaufen(const QString& tabelle, const std::vector<QString>& spalten,
                            const std::function<void(const Wert*)>& proZeile);
     void komplexeSpaltenFuellen(Cursor& c, MdbTableDef* t);
+    void berechneteSpaltenFuellen(Cursor& c, MdbTableDef* t);
 
     MdbHandle* mdb_ = nullptr;
     QString datei_;
@@ -126,6 +127,11 @@ private:
         std::uint32_t tabelle = 0, typObjekt = 0, flachTabelle = 0;
     };
     std::optional<std::vector<KomplexSpalte>> komplexKatalog_;
+    // The property blocks (LvProp) of MSysObjects, read on demand for the
+    // result types of calculated columns: a cursor on that column, and each
+    // catalogue entry's row in it.
+    std::optional<Cursor> eigenschaftenCursor_;
+    std::vector<std::int64_t> katalogZeile_;
     std::unique_ptr<Werttext> werttext_;  // value texts of multi-values that are no text
     std::function<void()> fortschritt_;  // called for every page read
 };
@@ -246,6 +252,8 @@ void MdbLeser::schliessen()
 {
     cursor_.clear();
     katalog_.clear();
+    katalogZeile_.clear();
+    eigenschaftenCursor_.reset();
     komplexKatalog_.reset();
     dekoder_.reset();
     if (mdb_) {
@@ -353,6 +361,7 @@ CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<i
             if (a < 0 || a >= int(c.tabelle->spalten.size()))
                 throw DatenzugriffsFehler(FehlerFeldUnbekannt, QStringLiteral("Spalte %1 gibt es nicht.").arg(a));
         komplexeSpaltenFuellen(c, t);
+        berechneteSpaltenFuellen(c, t);
     } catch (...) {
         mdb_free_tabledef(t);
         throw;
@@ -577,6 +586,39 @@ void MdbLeser::komplexeSpaltenFuellen(Cursor& c, MdbTableDef* t)
     c.tabelle = std::move(tabelle);
 }
 
+// The result types of calculated columns (Access 2010+) from the table's
+// property block; a calculated column whose type is not there is read as
+// the type of its definition.
+void MdbLeser::berechneteSpaltenFuellen(Cursor& c, MdbTableDef* t)
+{
+    if (!ace_)
+        return;
+    const std::vector<Jet::Spaltenmerkmale> merkmale = Jet::spaltenmerkmale(dekoder_->tabellendefinition(std::uint32_t(t->entry->table_pg)));
+    if (std::none_of(merkmale.begin(), merkmale.end(), [](const Jet::Spaltenmerkmale& m) { return m.berechnet; }))
+        return;
+    std::map<QString, int> typen;
+    const auto e = std::find_if(katalog_.begin(), katalog_.end(), [t](const auto& e) { return e.get() == t->entry; });
+    if (e != katalog_.end() && eigenschaftenCursor_) {
+        Wert w;
+        Jet::InWerte ziel(*dekoder_, &w);
+        if (dekoder_->bereichLesen(*eigenschaftenCursor_, katalogZeile_[std::size_t(e - katalog_.begin())], 1, ziel) == 1
+            && w.art == WertArt::Binaer)
+            typen = Jet::ergebnisTypen(w.binaer);
+    }
+    auto tabelle = std::make_shared<Jet::Tabelle>(*c.tabelle);
+    for (guint i = 0; i < t->num_cols; ++i) {
+        const QString name = QString::fromUtf8(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i))->name);
+        const auto m = std::find_if(merkmale.begin(), merkmale.end(), [&](const Jet::Spaltenmerkmale& m) { return m.name == name; });
+        if (m == merkmale.end() || !m->berechnet)
+            continue;
+        Jet::Spalte& s = tabelle->spalten[i];
+        s.berechnet = true;
+        const auto typ = typen.find(name.toLower());
+        s.ergebnisTyp = typ != typen.end() ? JetTyp(typ->second) : s.typ;
+    }
+    c.tabelle = std::move(tabelle);
+}
+
 // The catalogue table MSysObjects, read through our own row decoder rather
 // than libmdb's mdb_read_catalog: that one also parses every object's
 // property block (LvProp), which this program never uses and on which libmdb
@@ -611,12 +653,17 @@ void MdbLeser::katalogLesen()
     }
     if (std::count(c.auswahl.begin(), c.auswahl.end(), -1) > 0)
         beschaedigt(datei_, QStringLiteral("dem Katalog fehlen Spalten"));
+    int eigenschaftenSpalte = -1;
+    for (guint i = 0; i < t->num_cols; ++i)
+        if (g_ascii_strcasecmp(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i))->name, "LvProp") == 0)
+            eigenschaftenSpalte = int(i);
     c.seite.resize(std::size_t(seitenGroesse_));
     ZeilenBlock block;
     block.spalten = 4;
     block.werte.resize(4 * 256);
     while (true) {
         Jet::InWerte ziel(*dekoder_, block.werte.data());
+        const std::int64_t erste = c.gelieferteZeilen;
         const int n = dekoder_->zeilenLesen(c, ziel, 256);
         if (n == 0)
             break;
@@ -636,7 +683,12 @@ void MdbLeser::katalogLesen()
             e->table_pg = id.art == WertArt::Ganzzahl ? std::uint32_t(id.ganzzahl) & 0x00ffffffu : 0;
             e->flags = flags.art == WertArt::Ganzzahl ? int(flags.ganzzahl) : 0;
             katalog_.push_back(std::move(e));
+            katalogZeile_.push_back(erste + r);
         }
+    }
+    if (eigenschaftenSpalte >= 0 && c.positionenKomplett) {
+        c.auswahl = {eigenschaftenSpalte};
+        eigenschaftenCursor_ = std::move(c);
     }
 }
 
