@@ -338,7 +338,19 @@ std::vector<SpaltenInfo> MdbLeser::spalten(const QString& tabelle)
         s.skala = col->col_prec;
         ergebnis.push_back(std::move(s));
     }
+    // A calculated column is of its result's type, as Access shows it.
+    Cursor c;
+    c.tabelle = tabelleAus(t);
+    try {
+        berechneteSpaltenFuellen(c, t);
+    } catch (...) {
+        mdb_free_tabledef(t);
+        throw;
+    }
     mdb_free_tabledef(t);
+    for (std::size_t i = 0; i < ergebnis.size(); ++i)
+        if (c.tabelle->spalten[i].berechnet)
+            ergebnis[i].jetTyp = c.tabelle->spalten[i].ergebnisTyp;
     return ergebnis;
 }
 
