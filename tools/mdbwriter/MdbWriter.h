@@ -19,14 +19,22 @@
 
 namespace mdbwriter {
 
-enum class Format { Jet3, Jet4 };
+// Ace12: Access 2007 (.accdb), the Jet 4 pages under the ACE header.
+enum class Format { Jet3, Jet4, Ace12 };
 
-enum class ColumnType { YesNo, Byte, Integer, Long, Currency, Single, Double, DateTime, Binary, Text, OleObject, Memo, Guid };
+// LargeNumber (64-bit) and DateTimeExtended (integer cells: 100-ns ticks
+// since 01.01.0001) only in Ace12 files.
+enum class ColumnType { YesNo, Byte, Integer, Long, Currency, Single, Double, DateTime, Binary, Text, OleObject, Memo, Guid,
+                        LargeNumber, DateTimeExtended };
 
 struct Column {
     std::string name;  // UTF-8
     ColumnType type;
     int length = 0;    // characters for Text (default 50), bytes for Binary
+    // Ace12: a calculated column of a fixed-size type or Text, whose values
+    // are its stored results; its result type belongs in the table's
+    // property "ResultType" of the column (setProperties), as Access keeps it.
+    bool calculated = false;
 };
 
 class Error : public std::runtime_error {
