@@ -162,11 +162,27 @@ TEST_P(Access2007, TheNewColumnTypesAreRead)
         const int t = db.addTable("Neu", {{"Nr", ColumnType::Long}, {"Gross", ColumnType::LargeNumber},
                                           {"Wann", ColumnType::DateTimeExtended}, {"Doppelt", ColumnType::Long, 0, true},
                                           {"Gruss", ColumnType::Text, 30, true}, {"Reich", ColumnType::YesNo, 0, true},
-                                          {"Betrag", ColumnType::Currency, 0, true}});
+                                          {"Betrag", ColumnType::Currency, 0, true}, {"Farben", ColumnType::Complex},
+                                          {"Anlagen", ColumnType::Complex}});
         db.addRow(t, {Cell::integer(1), Cell::integer(-9223372036854775807LL - 1), Cell::integer(tag * proTag + 819123456789LL),
-                      Cell::integer(2), Cell::text("Grüße 😀"), Cell::yesNo(true), Cell::currency(125000)});
+                      Cell::integer(2), Cell::text("Grüße 😀"), Cell::yesNo(true), Cell::currency(125000), Cell::integer(1),
+                      Cell::integer(1)});
         db.addRow(t, {Cell::integer(2), Cell::integer(4000000000LL), Cell::integer(0), Cell::null(), Cell::text(""),
-                      Cell::yesNo(false), Cell::null()});
+                      Cell::yesNo(false), Cell::null(), Cell::integer(2), Cell::integer(2)});
+        // Multi-values and attachments in their hidden tables, as Access keeps them.
+        const int spalten = db.addSystemTable("MSysComplexColumns",
+            {{"ColumnName", ColumnType::Text, 64}, {"ComplexID", ColumnType::Long}, {"ComplexTypeObjectID", ColumnType::Long},
+             {"ConceptualTableID", ColumnType::Long}, {"FlatTableID", ColumnType::Long}});
+        const int text = db.addSystemTable("MSysComplexType_Text", {{"Value", ColumnType::Text, 255}});
+        const int anlage = db.addSystemTable("MSysComplexType_Attachment", {{"FileName", ColumnType::Text, 255}});
+        const int farben = db.addSystemTable("f_0A_Farben", {{"_Farben", ColumnType::Long}, {"Value", ColumnType::Text, 255}});
+        const int anlagen = db.addSystemTable("f_0B_Anlagen", {{"_Anlagen", ColumnType::Long}, {"FileName", ColumnType::Text, 255}});
+        const auto id = [&db](int tabelle) { return Cell::integer(db.tableId(tabelle)); };
+        db.addRow(spalten, {Cell::text("Farben"), Cell::integer(1), id(text), id(t), id(farben)});
+        db.addRow(spalten, {Cell::text("Anlagen"), Cell::integer(2), id(anlage), id(t), id(anlagen)});
+        for (const auto& [schluessel, farbe] : std::vector<std::pair<int, const char*>>{{1, "rot"}, {3, "gelb"}, {1, "grün"}})
+            db.addRow(farben, {Cell::integer(schluessel), Cell::text(farbe)});
+        db.addRow(anlagen, {Cell::integer(2), Cell::text("Brief.pdf")});
         // The result types as Access keeps them: Long 4, Text 10, Yes/No 1, Currency 5.
         std::vector<PropertyBlock> typen;
         for (const auto& [spalte, typ] : std::vector<std::pair<const char*, int>>{{"Doppelt", 4}, {"Gruss", 10}, {"Reich", 1}, {"Betrag", 5}})
@@ -181,11 +197,11 @@ TEST_P(Access2007, TheNewColumnTypesAreRead)
     QProcess exp;
     exp.start(QStringLiteral("mdb-export"), {ace, QStringLiteral("Neu")});
     ASSERT_TRUE(exp.waitForFinished());
-    EXPECT_TRUE(exp.readAllStandardOutput().startsWith("Nr,Gross,Wann,Doppelt,Gruss,Reich,Betrag\n1,"));
+    EXPECT_TRUE(exp.readAllStandardOutput().startsWith("Nr,Gross,Wann,Doppelt,Gruss,Reich,Betrag,Farben,Anlagen\n1,"));
 
     auto l = leser();
     l->oeffnen(ace);
-    const CursorNummer c = l->cursorOeffnen(QStringLiteral("Neu"), {0, 1, 2, 3, 4, 5, 6});
+    const CursorNummer c = l->cursorOeffnen(QStringLiteral("Neu"), {0, 1, 2, 3, 4, 5, 6, 7, 8});
     const Werttext werttext{QLocale(QLocale::German, QLocale::Germany)};
     QStringList zeilen;
     ZeilenBlock block;
@@ -196,8 +212,8 @@ TEST_P(Access2007, TheNewColumnTypesAreRead)
                 z << (block.wert(r, s).istNull() ? QStringLiteral("Null") : werttext.text(block.wert(r, s)));
             zeilen << z.join(u'|');
         }
-    EXPECT_EQ(zeilen, (QStringList{QStringLiteral("1|-9223372036854775808|14.06.2021 22:45:12,3456789|2|Grüße 😀|Wahr|12,5"),
-                                   QStringLiteral("2|4000000000|01.01.0001|Null||Falsch|Null")}));
+    EXPECT_EQ(zeilen, (QStringList{QStringLiteral("1|-9223372036854775808|14.06.2021 22:45:12,3456789|2|Grüße 😀|Wahr|12,5|rot, grün|Null"),
+                                   QStringLiteral("2|4000000000|01.01.0001|Null||Falsch|Null|Null|Brief.pdf")}));
     const std::vector<SpaltenInfo> spalten = l->spalten(QStringLiteral("Neu"));
     EXPECT_EQ(spalten[5].jetTyp, JetTyp::JaNein);  // the result's type, not the definition's
 }

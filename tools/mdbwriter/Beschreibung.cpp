@@ -165,7 +165,8 @@ Cell parseCell(const std::string& raw, ColumnType type)
     case ColumnType::Integer:
     case ColumnType::Long:
     case ColumnType::LargeNumber:
-    case ColumnType::DateTimeExtended: return Cell::integer(parseWhole(s));
+    case ColumnType::DateTimeExtended:
+    case ColumnType::Complex: return Cell::integer(parseWhole(s));
     case ColumnType::Currency: return Cell::currency(parseCurrency(s));
     case ColumnType::Single:
     case ColumnType::Double: return Cell::real(parseNumber(s));

@@ -196,6 +196,9 @@ void encodeFixed(const char* owner, const std::string& name, const ColDef& d, co
             mismatch(owner, name, d);
         std::memcpy(p, c.guidValue.data(), 16);
         break;
+    case ColumnType::Complex:
+        put32(p, std::uint32_t(whole(0, 2147483647LL)));
+        break;
     case ColumnType::LargeNumber:
         if (c.kind != Cell::Kind::Integer)
             mismatch(owner, name, d);
@@ -234,6 +237,7 @@ ColDef columnDef(bool jet4, const Table& t, const Column& c)
     case ColumnType::Guid: d.jetType = JetGuid; d.fixed = true; d.size = 16; break;
     case ColumnType::LargeNumber: d.jetType = 0x13; d.fixed = true; d.size = 8; break;
     case ColumnType::DateTimeExtended: d.jetType = 0x14; d.fixed = true; d.size = 42; break;
+    case ColumnType::Complex: d.jetType = 0x12; d.fixed = true; d.size = 4; break;
     case ColumnType::Text:
         d.jetType = JetText;
         if (d.length <= 0)
@@ -1131,6 +1135,13 @@ int Database::addTable(const std::string& name, const std::vector<Column>& colum
 int Database::addSystemTable(const std::string& name, const std::vector<Column>& columns)
 {
     return impl_->addTable(name, columns, true);
+}
+
+std::uint32_t Database::tableId(int table) const
+{
+    if (table < 0 || std::size_t(table) >= impl_->tables.size())
+        throw Error("no table " + std::to_string(table));
+    return impl_->tables[std::size_t(table)]->tdefPage;
 }
 
 void Database::addQuery(const std::string& name)
