@@ -1,5 +1,5 @@
 // The program starts with its start-up window. A file given as its argument
-// (a file manager opens .mdb files this way) is chosen in the main window;
+// (a file manager opens .mdb and .accdb files this way) is chosen in the main window;
 // without one the main window's lists begin in the program directory, which
 // the start-up makes the working directory, or, installed, in the user's own
 // folders.

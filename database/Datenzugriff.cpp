@@ -41,6 +41,8 @@ int adoTyp(JetTyp typ)
     case JetTyp::Guid: return adGUID;
     case JetTyp::Decimal: return adNumeric;
     case JetTyp::Komplex: return adLongVarBinary;
+    case JetTyp::GrosseZahl: return adBigInt;
+    case JetTyp::DatumErweitert: return adDBTimeStamp;
     }
     return adVarWChar;
 }

@@ -24,7 +24,7 @@ enum : int { adLockUnspecified = -1, adLockReadOnly = 1, adLockPessimistic = 2, 
 enum : int { adSchemaTables = 20 };
 enum : int {
     adSmallInt = 2, adInteger = 3, adSingle = 4, adDouble = 5, adCurrency = 6, adDate = 7, adBoolean = 11,
-    adUnsignedTinyInt = 17, adGUID = 72, adVarBinary = 204, adNumeric = 131, adVarWChar = 202,
+    adUnsignedTinyInt = 17, adBigInt = 20, adDBTimeStamp = 135, adGUID = 72, adVarBinary = 204, adNumeric = 131, adVarWChar = 202,
     adLongVarWChar = 203, adLongVarBinary = 205,
 };
 enum : int {

@@ -56,6 +56,128 @@ void Dekoder::zaehlungPruefen(Cursor& c) const
         schadenNotieren(c, 0, QStringLiteral("die Tabelle nennt %1 Sätze, lesbar sind nur %2").arg(gespeichert).arg(c.gelieferteZeilen));
 }
 
+std::int64_t datumErweitertLesen(const unsigned char* p, std::size_t n)
+{
+    auto zahl = [p](std::size_t ab, std::int64_t& wert) {
+        wert = 0;
+        for (std::size_t i = ab; i < ab + 19; ++i) {
+            if (p[i] < '0' || p[i] > '9' || wert > 999999999999999999LL)
+                return false;
+            wert = wert * 10 + (p[i] - '0');
+        }
+        return true;
+    };
+    std::int64_t tage = 0, imTag = 0;
+    constexpr std::int64_t TicksProTag = 864000000000LL;
+    if (n < 39 || p[19] != ':' || !zahl(0, tage) || !zahl(20, imTag) || tage >= 3652059 || imTag >= TicksProTag)
+        return -1;
+    return tage * TicksProTag + imTag;
+}
+
+std::vector<Spaltenmerkmale> spaltenmerkmale(const std::vector<unsigned char>& tdef)
+{
+    constexpr std::size_t SpaltenAnzahl = 45, IndexAnzahl = 51, SpaltenAb = 63, IndexGroesse = 12, Beschreibung = 25;
+    if (tdef.size() < SpaltenAb)
+        return {};
+    const std::size_t spalten = le16(&tdef[SpaltenAnzahl]);
+    const std::uint64_t ab = SpaltenAb + std::uint64_t(le32(&tdef[IndexAnzahl])) * IndexGroesse;
+    if (spalten > std::size_t(MaxSpalten) || ab + spalten * Beschreibung > tdef.size())
+        return {};
+    std::vector<Spaltenmerkmale> ergebnis(spalten);
+    std::size_t pos = std::size_t(ab) + spalten * Beschreibung;
+    for (std::size_t i = 0; i < spalten; ++i) {
+        ergebnis[i].berechnet = (tdef[std::size_t(ab) + i * Beschreibung + 16] & 0xc0) == 0xc0;
+        if (pos + 2 > tdef.size())
+            return {};
+        const std::size_t laenge = le16(&tdef[pos]);
+        if (pos + 2 + laenge > tdef.size())
+            return {};
+        ergebnis[i].name = QString::fromUtf16(reinterpret_cast<const char16_t*>(&tdef[pos + 2]), qsizetype(laenge / 2));
+        pos += 2 + laenge;
+    }
+    return ergebnis;
+}
+
+std::map<QString, int> ergebnisTypen(const QByteArray& eigenschaften)
+{
+    std::map<QString, int> typen;
+    const auto* b = reinterpret_cast<const unsigned char*>(eigenschaften.constData());
+    const std::size_t n = std::size_t(eigenschaften.size());
+    if (n < 4 || std::memcmp(b, "MR2", 4) != 0)
+        return typen;
+    std::vector<QString> namen;
+    // Chunks: length, kind (0x80 the property names, 0 and 1 the properties of one object).
+    for (std::size_t pos = 4; pos + 6 <= n;) {
+        const std::size_t laenge = le32(b + pos);
+        const int art = le16(b + pos + 4);
+        if (laenge < 6 || laenge > n - pos)
+            break;
+        const unsigned char* teil = b + pos + 6;
+        const std::size_t teilLaenge = laenge - 6;
+        if (art == 0x80) {
+            for (std::size_t q = 0; q + 2 <= teilLaenge;) {
+                const std::size_t l = le16(teil + q);
+                if (q + 2 + l > teilLaenge)
+                    break;
+                namen.push_back(QString::fromUtf16(reinterpret_cast<const char16_t*>(teil + q + 2), qsizetype(l / 2)));
+                q += 2 + l;
+            }
+        } else if ((art == 0 || art == 1) && teilLaenge >= 6) {
+            // The object's name, then entries: length, flags, data type, name index, value size, value.
+            const std::size_t nameLaenge = le16(teil + 4);
+            if (6 + nameLaenge > teilLaenge)
+                break;
+            const QString spalte = QString::fromUtf16(reinterpret_cast<const char16_t*>(teil + 6), qsizetype(nameLaenge / 2)).toLower();
+            for (std::size_t q = 6 + nameLaenge; q + 8 <= teilLaenge;) {
+                const std::size_t l = le16(teil + q);
+                const std::size_t index = le16(teil + q + 4), groesse = le16(teil + q + 6);
+                if (l < 8 || q + l > teilLaenge || 8 + groesse > l)
+                    break;
+                if (index < namen.size() && groesse >= 1 && namen[index] == QLatin1String("ResultType"))
+                    typen[spalte] = teil[q + 8];
+                q += l;
+            }
+        }
+        pos += laenge;
+    }
+    return typen;
+}
+
+bool berechneteDezimalzahl(const unsigned char* p, std::size_t n, DecimalWert& d)
+{
+    if (n < 4)
+        return false;
+    const int gesamt = std::int16_t(le16(p));
+    const int stellen = (gesamt > 0 ? gesamt : int(n) - 2) - 2;
+    if (stellen < 0)
+        return false;
+    const std::size_t bytes = std::min<std::size_t>(std::size_t(stellen) / 4 * 4, 16);
+    if (4 + bytes > n)
+        return false;
+    std::array<unsigned char, 16> be{};  // big-endian magnitude
+    std::memcpy(be.data(), p + 4, bytes);
+    // Stored: a leading 4-byte group (when the length is no multiple of 8),
+    // then 8-byte groups, each in little-endian order.
+    std::size_t ab = 0;
+    if (bytes % 8 != 0) {
+        std::reverse(be.begin(), be.begin() + 4);
+        ab = 4;
+    }
+    for (; ab < bytes; ab += 8)
+        std::reverse(be.begin() + std::ptrdiff_t(ab), be.begin() + std::ptrdiff_t(ab + 8));
+    for (std::size_t i = 0; i + 12 < bytes; ++i)
+        if (be[i] != 0)
+            return false;  // beyond the 96 bits of a Decimal
+    d = DecimalWert{};
+    d.skala = std::uint8_t(std::min<int>(p[2], 28));
+    d.negativ = p[3] != 0;
+    for (std::size_t i = 0; i < bytes && i < 12; ++i) {
+        const std::size_t stelle = i;  // from the least significant byte
+        d.teile[stelle / 4] |= std::uint32_t(be[bytes - 1 - i]) << (8 * (stelle % 4));
+    }
+    return true;
+}
+
 std::array<char16_t, 256> codepage1252()
 {
     std::array<char16_t, 256> t{};
@@ -423,7 +545,7 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
 {
     const int bit = s.spaltenNr;
     const bool gesetzt = bit / 8 < kopf.maskenGroesse && (kopf.nullMaske[bit / 8] & (1 << (bit % 8)));
-    if (s.typ == JetTyp::JaNein) {
+    if (s.typ == JetTyp::JaNein && !s.berechnet) {
         ziel.janein(k, gesetzt);
         return;
     }
@@ -448,15 +570,56 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
     if (von < 0 || bis < von || bis > kopf.laenge)
         beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile").arg(seitenNr));
     const unsigned char* p = kopf.z + von;
-    const int n = bis - von;
+    int n = bis - von;
+    JetTyp typ = s.typ;
+    if (s.berechnet) {
+        // The result behind 20 bytes: its length at 16, then the value.
+        typ = s.ergebnisTyp;
+        if (typ == JetTyp::Memo) {
+            langwertLesen(p, std::size_t(n), langwertPuffer);
+            p = reinterpret_cast<const unsigned char*>(langwertPuffer.constData());
+            n = int(langwertPuffer.size());
+        }
+        if (n >= 20) {
+            n = int(std::min<std::uint32_t>(le32(p + 16), std::uint32_t(n - 20)));
+            p += 20;
+        }
+        if (n == 0 && typ != JetTyp::Text && typ != JetTyp::Memo) {
+            ziel.null(k);
+            return;
+        }
+        if (typ == JetTyp::JaNein) {
+            ziel.janein(k, p[0] != 0);
+            return;
+        }
+        if (typ == JetTyp::Memo) {
+            ziel.text(k, p, std::size_t(n));
+            return;
+        }
+        if (typ == JetTyp::Decimal) {
+            DecimalWert d;
+            if (!berechneteDezimalzahl(p, std::size_t(n), d))
+                beschaedigt(f_.datei, QStringLiteral("ein berechneter Wert auf Seite %1 ist ungültig").arg(seitenNr));
+            ziel.decimal(k, d);
+            return;
+        }
+    }
     auto braucht = [&](int bytes) {
         if (n < bytes)
             beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
     };
-    switch (s.typ) {
+    switch (typ) {
     case JetTyp::Byte: braucht(1); ziel.ganzzahl(k, p[0]); break;
     case JetTyp::Integer: braucht(2); ziel.ganzzahl(k, std::int16_t(le16(p))); break;
     case JetTyp::Long: braucht(4); ziel.ganzzahl(k, std::int32_t(le32(p))); break;
+    case JetTyp::GrosseZahl: braucht(8); ziel.ganzzahl(k, std::int64_t(le64(p))); break;
+    case JetTyp::DatumErweitert: {
+        const std::int64_t ticks = datumErweitertLesen(p, std::size_t(n));
+        if (ticks < 0)
+            beschaedigt(f_.datei, QStringLiteral("ein Wert „Datum/Uhrzeit erweitert“ auf Seite %1 ist ungültig").arg(seitenNr));
+        ziel.datumErweitert(k, ticks);
+        break;
+    }
     case JetTyp::Currency: braucht(8); ziel.waehrung(k, std::int64_t(le64(p))); break;
     case JetTyp::Single: {
         braucht(4);
@@ -472,7 +635,7 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
         const std::uint64_t bits = le64(p);
         double d;
         std::memcpy(&d, &bits, 8);
-        ziel.dbl(k, s.typ == JetTyp::Double ? WertArt::Double : WertArt::Datum, d);
+        ziel.dbl(k, typ == JetTyp::Double ? WertArt::Double : WertArt::Datum, d);
         break;
     }
     case JetTyp::Guid:
@@ -505,8 +668,22 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
     case JetTyp::Binaer:
         ziel.binaer(k, reinterpret_cast<const char*>(p), std::size_t(n));
         break;
+    case JetTyp::Komplex: {
+        // The key of the row's values in the column's hidden table.
+        braucht(4);
+        if (!s.komplexWerte) {
+            ziel.binaer(k, nullptr, 0);  // version history and kinds we do not know
+            break;
+        }
+        const auto it = s.komplexWerte->find(le32(p));
+        if (it == s.komplexWerte->end())
+            ziel.null(k);
+        else
+            ziel.textWert(k, it->second);
+        break;
+    }
     default:
-        // Types this program cannot show (attachments, complex columns).
+        // Types this program cannot show.
         ziel.binaer(k, nullptr, 0);
         break;
     }
@@ -598,6 +775,19 @@ void Dekoder::positionenZaehlen(Cursor& c)
     c.positionenKomplett = true;
 }
 
+
+std::vector<unsigned char> Dekoder::tabellendefinition(std::uint32_t seite)
+{
+    std::vector<unsigned char> tdef;
+    std::vector<unsigned char> puffer(std::size_t(f_.seitenGroesse));
+    for (std::uint32_t n = 0; seite != 0; ++n) {
+        if (n >= f_.seitenAnzahl || !q_.seiteLesen(seite, puffer.data()) || puffer[0] != SeiteTabelle)
+            beschaedigt(f_.datei, QStringLiteral("die Definition einer Tabelle auf Seite %1 ist nicht lesbar").arg(seite));
+        tdef.insert(tdef.end(), puffer.begin() + (tdef.empty() ? 0 : 8), puffer.end());
+        seite = le32(&puffer[4]);
+    }
+    return tdef;
+}
 
 // The rows a data page of table tdef holds; -1 for a page that is not one.
 int Dekoder::zeilenAufDatenseite(const unsigned char* seite, std::uint32_t seitenNr, std::uint32_t tdef) const

@@ -13,7 +13,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace Datenzugriff::Jet {
@@ -39,6 +41,11 @@ struct Beschaedigung : DatenzugriffsFehler {
 [[noreturn]] void beschaedigt(const QString& datei, const QString& grund);
 QString dateiText(const QString& datei);
 
+// A Date/Time Extended value as Access stores it: 42 ASCII bytes, the days
+// since 01.01.0001, ":", the 100-ns ticks of the day (19 digits each), then
+// ":7" and a zero. Returns the ticks since 01.01.0001; -1 for other bytes.
+std::int64_t datumErweitertLesen(const unsigned char* p, std::size_t n);
+
 // Windows-1252 as a byte-to-character table: the default code page of Jet 3 text.
 std::array<char16_t, 256> codepage1252();
 
@@ -62,6 +69,10 @@ public:
     virtual void lebenszeichen() {}
 };
 
+// The value texts of a multi-value or attachment column, ", "-joined, by
+// the key that a row of the table holds in the column.
+using KomplexWerte = std::unordered_map<std::uint32_t, QString>;
+
 // A column as the row decoder needs it.
 struct Spalte {
     JetTyp typ = JetTyp::Text;
@@ -72,7 +83,28 @@ struct Spalte {
     int festOffset = 0;
     int groesse = 0;
     int skala = 0;
+    // Complex columns (Access 2007+) whose values are known; others give no value text.
+    std::shared_ptr<const KomplexWerte> komplexWerte;
+    // Calculated columns (Access 2010+) store their last result, in the result's type.
+    bool berechnet = false;
+    JetTyp ergebnisTyp = JetTyp::Text;
 };
+
+// What a table definition of Access 2007+ says of a column beyond libmdb's view.
+struct Spaltenmerkmale {
+    QString name;
+    bool berechnet = false;
+};
+// The columns of a table definition (its pages joined, as Dekoder::
+// tabellendefinition gives them) of the Jet 4 and ACE layout; empty when the
+// bytes do not hold them.
+std::vector<Spaltenmerkmale> spaltenmerkmale(const std::vector<unsigned char>& tdef);
+// The result types (JetTyp codes) of the calculated columns in a property
+// block ("MR2"), by column name in lower case.
+std::map<QString, int> ergebnisTypen(const QByteArray& eigenschaften);
+// A calculated Decimal as stored: length, scale, sign, then up to 16 bytes of
+// magnitude in Access's mixed byte order; false for bytes that hold none.
+bool berechneteDezimalzahl(const unsigned char* p, std::size_t n, DecimalWert& d);
 
 // A table: its definition page, its usage map and its columns in table order.
 struct Tabelle {
@@ -130,6 +162,8 @@ public:
     void dbl(std::size_t k, WertArt art, double v) { w_[k].art = art; w_[k].dbl = v; }
     void guid(std::size_t k, const unsigned char* p);
     void decimal(std::size_t k, const DecimalWert& d) { w_[k].art = WertArt::Decimal; w_[k].decimal = d; }
+    void datumErweitert(std::size_t k, std::int64_t ticks) { w_[k].art = WertArt::DatumErweitert; w_[k].ticks = ticks; }
+    void textWert(std::size_t k, const QString& t) { w_[k].art = WertArt::Text; w_[k].text = t; }
     void text(std::size_t k, const unsigned char* p, std::size_t n);
     void langwert(std::size_t k, const unsigned char* kopf, std::size_t n);
     void binaer(std::size_t k, const char* p, std::size_t n)
@@ -163,6 +197,12 @@ public:
     {
         art(WertArt::Decimal);
         s_.decimal(d);
+    }
+    void datumErweitert(std::size_t, std::int64_t ticks) { art(WertArt::DatumErweitert); s_.i64(ticks); }
+    void textWert(std::size_t, const QString& t)
+    {
+        art(WertArt::Text);
+        s_.text(t);
     }
     void text(std::size_t, const unsigned char* p, std::size_t n);
     void langwert(std::size_t, const unsigned char* kopf, std::size_t n);
@@ -222,6 +262,9 @@ public:
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
     // A memo or OLE value from its 12-byte head in the row.
     void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
+    // The bytes of a table definition: its first page and the pages it
+    // continues on, each without its 8-byte head.
+    std::vector<unsigned char> tabellendefinition(std::uint32_t seite);
 
     // Scratch space of the sinks, kept from value to value.
     QByteArray langwertPuffer;

@@ -27,6 +27,7 @@ enum class JetTyp : std::uint8_t {
     JaNein = 0x01, Byte = 0x02, Integer = 0x03, Long = 0x04, Currency = 0x05,
     Single = 0x06, Double = 0x07, Datum = 0x08, Binaer = 0x09, Text = 0x0a,
     Ole = 0x0b, Memo = 0x0c, Guid = 0x0f, Decimal = 0x10, Komplex = 0x12,
+    GrosseZahl = 0x13, DatumErweitert = 0x14,  // Large Number, Date/Time Extended (Access 2016/2019)
 };
 
 struct SpaltenInfo {

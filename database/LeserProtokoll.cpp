@@ -22,6 +22,7 @@ void Schreiber::wert(const Wert& w)
     case WertArt::Guid: roh(w.guid.data(), 16); break;
     case WertArt::Decimal: decimal(w.decimal); break;
     case WertArt::Binaer: bytes(w.binaer); break;
+    case WertArt::DatumErweitert: i64(w.ticks); break;
     }
 }
 
@@ -143,7 +144,7 @@ QByteArray Entnehmer::bytes()
 void Entnehmer::wert(Wert& w)
 {
     const std::uint8_t art = u8();
-    if (art > std::uint8_t(WertArt::Binaer))
+    if (art > std::uint8_t(LetzteWertArt))
         throw Formfehler("unbekannte Wertart");
     w.art = WertArt(art);
     switch (w.art) {
@@ -162,6 +163,7 @@ void Entnehmer::wert(Wert& w)
         roh(w.decimal.teile, 12);
         break;
     case WertArt::Binaer: w.binaer = bytes(); break;
+    case WertArt::DatumErweitert: w.ticks = i64(); break;
     }
 }
 

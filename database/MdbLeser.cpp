@@ -10,6 +10,7 @@
 #include "LeserProtokoll.h"
 #include "Plattenzugriff.h"
 #include "Systemfehler.h"
+#include "Werttext.h"
 
 #include <glib.h>
 extern "C" {
@@ -55,7 +56,7 @@ std::shared_ptr<Jet::Tabelle> tabelleAus(MdbTableDef* t)
         const bool fest = col->is_fixed != 0;
         // col_prec holds the scale: libmdb's two names are the wrong way round.
         tabelle->spalten.push_back({JetTyp(col->col_type), fest, col->col_num, int(col->var_col_num), fest ? festGefunden++ : -1,
-                                    col->fixed_offset, col->col_size, col->col_prec});
+                                    col->fixed_offset, col->col_size, col->col_prec, nullptr});
     }
     return tabelle;
 }
@@ -103,6 +104,13 @@ private:
     void kopfPruefen(const QByteArray& kopf, qint64 groesse, const QString& datei);
     void katalogseitePruefen();
     void katalogLesen();
+    MdbCatalogEntry* eintragMitId(std::uint32_t id) const;
+    // Every row of a table, the named columns (any case) in this order;
+    // false when the table lacks one of them.
+    bool zeilenDurchlaufen(const QString& tabelle, const std::vector<QString>& spalten,
+                           const std::function<void(const Wert*)>& proZeile);
+    void komplexeSpaltenFuellen(Cursor& c, MdbTableDef* t);
+    void berechneteSpaltenFuellen(Cursor& c, MdbTableDef* t);
 
     MdbHandle* mdb_ = nullptr;
     QString datei_;
@@ -124,6 +132,20 @@ private:
     std::vector<Eintragszusatz> zusatz_;
     CursorNummer naechsteNummer_ = 1;
     bool kodiert_ = false;  // pages are RC4-encoded ("Datenbank verschlüsseln" of Access 97/2000)
+    bool ace_ = false;      // Access 2007 or newer
+    // MSysComplexColumns, read on first need: which hidden table holds the
+    // values of which complex column, and of which kind they are.
+    struct KomplexSpalte {
+        QString spalte;
+        std::uint32_t tabelle = 0, typObjekt = 0, flachTabelle = 0;
+    };
+    std::optional<std::vector<KomplexSpalte>> komplexKatalog_;
+    // The property blocks (LvProp) of MSysObjects, read on demand for the
+    // result types of calculated columns: a cursor on that column, and each
+    // catalogue entry's row in it.
+    std::optional<Cursor> eigenschaftenCursor_;
+    std::vector<std::int64_t> katalogZeile_;
+    std::unique_ptr<Werttext> werttext_;  // value texts of multi-values that are no text
     std::function<void()> fortschritt_;  // called for every page read
 };
 
@@ -171,6 +193,7 @@ void MdbLeser::oeffnen(const QString& datei)
             QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(dateiText(datei), systemfehlerText(errno)));
     }
     kodiert_ = mdb_->f->db_key != 0;
+    ace_ = mdb_->f->jet_version >= MDB_VER_ACCDB_2007;
     // libmdb's bind size stays at its default (16 384 bytes): while it reads
     // the catalogue it copies each object's property block, one long-value
     // row of up to a page, into a buffer of that size.
@@ -243,6 +266,9 @@ void MdbLeser::schliessen()
     cursor_.clear();
     katalog_.clear();
     zusatz_.clear();
+    katalogZeile_.clear();
+    eigenschaftenCursor_.reset();
+    komplexKatalog_.reset();
     dekoder_.reset();
     if (mdb_) {
         mdb_close(mdb_);
@@ -351,7 +377,19 @@ std::vector<SpaltenInfo> MdbLeser::spalten(const QString& tabelle)
         s.skala = col->col_prec;
         ergebnis.push_back(std::move(s));
     }
+    // A calculated column is of its result's type, as Access shows it.
+    Cursor c;
+    c.tabelle = tabelleAus(t);
+    try {
+        berechneteSpaltenFuellen(c, t);
+    } catch (...) {
+        mdb_free_tabledef(t);
+        throw;
+    }
     mdb_free_tabledef(t);
+    for (std::size_t i = 0; i < ergebnis.size(); ++i)
+        if (c.tabelle->spalten[i].berechnet)
+            ergebnis[i].jetTyp = c.tabelle->spalten[i].ergebnisTyp;
     return ergebnis;
 }
 
@@ -368,13 +406,18 @@ CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<i
     MdbTableDef* t = tabelleLesen(tabelle);
     Cursor c;
     c.tabelle = tabelleAus(t);
-    mdb_free_tabledef(t);
-    for (int a : auswahl) {
-        if (a < 0 || a >= int(c.tabelle->spalten.size())) {
-            throw DatenzugriffsFehler(FehlerFeldUnbekannt, QStringLiteral("Spalte %1 gibt es nicht.").arg(a));
-        }
-    }
     c.auswahl = auswahl;
+    try {
+        for (int a : auswahl)
+            if (a < 0 || a >= int(c.tabelle->spalten.size()))
+                throw DatenzugriffsFehler(FehlerFeldUnbekannt, QStringLiteral("Spalte %1 gibt es nicht.").arg(a));
+        komplexeSpaltenFuellen(c, t);
+        berechneteSpaltenFuellen(c, t);
+    } catch (...) {
+        mdb_free_tabledef(t);
+        throw;
+    }
+    mdb_free_tabledef(t);
     c.seite.resize(std::size_t(seitenGroesse_));
     const CursorNummer nummer = naechsteNummer_++;
     cursor_.emplace(nummer, std::move(c));
@@ -494,6 +537,140 @@ std::int64_t MdbLeser::gezaehlteZeilen(CursorNummer nummer)
     return std::int64_t(c.positionen.size());
 }
 
+MdbCatalogEntry* MdbLeser::eintragMitId(std::uint32_t id) const
+{
+    for (const auto& e : katalog_)
+        if (e->table_pg == id)
+            return e.get();
+    return nullptr;
+}
+
+bool MdbLeser::zeilenDurchlaufen(const QString& tabelle, const std::vector<QString>& spalten,
+                                 const std::function<void(const Wert*)>& proZeile)
+{
+    MdbTableDef* t = tabelleLesen(tabelle);
+    Cursor c;
+    c.tabelle = tabelleAus(t);
+    for (const QString& name : spalten) {
+        int gefunden = -1;
+        for (guint i = 0; i < t->num_cols; ++i)
+            if (QString::fromUtf8(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i))->name).compare(name, Qt::CaseInsensitive) == 0)
+                gefunden = int(i);
+        c.auswahl.push_back(gefunden);
+    }
+    mdb_free_tabledef(t);
+    if (std::count(c.auswahl.begin(), c.auswahl.end(), -1) > 0)
+        return false;
+    c.seite.resize(std::size_t(seitenGroesse_));
+    ZeilenBlock block;
+    block.spalten = int(spalten.size());
+    block.werte.resize(spalten.size() * 256);
+    while (true) {
+        Jet::InWerte ziel(*dekoder_, block.werte.data());
+        const int n = dekoder_->zeilenLesen(c, ziel, 256);
+        if (n == 0)
+            return true;
+        for (int r = 0; r < n; ++r)
+            proZeile(&block.werte[std::size_t(r) * spalten.size()]);
+    }
+}
+
+// The values of the cursor's complex columns (multi-value, attachment),
+// from the hidden tables that MSysComplexColumns names: the value texts of
+// each row's values in stored order, ", "-joined (the file names of
+// attachments). Other kinds, such as the version history of an append-only
+// memo, stay without value text.
+void MdbLeser::komplexeSpaltenFuellen(Cursor& c, MdbTableDef* t)
+{
+    if (!ace_)
+        return;
+    std::vector<int> komplex;
+    for (int a : c.auswahl)
+        if (a >= 0 && a < int(c.tabelle->spalten.size()) && c.tabelle->spalten[std::size_t(a)].typ == JetTyp::Komplex)
+            komplex.push_back(a);
+    if (komplex.empty())
+        return;
+    if (!komplexKatalog_) {
+        std::vector<KomplexSpalte> k;
+        auto id = [](const Wert& w) { return w.art == WertArt::Ganzzahl ? std::uint32_t(w.ganzzahl) & 0x00ffffffu : 0u; };
+        zeilenDurchlaufen(QStringLiteral("MSysComplexColumns"),
+                          {QStringLiteral("ColumnName"), QStringLiteral("ConceptualTableID"), QStringLiteral("ComplexTypeObjectID"),
+                           QStringLiteral("FlatTableID")},
+                          [&](const Wert* w) {
+                              if (w[0].art == WertArt::Text)
+                                  k.push_back({w[0].text, id(w[1]), id(w[2]), id(w[3])});
+                          });
+        komplexKatalog_ = std::move(k);
+    }
+    auto tabelle = std::make_shared<Jet::Tabelle>(*c.tabelle);
+    for (int a : komplex) {
+        const QString name = QString::fromUtf8(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, guint(a)))->name);
+        const auto k = std::find_if(komplexKatalog_->begin(), komplexKatalog_->end(), [&](const KomplexSpalte& s) {
+            return s.tabelle == std::uint32_t(t->entry->table_pg) && s.spalte.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        const MdbCatalogEntry* typ = k == komplexKatalog_->end() ? nullptr : eintragMitId(k->typObjekt);
+        const MdbCatalogEntry* flach = k == komplexKatalog_->end() ? nullptr : eintragMitId(k->flachTabelle);
+        if (!typ || !flach)
+            continue;
+        const QString typName = QString::fromUtf8(typ->object_name);
+        QString wertSpalte;
+        if (typName.compare(QLatin1String("MSysComplexType_Attachment"), Qt::CaseInsensitive) == 0)
+            wertSpalte = QStringLiteral("FileName");
+        else if (typName.startsWith(QLatin1String("MSysComplexType_"), Qt::CaseInsensitive))
+            wertSpalte = QStringLiteral("Value");
+        else
+            continue;
+        if (!werttext_)
+            werttext_ = std::make_unique<Werttext>(QLocale::system());
+        auto werte = std::make_shared<Jet::KomplexWerte>();
+        const bool gelesen = zeilenDurchlaufen(QString::fromUtf8(flach->object_name), {QLatin1Char('_') + name, wertSpalte},
+                                               [&](const Wert* w) {
+                                                   if (w[0].art != WertArt::Ganzzahl || w[1].istNull())
+                                                       return;
+                                                   QString& text = (*werte)[std::uint32_t(w[0].ganzzahl)];
+                                                   if (!text.isEmpty())
+                                                       text += QStringLiteral(", ");
+                                                   werttext_->anhaengen(w[1], text);
+                                               });
+        if (gelesen)
+            tabelle->spalten[std::size_t(a)].komplexWerte = std::move(werte);
+    }
+    c.tabelle = std::move(tabelle);
+}
+
+// The result types of calculated columns (Access 2010+) from the table's
+// property block; a calculated column whose type is not there is read as
+// the type of its definition.
+void MdbLeser::berechneteSpaltenFuellen(Cursor& c, MdbTableDef* t)
+{
+    if (!ace_)
+        return;
+    const std::vector<Jet::Spaltenmerkmale> merkmale = Jet::spaltenmerkmale(dekoder_->tabellendefinition(std::uint32_t(t->entry->table_pg)));
+    if (std::none_of(merkmale.begin(), merkmale.end(), [](const Jet::Spaltenmerkmale& m) { return m.berechnet; }))
+        return;
+    std::map<QString, int> typen;
+    const auto e = std::find_if(katalog_.begin(), katalog_.end(), [t](const auto& e) { return e.get() == t->entry; });
+    if (e != katalog_.end() && eigenschaftenCursor_) {
+        Wert w;
+        Jet::InWerte ziel(*dekoder_, &w);
+        if (dekoder_->bereichLesen(*eigenschaftenCursor_, katalogZeile_[std::size_t(e - katalog_.begin())], 1, ziel) == 1
+            && w.art == WertArt::Binaer)
+            typen = Jet::ergebnisTypen(w.binaer);
+    }
+    auto tabelle = std::make_shared<Jet::Tabelle>(*c.tabelle);
+    for (guint i = 0; i < t->num_cols; ++i) {
+        const QString name = QString::fromUtf8(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i))->name);
+        const auto m = std::find_if(merkmale.begin(), merkmale.end(), [&](const Jet::Spaltenmerkmale& m) { return m.name == name; });
+        if (m == merkmale.end() || !m->berechnet)
+            continue;
+        Jet::Spalte& s = tabelle->spalten[i];
+        s.berechnet = true;
+        const auto typ = typen.find(name.toLower());
+        s.ergebnisTyp = typ != typen.end() ? JetTyp(typ->second) : s.typ;
+    }
+    c.tabelle = std::move(tabelle);
+}
+
 // The catalogue table MSysObjects, read through our own row decoder rather
 // than libmdb's mdb_read_catalog: that one also parses every object's
 // property block (LvProp), which this program never uses and on which libmdb
@@ -536,6 +713,10 @@ void MdbLeser::katalogLesen()
         if (position[k] >= 0)
             c.auswahl.push_back(position[k]);
     const std::size_t breite = c.auswahl.size();
+    int eigenschaftenSpalte = -1;
+    for (guint i = 0; i < t->num_cols; ++i)
+        if (g_ascii_strcasecmp(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i))->name, "LvProp") == 0)
+            eigenschaftenSpalte = int(i);
     c.seite.resize(std::size_t(seitenGroesse_));
     ZeilenBlock block;
     block.spalten = int(breite);
@@ -543,6 +724,7 @@ void MdbLeser::katalogLesen()
     zusatz_.clear();
     while (true) {
         Jet::InWerte ziel(*dekoder_, block.werte.data());
+        const std::int64_t erste = c.gelieferteZeilen;
         const int n = dekoder_->zeilenLesen(c, ziel, 256);
         if (n == 0)
             break;
@@ -568,12 +750,17 @@ void MdbLeser::katalogLesen()
             e->flags = flags.art == WertArt::Ganzzahl ? int(flags.ganzzahl) : 0;
             katalog_.push_back(std::move(e));
             zusatz_.push_back({typ.ganzzahl, verweis});
+            katalogZeile_.push_back(erste + r);
         }
     }
     // A catalogue with holes would leave tables out without a word.
     if (!c.schaeden.empty()) {
         const Schaden& s = c.schaeden.front();
         beschaedigt(datei_, QStringLiteral("der Katalog der Datenbank ist beschädigt (%1)").arg(s.grund));
+    }
+    if (eigenschaftenSpalte >= 0 && c.positionenKomplett) {
+        c.auswahl = {eigenschaftenSpalte};
+        eigenschaftenCursor_ = std::move(c);
     }
 }
 

@@ -22,7 +22,9 @@ enum class WertArt : std::uint8_t {
     JaNein,
     Guid,
     Binaer,    // OLE object and binary columns
+    DatumErweitert,  // Date/Time Extended: 100-ns ticks since 01.01.0001 0:00
 };
+constexpr WertArt LetzteWertArt = WertArt::DatumErweitert;
 
 struct DecimalWert {
     bool negativ = false;
@@ -38,6 +40,7 @@ struct Wert {
         double dbl;          // Double and Datum
         std::int64_t waehrung;
         bool janein;
+        std::int64_t ticks;  // DatumErweitert
     };
     DecimalWert decimal{};
     std::array<std::uint8_t, 16> guid{};  // bytes as stored in the file
@@ -56,6 +59,7 @@ struct Wert {
     static Wert vonJaNein(bool v) { Wert w; w.art = WertArt::JaNein; w.janein = v; return w; }
     static Wert vonGuid(const std::array<std::uint8_t, 16>& g) { Wert w; w.art = WertArt::Guid; w.guid = g; return w; }
     static Wert vonDecimal(const DecimalWert& d) { Wert w; w.art = WertArt::Decimal; w.decimal = d; return w; }
+    static Wert vonDatumErweitert(std::int64_t ticks) { Wert w; w.art = WertArt::DatumErweitert; w.ticks = ticks; return w; }
     static Wert vonBinaer(QByteArray b) { Wert w; w.art = WertArt::Binaer; w.binaer = std::move(b); return w; }
 
     bool istNull() const { return art == WertArt::Null; }

@@ -133,8 +133,19 @@ std::vector<Werttext::Teil> Werttext::zerlegen(const QString& format, bool datum
 }
 
 void Werttext::teileAnhaengen(const std::vector<Teil>& teile, long long jahr, int monat, int tag, int wochentag,
-                              int sekunden, QString& ziel) const
+                              int sekunden, QString& ziel, int bruch) const
 {
+    auto bruchAnhaengen = [&] {
+        if (bruch == 0)
+            return;
+        int stellen = 7;
+        while (bruch % 10 == 0) {
+            bruch /= 10;
+            --stellen;
+        }
+        ziel.append(dezimal_);
+        ziffern(ziel, unsigned(bruch), stellen);
+    };
     const int stunde = sekunden / 3600, minute = sekunden / 60 % 60, sekunde = sekunden % 60;
     const int stunde12 = stunde % 12 == 0 ? 12 : stunde % 12;
     for (const Teil& t : teile) {
@@ -155,8 +166,8 @@ void Werttext::teileAnhaengen(const std::vector<Teil>& teile, long long jahr, in
         case Teil::Stunde12Zweistellig: ziffern(ziel, unsigned(stunde12), 2); break;
         case Teil::Minute: ziffern(ziel, unsigned(minute)); break;
         case Teil::MinuteZweistellig: ziffern(ziel, unsigned(minute), 2); break;
-        case Teil::Sekunde: ziffern(ziel, unsigned(sekunde)); break;
-        case Teil::SekundeZweistellig: ziffern(ziel, unsigned(sekunde), 2); break;
+        case Teil::Sekunde: ziffern(ziel, unsigned(sekunde)); bruchAnhaengen(); break;
+        case Teil::SekundeZweistellig: ziffern(ziel, unsigned(sekunde), 2); bruchAnhaengen(); break;
         case Teil::AmPm: ziel += stunde < 12 ? am_ : pm_; break;
         case Teil::AmPmKlein: ziel += (stunde < 12 ? am_ : pm_).toLower(); break;
         }
@@ -226,6 +237,33 @@ void Werttext::datum(double tage, QString& ziel) const
         ziel.append(QLatin1Char(' '));
     }
     teileAnhaengen(zeitTeile_, 1899, 12, 30, 5, int(sekunden), ziel);
+}
+
+// Date/Time Extended: years 1 to 9999 to the 100 ns; the day 30.12.1899
+// alone shows only its time, as for Date.
+void Werttext::datumErweitert(std::int64_t ticks, QString& ziel) const
+{
+    constexpr std::int64_t TicksProTag = 864000000000LL;
+    constexpr long long Tag18991230 = 693593;  // days from 01.01.0001
+    if (ticks < 0 || ticks >= 3652059 * TicksProTag) {
+        ziffern(ziel, (unsigned long long)std::max<std::int64_t>(ticks, 0));
+        return;
+    }
+    const long long tag = ticks / TicksProTag;
+    const std::int64_t imTag = ticks % TicksProTag;
+    const int sekunden = int(imTag / 10000000);
+    const int bruch = int(imTag % 10000000);
+    if (tag != Tag18991230) {
+        long long jahr;
+        int monat, t;
+        zivilesDatum(tag - 719162, jahr, monat, t);  // 01.01.1970 is day 719162
+        const int wochentag = int(tag % 7);  // from Monday; 01.01.0001 was a Monday
+        teileAnhaengen(datumTeile_, jahr, monat, t, wochentag, 0, ziel);
+        if (imTag == 0)
+            return;
+        ziel.append(QLatin1Char(' '));
+    }
+    teileAnhaengen(zeitTeile_, 1899, 12, 30, 5, sekunden, ziel, bruch);
 }
 
 void Werttext::anhaengen(const Wert& w, QString& ziel) const
@@ -301,6 +339,9 @@ void Werttext::anhaengen(const Wert& w, QString& ziel) const
     case WertArt::Datum:
         datum(w.dbl, ziel);
         return;
+    case WertArt::DatumErweitert:
+        datumErweitert(w.ticks, ziel);
+        return;
     case WertArt::JaNein:
         ziel += w.janein ? wahr_ : falsch_;
         return;
@@ -345,6 +386,7 @@ QString Werttext::zeichenvorrat(WertArt art) const
     case WertArt::Guid:
         return QStringLiteral("{}-0123456789ABCDEF");
     case WertArt::Datum:
+    case WertArt::DatumErweitert:
         z = QStringLiteral("0123456789 ");
         for (const auto* teile : {&datumTeile_, &zeitTeile_})
             for (const Teil& t : *teile) {

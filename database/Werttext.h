@@ -51,8 +51,10 @@ private:
     static std::vector<Teil> zerlegen(const QString& format, bool datum);
     void zahl(double v, int stellen, QString& ziel) const;
     void datum(double tage, QString& ziel) const;
+    void datumErweitert(std::int64_t ticks, QString& ziel) const;
+    // bruch: the fraction of the second in 100 ns, shown after the seconds when not 0.
     void teileAnhaengen(const std::vector<Teil>& teile, long long jahr, int monat, int tag, int wochentag, int sekunden,
-                        QString& ziel) const;
+                        QString& ziel, int bruch = 0) const;
 
     QChar dezimal_;
     QString wahr_, falsch_, am_, pm_;

@@ -8,12 +8,20 @@
 
 namespace Dateimuster {
 
-QStringList mdbDateien(const QString& verzeichnis)
+bool istDatenbankName(const QString& name)
+{
+    for (const QLatin1String endung : {QLatin1String(".mdb"), QLatin1String(".accdb")})
+        if (name.endsWith(endung, Qt::CaseInsensitive) && name.size() > endung.size())
+            return true;
+    return false;
+}
+
+QStringList datenbankDateien(const QString& verzeichnis)
 {
     QStringList namen;
     const QFileInfoList eintraege = QDir(verzeichnis).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& f : eintraege)
-        if (f.fileName().endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive) && f.fileName().size() > 4)
+        if (istDatenbankName(f.fileName()))
             namen << f.fileName();
     sortieren(namen);
     return namen;

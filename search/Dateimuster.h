@@ -7,8 +7,12 @@
 
 namespace Dateimuster {
 
-// The files of a directory that match "*.mdb", in any case, sorted.
-QStringList mdbDateien(const QString& verzeichnis);
+// Whether a file name is that of an Access database: "*.mdb" (Access 97 to
+// 2003) or "*.accdb" (Access 2007 and newer), in any case.
+bool istDatenbankName(const QString& name);
+
+// The files of a directory with a database name, sorted.
+QStringList datenbankDateien(const QString& verzeichnis);
 
 // Numbers in names in their order (Kunden2 before Kunden10), case ignored.
 void sortieren(QStringList& namen);

@@ -151,7 +151,7 @@ void Dateiliste::aktualisieren()
 {
     fuellen_ = true;
     clear();
-    addItems(Dateimuster::mdbDateien(pfad_));
+    addItems(Dateimuster::datenbankDateien(pfad_));
     setCurrentRow(-1);
     fuellen_ = false;
 }

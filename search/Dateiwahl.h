@@ -39,7 +39,7 @@ private:
     QString pfad_;
 };
 
-// File1: the files of a directory that match "*.mdb", in any case.
+// File1: the database files of a directory ("*.mdb", "*.accdb"), in any case.
 class Dateiliste : public QListWidget {
     Q_OBJECT
 public:

@@ -56,7 +56,7 @@ void Suchlauf::einstellungenLesen()
         if (platz)
             literale.remove(u'*');
         for (std::size_t art = 0; art < moeglich_.size(); ++art) {
-            const QString vorrat = art <= std::size_t(Datenzugriff::WertArt::Binaer)
+            const QString vorrat = art <= std::size_t(Datenzugriff::LetzteWertArt)
                 ? werttext_.zeichenvorrat(Datenzugriff::WertArt(art)) : QString();
             bool ja = true;
             if (!vorrat.isEmpty()) {

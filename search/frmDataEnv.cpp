@@ -639,7 +639,7 @@ void frmDataEnv::dateiVorwaehlen(const QString& datei)
     File1->setzePfad(Dir1->pfad());
     const auto treffer = File1->findItems(info.fileName(), Qt::MatchExactly);
     if (treffer.isEmpty()) {
-        fehler(QStringLiteral("Die Datei „%1“ ist keine Access-Datenbank (*.mdb).").arg(QDir::toNativeSeparators(info.absoluteFilePath())));
+        fehler(QStringLiteral("Die Datei „%1“ ist keine Access-Datenbank (*.mdb, *.accdb).").arg(QDir::toNativeSeparators(info.absoluteFilePath())));
         return;
     }
     File1->setCurrentItem(treffer.front());  // the click: the file's tables are listed

@@ -38,7 +38,7 @@ public:
     Verzeichnisliste* Dir1;          // directory choice; sets the path of File1
     QLabel* Label1;                  // "Laufwerk"
     QLabel* Label2;                  // "Verzeichnis"
-    Dateiliste* File1;               // database file choice ("*.mdb"); a click reconnects
+    Dateiliste* File1;               // database file choice ("*.mdb", "*.accdb"); a click reconnects
     QLabel* Label3;                  // "Datenbank"
     QLabel* Label4;                  // "Suchstring in gewählter Tabelle:"
     QTreeView* List1;                // result list; a tree view lays out millions of uniform rows lazily

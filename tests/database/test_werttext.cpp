@@ -28,6 +28,13 @@ double tage(int j, int m, int t, int h = 0, int mi = 0, int se = 0)
     return tag < 0 ? tag - bruch : tag + bruch;
 }
 
+// Date/Time Extended: 100-ns ticks since 01.01.0001, from QDate's calendar.
+Wert erweitert(int j, int m, int t, int h = 0, int mi = 0, int se = 0, int bruch = 0)
+{
+    const std::int64_t tag = QDate(1, 1, 1).daysTo(QDate(j, m, t));
+    return Wert::vonDatumErweitert(((tag * 86400 + h * 3600 + mi * 60 + se) * 10000000LL) + bruch);
+}
+
 TEST(Werttext, TextNullBinaryAndWholeNumbers)
 {
     EXPECT_EQ(s(de(Wert::vonText(QStringLiteral("Grüße\r\n\tx")))), "Grüße\r\n\tx");
@@ -125,6 +132,20 @@ TEST(Werttext, DatesAndTimes)
     EXPECT_EQ(s(Werttext(QLocale(QLocale::English, QLocale::UnitedStates)).text(Wert::vonDatum(tage(1974, 9, 21, 15, 4, 5)))),
               "9/21/1974 3:04:05 PM");
     EXPECT_FALSE(de(Wert::vonDatum(1e12)).isEmpty());
+
+    const std::vector<std::pair<Wert, const char*>> erweiterte = {
+        {erweitert(2021, 6, 14, 22, 45, 12, 3456789), "14.06.2021 22:45:12,3456789"},
+        {erweitert(100, 6, 14, 12, 45, 0, 1234000), "14.06.0100 12:45:00,1234"},
+        {erweitert(2021, 6, 14), "14.06.2021"},
+        {erweitert(2021, 6, 14, 0, 0, 0, 1), "14.06.2021 00:00:00,0000001"},
+        {erweitert(1899, 12, 30, 13, 5, 0, 5000000), "13:05:00,5"},
+        {erweitert(1, 1, 1), "01.01.0001"},
+        {erweitert(9999, 12, 31, 23, 59, 59, 9999999), "31.12.9999 23:59:59,9999999"},
+    };
+    for (const auto& [wert, text] : erweiterte)
+        EXPECT_EQ(s(de(wert)), text);
+    EXPECT_EQ(s(Werttext(QLocale(QLocale::English, QLocale::UnitedStates)).text(erweitert(2021, 6, 14, 22, 45, 12, 2500000))),
+              "6/14/2021 10:45:12.25 PM");
 }
 
 TEST(Werttext, YesNoAndGuid)
@@ -162,6 +183,7 @@ TEST(Werttext, CharacterSupplyCoversEveryValueText)
                                          Wert::vonSingle(3.4e38f), Wert::vonWaehrung(-12345678), Wert::vonJaNein(true),
                                          Wert::vonJaNein(false), Wert::vonDatum(tage(2026, 12, 6, 13, 5, 7)),
                                          Wert::vonDatum(tage(1974, 5, 21, 1, 2, 3)), Wert::vonDatum(0.75), Wert::vonDatum(1e12),
+                                         erweitert(2021, 6, 14, 22, 45, 12, 3456789),
                                          Wert::vonGuid({0xAB, 0xCD, 0xEF, 0x01, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13})};
         for (const Wert& v : werte) {
             const QString vorrat = w.zeichenvorrat(v.art);

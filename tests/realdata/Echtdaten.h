@@ -1,8 +1,9 @@
 #pragma once
 // The real Access files the tests read: the small ones kept in the clone
-// (tests/data/real) and, when the shared folder lies beside the clone as it
-// does in CI, all of ../shared/realdata. A file in both is read once, from
-// the clone. ECHTDATEN_EIGEN and ECHTDATEN_GETEILT name the two folders.
+// (tests/data/real) and, when the shared folders lie beside the clone as they
+// do in CI, all of ../shared/realdata (.mdb) and ../shared/realdata-accdb
+// (.accdb). A file in two is read once, from the clone. ECHTDATEN_EIGEN,
+// ECHTDATEN_GETEILT and ECHTDATEN_GETEILT_ACCDB name the folders.
 
 #include <QDir>
 #include <QFile>
@@ -34,14 +35,15 @@ inline EchteDateien echteDateienFinden()
     EchteDateien e;
     QStringList gesehen;
     QStringList teile;
-    for (const QString& ordner : {QStringLiteral(ECHTDATEN_EIGEN), QStringLiteral(ECHTDATEN_GETEILT)}) {
+    for (const QString& ordner : {QStringLiteral(ECHTDATEN_EIGEN), QStringLiteral(ECHTDATEN_GETEILT), QStringLiteral(ECHTDATEN_GETEILT_ACCDB)}) {
         const QDir d(ordner);
         if (!d.exists()) {
             teile << QDir::cleanPath(ordner) + QStringLiteral(": fehlt");
             continue;
         }
         int neu = 0;
-        const QStringList namen = d.entryList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        const QStringList namen =
+            d.entryList({QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
         for (const QString& n : namen) {
             if (gesehen.contains(n))
                 continue;

@@ -240,6 +240,8 @@ QString abweichungsText(Abweichung a)
         return QStringLiteral("libmdb druckt Daten vor dem 30.12.1899 und nach Tag 1 000 000 (26.11.4637) als Tag 0");
     case Abweichung::LeererTextAlsNull:
         return QStringLiteral("libmdb druckt Text der Länge 0 als Null");
+    case Abweichung::SurrogatpaarAlsFragezeichen:
+        return QStringLiteral("libmdb druckt Zeichen außerhalb der Basisebene (Emoji) als ??");
     default:
         return {};
     }
@@ -258,8 +260,15 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
     switch (unser.art) {
     case WertArt::Null:
         return nein();
-    case WertArt::Text:
-        return unser.text == m ? ja() : nein();
+    case WertArt::Text: {
+        if (unser.text == m)
+            return ja();
+        QString alsUcs2 = unser.text;
+        for (qsizetype i = 0; i < alsUcs2.size(); ++i)
+            if (alsUcs2[i].isSurrogate())
+                alsUcs2[i] = u'?';
+        return alsUcs2 != unser.text && alsUcs2 == m ? ja(Abweichung::SurrogatpaarAlsFragezeichen) : nein();
+    }
     case WertArt::Ganzzahl: {
         bool ok = false;
         const qlonglong v = m.toLongLong(&ok);
@@ -296,6 +305,8 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
     }
     case WertArt::Binaer:
         return m.size() == 2 * unser.binaer.size() ? ja() : nein();
+    case WertArt::DatumErweitert:
+        return nein();  // libmdb 1.0 cannot read it: such columns have written-down values
     }
     return nein();
 }
@@ -321,6 +332,7 @@ QString anzeige(const Wert& w)
     }
     case WertArt::Guid: return guidHex(w.guid) + QStringLiteral(" (GUID)");
     case WertArt::Binaer: return QStringLiteral("%1 Bytes").arg(w.binaer.size());
+    case WertArt::DatumErweitert: return QString::number(w.ticks) + QStringLiteral(" Ticks (Datum/Uhrzeit erweitert)");
     }
     return {};
 }
@@ -355,7 +367,9 @@ QString schemaTyp(const SpaltenInfo& s)
     case JetTyp::Memo: return QStringLiteral("Memo/Hyperlink");
     case JetTyp::Guid: return QStringLiteral("Replication ID");
     case JetTyp::Decimal: return QStringLiteral("Numeric (%1, %2)").arg(s.praezision).arg(s.skala);
-    case JetTyp::Komplex: return QStringLiteral("Long Integer");
+    case JetTyp::Komplex: return QStringLiteral("Unknown_0012");
+    case JetTyp::GrosseZahl: return QStringLiteral("Unknown_0013");
+    case JetTyp::DatumErweitert: return QStringLiteral("Unknown_0014");
     }
     return {};
 }

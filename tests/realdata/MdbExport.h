@@ -65,6 +65,9 @@ enum class Abweichung {
     // A text of length 0 comes out as Null: libmdb takes the length of the
     // bound value for its presence.
     LeererTextAlsNull,
+    // A character outside the Basic Multilingual Plane (an emoji, a surrogate
+    // pair) comes out as "??": libmdb converts UCS-2, not UTF-16.
+    SurrogatpaarAlsFragezeichen,
     Anzahl_
 };
 QString abweichungsText(Abweichung a);

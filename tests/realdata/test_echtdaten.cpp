@@ -9,6 +9,7 @@
 #include "Echtdaten.h"
 #include "Fehler.h"
 #include "MdbExport.h"
+#include "Werttext.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,68 @@ struct Tabellenname {
     const char* tabelle;
 };
 constexpr Tabellenname tabellenMitVerschobenenZeilen[] = {
-    {"overflowTestV2003.mdb", "Table1"},  // rows 3 and 5 (mdb-export: 6 and 7)
+    {"overflowTestV2003.mdb", "Table1"},    // rows 3 and 5 (mdb-export: 6 and 7)
+    {"extDateTestV2019.accdb", "Table1"},  // rows 7 and 8 (mdb-export: 8 and 9)
 };
+
+// Files encrypted with a password (Access 2007 and newer): they must say so.
+const QStringList verschluesselteDateien = {QStringLiteral("db2007-enc.accdb"), QStringLiteral("db2013-enc.accdb")};
+
+// Columns that libmdb 1.0 cannot read (Access 2007+ types: calculated,
+// multi-value, attachment, Date/Time Extended), with their value texts
+// (German) written down in our row order; nullptr for Null, "" for a value
+// without text. Where they come from: calculated columns evaluate the
+// expression the file stores for them on the row's other columns (for
+// example MonthlySalary = [Salary]/12, FloatTest = [Salary]*0.13/[DecimalTest]
+// as Single); DateExt is what the table's own text column DateExtStr says of
+// the same row, DateNormalCalc (= [DateNormal]) what DateNormal holds; the
+// multi-values and file names are the rows of the hidden tables as mdb-export
+// lists them (f_…_multi-value-data, f_…_attach-data) for the row's key;
+// columns of unknown types have no value text, Null where the row's null
+// mask says so (mdb-export prints such values as Null or empty at random).
+struct Aufgeschrieben {
+    const char* datei;
+    const char* tabelle;
+    const char* spalte;
+    std::vector<const char*> werte;
+};
+const std::vector<Aufgeschrieben> aufgeschriebeneSpalten = {
+    {"calcFieldTestV2010.accdb", "Table1", "LastFirst", {"Wayne, Bruce", "Simpson, Bart", "Doe, John", "User, Test"}},
+    {"calcFieldTestV2010.accdb", "Table1", "LastFirstLen", {"12", "13", "9", "10"}},
+    {"calcFieldTestV2010.accdb", "Table1", "MonthlySalary", {"83333,3333", "-0,0833", "0", "8,3333"}},
+    {"calcFieldTestV2010.accdb", "Table1", "IsRich", {"Wahr", "Falsch", "Falsch", "Falsch"}},
+    {"calcFieldTestV2010.accdb", "Table1", "AllNames",
+     {"Wayne, Bruce=Wayne, Bruce", "Simpson, Bart=Simpson, Bart", "Doe, John=Doe, John", "User, Test=User, Test"}},
+    {"calcFieldTestV2010.accdb", "Table1", "WeeklySalary", {"19230,7692307692", "-0,0192307692307692", "0", "1,92307692307692"}},
+    {"calcFieldTestV2010.accdb", "Table1", "SalaryTest", {"1000000", "-1", "0", "100"}},
+    {"calcFieldTestV2010.accdb", "Table1", "BoolTest", {"Wahr", "Wahr", "Wahr", "Wahr"}},
+    {"calcFieldTestV2010.accdb", "Table1", "DecimalTest", {"50,325", "-36,2222", "0,0123", "102030405060,654321"}},
+    {"calcFieldTestV2010.accdb", "Table1", "FloatTest", {"2583,209", "0,003588959", "0", "1,27413E-10"}},
+    {"calcFieldTestV2010.accdb", "Table1", "BigNumTest",
+     {"56505085819,42479129657228018", "-0,0784734499180612994241100748", "0", "0,000000278701928982421698083"}},
+    {"complexDataTestV2007.accdb", "Table1", "VersionHistory_F5F8918F-0A3F-4DA9-AE71-184EE5012880", {"", "", "", ""}},
+    {"complexDataTestV2007.accdb", "Table1", "multi-value-data", {nullptr, "value1, value4", "value1, value2, value3, value4", nullptr}},
+    {"complexDataTestV2007.accdb", "Table1", "attach-data", {nullptr, "test_data.txt, test_data2.txt", nullptr, "test_data2.txt"}},
+    {"unsupportedFieldsTestV2007.accdb", "Test", "UnknownVar", {"", "", nullptr}},
+    {"unsupportedFieldsTestV2007.accdb", "Test", "UnknownFix", {"", "", ""}},
+    // Multi-values of an unknown type: rows 1 and 2 have values (keys 1, 2, 2 in
+    // f_…_UnknownComplex), without text; row 3 has none.
+    {"unsupportedFieldsTestV2007.accdb", "Test", "UnknownComplex", {"", "", nullptr}},
+    {"extDateTestV2019.accdb", "Table1", "DateExt",
+     {"17.06.2020", "14.06.2021", "14.06.2021 12:45:00", "14.06.2021 01:45:00", nullptr, "14.06.2021 22:45:12,3456789",
+      "14.06.1765 12:45:00", "14.06.0100 12:45:00,1234567", "14.06.1265 12:45:00"}},
+    {"extDateTestV2019.accdb", "Table1", "DateNormalCalc",
+     {"17.06.2020", "14.06.2021", "14.06.2021 12:45:00", "14.06.2021 01:45:00", nullptr, "14.06.2021 22:45:12",
+      "14.06.1765 12:45:00", "14.06.0100 12:45:00", "14.06.1265 12:45:00"}},
+};
+
+const Aufgeschrieben* aufgeschrieben(const QString& datei, const QString& tabelle, const QString& spalte)
+{
+    for (const auto& a : aufgeschriebeneSpalten)
+        if (datei == QLatin1String(a.datei) && tabelle == QLatin1String(a.tabelle) && spalte == QLatin1String(a.spalte))
+            return &a;
+    return nullptr;
+}
 
 bool hatVerschobeneZeilen(const QString& datei, const QString& tabelle)
 {
@@ -109,6 +170,7 @@ private:
                    .arg(nr).arg(spalten_[spalte], anzeige(unsere[std::size_t(spalte)]), anzeige(mdb[std::size_t(spalte)])));
     }
     bool spaltenVergleichen(const Recordset& r, const MdbTabelle& m);
+    void spaltenAufgeschrieben(std::vector<Zeile>& unsere, MdbTabelle& m);
     void inReihe(const std::vector<Zeile>& unsere, const MdbTabelle& m);
     void alsMenge(const std::vector<Zeile>& unsere, const MdbTabelle& m);
     void zusammenfassen(std::size_t zeilen) const;
@@ -117,6 +179,7 @@ private:
     QString tabelle_;
     QStringList spalten_;
     int fehler_ = 0;
+    int aufgeschriebenGeprueft_ = 0;
     std::array<int, std::size_t(Abweichung::Anzahl_)> abweichungen_{};
 };
 
@@ -132,9 +195,10 @@ void Tabellenvergleich::ausfuehren(Connection& c)
         const Wert* w = r.aktuelleZeile();
         unsere.emplace_back(w, w + spalten_.size());
     }
-    const MdbTabelle m = lauf.ergebnis();
+    MdbTabelle m = lauf.ergebnis();
     if (!spaltenVergleichen(r, m))
         return;
+    spaltenAufgeschrieben(unsere, m);
     if (unsere.size() != m.zeilen.size())
         fehler(QStringLiteral("%1 Zeilen, mdb-export %2").arg(unsere.size()).arg(m.zeilen.size()));
     if (hatVerschobeneZeilen(datei_.name, tabelle_))
@@ -158,11 +222,39 @@ bool Tabellenvergleich::spaltenVergleichen(const Recordset& r, const MdbTabelle&
     }
     for (int i = 0; i < spalten_.size(); ++i) {
         const QString typ = schemaTyp(r.fields().Item(i).spalte());
+        if (aufgeschrieben(datei_.name, tabelle_, spalten_[i]))
+            continue;  // libmdb misreads the column, its type too (a calculated column's result type)
         if (schema[std::size_t(i)].name != spalten_[i] || !schema[std::size_t(i)].typ.startsWith(typ))
             fehler(QStringLiteral("Spalte %1: Typ %2, mdb-schema %3 %4").arg(spalten_[i], typ, schema[std::size_t(i)].name,
                                                                           schema[std::size_t(i)].typ));
     }
     return true;
+}
+
+// The written-down columns against their values; mdb-export's comparison
+// then passes over them.
+void Tabellenvergleich::spaltenAufgeschrieben(std::vector<Zeile>& unsere, MdbTabelle& m)
+{
+    const Werttext werttext{QLocale(QLocale::German, QLocale::Germany)};
+    for (int s = 0; s < spalten_.size(); ++s) {
+        const Aufgeschrieben* a = aufgeschrieben(datei_.name, tabelle_, spalten_[s]);
+        if (!a)
+            continue;
+        if (a->werte.size() != unsere.size())
+            fehler(QStringLiteral("%1 Zeilen, aufgeschrieben für %2: %3").arg(unsere.size()).arg(spalten_[s]).arg(a->werte.size()));
+        for (std::size_t z = 0; z < std::min(unsere.size(), a->werte.size()); ++z) {
+            Wert& w = unsere[z][std::size_t(s)];
+            const char* soll = a->werte[z];
+            if (soll ? w.istNull() || werttext.text(w) != QString::fromUtf8(soll) : !w.istNull())
+                fehler(QStringLiteral("Zeile %1, Spalte %2: unser Wert %3, aufgeschrieben %4")
+                           .arg(z + 1).arg(spalten_[s], anzeige(w), soll ? QString::fromUtf8(soll) : QStringLiteral("Null")));
+            w = Wert::null();
+        }
+        for (auto& zeile : m.zeilen)
+            if (std::size_t(s) < zeile.size())
+                zeile[std::size_t(s)] = std::nullopt;
+        ++aufgeschriebenGeprueft_;
+    }
 }
 
 void Tabellenvergleich::inReihe(const std::vector<Zeile>& unsere, const MdbTabelle& m)
@@ -214,6 +306,8 @@ void Tabellenvergleich::zusammenfassen(std::size_t zeilen) const
     for (std::size_t a = 1; a < abweichungen_.size(); ++a)
         if (abweichungen_[a] > 0)
             s += QStringLiteral("; %1 Werte: %2").arg(abweichungen_[a]).arg(abweichungsText(Abweichung(a)));
+    if (aufgeschriebenGeprueft_ > 0)
+        s += QStringLiteral("; %1 Spalten gegen aufgeschriebene Werte (libmdb liest sie nicht)").arg(aufgeschriebenGeprueft_);
     if (fehler_ > 20)
         s += QStringLiteral("; %1 weitere Fehler nicht gezeigt").arg(fehler_ - 20);
     std::cout << s.toStdString() << std::endl;
@@ -243,6 +337,16 @@ TEST_P(GegenMdbExport, EveryTableReadsLikeMdbExport)
     const EchteDatei& d = GetParam();
     std::cout << "Echte Dateien: " << echteDateien().herkunft.toStdString() << std::endl;
     Connection c([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
+    if (verschluesselteDateien.contains(d.name)) {
+        try {
+            c.Open(QStringLiteral("DBQ=") + d.pfad + u';');
+            ADD_FAILURE() << d.name.toStdString() << ": geöffnet, obwohl verschlüsselt";
+        } catch (const DatenzugriffsFehler& e) {
+            EXPECT_EQ(e.Number(), FehlerVerschluesselt) << e.what();
+            EXPECT_TRUE(e.Description().contains(QStringLiteral("verschlüsselt"))) << e.what();
+        }
+        return;
+    }
     c.Open(QStringLiteral("DBQ=") + d.pfad + u';');
     QStringList tabellen;
     {
@@ -255,8 +359,11 @@ TEST_P(GegenMdbExport, EveryTableReadsLikeMdbExport)
     const bool verschoben = katalogHatVerschobeneZeilen(d.pfad);
     if (verschoben)
         std::cout << d.name.toStdString() << ": Katalogzeilen verschoben, Tabellen ohne Reihenfolge verglichen" << std::endl;
+    // Access hides every MSys… table (MSysCompactError of a converted file); libmdb goes by the flags.
+    QStringList mdbListe = mdbTabellen(d.pfad);
+    mdbListe.removeIf([](const QString& n) { return n.startsWith(QLatin1String("MSys"), Qt::CaseInsensitive); });
     EXPECT_EQ(vergleichbareReihenfolge(tabellen, verschoben).join(u'|').toStdString(),
-              vergleichbareReihenfolge(mdbTabellen(d.pfad), verschoben).join(u'|').toStdString())
+              vergleichbareReihenfolge(mdbListe, verschoben).join(u'|').toStdString())
         << d.name.toStdString();
     if (tabellen.isEmpty())
         std::cout << d.name.toStdString() << ": keine Tabelle" << std::endl;

@@ -28,6 +28,7 @@ const QStringList gewaehlteDateien = {
     QStringLiteral("Northwind.mdb"),            // Jet 4, a table name with a blank, OLE pictures
     QStringLiteral("Gymnase2000.mdb"),          // Jet 4, French accents
     QStringLiteral("testV2000.mdb"),            // Jet 4, 89 columns
+    QStringLiteral("complexDataTestV2007.accdb"),  // Access 2007: multi-value and attachment columns, append-only memo
 };
 
 std::vector<EchteDatei> fensterDateien()

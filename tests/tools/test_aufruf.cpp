@@ -270,14 +270,15 @@ protected:
 
 TEST_F(Sammlung, OrdnerWieDieDateilisteUnterordnerNurMitR)
 {
-    for (const char* n : {"Kunden10.mdb", "kunden2.MDB", "b.Mdb", ".versteckt.mdb", ".mdb", "notiz.txt", "x.mdb.bak",
+    for (const char* n : {"Kunden10.mdb", "kunden2.MDB", "b.Mdb", ".versteckt.mdb", ".mdb", "notiz.txt", "x.mdb.bak", "c.ACCDB",
+                          "d.accdb", ".accdb", "e.accdb.bak", "f.accde",
                           "Archiv B/z.mdb", "archiv a/y.mdb", "archiv a/tief/w.mdb", "archiv a/tief/Kein.mdb/v.mdb"})
         anlegen(n);
     // The files in the order of the window's file list.
     QStringList liste1;
-    for (const QString& n : Dateimuster::mdbDateien(dir.path()))
+    for (const QString& n : Dateimuster::datenbankDateien(dir.path()))
         liste1 << n;
-    EXPECT_EQ(liste1.size(), 4);
+    EXPECT_EQ(liste1.size(), 6);
     EXPECT_EQ(pfade(dateienSammeln({dir.path()}, false)), liste1);
     EXPECT_EQ(pfade(dateienSammeln({dir.path()}, true)),
               liste1 + liste({"archiv a/y.mdb", "archiv a/tief/w.mdb", "archiv a/tief/Kein.mdb/v.mdb", "Archiv B/z.mdb"}));

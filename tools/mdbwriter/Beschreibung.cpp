@@ -163,7 +163,10 @@ Cell parseCell(const std::string& raw, ColumnType type)
         throw Error("not a Yes/No value: " + s);
     case ColumnType::Byte:
     case ColumnType::Integer:
-    case ColumnType::Long: return Cell::integer(parseWhole(s));
+    case ColumnType::Long:
+    case ColumnType::LargeNumber:
+    case ColumnType::DateTimeExtended:
+    case ColumnType::Complex: return Cell::integer(parseWhole(s));
     case ColumnType::Currency: return Cell::currency(parseCurrency(s));
     case ColumnType::Single:
     case ColumnType::Double: return Cell::real(parseNumber(s));

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -99,6 +100,7 @@ struct ColDef {
     int length = 0;       // characters (Text) or bytes (Binary)
     int storedLength = 0; // col_len in the table definition
     bool deleted = false; // gone from the definition, still in the rows
+    bool calculated = false;
 };
 
 struct PageBuf {
@@ -194,6 +196,23 @@ void encodeFixed(const char* owner, const std::string& name, const ColDef& d, co
             mismatch(owner, name, d);
         std::memcpy(p, c.guidValue.data(), 16);
         break;
+    case ColumnType::Complex:
+        put32(p, std::uint32_t(whole(0, 2147483647LL)));
+        break;
+    case ColumnType::LargeNumber:
+        if (c.kind != Cell::Kind::Integer)
+            mismatch(owner, name, d);
+        put64(p, std::uint64_t(c.integerValue));
+        break;
+    case ColumnType::DateTimeExtended: {
+        // 42 ASCII bytes: days since 01.01.0001, ":", the 100-ns ticks of the day, ":7", a zero.
+        constexpr std::int64_t perDay = 864000000000LL;
+        const std::int64_t ticks = whole(0, 3652059 * perDay - 1);
+        char text[43];
+        std::snprintf(text, sizeof text, "%019lld:%019lld:7", (long long)(ticks / perDay), (long long)(ticks % perDay));
+        std::memcpy(p, text, 42);
+        break;
+    }
     default:
         break;
     }
@@ -216,6 +235,9 @@ ColDef columnDef(bool jet4, const Table& t, const Column& c)
     case ColumnType::Double: d.jetType = JetDouble; d.fixed = true; d.size = 8; break;
     case ColumnType::DateTime: d.jetType = JetDate; d.fixed = true; d.size = 8; break;
     case ColumnType::Guid: d.jetType = JetGuid; d.fixed = true; d.size = 16; break;
+    case ColumnType::LargeNumber: d.jetType = 0x13; d.fixed = true; d.size = 8; break;
+    case ColumnType::DateTimeExtended: d.jetType = 0x14; d.fixed = true; d.size = 42; break;
+    case ColumnType::Complex: d.jetType = 0x12; d.fixed = true; d.size = 4; break;
     case ColumnType::Text:
         d.jetType = JetText;
         if (d.length <= 0)
@@ -232,6 +254,14 @@ ColDef columnDef(bool jet4, const Table& t, const Column& c)
         break;
     case ColumnType::Memo: d.jetType = JetMemo; break;
     case ColumnType::OleObject: d.jetType = JetOle; break;
+    }
+    d.calculated = c.calculated;
+    if (c.calculated) {
+        if (c.type == ColumnType::Memo || c.type == ColumnType::OleObject || c.type == ColumnType::Binary)
+            throw Error("column " + c.name + ": calculated columns of this type are not written");
+        // The stored result lies in the variable part behind its 20-byte head, 3 bytes after it.
+        d.storedLength = d.fixed ? 39 : d.storedLength + 23;
+        d.fixed = false;
     }
     if (d.fixed) {
         d.fixedOffset = t.fixedSize;
@@ -298,7 +328,7 @@ void append32(std::vector<std::uint8_t>& v, std::uint32_t x)
 
 std::vector<std::uint8_t> propertyBlock(Format format, const std::vector<PropertyBlock>& blocks)
 {
-    const bool jet4 = format == Format::Jet4;
+    const bool jet4 = format != Format::Jet3;
     // The name pool holds each property name once, in order of first use.
     std::vector<std::string> names;
     auto nameIndex = [&](const std::string& name) {
@@ -378,7 +408,7 @@ struct Database::Impl {
     std::uint32_t nextQueryId = 0x00F00000;
 
     Impl(const std::string& p, Format f)
-        : path(p), format(f), jet4(f == Format::Jet4), pgSize(jet4 ? 4096 : 2048), hdr(jet4 ? 14 : 10),
+        : path(p), format(f), jet4(f != Format::Jet3), pgSize(jet4 ? 4096 : 2048), hdr(jet4 ? 14 : 10),
           rowCountOffset(jet4 ? 12 : 8)
     {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -578,8 +608,37 @@ struct Database::Impl {
         out.insert(out.end(), head, head + 12);
     }
 
+    // A calculated column's result: 20 bytes with its length at 16, the value
+    // as its type stores it, 3 bytes.
+    void encodeCalculated(const Table& t, const ColDef& d, const Cell& c, std::vector<std::uint8_t>& out)
+    {
+        std::vector<std::uint8_t> v;
+        if (d.type == ColumnType::Text) {
+            ColDef plain = d;
+            plain.calculated = false;
+            encodeVar(t, plain, c, v);
+        } else if (d.type == ColumnType::YesNo) {
+            if (c.kind != Cell::Kind::YesNo && c.kind != Cell::Kind::Integer)
+                mismatch("table", t.name, d);
+            v.push_back(c.integerValue != 0 ? 0xff : 0x00);
+        } else {
+            const Table none;
+            v.assign(std::size_t(columnDef(jet4, none, {d.name, d.type}).size), 0);
+            encodeFixed("table", t.name, d, c, v.data());
+        }
+        const std::size_t at = out.size();
+        out.resize(at + 20, 0);
+        put32(out.data() + at + 16, std::uint32_t(v.size()));
+        out.insert(out.end(), v.begin(), v.end());
+        out.insert(out.end(), 3, 0);
+    }
+
     void encodeVar(const Table& t, const ColDef& d, const Cell& c, std::vector<std::uint8_t>& out)
     {
+        if (d.calculated) {
+            encodeCalculated(t, d, c, out);
+            return;
+        }
         int characters = 0;
         switch (d.type) {
         case ColumnType::Text:
@@ -637,7 +696,7 @@ struct Database::Impl {
         for (std::size_t i = 0; i < columns; ++i) {
             const ColDef& d = t.cols[i];
             const Cell& c = cellOf(k, d);
-            if (d.type == ColumnType::YesNo) {
+            if (d.type == ColumnType::YesNo && !d.calculated) {
                 // The value lives in the null mask; a Yes/No field is never Null.
                 if (c.kind == Cell::Kind::Null)
                     continue;
@@ -873,7 +932,7 @@ struct Database::Impl {
                 if (text)
                     put16(e + 11, 0x409);
                 e[15] = flags;
-                e[16] = text ? 0x01 : 0x00;  // compressed Unicode allowed
+                e[16] = c.calculated ? 0xc0 : text ? 0x01 : 0x00;  // calculated; compressed Unicode allowed
                 put16(e + 21, std::uint32_t(c.fixedOffset));
                 put16(e + 23, std::uint32_t(c.storedLength));
                 d.insert(d.end(), e, e + 25);
@@ -944,8 +1003,8 @@ struct Database::Impl {
     {
         std::vector<std::uint8_t> page(std::size_t(pgSize), 0);
         page[1] = 0x01;
-        std::memcpy(page.data() + 4, "Standard Jet DB", 15);
-        page[0x14] = jet4 ? 0x01 : 0x00;
+        std::memcpy(page.data() + 4, format == Format::Ace12 ? "Standard ACE DB" : "Standard Jet DB", 15);
+        page[0x14] = format == Format::Ace12 ? 0x02 : jet4 ? 0x01 : 0x00;
         put16(page.data() + (jet4 ? 0x6e : 0x3a), 0x409);  // sort order: general
         put16(page.data() + 0x3c, 1252);                    // code page
         // database key 0: pages are not encrypted
@@ -1076,6 +1135,13 @@ int Database::addTable(const std::string& name, const std::vector<Column>& colum
 int Database::addSystemTable(const std::string& name, const std::vector<Column>& columns)
 {
     return impl_->addTable(name, columns, true);
+}
+
+std::uint32_t Database::tableId(int table) const
+{
+    if (table < 0 || std::size_t(table) >= impl_->tables.size())
+        throw Error("no table " + std::to_string(table));
+    return impl_->tables[std::size_t(table)]->tdefPage;
 }
 
 void Database::addQuery(const std::string& name)

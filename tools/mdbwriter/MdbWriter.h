@@ -19,14 +19,26 @@
 
 namespace mdbwriter {
 
-enum class Format { Jet3, Jet4 };
+// Ace12: Access 2007 (.accdb), the Jet 4 pages under the ACE header.
+enum class Format { Jet3, Jet4, Ace12 };
 
-enum class ColumnType { YesNo, Byte, Integer, Long, Currency, Single, Double, DateTime, Binary, Text, OleObject, Memo, Guid };
+// LargeNumber (64-bit) and DateTimeExtended (integer cells: 100-ns ticks
+// since 01.01.0001) only in Ace12 files. Complex (multi-value, attachment):
+// an integer cell, the key of the row's values in the column's hidden table,
+// which the caller writes as Access does (MSysComplexColumns, a type table
+// MSysComplexType_…, the flat table f_…_COLUMN with the key in "_COLUMN";
+// tableId gives the ids these rows name).
+enum class ColumnType { YesNo, Byte, Integer, Long, Currency, Single, Double, DateTime, Binary, Text, OleObject, Memo, Guid,
+                        LargeNumber, DateTimeExtended, Complex };
 
 struct Column {
     std::string name;  // UTF-8
     ColumnType type;
     int length = 0;    // characters for Text (default 50), bytes for Binary
+    // Ace12: a calculated column of a fixed-size type or Text, whose values
+    // are its stored results; its result type belongs in the table's
+    // property "ResultType" of the column (setProperties), as Access keeps it.
+    bool calculated = false;
 };
 
 class Error : public std::runtime_error {
@@ -104,6 +116,8 @@ public:
     // order they were added. The result identifies the table for addRow.
     int addTable(const std::string& name, const std::vector<Column>& columns);
     int addSystemTable(const std::string& name, const std::vector<Column>& columns);
+    // The catalogue's id of a table (its definition page).
+    std::uint32_t tableId(int table) const;
     // A saved query as the catalogue lists it (its SQL text is not stored).
     void addQuery(const std::string& name);
 

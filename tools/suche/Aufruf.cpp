@@ -237,13 +237,14 @@ QString hilfetext()
     QString t = kurzhilfe();
     t += QStringLiteral(
         "\n"
-        "Durchsucht Tabellen von Access-Datenbanken (.mdb, Jet 3 und Jet 4) nach SUCHTEXT,\n"
-        "wie das Programm ZELK-Feldspur es tut, und arbeitet dabei wie grep.\n"
+        "Durchsucht Tabellen von Access-Datenbanken (.mdb: Access 97 bis 2003, .accdb:\n"
+        "Access 2007 und neuer) nach SUCHTEXT, wie das Programm ZELK-Feldspur es tut,\n"
+        "und arbeitet dabei wie grep.\n"
         "\n"
         "Ohne --ohne-wildcards steht jedes innere \"*\" des Suchtextes für genau ein Zeichen;\n"
         "Groß- und Kleinschreibung zählen nicht. Ein Suchtext, der mit \"-\" beginnt,\n"
-        "steht hinter \"--\". Ordner liefern ihre Dateien auf \".mdb\" (in jeder\n"
-        "Schreibweise), mit -r auch die ihrer Unterordner.\n"
+        "steht hinter \"--\". Ordner liefern ihre Dateien auf \".mdb\" und\n"
+        "\".accdb\" (in jeder Schreibweise), mit -r auch die ihrer Unterordner.\n"
         "\n"
         "Jeder Treffer ist eine Zeile \"Satz: N<Tab><Tab>FELD<Tab>Feldinhalt: WERT\", in der\n"
         "Zeichenkodierung der Spracheinstellung mit LF. Kann der Aufruf mehr als eine\n"

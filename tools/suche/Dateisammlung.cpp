@@ -34,7 +34,7 @@ void ordnerSammeln(const QString& ordner, bool rekursiv, QSet<QString>& besucht,
         ziel.push_back({ordner, QStringLiteral("Ordner kann nicht gelesen werden")});
         return;
     }
-    for (const QString& name : Dateimuster::mdbDateien(ordner))
+    for (const QString& name : Dateimuster::datenbankDateien(ordner))
         ziel.push_back({verbinden(ordner, name), QString()});
     if (rekursiv)
         for (const QString& name : unterordner(ordner))

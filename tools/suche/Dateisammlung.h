@@ -1,6 +1,6 @@
 #pragma once
 // The database files named on the command line: files as given, folders
-// by their files as the main window's file list shows them (*.mdb in any
+// by their files as the main window's file list shows them (*.mdb and *.accdb in any
 // case), with subfolders when asked.
 
 #include <QString>
