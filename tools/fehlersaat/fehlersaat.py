@@ -135,12 +135,13 @@ def ausfuehren(befehl, log, zeitlimit, umgebung):
 
 
 def fehlgeschlagene(log_text):
-    """Names of failed tests in a ctest output."""
-    namen = re.findall(r"^\s*\d+/\d+ Test\s+#\d+: (\S+) \.+\s*\*+(?:Failed|Exception|Timeout|Not Run)", log_text, re.M)
-    namen += re.findall(r"^\s*\d+ - (\S+) \((?:Failed|Timeout|SEGFAULT|Subprocess aborted|Child aborted|Not Run|Exception)",
-                        log_text, re.M)
+    """Names of failed tests in a ctest output (its closing list), without
+    the parameter text gtest appends after " # "."""
+    namen = re.findall(r"^\s*\d+ - (.+?) \((?:Failed|Timeout|SEGFAULT|Subprocess aborted|Child aborted|Not Run|Exception"
+                       r"|ILLEGAL|BUS|OTHER_FAULT|Interrupt|NUMERICAL)[^)]*\)\s*$", log_text, re.M)
     gesehen = []
     for n in namen:
+        n = n.split(" # ")[0].strip()
         if n not in gesehen:
             gesehen.append(n)
     return gesehen
