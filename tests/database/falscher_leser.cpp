@@ -64,7 +64,8 @@ public:
         art = QFileInfo(datei).completeBaseName();
         roh = art == QLatin1String("muell") || art == QLatin1String("zulang") || art == QLatin1String("abgeschnitten")
             || art == QLatin1String("riesig") || art == QLatin1String("schweigt") || art == QLatin1String("art")
-            || art == QLatin1String("stirbt") || art == QLatin1String("getoetet") || art == QLatin1String("fehlerkaputt");
+            || art == QLatin1String("stirbt") || art == QLatin1String("getoetet") || art == QLatin1String("fehlerkaputt")
+            || art == QLatin1String("textkurz");
         if (!roh && art != QLatin1String("ausnahme") && art != QLatin1String("fremd"))
             echt_->oeffnen(datei);
     }
@@ -80,12 +81,16 @@ public:
     }
     std::vector<SpaltenInfo> spalten(const QString& t) override { return echt_->spalten(t); }
     std::int64_t gespeicherteZeilenanzahl(const QString& t) override { return echt_->gespeicherteZeilenanzahl(t); }
-    CursorNummer cursorOeffnen(const QString& t, const std::vector<int>& a) override { return echt_->cursorOeffnen(t, a); }
+    // "breite": a cursor of the first column only, whatever was asked for.
+    CursorNummer cursorOeffnen(const QString& t, const std::vector<int>& a) override
+    {
+        return echt_->cursorOeffnen(t, art == QLatin1String("breite") ? std::vector<int>{0} : a);
+    }
     bool naechsterBlock(CursorNummer c, ZeilenBlock& b, int m) override { return echt_->naechsterBlock(c, b, m); }
     int blockKodieren(CursorNummer c, P::Schreiber& s, int m, std::vector<std::size_t>& e, int& sp) override
     {
         const bool zuViele = art == QLatin1String("zeilen") || (art == QLatin1String("spaeter") && ++bloecke_ > 1);
-        return echt_->blockKodieren(c, s, zuViele ? m + 1 : m, e, sp);
+        return echt_->blockKodieren(c, s, zuViele ? m + 1 : art == QLatin1String("breite") ? 1 : m, e, sp);
     }
     int bereichKodieren(CursorNummer c, std::int64_t v, int a, P::Schreiber& s, int& sp) override
     {
@@ -140,6 +145,13 @@ void falschAntworten(const QString& art)
         roh(&nummer, 4);
         roh(&laenge, 4);
         roh("a\0b\0", 4);
+    } else if (art == QLatin1String("textkurz")) {
+        const std::int32_t nummer = FehlerBeschaedigt;
+        const std::int32_t laenge = 5;  // characters, in 6 of the 10 bytes they need
+        kopf(1 + 4 + 4 + 6, std::uint8_t(P::Antwort::Fehler));
+        roh(&nummer, 4);
+        roh(&laenge, 4);
+        roh("a\0b\0c\0", 6);
     }
 }
 

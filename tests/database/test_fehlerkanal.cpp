@@ -106,6 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         Fall{"stirbt.mdb", FehlerLeseprozess, "unerwartet beendet worden (Exitcode 5)", false},
         Fall{"getoetet.mdb", FehlerLeseprozess, "unerwartet beendet worden (Signal 9: von außen beendet)", false},
         Fall{"fehlerkaputt.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
+        Fall{"textkurz.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
         Fall{"ausnahme.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses: Katalog ohne Ende", true},
         Fall{"fremd.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses.", true}),
     [](const auto& info) {
@@ -171,24 +172,28 @@ TEST(Fehlerkanal_, SystemTextsAndTimesAreGerman)
     EXPECT_EQ(signalText(SIGSEGV), QStringLiteral("Signal 11: Speicherzugriffsfehler"));
 }
 
-// A block with more rows than asked for would let a recordset read past
-// its values: the program takes it for what it is.
+// A block with more rows than asked for, or rows of another width than the
+// cursor's, would let a recordset read past its values: the program takes
+// it for what it is.
 TEST(Fehlerkanal_, ABlockThatDoesNotFitTheRequestIsRefused)
 {
-    QTemporaryDir dir;
-    const QString datei = dir.filePath(QStringLiteral("zeilen.mdb"));
-    Zeilen::nummernTabelle(datei, "T", 100);
-    Connection c(falscherLeser());
-    c.Open(verbindung(datei));
-    Recordset r;
-    try {
-        r.Open(QStringLiteral("Select * from [T];"), c);
-        FAIL() << "kein Fehler";
-    } catch (const DatenzugriffsFehler& e) {
-        EXPECT_EQ(e.Number(), FehlerLeseprozess);
-        EXPECT_TRUE(e.Description().contains(QStringLiteral("Block passt nicht zur Anfrage"))) << e.Description().toStdString();
+    for (const char* art : {"zeilen.mdb", "breite.mdb"}) {
+        SCOPED_TRACE(art);
+        QTemporaryDir dir;
+        const QString datei = dir.filePath(QString::fromLatin1(art));
+        Zeilen::nummernTabelle(datei, "T", 100);
+        Connection c(falscherLeser());
+        c.Open(verbindung(datei));
+        Recordset r;
+        try {
+            r.Open(QStringLiteral("Select * from [T];"), c);
+            ADD_FAILURE() << "kein Fehler";
+        } catch (const DatenzugriffsFehler& e) {
+            EXPECT_EQ(e.Number(), FehlerLeseprozess);
+            EXPECT_TRUE(e.Description().contains(QStringLiteral("Block passt nicht zur Anfrage"))) << e.Description().toStdString();
+        }
+        EXPECT_EQ(r.State(), adStateClosed);
     }
-    EXPECT_EQ(r.State(), adStateClosed);
 }
 
 // The recordset of a reader process that gave up mid-table is closed with

@@ -121,6 +121,9 @@ TEST(Werttext, DatesAndTimes)
     EXPECT_EQ(s(de(Wert::vonDatum(tage(100, 1, 1)))), "01.01.0100");
     EXPECT_EQ(tage(100, 1, 1), -657434.0);
     EXPECT_EQ(s(de(Wert::vonDatum(2958465.0))), "31.12.9999");
+    // Beyond the years 100 to 9999 the day count itself, on both sides.
+    EXPECT_EQ(s(de(Wert::vonDatum(2958466.0))), "2958466");
+    EXPECT_EQ(s(de(Wert::vonDatum(-657435.0))), "-657435");
     EXPECT_EQ(s(de(Wert::vonDatum(tage(1899, 12, 29, 6)))), "29.12.1899 06:00:00");
     EXPECT_EQ(s(de(Wert::vonDatum(-1.25))), "29.12.1899 06:00:00");
     EXPECT_EQ(s(de(Wert::vonDatum(tage(1900, 2, 28, 23, 59, 59)))), "28.02.1900 23:59:59");

@@ -175,6 +175,7 @@ TEST_F(RegistryTest, AnlegenSchreibenLesenOhneBeachtungDerSchreibweise)
     EXPECT_EQ(QByteArray(gross, int(groesse)), QByteArray("xy\0", 3));
     EXPECT_EQ(reg.RegQueryValueExA(h, "fehlt", &typ, gross, &groesse), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\C", 0, KEY_READ, &z), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFT", 0, KEY_READ, &z), ERROR_FILE_NOT_FOUND);  // a prefix is no key
     EXPECT_EQ(reg.RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\A", 0, KEY_READ, &z), ERROR_FILE_NOT_FOUND);  // other root
     EXPECT_EQ(reg.RegOpenKeyExA(0x1234, "x", 0, KEY_READ, &z), ERROR_INVALID_HANDLE);
 
