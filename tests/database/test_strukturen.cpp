@@ -218,6 +218,33 @@ TableContent schreibeAlleTypen(Database& db, Format format)
     return t;
 }
 
+// 40 Longs and 80 short texts: a row longer than 256 bytes whose variable
+// data ends before byte 256, so that Jet 3 puts a jump byte with nothing to jump.
+TableContent schreibeBreit(Database& db)
+{
+    TableContent t{"Breit", {}, {{}}, {false}};
+    for (int i = 0; i < 120; ++i) {
+        t.columns.push_back({(i < 40 ? "L" : "T") + std::to_string(i), i < 40 ? ColumnType::Long : ColumnType::Text, i < 40 ? 0 : 10});
+        t.rows[0].push_back(i < 40 ? Cell::integer(1000 + i) : i % 9 == 4 ? Cell::null() : Cell::text(std::string(1, char('a' + i % 26))));
+    }
+    db.addRow(db.addTable(t.name, t.columns), t.rows[0]);
+    return t;
+}
+
+// Texts of 176 to 255 characters, rows on both sides of 256 bytes: Jet 3 adds a jump byte for
+// each 256 bytes a row reaches, and must not for a row of exactly 256.
+TableContent schreibeZeilenlaengen(Database& db)
+{
+    TableContent t{"Zeilenlängen", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 255}}, {}, {}};
+    const int nr = db.addTable(t.name, t.columns);
+    for (int i = 0; i < 80; ++i) {
+        t.rows.push_back({Cell::integer(i), Cell::text(std::string(std::size_t(176 + i), char('a' + i % 26)))});
+        t.moved.push_back(false);
+        db.addRow(nr, t.rows.back());
+    }
+    return t;
+}
+
 // mdb-prop's output: per block its name, then the properties.
 std::map<std::string, std::map<std::string, std::string>> mdbProp(const QString& datei, const std::string& objekt)
 {
@@ -310,7 +337,11 @@ TEST_P(Strukturen, EveryRowAndValueAsWritten)
     {
         Database db(pfad.toStdString(), format);
         switch (fall) {
-        case Fall::AlleTypen: tabellen.push_back(schreibeAlleTypen(db, format)); break;
+        case Fall::AlleTypen:
+            tabellen.push_back(schreibeAlleTypen(db, format));
+            tabellen.push_back(schreibeBreit(db));
+            tabellen.push_back(schreibeZeilenlaengen(db));
+            break;
         case Fall::Verschoben:
             tabellen.push_back(writeMovedRows(db, "Eine Seite", 12));
             tabellen.push_back(writeMovedRows(db, "Viele Seiten", 3000));
