@@ -72,36 +72,60 @@ struct Verteiler {
 
     bool unnoetig(std::size_t i) const { return abbruch || i >= grenze; }
 
-    // False when the file is no longer needed.
-    bool anhaengen(std::size_t i, Ereignis e)
+    // Hands a worker's batch to its file's record; false when the file is
+    // no longer needed.
+    bool abgeben(std::size_t i, std::deque<Ereignis>& stapel, qsizetype g)
     {
-        const qsizetype g = e.groesse();
         std::unique_lock sperre(m);
         cv.wait(sperre, [&] { return unnoetig(i) || i == kopf || gepuffert == 0 || gepuffert + g <= HoechstensGepuffert; });
         if (unnoetig(i))
             return false;
         if (i != kopf)
             gepuffert += g;
-        akten[i].groesse += g;
-        akten[i].ereignisse.push_back(std::move(e));
+        Akte& akte = akten[i];
+        akte.groesse += g;
+        for (Ereignis& e : stapel)
+            akte.ereignisse.push_back(std::move(e));
         cv.notify_all();
         return true;
-    }
-    void aufzeichnen(std::size_t i, Ereignis e)
-    {
-        if (!anhaengen(i, std::move(e)))
-            throw Abgebrochen{};
     }
 };
 
 namespace {
 
+// A worker's events, handed over in batches: one lock for many hits.
+struct Sammler {
+    explicit Sammler(Verteiler& v) : v(v) {}
+    Verteiler& v;
+    std::size_t datei = 0;
+    std::deque<Ereignis> stapel;
+    qsizetype groesse = 0;
+
+    bool anhaengen(Ereignis e)
+    {
+        groesse += e.groesse();
+        stapel.push_back(std::move(e));
+        return (groesse < 256 * 1024 && stapel.size() < 256) || abgeben();
+    }
+    bool abgeben()
+    {
+        const bool weiter = v.abgeben(datei, stapel, groesse);
+        stapel.clear();
+        groesse = 0;
+        return weiter;
+    }
+    void aufzeichnen(Ereignis e)
+    {
+        if (!anhaengen(std::move(e)))
+            throw Abgebrochen{};
+    }
+};
+
 // The protocol bytes of a worker's writer, into its file's record. A write
 // fails (and the writer throws) only when the file is no longer needed.
 class Kanal final : public QIODevice {
 public:
-    explicit Kanal(Verteiler& v) : v_(v) { open(QIODevice::WriteOnly); }
-    std::size_t datei = 0;
+    explicit Kanal(Sammler& s) : s_(s) { open(QIODevice::WriteOnly); }
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
@@ -109,31 +133,30 @@ protected:
     {
         Ereignis e(Ereignis::Art::Protokoll);
         e.bytes = QByteArray(daten, qsizetype(laenge));
-        return v_.anhaengen(datei, std::move(e)) ? laenge : -1;
+        return s_.anhaengen(std::move(e)) ? laenge : -1;
     }
 
 private:
-    Verteiler& v_;
+    Sammler& s_;
 };
 
 // The hits of a worker's file, into its record; what comes after a hit as
 // the output would decide it.
 class Aufzeichnung final : public Trefferziel {
 public:
-    Aufzeichnung(const Aufruf& aufruf, Verteiler& v) : aufruf_(aufruf), v_(v) {}
-    std::size_t datei = 0;
+    Aufzeichnung(const Aufruf& aufruf, Sammler& s) : aufruf_(aufruf), s_(s) {}
 
     void tabelleBeginnt(const QString&, const QString&) override { tabellenTreffer_ = 0; }
     Weiter treffer(const Suche::Suchlauf::Treffer& t) override
     {
-        v_.aufzeichnen(datei, Ereignis(Ereignis::Art::Treffer, t.feld, t.wert.toString(), t.satz, t.block));
+        s_.aufzeichnen(Ereignis(Ereignis::Art::Treffer, t.feld, t.wert.toString(), t.satz, t.block));
         return weiterNachTreffer(aufruf_, ++tabellenTreffer_);
     }
-    void tabelleFertig() override { v_.aufzeichnen(datei, Ereignis(Ereignis::Art::TabelleFertig)); }
+    void tabelleFertig() override { s_.aufzeichnen(Ereignis(Ereignis::Art::TabelleFertig)); }
 
 private:
     const Aufruf& aufruf_;
-    Verteiler& v_;
+    Sammler& s_;
     qint64 tabellenTreffer_ = 0;
 };
 
@@ -141,13 +164,14 @@ private:
 
 void Mehrfachsuche::arbeiten(Verteiler& v, const std::vector<Fundstelle>& dateien)
 {
-    Kanal kanal(v);
+    Sammler sammler(v);
+    Kanal kanal(sammler);
     Protokoll::Schreiber protokoll(protokoll_.schreibtEtwas() ? &kanal : nullptr, protokoll_.anzeigename());
     protokoll.setzeKodierung(protokoll_.codepage(), protokoll_.zeilenende());
-    Aufzeichnung ziel(aufruf_, v);
+    Aufzeichnung ziel(aufruf_, sammler);
     Mehrfachsuche suche(aufruf_, protokoll, ausgabe_ ? &ziel : nullptr, fabrik_);
     std::size_t i = 0;
-    auto aufzeichnen = [&](Ereignis::Art art, const QString& a, const QString& b) { v.aufzeichnen(i, Ereignis(art, a, b)); };
+    auto aufzeichnen = [&](Ereignis::Art art, const QString& a, const QString& b) { sammler.aufzeichnen(Ereignis(art, a, b)); };
     suche.fehler = [&](const QString& ort, const QString& meldung) { aufzeichnen(Ereignis::Art::Fehler, ort, meldung); };
     suche.hinweis = [&](const QString& ort, const QString& meldung) { aufzeichnen(Ereignis::Art::Hinweis, ort, meldung); };
     suche.tabelleBeginnt = [&](const QString& d, const QString& t) { aufzeichnen(Ereignis::Art::TabelleBeginnt, d, t); };
@@ -155,7 +179,7 @@ void Mehrfachsuche::arbeiten(Verteiler& v, const std::vector<Fundstelle>& dateie
     suche.saetze = [&](double satz) {
         // Also where a file that is no longer needed stops.
         if (saetzeMelden)
-            v.aufzeichnen(i, Ereignis(Ereignis::Art::Saetze, {}, {}, satz));
+            sammler.aufzeichnen(Ereignis(Ereignis::Art::Saetze, {}, {}, satz));
         else if (std::lock_guard sperre(v.m); v.unnoetig(i))
             throw Abgebrochen{};
     };
@@ -166,8 +190,7 @@ void Mehrfachsuche::arbeiten(Verteiler& v, const std::vector<Fundstelle>& dateie
                 return;
             i = v.naechste++;
         }
-        kanal.datei = i;
-        ziel.datei = i;
+        sammler.datei = i;
         Bilanz bilanz;
         bool weiter = true;
         std::exception_ptr ausnahme;
@@ -182,6 +205,8 @@ void Mehrfachsuche::arbeiten(Verteiler& v, const std::vector<Fundstelle>& dateie
         } catch (...) {
             ausnahme = std::current_exception();
         }
+        if (!sammler.abgeben())
+            return;
         std::lock_guard sperre(v.m);
         Akte& akte = v.akten[i];
         akte.fertig = true;
