@@ -13,6 +13,11 @@
 #include <mutex>
 #include <thread>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace Kommandozeile {
 
 namespace {
@@ -55,6 +60,8 @@ struct Abgebrochen {};
 // Records held for files behind the one being written out, at most; a worker
 // that would hold more waits until its file is next.
 constexpr qsizetype HoechstensGepuffert = 16 * 1024 * 1024;
+
+constexpr int NettigkeitDerArbeiter = 10;
 
 }  // namespace
 
@@ -164,6 +171,13 @@ private:
 
 void Mehrfachsuche::arbeiten(Verteiler& v, const std::vector<Fundstelle>& dateien)
 {
+    // Every core for the search, but a window the user works in comes first:
+    // the workers and the reader processes they start run a little nicer
+    // (on Linux a thread's own, which a forked child inherits).
+    errno = 0;
+    const int nett = ::getpriority(PRIO_PROCESS, 0);
+    if (errno == 0)
+        ::setpriority(PRIO_PROCESS, ::gettid(), std::min(nett + NettigkeitDerArbeiter, 19));
     Sammler sammler(v);
     Kanal kanal(sammler);
     Protokoll::Schreiber protokoll(protokoll_.schreibtEtwas() ? &kanal : nullptr, protokoll_.anzeigename());
