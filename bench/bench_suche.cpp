@@ -118,6 +118,8 @@ int main(int argc, char** argv)
     if (treffer.isEmpty())
         return 1;
     f.File1->setCurrentItem(treffer.front());
+    f.ImageCombo1->setzeText(QStringLiteral("Bench"));  // the table the command line searched
+    QCoreApplication::processEvents();
     qsizetype zeilenName = 0, zeilenAlle = 0;
     double fenster = 1e30;
     for (int i = 0; i < 3; ++i)

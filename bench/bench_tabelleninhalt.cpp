@@ -2,7 +2,11 @@
 // window as a user reaches it: from the click on Command4 to the first
 // painted screen of rows, Ctrl+End to the painted last rows, page by page
 // through 10 000 rows, and the memory of the program and its reader
-// processes while browsing the whole table.
+// processes while browsing the whole table. Then the first table again
+// while a folder search runs beside it, as from another window: the command
+// line searching `--alle-tabellen -r` over and over (the folder of
+// bench_ordner's 16 files where it was written, else the real files),
+// with as many files at once as there are cores.
 //
 //   bench_tabelleninhalt [DATEI TABELLE ...]
 //   (default: /tmp/zelk-bench/lesen-1000000.mdb Bench, written if missing,
@@ -21,6 +25,10 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QThread>
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
 
 #include <chrono>
 #include <cstdio>
@@ -177,6 +185,41 @@ int messen(frmDataEnv& f, const QString& datei, const QString& tabelle)
     return 0;
 }
 
+// The folder search beside the window, run again and again until it ends.
+class Nebenlast {
+public:
+    explicit Nebenlast(const QString& ordner)
+    {
+        const std::string befehl = std::string(SUCHE_PROGRAMM) + " --alle-tabellen -r '" + ordner.toStdString()
+                                   + "' Hoffmann >/dev/null 2>&1";
+        faden_ = std::thread([this, befehl] {
+            while (!ende_) {
+                [[maybe_unused]] const int rc = std::system(befehl.c_str());
+                ++laeufe_;
+            }
+        });
+    }
+    ~Nebenlast()
+    {
+        ende_ = true;
+        faden_.join();
+    }
+    int laeufe() const { return laeufe_; }
+
+private:
+    std::atomic<bool> ende_{false};
+    std::atomic<int> laeufe_{0};
+    std::thread faden_;
+};
+
+QString ordnerFuerNebenlast()
+{
+    for (const char* o : {"/tmp/zelk-bench/ordner16", "/tmp/zelk-bench/ordner"})
+        if (QFileInfo::exists(QString::fromLatin1(o) + QStringLiteral("/.fertig")))
+            return QString::fromLatin1(o);
+    return QFileInfo(QStringLiteral(ZF_QUELLE "/../shared/realdata")).canonicalFilePath();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -210,6 +253,14 @@ int main(int argc, char** argv)
     int rc = 0;
     for (const auto& [datei, tabelle] : dateien)
         rc |= messen(f, datei, tabelle);
+    const QString ordner = ordnerFuerNebenlast();
+    if (!ordner.isEmpty()) {
+        std::printf("\nDasselbe neben einer Ordnersuche (zelk-feldspur-suche --alle-tabellen -r %s, immer wieder):", qPrintable(ordner));
+        Nebenlast last(ordner);
+        QThread::msleep(500);  // the search under way
+        rc |= messen(f, dateien.front().first, dateien.front().second);
+        std::printf("  Ordnersuchen daneben: %d beendet\n", last.laeufe());
+    }
     Tabelleninhalt::zerstoeren();
     delete &f;
     return rc;

@@ -531,6 +531,17 @@ void Schreiber::zeile(QStringView text)
         blockSchreiben();
 }
 
+void Schreiber::anhaengen(QByteArrayView bytes)
+{
+    if (!offen_)
+        throw Schreibfehler(QStringLiteral("Das Protokoll \"%1\" ist nicht geöffnet.").arg(name_));
+    if (!geraet_)
+        return;
+    puffer_ += bytes;
+    if (puffer_.size() >= Blockgroesse)
+        blockSchreiben();
+}
+
 void Schreiber::abschliessen()
 {
     if (!offen_)

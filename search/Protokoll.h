@@ -143,11 +143,16 @@ public:
     void setzeDurchsuchteDateien(const QStringList& dateien) { durchsucht_ = dateien; }
     void oeffnen();                // throws Schreibfehler
     void zeile(QStringView text);  // text + CR LF; throws Schreibfehler
+    // Lines another writer encoded the same way (same code page and line
+    // end), as they are; throws Schreibfehler.
+    void anhaengen(QByteArrayView bytes);
     void abschliessen();           // writes the rest, replaces the file; throws Schreibfehler
     void verwerfen();              // the target stays as it was
 
     void setzeKodierung(int codepage, const QByteArray& zeilenende);
     int codepage() const { return kodierer_.codepage(); }
+    const QByteArray& zeilenende() const { return zeilenende_; }
+    bool schreibtEtwas() const { return geraet_ != nullptr; }  // false: the lines go nowhere
     // Written before the next line, and not at all when none follows: a
     // search over many tables names only those that have lines. An empty
     // text takes a waiting one back.

@@ -33,11 +33,14 @@ struct Ergebnis {
 
 // The search in a fixed locale, unless the case gives its own; as another
 // user where root would read every file.
-Ergebnis suche(const QStringList& argumente, const QByteArray& locale = "C.UTF-8", bool alsNiemand = false)
+// gleichzeitig: files searched at once, 0 as the program chooses.
+Ergebnis suche(const QStringList& argumente, const QByteArray& locale = "C.UTF-8", bool alsNiemand = false, int gleichzeitig = 0)
 {
     QProcess p;
     QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
     umgebung.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+    if (gleichzeitig > 0)
+        umgebung.insert(QStringLiteral("ZF_SUCHE_DATEIEN"), QString::number(gleichzeitig));
     p.setProcessEnvironment(umgebung);
     if (alsNiemand)
         p.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
@@ -452,6 +455,43 @@ TEST_F(Ordnersuche, WithoutRTheSubfoldersStayOutAndANamedTableIsSearchedInEveryF
     EXPECT_EQ(e.aus, zeilen({"-----------------------------", "gesamt gefundene Felder: 0"}));
     e = suche({QStringLiteral("-r"), QStringLiteral("--alle-tabellen"), pfad("unter"), QStringLiteral("anna")});
     EXPECT_EQ(e.code, 0) << e.fehler.toStdString();
+}
+
+// Several files at once write the bytes of one file after the other: every
+// output form, the messages on standard error in their order, the exit code.
+// The slow damaged file sits between quick ones, so later files finish first.
+TEST_F(Ordnersuche, FilesAtOnceGiveTheBytesOfOneAfterTheOther)
+{
+    QTemporaryDir ablage;  // writable for the user the search runs as
+    ASSERT_EQ(chmod(ablage.path().toLocal8Bit().constData(), 0777), 0);
+    const QString protokoll = ablage.filePath(QStringLiteral("protokoll.txt"));
+    const QStringList formen[] = {{QStringLiteral("--format=protokoll")},
+                                  {QStringLiteral("--format=text"), QStringLiteral("--felder=Name,Ort")},
+                                  {QStringLiteral("--format=json")},
+                                  {QStringLiteral("-l")},
+                                  {QStringLiteral("-c")},
+                                  {QStringLiteral("-q")},
+                                  {QStringLiteral("-m"), QStringLiteral("1")},
+                                  {QStringLiteral("--protokoll"), protokoll}};
+    for (const QStringList& form : formen) {
+        const QStringList argumente = form + QStringList{QStringLiteral("--alle-tabellen"), QStringLiteral("-r"), dir.path(), QStringLiteral("m")};
+        const auto lesen = [&](int gleichzeitig) {
+            Ergebnis e = suche(argumente, "C.UTF-8", geteuid() == 0, gleichzeitig);
+            QFile f(protokoll);
+            if (f.open(QIODevice::ReadOnly))
+                e.aus += "\n--- Datei ---\n" + f.readAll();
+            QFile::remove(protokoll);
+            return e;
+        };
+        const Ergebnis einzeln = lesen(1);
+        EXPECT_FALSE(einzeln.fehler.isEmpty()) << form.join(u' ').toStdString();
+        for (int gleichzeitig : {2, 5}) {
+            const Ergebnis verteilt = lesen(gleichzeitig);
+            EXPECT_EQ(verteilt.code, einzeln.code) << form.join(u' ').toStdString() << " " << gleichzeitig;
+            EXPECT_EQ(verteilt.aus, einzeln.aus) << form.join(u' ').toStdString() << " " << gleichzeitig;
+            EXPECT_EQ(verteilt.fehler, einzeln.fehler) << form.join(u' ').toStdString() << " " << gleichzeitig;
+        }
+    }
 }
 
 // Progress goes to standard error only when that is a terminal.

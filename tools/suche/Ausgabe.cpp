@@ -220,16 +220,26 @@ void Ausgabe::trefferZeile(double satz, QStringView feld, QStringView wert, bool
     ziel_.text(zeile_);
 }
 
+Weiter weiterNachTreffer(const Aufruf& aufruf, qint64 tabellenTreffer)
+{
+    if (aufruf.still)
+        return Weiter::Ende;
+    if (aufruf.nurDateinamen)
+        return Weiter::NaechsteDatei;
+    return aufruf.hoechstens > 0 && tabellenTreffer >= aufruf.hoechstens ? Weiter::NaechsteTabelle : Weiter::Ja;
+}
+
 Ausgabe::Weiter Ausgabe::treffer(const Suche::Suchlauf::Treffer& t)
 {
     ++tabellenTreffer_;
+    const Weiter weiter = weiterNachTreffer(aufruf_, tabellenTreffer_);
     if (aufruf_.still)
-        return Weiter::Ende;
+        return weiter;
     if (aufruf_.nurDateinamen) {
         if (!dateiGenannt_)
             ziel_.text(farbig_ ? farbeName + einzeilig(datei_) + farbeEnde : einzeilig(datei_));
         dateiGenannt_ = true;
-        return Weiter::NaechsteDatei;
+        return weiter;
     }
     if (!aufruf_.zaehlen && aufruf_.form == Form::Json && ziel_.json) {
         ziel_.json(jsonZeile(datei_, tabelle_, t));
@@ -241,7 +251,7 @@ Ausgabe::Weiter Ausgabe::treffer(const Suche::Suchlauf::Treffer& t)
                 trefferZeile(t.satz, f.name, f.wert ? QStringView(*f.wert) : QStringView(), f.name == t.feld);
         }
     }
-    return aufruf_.hoechstens > 0 && tabellenTreffer_ >= aufruf_.hoechstens ? Weiter::NaechsteTabelle : Weiter::Ja;
+    return weiter;
 }
 
 void Ausgabe::tabelleFertig()

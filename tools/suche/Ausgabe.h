@@ -48,10 +48,26 @@ QString ausgabeKodierung(const QString& langinfo, const QString& localeName);
 // writes a line for every field, and that was ten times the search's time.
 QByteArray jsonZeile(const QString& datei, const QString& tabelle, const Suche::Suchlauf::Treffer& t);
 
-class Ausgabe {
+// What the search does after a hit.
+enum class Weiter { Ja, NaechsteTabelle, NaechsteDatei, Ende };
+
+// After the given number of hits in the current table: -q ends the run at
+// the first, -l goes on with the next file, -m N with the next table.
+Weiter weiterNachTreffer(const Aufruf& aufruf, qint64 tabellenTreffer);
+
+// Where a table's hits go: the output itself, or a file's record that the
+// folder search writes out in file order.
+class Trefferziel {
 public:
-    // What the search does after a hit.
-    enum class Weiter { Ja, NaechsteTabelle, NaechsteDatei, Ende };
+    virtual ~Trefferziel() = default;
+    virtual void tabelleBeginnt(const QString& datei, const QString& tabelle) = 0;
+    virtual Weiter treffer(const Suche::Suchlauf::Treffer& t) = 0;
+    virtual void tabelleFertig() = 0;  // searched to its end (or to -m)
+};
+
+class Ausgabe final : public Trefferziel {
+public:
+    using Weiter = Kommandozeile::Weiter;
 
     // zeile takes each line without its end; json lines are UTF-8 bytes.
     struct Ziel {
@@ -61,9 +77,9 @@ public:
     // mitOrt: each line names file and table (more than one reachable).
     Ausgabe(const Aufruf& aufruf, bool mitOrt, bool farbig, Ziel ziel);
 
-    void tabelleBeginnt(const QString& datei, const QString& tabelle);
-    Weiter treffer(const Suche::Suchlauf::Treffer& t);
-    void tabelleFertig();  // searched to its end (or to -m)
+    void tabelleBeginnt(const QString& datei, const QString& tabelle) override;
+    Weiter treffer(const Suche::Suchlauf::Treffer& t) override;
+    void tabelleFertig() override;
     void schluss(double gesamt);
 
 private:

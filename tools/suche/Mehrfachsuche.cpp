@@ -56,9 +56,9 @@ bool mehrereTabellen(const Aufruf& aufruf)
     return QFileInfo(aufruf.pfade.front()).isDir();
 }
 
-Mehrfachsuche::Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll, Ausgabe* ausgabe,
+Mehrfachsuche::Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll, Trefferziel* ausgabe,
                              Datenzugriff::Connection::LeserFabrik fabrik)
-    : aufruf_(aufruf), protokoll_(protokoll), ausgabe_(ausgabe), verbindung_(std::move(fabrik)),
+    : aufruf_(aufruf), protokoll_(protokoll), ausgabe_(ausgabe), fabrik_(fabrik), verbindung_(std::move(fabrik)),
       ueberschriften_(mehrereTabellen(aufruf))
 {
 }
@@ -90,15 +90,21 @@ bool Mehrfachsuche::dateiOeffnen(const Fundstelle& f, Bilanz& bilanz)
 
 Bilanz Mehrfachsuche::laufen(const std::vector<Fundstelle>& dateien)
 {
+    if (gleichzeitig > 1 && dateien.size() > 1)
+        return laufenVerteilt(dateien);
     Bilanz bilanz;
-    weiter_ = Ausgabe::Weiter::Ja;
-    for (const Fundstelle& f : dateien) {
-        if (weiter_ == Ausgabe::Weiter::Ende)
+    for (const Fundstelle& f : dateien)
+        if (!dateiSuchen(f, bilanz))
             break;
-        if (dateiOeffnen(f, bilanz))
-            dateiDurchsuchen(f.pfad, bilanz);
-    }
     return bilanz;
+}
+
+bool Mehrfachsuche::dateiSuchen(const Fundstelle& f, Bilanz& bilanz)
+{
+    weiter_ = Weiter::Ja;
+    if (dateiOeffnen(f, bilanz))
+        dateiDurchsuchen(f.pfad, bilanz);
+    return weiter_ != Weiter::Ende;
 }
 
 Bilanz Mehrfachsuche::tabellenAuflisten(const std::vector<Fundstelle>& dateien,
@@ -156,11 +162,11 @@ void Mehrfachsuche::dateiDurchsuchen(const QString& pfad, Bilanz& bilanz)
                 break;
             }
         }
-        if (weiter_ == Ausgabe::Weiter::NaechsteDatei || weiter_ == Ausgabe::Weiter::Ende)
+        if (weiter_ == Weiter::NaechsteDatei || weiter_ == Weiter::Ende)
             break;
     }
-    if (weiter_ == Ausgabe::Weiter::NaechsteDatei)
-        weiter_ = Ausgabe::Weiter::Ja;
+    if (weiter_ == Weiter::NaechsteDatei)
+        weiter_ = Weiter::Ja;
     try {
         verbindung_.Close();
     } catch (const Datenzugriff::DatenzugriffsFehler&) {
@@ -215,7 +221,7 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
     if (ausgabe_)
         lauf.trefferGefunden = [this](const Suche::Suchlauf::Treffer& t) {
             weiter_ = ausgabe_->treffer(t);
-            return weiter_ == Ausgabe::Weiter::Ja;
+            return weiter_ == Weiter::Ja;
         };
     try {
         lauf.durchsuchen();
@@ -240,8 +246,8 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
     ++bilanz.tabellen;
     if (ausgabe_)
         ausgabe_->tabelleFertig();
-    if (weiter_ == Ausgabe::Weiter::NaechsteTabelle)
-        weiter_ = Ausgabe::Weiter::Ja;
+    if (weiter_ == Weiter::NaechsteTabelle)
+        weiter_ = Weiter::Ja;
 }
 
 }  // namespace Kommandozeile

@@ -39,11 +39,18 @@ struct Feldwahl {
 };
 Feldwahl feldwahl(const QStringList& spalten, const QStringList& felder, const QStringList& info);
 
+struct Verteiler;  // the files of a search over several at once
+
 class Mehrfachsuche {
 public:
     // ausgabe may be null: the protocol alone.
-    Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll, Ausgabe* ausgabe,
+    Mehrfachsuche(const Aufruf& aufruf, Protokoll::Schreiber& protokoll, Trefferziel* ausgabe,
                   Datenzugriff::Connection::LeserFabrik fabrik);
+
+    // Files searched at once, each through its own reader; their lines,
+    // messages and counts are written out in file order, the same bytes as
+    // one file after the other.
+    int gleichzeitig = 1;
 
     std::function<void(const QString& ort, const QString& meldung)> fehler;  // a failure: counts for the exit code
     std::function<void(const QString& ort, const QString& meldung)> hinweis;  // worth saying, no failure
@@ -58,6 +65,10 @@ public:
     Bilanz tabellenAuflisten(const std::vector<Fundstelle>& dateien, const std::function<void(const QString& datei, const QString& tabelle)>& tabelle);
 
 private:
+    Bilanz laufenVerteilt(const std::vector<Fundstelle>& dateien);
+    void arbeiten(Verteiler& v, const std::vector<Fundstelle>& dateien);
+    // False when the run ends with this file (-q).
+    bool dateiSuchen(const Fundstelle& f, Bilanz& bilanz);
     bool dateiOeffnen(const Fundstelle& f, Bilanz& bilanz);
     void dateiDurchsuchen(const QString& pfad, Bilanz& bilanz);
     void tabelleDurchsuchen(const QString& pfad, const QString& tabelle, Bilanz& bilanz);
@@ -65,8 +76,9 @@ private:
 
     const Aufruf& aufruf_;
     Protokoll::Schreiber& protokoll_;
-    Ausgabe* ausgabe_;
-    Ausgabe::Weiter weiter_ = Ausgabe::Weiter::Ja;
+    Trefferziel* ausgabe_;
+    Weiter weiter_ = Weiter::Ja;
+    Datenzugriff::Connection::LeserFabrik fabrik_;
     Datenzugriff::Connection verbindung_;
     bool ueberschriften_;
 };

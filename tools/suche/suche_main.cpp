@@ -16,11 +16,13 @@
 #include <QFileInfo>
 
 #include <QStringEncoder>
+#include <QThread>
 
 #include <langinfo.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -182,6 +184,20 @@ Datenzugriff::Connection::LeserFabrik leserFabrik(const Aufruf& a)
     return [] { return Datenzugriff::erzeugeProzessLeser(); };
 }
 
+// As many files at once as there are cores, each through its own reader
+// process; ZF_SUCHE_DATEIEN sets another number (1: one after the other).
+// The reader inside this process (--im-prozess) reads one file at a time.
+int dateienGleichzeitig(const Aufruf& a)
+{
+    if (a.imProzess)
+        return 1;
+    bool ok = false;
+    const int n = qEnvironmentVariableIntValue("ZF_SUCHE_DATEIEN", &ok);
+    if (ok && n > 0)
+        return std::min(n, 64);
+    return std::clamp(QThread::idealThreadCount(), 1, 8);
+}
+
 int suchen(const Aufruf& a)
 {
     const std::vector<Fundstelle> dateien = dateienSammeln(a.pfade, a.rekursiv);
@@ -204,6 +220,7 @@ int suchen(const Aufruf& a)
     const bool terminal = isatty(STDERR_FILENO) == 1;
     Fortschritt fortschritt(terminal);
     Mehrfachsuche suche(a, *protokoll, &ausgabe, leserFabrik(a));
+    suche.gleichzeitig = dateienGleichzeitig(a);
     auto melden = [&fortschritt](const QString& ort, const QString& meldung) {
         fortschritt.loeschen();
         // The lines of a message joined by CR become one line, names in it escaped.
