@@ -2,6 +2,7 @@
 
 #include "Jetdekoder.h"
 #include "Fehler.h"
+#include "Windows1252.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,11 +16,6 @@ constexpr std::uint16_t OffsetMaske = 0x1fff;
 constexpr std::uint32_t LangwertInline = 0x80000000u;
 constexpr std::uint32_t LangwertEineSeite = 0x40000000u;
 constexpr std::uint32_t LangwertLaengeMaske = 0x3fffffffu;
-
-// Windows-1252 for the upper half; the lower half is ASCII.
-constexpr std::array<char16_t, 32> cp1252Mitte = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 }  // namespace
 
@@ -182,7 +178,7 @@ std::array<char16_t, 256> codepage1252()
 {
     std::array<char16_t, 256> t{};
     for (int i = 0; i < 256; ++i)
-        t[std::size_t(i)] = i >= 128 && i < 160 ? cp1252Mitte[std::size_t(i - 128)] : char16_t(i);
+        t[std::size_t(i)] = Windows1252::zeichen(static_cast<unsigned char>(i));
     return t;
 }
 

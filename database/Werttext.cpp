@@ -43,6 +43,23 @@ void zivilesDatum(long long tage, long long& jahr, int& monat, int& tag)
     jahr = yoe + era * 400 + (monat <= 2 ? 1 : 0);
 }
 
+// {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}: the first three groups little-endian, as Windows shows them.
+void guidText(const std::array<std::uint8_t, 16>& g, QString& ziel)
+{
+    ziel.append(QLatin1Char('{'));
+    hex(ziel, unsigned(g[0]) | unsigned(g[1]) << 8 | unsigned(g[2]) << 16 | unsigned(g[3]) << 24, 8);
+    ziel.append(QLatin1Char('-'));
+    hex(ziel, unsigned(g[4]) | unsigned(g[5]) << 8, 4);
+    ziel.append(QLatin1Char('-'));
+    hex(ziel, unsigned(g[6]) | unsigned(g[7]) << 8, 4);
+    ziel.append(QLatin1Char('-'));
+    hex(ziel, unsigned(g[8]) << 8 | g[9], 4);
+    ziel.append(QLatin1Char('-'));
+    for (int i = 10; i < 16; ++i)
+        hex(ziel, g[std::size_t(i)], 2);
+    ziel.append(QLatin1Char('}'));
+}
+
 }  // namespace
 
 Werttext::Werttext(const QLocale& locale)
@@ -289,53 +306,12 @@ void Werttext::anhaengen(const Wert& w, QString& ziel) const
     case WertArt::Double:
         zahl(w.dbl, 15, ziel);
         return;
-    case WertArt::Currency: {
-        const bool negativ = w.waehrung < 0;
-        const unsigned long long betrag = negativ ? 0ull - (unsigned long long)w.waehrung : (unsigned long long)w.waehrung;
-        if (negativ)
-            ziel.append(QLatin1Char('-'));
-        ziffern(ziel, betrag / 10000);
-        unsigned rest = unsigned(betrag % 10000);
-        if (rest != 0) {
-            ziel.append(dezimal_);
-            int stellen = 4;
-            while (rest % 10 == 0) {
-                rest /= 10;
-                --stellen;
-            }
-            ziffern(ziel, rest, stellen);
-        }
+    case WertArt::Currency:
+        waehrung(w, ziel);
         return;
-    }
-    case WertArt::Decimal: {
-        std::uint32_t teile[3] = {w.decimal.teile[0], w.decimal.teile[1], w.decimal.teile[2]};
-        char puffer[40];
-        int n = 0;
-        while (teile[0] != 0 || teile[1] != 0 || teile[2] != 0 || n <= w.decimal.skala) {
-            std::uint64_t rest = 0;
-            for (int i = 2; i >= 0; --i) {
-                const std::uint64_t teil = (rest << 32) | teile[i];
-                teile[i] = std::uint32_t(teil / 10);
-                rest = teil % 10;
-            }
-            puffer[n++] = char('0' + rest);
-        }
-        // puffer holds the digits from the last one; drop zeros after the point.
-        int ab = 0;
-        while (ab < w.decimal.skala && puffer[ab] == '0')
-            ++ab;
-        bool null = true;
-        for (int i = ab; i < n; ++i)
-            null = null && puffer[i] == '0';
-        if (w.decimal.negativ && !null)
-            ziel.append(QLatin1Char('-'));
-        for (int i = n - 1; i >= ab; --i) {
-            if (i == w.decimal.skala - 1)
-                ziel.append(dezimal_);
-            ziel.append(QLatin1Char(puffer[i]));
-        }
+    case WertArt::Decimal:
+        dezimal(w, ziel);
         return;
-    }
     case WertArt::Datum:
         datum(w.dbl, ziel);
         return;
@@ -345,22 +321,58 @@ void Werttext::anhaengen(const Wert& w, QString& ziel) const
     case WertArt::JaNein:
         ziel += w.janein ? wahr_ : falsch_;
         return;
-    case WertArt::Guid: {
-        const auto& g = w.guid;
-        ziel.append(QLatin1Char('{'));
-        hex(ziel, unsigned(g[0]) | unsigned(g[1]) << 8 | unsigned(g[2]) << 16 | unsigned(g[3]) << 24, 8);
-        ziel.append(QLatin1Char('-'));
-        hex(ziel, unsigned(g[4]) | unsigned(g[5]) << 8, 4);
-        ziel.append(QLatin1Char('-'));
-        hex(ziel, unsigned(g[6]) | unsigned(g[7]) << 8, 4);
-        ziel.append(QLatin1Char('-'));
-        hex(ziel, unsigned(g[8]) << 8 | g[9], 4);
-        ziel.append(QLatin1Char('-'));
-        for (int i = 10; i < 16; ++i)
-            hex(ziel, g[std::size_t(i)], 2);
-        ziel.append(QLatin1Char('}'));
+    case WertArt::Guid:
+        guidText(w.guid, ziel);
         return;
     }
+}
+
+void Werttext::waehrung(const Wert& w, QString& ziel) const
+{
+    const bool negativ = w.waehrung < 0;
+    const unsigned long long betrag = negativ ? 0ull - (unsigned long long)w.waehrung : (unsigned long long)w.waehrung;
+    if (negativ)
+        ziel.append(QLatin1Char('-'));
+    ziffern(ziel, betrag / 10000);
+    unsigned rest = unsigned(betrag % 10000);
+    if (rest != 0) {
+        ziel.append(dezimal_);
+        int stellen = 4;
+        while (rest % 10 == 0) {
+            rest /= 10;
+            --stellen;
+        }
+        ziffern(ziel, rest, stellen);
+    }
+}
+
+void Werttext::dezimal(const Wert& w, QString& ziel) const
+{
+    std::uint32_t teile[3] = {w.decimal.teile[0], w.decimal.teile[1], w.decimal.teile[2]};
+    char puffer[40];
+    int n = 0;
+    while (teile[0] != 0 || teile[1] != 0 || teile[2] != 0 || n <= w.decimal.skala) {
+        std::uint64_t rest = 0;
+        for (int i = 2; i >= 0; --i) {
+            const std::uint64_t teil = (rest << 32) | teile[i];
+            teile[i] = std::uint32_t(teil / 10);
+            rest = teil % 10;
+        }
+        puffer[n++] = char('0' + rest);
+    }
+    // puffer holds the digits from the last one; drop zeros after the point.
+    int ab = 0;
+    while (ab < w.decimal.skala && puffer[ab] == '0')
+        ++ab;
+    bool null = true;
+    for (int i = ab; i < n; ++i)
+        null = null && puffer[i] == '0';
+    if (w.decimal.negativ && !null)
+        ziel.append(QLatin1Char('-'));
+    for (int i = n - 1; i >= ab; --i) {
+        if (i == w.decimal.skala - 1)
+            ziel.append(dezimal_);
+        ziel.append(QLatin1Char(puffer[i]));
     }
 }
 

@@ -52,6 +52,8 @@ private:
     void zahl(double v, int stellen, QString& ziel) const;
     void datum(double tage, QString& ziel) const;
     void datumErweitert(std::int64_t ticks, QString& ziel) const;
+    void waehrung(const Wert& w, QString& ziel) const;  // Currency
+    void dezimal(const Wert& w, QString& ziel) const;   // Decimal
     // bruch: the fraction of the second in 100 ns, shown after the seconds when not 0.
     void teileAnhaengen(const std::vector<Teil>& teile, long long jahr, int monat, int tag, int wochentag, int sekunden,
                         QString& ziel, int bruch = 0) const;

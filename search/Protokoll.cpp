@@ -1,6 +1,7 @@
 #include "Protokoll.h"
 
 #include "Systemfehler.h"
+#include "Windows1252.h"
 
 #include <algorithm>
 
@@ -255,16 +256,11 @@ std::shared_ptr<Tabelle> leereTabelle()
 std::shared_ptr<const Tabelle> tabelle1252()
 {
     static const std::shared_ptr<const Tabelle> tabelle = [] {
-        static constexpr char16_t obereHaelfte[32] = {
-            0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
-            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
-            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
-            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
         auto t = leereTabelle();
         for (std::uint16_t c = 0xA0; c < 0x100; ++c)
             t->code[c] = c;
         for (std::uint16_t i = 0; i < 32; ++i)
-            t->code[obereHaelfte[i]] = std::uint16_t(0x80 + i);
+            t->code[Windows1252::mitte[i]] = std::uint16_t(0x80 + i);
         return t;
     }();
     return tabelle;

@@ -104,6 +104,27 @@ void frmDataEnv::aufbauen()
     schrift.setPointSizeF(8.25);
     setFont(schrift);
 
+    menueAufbauen();
+    steuerelementeAufbauen();
+    anschliessen();
+
+    // Installed, the lists begin where the user's databases are: the folder
+    // of the last one, the home folder the first time. From the build folder
+    // they stay in the working directory, beside the demo database.
+    if (Plattform::installiert())
+        Dir1->setzePfad(startverzeichnis(Plattform::einstellungen().liste(ZuletztSchluessel), QDir::homePath()));
+    zuletztZeigen();
+
+    // The file list starts in the directory list's directory.
+    File1->setzePfad(Dir1->pfad());
+    const QString laufwerk = Dir1->pfad().startsWith(QDir::homePath()) ? QDir::homePath() + u'/' : QStringLiteral("/");
+    const int index = Drive1->findText(laufwerk);
+    if (index >= 0)
+        Drive1->setCurrentIndex(index);
+}
+
+void frmDataEnv::menueAufbauen()
+{
     auto* datei = menuBar()->addMenu(QStringLiteral("Datei"));
     mnuOeffnen = datei->addAction(QStringLiteral("&Datenbank öffnen…"));
     mnuOeffnen->setShortcut(QKeySequence::Open);
@@ -117,7 +138,11 @@ void frmDataEnv::aufbauen()
     auto* hilfe = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     mnuWin7 = hilfe->addAction(QStringLiteral("Hilfe für &Windows 7 und Vista Nutzer"));
     mnuHilfe = hilfe->addAction(QStringLiteral("&Hilfe aufrufen"));
+}
 
+// The controls at their design places in twips, in the tab order of the form.
+void frmDataEnv::steuerelementeAufbauen()
+{
     auto* flaeche = new QWidget(this);
     setCentralWidget(flaeche);
     flaeche->setFixedSize(px(9870), px(8670));
@@ -177,43 +202,33 @@ void frmDataEnv::aufbauen()
     QWidget* reihenfolge[] = {Text1, Command1, Drive1, Dir1, File1, List1, Text2, Command2, Check1, Command3, Text3, ImageCombo1, Command4};
     for (std::size_t i = 1; i < std::size(reihenfolge); ++i)
         setTabOrder(reihenfolge[i - 1], reihenfolge[i]);
+}
 
-    auto anschliessen = [this](auto* quelle, auto signal, void (frmDataEnv::*handler)()) {
+// The signals of the controls to their handlers, each through ausfuehren: no error leaves a handler.
+void frmDataEnv::anschliessen()
+{
+    auto verbinden = [this](auto* quelle, auto signal, void (frmDataEnv::*handler)()) {
         connect(quelle, signal, this, [this, handler] { ausfuehren(handler); });
     };
-    anschliessen(Drive1, &Laufwerksliste::geaendert, &frmDataEnv::Drive1_Change);
-    anschliessen(Dir1, &Verzeichnisliste::geaendert, &frmDataEnv::Dir1_Change);
-    anschliessen(File1, &Dateiliste::angeklickt, &frmDataEnv::File1_Click);
-    anschliessen(ImageCombo1, &Tabellenauswahl::tabelleGeaendert, &frmDataEnv::ImageCombo1_Change);
-    anschliessen(ImageCombo1, &Tabellenauswahl::listeGeoeffnet, &frmDataEnv::ImageCombo1_Dropdown);
-    anschliessen(Command1, &QPushButton::clicked, &frmDataEnv::Command1_Click);
-    anschliessen(Command2, &QPushButton::clicked, &frmDataEnv::Command2_Click);
-    anschliessen(Command3, &QPushButton::clicked, &frmDataEnv::Command3_Click);
-    anschliessen(Command4, &QPushButton::clicked, &frmDataEnv::Command4_Click);
-    anschliessen(List1, &QTreeView::doubleClicked, &frmDataEnv::List1_DblClick);
-    anschliessen(mnuOeffnen, &QAction::triggered, &frmDataEnv::mnuOeffnen_Click);
-    anschliessen(mnubeenden, &QAction::triggered, &frmDataEnv::mnubeenden_Click);
-    anschliessen(mnuHilfe, &QAction::triggered, &frmDataEnv::mnuHilfe_Click);
-    anschliessen(mnuWin7, &QAction::triggered, &frmDataEnv::mnuWin7_Click);
+    verbinden(Drive1, &Laufwerksliste::geaendert, &frmDataEnv::Drive1_Change);
+    verbinden(Dir1, &Verzeichnisliste::geaendert, &frmDataEnv::Dir1_Change);
+    verbinden(File1, &Dateiliste::angeklickt, &frmDataEnv::File1_Click);
+    verbinden(ImageCombo1, &Tabellenauswahl::tabelleGeaendert, &frmDataEnv::ImageCombo1_Change);
+    verbinden(ImageCombo1, &Tabellenauswahl::listeGeoeffnet, &frmDataEnv::ImageCombo1_Dropdown);
+    verbinden(Command1, &QPushButton::clicked, &frmDataEnv::Command1_Click);
+    verbinden(Command2, &QPushButton::clicked, &frmDataEnv::Command2_Click);
+    verbinden(Command3, &QPushButton::clicked, &frmDataEnv::Command3_Click);
+    verbinden(Command4, &QPushButton::clicked, &frmDataEnv::Command4_Click);
+    verbinden(List1, &QTreeView::doubleClicked, &frmDataEnv::List1_DblClick);
+    verbinden(mnuOeffnen, &QAction::triggered, &frmDataEnv::mnuOeffnen_Click);
+    verbinden(mnubeenden, &QAction::triggered, &frmDataEnv::mnubeenden_Click);
+    verbinden(mnuHilfe, &QAction::triggered, &frmDataEnv::mnuHilfe_Click);
+    verbinden(mnuWin7, &QAction::triggered, &frmDataEnv::mnuWin7_Click);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {
         if (laeuft_)
             abbruch_ = true;
     });
-
-    // Installed, the lists begin where the user's databases are: the folder
-    // of the last one, the home folder the first time. From the build folder
-    // they stay in the working directory, beside the demo database.
-    if (Plattform::installiert())
-        Dir1->setzePfad(startverzeichnis(Plattform::einstellungen().liste(ZuletztSchluessel), QDir::homePath()));
-    zuletztZeigen();
-
-    // The file list starts in the directory list's directory.
-    File1->setzePfad(Dir1->pfad());
-    const QString laufwerk = Dir1->pfad().startsWith(QDir::homePath()) ? QDir::homePath() + u'/' : QStringLiteral("/");
-    const int index = Drive1->findText(laufwerk);
-    if (index >= 0)
-        Drive1->setCurrentIndex(index);
 }
 
 // --- main-window controls for Datenbankfunktion --------------------------------

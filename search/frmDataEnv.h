@@ -138,6 +138,9 @@ private:
     void wahlSperren(bool gesperrt);
     void zuletztZeigen();  // the entries of mnuZuletzt from the user's list
     void aufbauen();
+    void menueAufbauen();
+    void steuerelementeAufbauen();
+    void anschliessen();
 
     Ergebnisliste ergebnisse_;
     QAction* zuletztTrenner_ = nullptr;

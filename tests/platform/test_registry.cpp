@@ -130,17 +130,22 @@ TEST(RegDatei, FormatBehaeltJedesByte)
 
 TEST(RegDatei, BeschaedigteDateiNenntDieZeile)
 {
-    QString fehler;
-    EXPECT_FALSE(regDateiLesen("kein Kopf\n", &fehler));
-    EXPECT_TRUE(fehler.startsWith(QStringLiteral("Zeile 1:")));
-    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n\"a\"=\"b\"\n", &fehler));
-    EXPECT_TRUE(fehler.startsWith(QStringLiteral("Zeile 2:")));
-    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n[K]\n\"a\"=hex:0g\n", &fehler));
-    EXPECT_TRUE(fehler.startsWith(QStringLiteral("Zeile 3:")));
-    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n[K]\n\"a\"=\"offen\n", &fehler));
-    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n[K]\n\"a\"=dword:123\n", &fehler));
-    EXPECT_FALSE(regDateiLesen("WINE REGISTRY Version 2\n[K]\n\"a\"=\"\xe4\xb8\xad\"\n", &fehler));  // not in the code page
+    const QByteArray kopf = "WINE REGISTRY Version 2\n";
+    const std::pair<QByteArray, int> faelle[] = {
+        {"kein Kopf\n", 1},
+        {kopf + "\"a\"=\"b\"\n", 2},  // a value outside a key
+        {kopf + "[K]\n\"a\"=hex:0g\n", 3},
+        {kopf + "[K]\n\"a\"=\"offen\n", 3},
+        {kopf + "[K]\n\"a\"=dword:123\n", 3},
+        {kopf + "[K]\n\"a\"=\"\xe4\xb8\xad\"\n", 3},  // not in the code page
+    };
+    for (const auto& [text, zeile] : faelle) {
+        QString fehler;
+        EXPECT_FALSE(regDateiLesen(text, &fehler)) << text.constData();
+        EXPECT_TRUE(fehler.startsWith(QStringLiteral("Zeile %1:").arg(zeile))) << fehler.toStdString();
+    }
     // Hex over several lines, CR LF and comments are fine.
+    QString fehler;
     const auto ok = regDateiLesen("WINE REGISTRY Version 2\r\n; c\r\n[K]\r\n\"a\"=hex(1):41,\\\r\n  42\r\n", &fehler);
     ASSERT_TRUE(ok) << fehler.toStdString();
     EXPECT_EQ(ok->finden("K")->wert("A")->daten, QByteArray("AB"));

@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <new>
 #include <optional>
 #include <vector>
@@ -24,7 +23,7 @@ class PruefRegistry final : public Plattform::Registry {
 public:
     explicit PruefRegistry(std::shared_ptr<Plattform::Registry> innen) : innen_(std::move(innen)) {}
 
-    std::vector<QByteArray> geoeffnet;  // full paths of every open and create
+    std::vector<QByteArray> geoeffnet;  // the paths of every open and create, below their root
     int aufrufe = 0;
     int schreibungen = 0;
     QByteArray anlegenVerweigern;  // a create of a path ending so fails
@@ -32,23 +31,12 @@ public:
     bool schliessenScheitert = false;
     bool abfrageWirft = false;
 
-    bool geoeffnetPfad(const QByteArray& pfad) const
-    {
-        for (const QByteArray& p : geoeffnet)
-            if (Plattform::regNamenGleich(p, pfad))
-                return true;
-        return false;
-    }
-
     Plattform::LONG RegOpenKeyExA(Plattform::HKEY key, const QByteArray& subKey, Plattform::DWORD options,
                                   Plattform::DWORD sam, Plattform::HKEY* ergebnis) override
     {
         ++aufrufe;
-        geoeffnet.push_back(pfad(key, subKey));
-        const Plattform::LONG r = innen_->RegOpenKeyExA(key, subKey, options, sam, ergebnis);
-        if (r == Plattform::ERROR_SUCCESS)
-            pfade_[*ergebnis] = pfad(key, subKey);
-        return r;
+        geoeffnet.push_back(subKey);
+        return innen_->RegOpenKeyExA(key, subKey, options, sam, ergebnis);
     }
     Plattform::LONG RegQueryValueExA(Plattform::HKEY key, const QByteArray& name, Plattform::DWORD* type, char* data,
                                      Plattform::DWORD* cb) override
@@ -61,14 +49,10 @@ public:
     Plattform::LONG RegCreateKeyA(Plattform::HKEY key, const QByteArray& subKey, Plattform::HKEY* ergebnis) override
     {
         ++aufrufe;
-        const QByteArray p = pfad(key, subKey);
-        geoeffnet.push_back(p);
-        if (!anlegenVerweigern.isEmpty() && p.endsWith(anlegenVerweigern))
+        geoeffnet.push_back(subKey);
+        if (!anlegenVerweigern.isEmpty() && subKey.endsWith(anlegenVerweigern))
             return Plattform::ERROR_ACCESS_DENIED;
-        const Plattform::LONG r = innen_->RegCreateKeyA(key, subKey, ergebnis);
-        if (r == Plattform::ERROR_SUCCESS)
-            pfade_[*ergebnis] = p;
-        return r;
+        return innen_->RegCreateKeyA(key, subKey, ergebnis);
     }
     Plattform::LONG RegSetValueExA(Plattform::HKEY key, const QByteArray& name, Plattform::DWORD type, const char* data,
                                    Plattform::DWORD cb) override
@@ -87,14 +71,7 @@ public:
     }
 
 private:
-    QByteArray pfad(Plattform::HKEY key, const QByteArray& sub) const
-    {
-        const auto it = pfade_.find(key);
-        const QByteArray basis = it == pfade_.end() ? QByteArray() : it->second;
-        return Plattform::regPfadNormal(basis + '\\' + sub);
-    }
     std::shared_ptr<Plattform::Registry> innen_;
-    std::map<Plattform::HKEY, QByteArray> pfade_;
 };
 
 class TestSystem final : public Plattform::System {

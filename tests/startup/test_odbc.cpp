@@ -17,81 +17,47 @@ const QByteArray listeKey = "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources";
 QByteArray puffer(const QByteArray& text)
 {
     QByteArray p = text + '\0';
-    return p + QByteArray(255 - p.size(), ' ');
+    return p + QByteArray(PufferLaenge - p.size(), ' ');
 }
 
 QByteArray dword(quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); }
-
-struct Erwartet {
-    const char* name;
-    DWORD typ;
-    QByteArray daten;
-};
-
-void pruefeWerte(const RegInhalt& inhalt, const QByteArray& key, const std::vector<Erwartet>& erwartet)
-{
-    const RegSchluessel* s = inhalt.finden(key);
-    ASSERT_NE(s, nullptr) << key.constData();
-    ASSERT_EQ(s->werte.size(), erwartet.size()) << key.constData();
-    for (std::size_t i = 0; i < erwartet.size(); ++i) {
-        EXPECT_EQ(s->werte[i].name, QByteArray(erwartet[i].name)) << i;
-        EXPECT_EQ(s->werte[i].typ, erwartet[i].typ) << erwartet[i].name;
-        EXPECT_EQ(s->werte[i].daten, erwartet[i].daten) << erwartet[i].name;
-    }
-}
 
 using Odbc = StartupUmgebung;
 
 }  // namespace
 
-TEST_F(Odbc, TreiberSuche)
+TEST_F(Odbc, TreiberSucheInDenPuffer)
 {
-    schicht(englischerTreiber() + deutscherTreiber());
-    QByteArray tp = leererPuffer();
-    EXPECT_TRUE(TreiberEnglisch(tp));
-    EXPECT_EQ(tp, puffer("/usr/lib/zelk/leser"));
-    QByteArray de = leererPuffer();
-    EXPECT_TRUE(TreiberDeutsch(de));
-    EXPECT_EQ(de, puffer("/usr/lib/zelk/treiber-de"));
-    EXPECT_EQ(treiberText(de), QByteArray("/usr/lib/zelk/treiber-de"));
-}
-
-TEST_F(Odbc, FehlenderTreiberLaesstDenPfadUnveraendert)
-{
-    schicht(deutscherTreiber());
-    QByteArray tp = "vorher";
-    EXPECT_FALSE(TreiberEnglisch(tp));
-    EXPECT_EQ(tp, QByteArray("vorher"));
-    EXPECT_TRUE(TreiberDeutsch(tp));
-    EXPECT_EQ(tp.size(), 255);
-}
-
-TEST_F(Odbc, TreiberwertPasstMitGenau255Bytes)
-{
-    // 254 characters and the NUL fit; one more does not.
-    schicht(englischerTreiber(QByteArray(254, 'e')) + deutscherTreiber(QByteArray(255, 'd')));
-    QByteArray tp = leererPuffer();
-    EXPECT_TRUE(TreiberEnglisch(tp));
-    EXPECT_EQ(tp, QByteArray(254, 'e') + '\0');
-    QByteArray de = leererPuffer();
-    EXPECT_FALSE(TreiberDeutsch(de));
-    EXPECT_EQ(de, leererPuffer());
-}
-
-TEST_F(Odbc, LeererTreiberwertZaehltAlsGefunden)
-{
-    schicht(englischerTreiber(""));
-    QByteArray tp = leererPuffer();
-    ASSERT_TRUE(TreiberEnglisch(tp));
-    EXPECT_EQ(tp, puffer(""));
-    EXPECT_EQ(treiberText(tp), QByteArray());
+    using P = std::optional<QByteArray>;  // the driver's path, none: not found
+    struct Fall { const char* was; QByteArray schicht; P englisch, deutsch; };
+    const Fall faelle[] = {
+        {"beide", englischerTreiber() + deutscherTreiber(), "/usr/lib/zelk/leser", "/usr/lib/zelk/treiber-de"},
+        {"nur deutsch", deutscherTreiber(), {}, "/usr/lib/zelk/treiber-de"},
+        {"leerer Wert", englischerTreiber(""), "", {}},
+        // 254 characters and the NUL fit; one more does not.
+        {"254 Zeichen", englischerTreiber(QByteArray(254, 'e')), QByteArray(254, 'e'), {}},
+        {"255 Zeichen", deutscherTreiber(QByteArray(255, 'd')), {}, {}},
+    };
+    for (const Fall& f : faelle) {
+        schicht(f.schicht);
+        neuerSpeicher();
+        // A driver that is missing or does not fit leaves the buffer alone.
+        QByteArray en = "vorher", de = leererPuffer();
+        EXPECT_EQ(TreiberEnglisch(en), f.englisch.has_value()) << f.was;
+        EXPECT_EQ(TreiberDeutsch(de), f.deutsch.has_value()) << f.was;
+        EXPECT_EQ(en, f.englisch ? puffer(*f.englisch) : QByteArray("vorher")) << f.was;
+        EXPECT_EQ(de, f.deutsch ? puffer(*f.deutsch) : leererPuffer()) << f.was;
+        if (f.englisch) {
+            EXPECT_EQ(treiberText(en), *f.englisch) << f.was;
+        }
+    }
 }
 
 TEST_F(Odbc, DatenquelleGilltAlsVorhandenNurNachDerListe)
 {
     EXPECT_FALSE(DSNVorhanden("ZELK-Access"));
     // Its own key alone does not count.
-    benutzerDatei("[" + QByteArray("SOFTWARE\\\\ODBC\\\\ODBC.INI\\\\ZELK-Access") + "]\n\"UID\"=\"\"\n");
+    benutzerDatei("[SOFTWARE\\\\ODBC\\\\ODBC.INI\\\\ZELK-Access]\n\"UID\"=\"\"\n");
     neuerSpeicher();
     EXPECT_FALSE(DSNVorhanden("ZELK-Access"));
     // Listed without its key, with a value of any type: registered.
@@ -101,70 +67,68 @@ TEST_F(Odbc, DatenquelleGilltAlsVorhandenNurNachDerListe)
     EXPECT_FALSE(DSNVorhanden("Andere"));
 }
 
-TEST_F(Odbc, AnlegenSchreibtJedesByteInDieserReihenfolge)
+TEST_F(Odbc, AnlegenSchreibtDieWerteDesTreibersUndLaesstFremdeStehen)
 {
     const QByteArray tp = puffer("/usr/lib/zelk/leser");
     ASSERT_TRUE(DSNAnlegen(tp, "ZELK-Access"));
-    const RegInhalt inhalt = benutzerInhalt();
-    pruefeWerte(inhalt, dsnKey,
-                {{"UID", REG_SZ, QByteArray(1, '\0')},
-                 {"Description", REG_SZ, QByteArray("ODBC Eintrag f\xfcr ZELK Programme")},
-                 {"Driver", REG_SZ, tp},
-                 {"FIL", REG_SZ, QByteArray("SQLite ODBC Driver;")},
-                 {"DriverId", REG_DWORD, dword(25)},
-                 {"SafeTransactions", REG_DWORD, dword(0)}});
-    pruefeWerte(inhalt, jetKey,
-                {{"ImplicitCommitSync", REG_SZ, QByteArray(1, '\0')},
-                 {"UserCommitSync", REG_SZ, QByteArray("Yes")},
-                 {"MaxBufferSize", REG_DWORD, dword(2048)},
-                 {"PageTimeout", REG_DWORD, dword(5)},
-                 {"Threads", REG_DWORD, dword(3)}});
-    pruefeWerte(inhalt, listeKey, {{"ZELK-Access", REG_SZ, QByteArray("Microsoft Access Driver (*.mdb)")}});
-    EXPECT_EQ(inhalt.finden(dsnKey)->wert("Description")->daten.size(), 31);
-    EXPECT_EQ(inhalt.finden(dsnKey)->wert("FIL")->daten.size(), 19);
-    EXPECT_EQ(inhalt.finden(dsnKey)->wert("Driver")->daten.size(), 255);
+    // What the Access driver reads from a data source, byte for byte and in the order written.
+    const std::vector<std::pair<QByteArray, std::vector<RegWert>>> soll = {
+        {dsnKey,
+         {{"UID", REG_SZ, QByteArray(1, '\0')}, {"Description", REG_SZ, nachAnsi(u"ODBC Eintrag für ZELK Programme")},
+          {"Driver", REG_SZ, tp}, {"FIL", REG_SZ, "SQLite ODBC Driver;"}, {"DriverId", REG_DWORD, dword(25)},
+          {"SafeTransactions", REG_DWORD, dword(0)}}},
+        {jetKey,
+         {{"ImplicitCommitSync", REG_SZ, QByteArray(1, '\0')}, {"UserCommitSync", REG_SZ, "Yes"},
+          {"MaxBufferSize", REG_DWORD, dword(2048)}, {"PageTimeout", REG_DWORD, dword(5)}, {"Threads", REG_DWORD, dword(3)}}},
+        {listeKey, {{"ZELK-Access", REG_SZ, "Microsoft Access Driver (*.mdb)"}}}};
+    const RegInhalt ist = benutzerInhalt();
+    for (const auto& [key, werte] : soll) {
+        const RegSchluessel* s = ist.finden(key);
+        ASSERT_NE(s, nullptr) << key.constData();
+        ASSERT_EQ(s->werte.size(), werte.size()) << key.constData();
+        for (std::size_t i = 0; i < werte.size(); ++i)
+            EXPECT_TRUE(s->werte[i].name == werte[i].name && s->werte[i].typ == werte[i].typ && s->werte[i].daten == werte[i].daten)
+                << werte[i].name.constData();
+    }
     EXPECT_TRUE(DSNVorhanden("ZELK-Access"));
-}
 
-TEST_F(Odbc, AnlegenUeberschreibtNurDieEigenenWerte)
-{
+    // Again over a value of the user's own: it stays, ours are replaced.
     benutzerDatei("[SOFTWARE\\\\ODBC\\\\ODBC.INI\\\\ZELK-Access]\n\"DBQ\"=\"/daten/a.mdb\"\n\"DriverId\"=dword:00000001\n");
     neuerSpeicher();
-    ASSERT_TRUE(DSNAnlegen(puffer("/x"), "ZELK-Access"));
-    const RegInhalt inhalt = benutzerInhalt();
-    const RegSchluessel* s = inhalt.finden(dsnKey);
+    ASSERT_TRUE(DSNAnlegen(tp, "ZELK-Access"));
+    const RegInhalt danach = benutzerInhalt();
+    const RegSchluessel* s = danach.finden(dsnKey);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->wert("DBQ")->daten, QByteArray("/daten/a.mdb\0", 13));
     EXPECT_EQ(s->wert("DriverId")->daten, dword(25));
     EXPECT_EQ(s->werte.size(), 7u);
 }
 
-TEST_F(Odbc, VerweigerungAmEngineSchluesselLaesstDieSechsWerteStehen)
+TEST_F(Odbc, GescheiterteAnmeldungSchreibtKeinenListeneintrag)
 {
-    reg->anlegenVerweigern = "\\Engines\\Jet";
-    EXPECT_FALSE(DSNAnlegen(puffer("/x"), "ZELK-Access"));
-    const RegInhalt inhalt = benutzerInhalt();
-    ASSERT_NE(inhalt.finden(dsnKey), nullptr);
-    EXPECT_EQ(inhalt.finden(dsnKey)->werte.size(), 6u);
-    EXPECT_FALSE(inhalt.vorhanden(jetKey));
-    EXPECT_EQ(inhalt.finden(listeKey), nullptr);
-    EXPECT_FALSE(DSNVorhanden("ZELK-Access"));
-}
-
-TEST_F(Odbc, VerweigerungAmErstenSchluesselSchreibtNichts)
-{
-    reg->anlegenVerweigern = "ZELK-Access";
-    EXPECT_FALSE(DSNAnlegen(puffer("/x"), "ZELK-Access"));
-    EXPECT_EQ(reg->schreibungen, 0);
-    EXPECT_TRUE(benutzerDateiText().isEmpty());
-}
-
-TEST_F(Odbc, GescheiterterWertGiltAlsGescheiterteAnmeldung)
-{
-    reg->schreibenVerweigern = "Threads";
-    EXPECT_FALSE(DSNAnlegen(puffer("/x"), "ZELK-Access"));
+    struct Fall {
+        QByteArray anlegenVerweigern, schreibenVerweigern;
+        int dsnWerte, jetWerte;  // -1: the key is not there
+    };
     // No rollback, but the list entry that would claim success is not written.
-    const RegInhalt inhalt = benutzerInhalt();
-    EXPECT_EQ(inhalt.finden(jetKey)->werte.size(), 4u);
-    EXPECT_EQ(inhalt.finden(listeKey), nullptr);
+    const Fall faelle[] = {{"ZELK-Access", "", -1, -1}, {"\\Engines\\Jet", "", 6, -1}, {"", "Threads", 6, 4}};
+    for (const Fall& f : faelle) {
+        QFile::remove(speicher->datei(HKEY_LOCAL_MACHINE));
+        neuerSpeicher();
+        reg->anlegenVerweigern = f.anlegenVerweigern;
+        reg->schreibenVerweigern = f.schreibenVerweigern;
+        EXPECT_FALSE(DSNAnlegen(puffer("/x"), "ZELK-Access"));
+        EXPECT_FALSE(DSNVorhanden("ZELK-Access"));
+        if (f.dsnWerte < 0) {
+            EXPECT_EQ(reg->schreibungen, 0);
+            EXPECT_TRUE(benutzerDateiText().isEmpty());
+            continue;
+        }
+        const RegInhalt inhalt = benutzerInhalt();
+        const RegSchluessel* dsn = inhalt.finden(dsnKey);
+        const RegSchluessel* jet = inhalt.finden(jetKey);
+        EXPECT_EQ(dsn ? int(dsn->werte.size()) : -1, f.dsnWerte) << f.anlegenVerweigern.constData();
+        EXPECT_EQ(jet ? int(jet->werte.size()) : -1, f.jetWerte) << f.anlegenVerweigern.constData();
+        EXPECT_EQ(inhalt.finden(listeKey), nullptr);
+    }
 }

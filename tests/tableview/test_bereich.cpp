@@ -42,6 +42,7 @@ TEST(Bereich, NeededBlocksVisibleFirstThenBelowThenAbove)
     const Fall faelle[] = {
         {0, 40, 1000000, {0, 1}},                       // top: nothing above
         {B - 10, B + 30, 1000000, {0, 1, 2}},           // across a block edge
+        {B, B + 40, 1000000, {1, 2, 0}},                // block 0 above is read ahead too
         {5 * B + 3, 5 * B + 43, 1000000, {5, 6, 4}},
         {999960, 999999, 1000000, {7812, 7811}},         // the end: nothing below
         {999999 + 50, 999999 + 90, 1000000, {7812, 7811}}, // a view past the end is clamped
