@@ -72,8 +72,23 @@ TEST_F(Maske, LoadAppliesTheLayoutOfTheScreen)
         }
         EXPECT_EQ(z.fldBez->font(), z0.fldBez->font());
         EXPECT_EQ(z.fldSchalter2->toolTip(), z0.fldSchalter2->toolTip());
+        EXPECT_EQ(z.fldAttrib->toolTip(), z0.fldAttrib->toolTip());
     }
-    EXPECT_EQ(z0.fldSchalter->toolTip(), QStringLiteral("Anklicken, wenn in diesem Feld nach dem Suchstring gesucht werden soll"));
+    // The design's texts.
+    const std::pair<QString, QString> texte[] = {
+        {m->Command1->text(), QStringLiteral("&Auswahl übernehmen")},
+        {m->Command2->text(), QStringLiteral("A&uswahl zurücksetzen")},
+        {m->Command3->text(), QStringLiteral("Abbru&ch")},
+        {m->Frame1->title(), QStringLiteral("Datenbankfelder Auswahlmaske")},
+        {m->LabelScrollmodus->text(), QStringLiteral("Scrollmodus aktiv / Scrolling is aktiv")},
+        {z0.fldAttrib->toolTip(), QStringLiteral("Attribut des Feldes/Attribut of Field")},
+        {z0.fldType->toolTip(), QStringLiteral("Feldtyp / Fieldtype")},
+        {z0.fldSchalter->toolTip(), QStringLiteral("Anklicken, wenn in diesem Feld nach dem Suchstring gesucht werden soll")},
+        {z0.fldSchalter2->toolTip(), QStringLiteral("Anklicken, wenn dieses Feld grundsätzlich mit gelistet werden soll, wenn im "
+                                                    "gleichen Satz der Suchstring gefunden wurde")},
+    };
+    for (const auto& [ist, soll] : texte)
+        EXPECT_EQ(ist, soll);
     EXPECT_FALSE(m->LabelScrollmodus->isVisible());
     EXPECT_EQ(haken(*m), QStringLiteral("- - -"));
 }
