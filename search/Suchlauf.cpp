@@ -126,11 +126,11 @@ void Suchlauf::schleife()
     const int anzahl = felder.Count();
     std::vector<const Datenzugriff::Wert*> werte(static_cast<std::size_t>(anzahl));
     QString puffer;
-    int bisEreignisse = 30;  // events at every record number divisible by 30
+    int bisEreignisse = EreignisTakt;  // events at every record number divisible by it
     while (!satzmenge_.Eof()) {
         satz_ += 1;
         if (--bisEreignisse == 0) {
-            bisEreignisse = 30;
+            bisEreignisse = EreignisTakt;
             if (ereignisse) {
                 ereignisse();
                 if (abgebrochen && abgebrochen()) {

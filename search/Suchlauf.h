@@ -35,6 +35,8 @@ const Feldmaske* feldmaske();
 
 class Suchlauf {
 public:
+    static constexpr int EreignisTakt = 30;  // records between two processings of events
+
     // liste may be null (command line); maske is read only when auswahlAnzahl != 0.
     Suchlauf(Datenzugriff::Recordset& satzmenge, Protokoll::Schreiber& protokoll, Ergebnisliste* liste,
              const Feldmaske* maske, int auswahlAnzahl, const QLocale& locale = QLocale::system());
@@ -43,7 +45,7 @@ public:
     std::function<QString()> suchtext;
     std::function<bool()> platzhalter;
     std::function<void(double satz)> satzAnzeigen;  // for every record
-    std::function<void()> ereignisse;               // every 30 records
+    std::function<void()> ereignisse;               // every EreignisTakt records
     std::function<bool()> abgebrochen;              // checked after the events
 
     // Each hit as it is written, for the command line's own forms of output:

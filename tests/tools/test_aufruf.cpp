@@ -31,15 +31,20 @@ QStringList liste(std::initializer_list<const char*> w)
     return l;
 }
 
+// Free arguments and options in any order; grep's options also together
+// (-rl) and with the value attached (-m5).
 TEST(Aufruf, FreieAngabenUndOptionenAnJederStelle)
 {
     const struct {
         QStringList argumente;
         QStringList pfade;
-        const char* tabelle;
-        const char* suchtext;
+        const char *tabelle, *suchtext;
         bool alle, rekursiv, platzhalter, utf8;
         const char* protokoll;
+        bool l = false, c = false, q = false, gewaehlt = false;
+        qint64 m = 0;
+        Farbe farbe = Farbe::Nie;
+        Form form = Form::Text;
     } faelle[] = {
         {liste({"k.mdb", "Kunden", "m*ller"}), liste({"k.mdb"}), "Kunden", "m*ller", false, false, true, false, ""},
         {liste({"--ohne-wildcards", "k.mdb", "Kunden Alt", "m*ller", "--protokoll", "p.txt"}), liste({"k.mdb"}),
@@ -52,6 +57,17 @@ TEST(Aufruf, FreieAngabenUndOptionenAnJederStelle)
          true, true, false, ""},
         {liste({"--alle-tabellen", "k.mdb", "--", "-5"}), liste({"k.mdb"}), "", "-5", true, false, true, false, ""},
         {liste({"k.mdb", "T", "-"}), liste({"k.mdb"}), "T", "-", false, false, true, false, ""},
+        {liste({"-rl", "o", "x", "y"}), liste({"o"}), "x", "y", false, true, true, false, "", true, false, false, true},
+        {liste({"-cm5", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, true, false, true, 5},
+        {liste({"-q", "-m", "12", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, false, true, false, 12},
+        // "--color" takes no free argument.
+        {liste({"--color", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, false, false, false, 0,
+         Farbe::Auto},
+        {liste({"--color=always", "--json", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, false,
+         false, true, 0, Farbe::Immer, Form::Json},
+        {liste({"--format", "protokoll", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, false,
+         false, true, 0, Farbe::Nie, Form::Protokoll},
+        {liste({"--tabellen", "a.mdb", "ordner"}), liste({"a.mdb", "ordner"}), "", "", false, false, true, false, ""},
     };
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.argumente.join(u' ').toStdString());
@@ -65,6 +81,13 @@ TEST(Aufruf, FreieAngabenUndOptionenAnJederStelle)
         EXPECT_EQ(e.aufruf->platzhalter, f.platzhalter);
         EXPECT_EQ(e.aufruf->utf8, f.utf8);
         EXPECT_EQ(e.aufruf->protokollDatei, QString::fromUtf8(f.protokoll));
+        EXPECT_EQ(e.aufruf->nurDateinamen, f.l);
+        EXPECT_EQ(e.aufruf->zaehlen, f.c);
+        EXPECT_EQ(e.aufruf->still, f.q);
+        EXPECT_EQ(e.aufruf->formGewaehlt, f.gewaehlt);
+        EXPECT_EQ(e.aufruf->hoechstens, f.m);
+        EXPECT_EQ(e.aufruf->farbe, f.farbe);
+        EXPECT_EQ(e.aufruf->form, f.form);
     }
 }
 
@@ -127,41 +150,6 @@ TEST(Aufruf, FehlerSagenWasFehlt)
     const Aufrufergebnis hilfe = aufrufLesen(liste({"-h"}));
     ASSERT_TRUE(hilfe.aufruf);
     EXPECT_TRUE(hilfe.aufruf->hilfe);
-}
-
-// grep's options, also together (-rl) and with the value attached (-m5).
-TEST(Aufruf, OptionenWieBeiGrep)
-{
-    const struct {
-        QStringList argumente;
-        bool l, c, q, gewaehlt;
-        qint64 m;
-        Farbe farbe;
-        Form form;
-    } faelle[] = {
-        {liste({"-rl", "o", "x", "y"}), true, false, false, true, 0, Farbe::Nie, Form::Text},
-        {liste({"-cm5", "o", "x", "y"}), false, true, false, true, 5, Farbe::Nie, Form::Text},
-        {liste({"-q", "-m", "12", "o", "x", "y"}), false, false, true, false, 12, Farbe::Nie, Form::Text},
-        {liste({"--color", "o", "x", "y"}), false, false, false, false, 0, Farbe::Auto, Form::Text},
-        {liste({"--color=always", "--json", "o", "x", "y"}), false, false, false, true, 0, Farbe::Immer, Form::Json},
-        {liste({"--format", "protokoll", "o", "x", "y"}), false, false, false, true, 0, Farbe::Nie, Form::Protokoll},
-    };
-    for (const auto& f : faelle) {
-        SCOPED_TRACE(f.argumente.join(u' ').toStdString());
-        const Aufrufergebnis e = aufrufLesen(f.argumente);
-        ASSERT_TRUE(e.aufruf) << e.fehler.toStdString();
-        EXPECT_EQ(e.aufruf->nurDateinamen, f.l);
-        EXPECT_EQ(e.aufruf->zaehlen, f.c);
-        EXPECT_EQ(e.aufruf->still, f.q);
-        EXPECT_EQ(e.aufruf->formGewaehlt, f.gewaehlt);
-        EXPECT_EQ(e.aufruf->hoechstens, f.m);
-        EXPECT_EQ(e.aufruf->farbe, f.farbe);
-        EXPECT_EQ(e.aufruf->form, f.form);
-        EXPECT_EQ(e.aufruf->pfade, liste({"o"}));  // "--color" took no free argument
-    }
-    const Aufrufergebnis t = aufrufLesen(liste({"--tabellen", "a.mdb", "ordner"}));
-    ASSERT_TRUE(t.aufruf);
-    EXPECT_EQ(t.aufruf->pfade, liste({"a.mdb", "ordner"}));
 }
 
 // One hit, one line: nothing in a value may break a line or steer a terminal.

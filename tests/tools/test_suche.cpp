@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 #include <fcntl.h>
 #include <pty.h>
 #include <spawn.h>
@@ -85,157 +88,124 @@ protected:
     QString datei, datei4 = dir.filePath(QStringLiteral("k4.mdb"));
 };
 
-TEST_F(Kommandozeile, WritesTheProtocolToStandardOutputOrAFile)
+// Calls, the answers on standard output byte for byte, the exit codes as
+// grep has them.
+TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
 {
-    auto e = suche({datei, QStringLiteral("Kunden Alt"), QStringLiteral("m*ller"), QStringLiteral("--format"), QStringLiteral("protokoll")});
-    EXPECT_EQ(e.code, 0) << e.fehler.toStdString();
-    EXPECT_EQ(e.aus, QByteArray("Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 2\t\tName\tFeldinhalt: m*ller\r\n"
-                                "-----------------------------\r\ngesamt gefundene Felder: 2\r\n"));
-    EXPECT_TRUE(e.fehler.isEmpty());  // no progress when standard error is no terminal
-    // Without --format the same lines in the locale's encoding with LF.
-    EXPECT_EQ(suche({datei, QStringLiteral("Kunden Alt"), QStringLiteral("m*ller")}).aus,
-              QStringLiteral("Satz: 1\t\tName\tFeldinhalt: Müller\nSatz: 2\t\tName\tFeldinhalt: m*ller\n"
-                             "-----------------------------\ngesamt gefundene Felder: 2\n").toUtf8());
-    const QString protokoll = dir.filePath(QStringLiteral("p.txt"));
-    e = suche({QStringLiteral("--ohne-wildcards"), datei, QStringLiteral("Kunden Alt"), QStringLiteral("m*ller"),
-               QStringLiteral("--protokoll"), protokoll});
-    EXPECT_EQ(e.code, 0);
-    EXPECT_TRUE(e.aus.isEmpty());
-    QFile f(protokoll);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("Satz: 2\t\tName\tFeldinhalt: m*ller\r\n-----------------------------\r\n"
-                                      "gesamt gefundene Felder: 1\r\n"));
-}
-
-TEST_F(Kommandozeile, ExitCodesAsGrepHasThem)
-{
-    const struct {
-        QStringList argumente;
-        int code;
-        const char* fehler;  // part of standard error
-    } faelle[] = {
-        {{datei, QStringLiteral("Kunden Alt"), QStringLiteral("ller")}, 0, ""},
-        {{datei, QStringLiteral("Kunden Alt"), QStringLiteral("Schmidt")}, 1, ""},
-        {{datei, QStringLiteral("Kunden Alt")}, 2, "Aufruf"},
-        {{QStringLiteral("--gibtsnicht"), datei, QStringLiteral("T"), QStringLiteral("a")}, 2, "unbekannte Option"},
-        {{datei, QStringLiteral("T"), QStringLiteral("a"), QStringLiteral("--protokoll")}, 2, "braucht einen Wert"},
-        {{dir.filePath(QStringLiteral("fehlt.mdb")), QStringLiteral("T"), QStringLiteral("a")}, 2, "fehlt.mdb"},
-        {{datei, QStringLiteral("Kunden"), QStringLiteral("a")}, 2, "„Kunden“"},
-        {{QStringLiteral("--protokoll"), QStringLiteral("/proc/nein/p.txt"), datei, QStringLiteral("Kunden Alt"),
-          QStringLiteral("a")}, 2, "/proc/nein/p.txt"},
-        {{QStringLiteral("--protokoll"), QStringLiteral("--utf8"), datei, QStringLiteral("Kunden Alt"), QStringLiteral("a")},
-         2, "nicht die Option „--utf8“"},
-        {{QStringLiteral("-q"), datei, QStringLiteral("Kunden Alt"), QStringLiteral("ller")}, 0, ""},
-        {{QStringLiteral("-q"), datei, QStringLiteral("Kunden Alt"), QStringLiteral("Schmidt")}, 1, ""},
-        // A hit answers -q even when another file fails, as with grep.
-        {{QStringLiteral("-q"), dir.filePath(QStringLiteral("fehlt.mdb")), datei, QStringLiteral("Kunden Alt"),
-          QStringLiteral("ller")}, 0, "fehlt.mdb"},
-    };
-    for (const auto& f : faelle) {
-        const auto e = suche(f.argumente);
-        SCOPED_TRACE(f.argumente.join(u' ').toStdString());
-        EXPECT_EQ(e.code, f.code) << e.fehler.toStdString();
-        EXPECT_TRUE(QString::fromUtf8(e.fehler).contains(QString::fromUtf8(f.fehler))) << e.fehler.toStdString();
-        if (f.code == 2 || f.argumente.contains(QStringLiteral("-q"))) {
-            EXPECT_TRUE(e.aus.isEmpty());  // nothing searched: no protocol that looks like one without hits
-        }
-    }
-}
-
-TEST_F(Kommandozeile, HelpInGermanNamesEveryOption)
-{
-    const auto e = suche({QStringLiteral("--help")});
-    EXPECT_EQ(e.code, 0);
-    const QString text = QString::fromUtf8(e.aus);
-    for (const char* o : {"--alle-tabellen", "-r", "--ohne-wildcards", "--protokoll", "--utf8", "-l", "-c", "-q", "-m", "--color",
-                          "--json", "--format", "--tabellen", "--version", "Rückgabewert"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(o))) << o;
-    EXPECT_FALSE(text.contains(QLatin1String("--im-prozess")));
-}
-
-TEST_F(Kommandozeile, TheProtocolKeepsItsCodePageStandardOutputFollowsTheLocale)
-{
-    const QStringList argumente{datei4, QStringLiteral("Russisch"), QStringLiteral("ller")};
-    const QStringList protokollform{QStringLiteral("--format"), QStringLiteral("protokoll")};
-    const QByteArray ende = "-----------------------------\r\ngesamt gefundene Felder: 1\r\n";
-    EXPECT_EQ(suche(argumente + protokollform, "ru_RU.UTF-8").aus, "Satz: 1\t\tName\tFeldinhalt: \xCF\xB8\xF2\xF0 M?ller\r\n" + ende);
-    EXPECT_EQ(suche(argumente + protokollform, "de_DE.UTF-8").aus, "Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller\r\n" + ende);
-    const QString protokoll = dir.filePath(QStringLiteral("ru.txt"));
-    const auto mitDatei = suche(argumente + QStringList{QStringLiteral("--protokoll"), protokoll}, "ru_RU.UTF-8");
-    EXPECT_TRUE(mitDatei.aus.isEmpty());
-    QFile f(protokoll);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "Satz: 1\t\tName\tFeldinhalt: \xCF\xB8\xF2\xF0 M?ller\r\n" + ende);
-
-    const struct {
-        const char* locale;
-        QStringList extra;
-        QByteArray wert;
-    } faelle[] = {
-        {"ru_RU.UTF-8", {}, "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 M\xC3\xBCller"},
-        {"C", {}, "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 M\xC3\xBCller"},
-        {"de_DE.ISO-8859-15", {}, "???? M\xFCller"},
-        {"de_DE.ISO-8859-15", {QStringLiteral("--utf8")}, "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 M\xC3\xBCller"},
-        {"ru_RU.KOI8-R", {}, "\xF0\xA3\xD4\xD2 M?ller"},
-    };
-    for (const auto& t : faelle) {
-        const auto e = suche(argumente + t.extra, t.locale);
-        EXPECT_EQ(e.aus, "Satz: 1\t\tName\tFeldinhalt: " + t.wert + "\n-----------------------------\ngesamt gefundene Felder: 1\n")
-            << t.locale;
-    }
-}
-
-TEST_F(Kommandozeile, AllTablesOfAFileWhateverTheirNames)
-{
-    // Names with blanks and brackets too: each table is opened by its name.
-    auto e = suche({QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller"), QStringLiteral("--format=protokoll")});
-    EXPECT_EQ(e.code, 0) << e.fehler.toStdString();
-    EXPECT_EQ(e.aus, (">>Datei: " + datei4.toUtf8() + "\tTabelle: Russisch\r\n")
-                         + zeilen({"Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller"})
-                         + (">>Datei: " + datei4.toUtf8() + "\tTabelle: Alt [2020]]\r\n")
-                         + zeilen({"Satz: 1\t\tName\tFeldinhalt: M\xFCller", "Satz: 9?\x1b[2J", "-----------------------------",
-                                   "gesamt gefundene Felder: 2"}));
-}
-
-// The text form and grep's options, byte for byte.
-TEST_F(Kommandozeile, OutputFormsAsGrepUsersKnowThem)
-{
+    const QString k = QStringLiteral("Kunden Alt");
     const QByteArray d4 = datei4.toUtf8(), d3 = datei.toUtf8();
     const QByteArray schluss1 = "-----------------------------\ngesamt gefundene Felder: 1\n";
+    const QByteArray protokoll1 = "-----------------------------\r\ngesamt gefundene Felder: 1\r\n";
+    const QByteArray pjotr = "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 M\xC3\xBC" "ller";
     const QByteArray zeichenZeile = "Satz: 1\t\tName\tFeldinhalt: Müller\\r\\nSatz: 9\\u202e\\x1b[2J\n";
+    const QStringList russisch{datei4, QStringLiteral("Russisch"), QStringLiteral("ller")};
+    const QStringList protokollform{QStringLiteral("--format"), QStringLiteral("protokoll")};
     const struct {
         QStringList argumente;
+        const char* locale;
         int code;
-        QByteArray aus;
+        std::optional<QByteArray> aus;  // none: not looked at
+        const char* fehler;             // part of standard error; null: none (no progress without a terminal)
     } faelle[] = {
-        {{datei4, QStringLiteral("Alt [2020]]"), QStringLiteral("ller")}, 0, zeichenZeile + schluss1},
-        {{QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller")}, 0,
+        // The protocol's own form, and the text form in the locale's encoding with LF.
+        {{datei, k, QStringLiteral("m*ller"), QStringLiteral("--format"), QStringLiteral("protokoll")}, "C.UTF-8", 0,
+         "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 2\t\tName\tFeldinhalt: m*ller\r\n"
+         "-----------------------------\r\ngesamt gefundene Felder: 2\r\n", nullptr},
+        {{datei, k, QStringLiteral("m*ller")}, "C.UTF-8", 0,
+         QStringLiteral("Satz: 1\t\tName\tFeldinhalt: Müller\nSatz: 2\t\tName\tFeldinhalt: m*ller\n"
+                        "-----------------------------\ngesamt gefundene Felder: 2\n").toUtf8(), nullptr},
+        // The exit codes; nothing searched is no protocol that looks like one without hits.
+        {{datei, k, QStringLiteral("Schmidt")}, "C.UTF-8", 1, std::nullopt, nullptr},
+        {{datei, k}, "C.UTF-8", 2, "", "Aufruf"},
+        {{QStringLiteral("--gibtsnicht"), datei, QStringLiteral("T"), QStringLiteral("a")}, "C.UTF-8", 2, "", "unbekannte Option"},
+        {{datei, QStringLiteral("T"), QStringLiteral("a"), QStringLiteral("--protokoll")}, "C.UTF-8", 2, "", "braucht einen Wert"},
+        {{dir.filePath(QStringLiteral("fehlt.mdb")), QStringLiteral("T"), QStringLiteral("a")}, "C.UTF-8", 2, "", "fehlt.mdb"},
+        {{datei, QStringLiteral("Kunden"), QStringLiteral("a")}, "C.UTF-8", 2, "", "„Kunden“"},
+        {{QStringLiteral("--protokoll"), QStringLiteral("/proc/nein/p.txt"), datei, k, QStringLiteral("a")}, "C.UTF-8", 2, "",
+         "/proc/nein/p.txt"},
+        {{QStringLiteral("--protokoll"), QStringLiteral("--utf8"), datei, k, QStringLiteral("a")}, "C.UTF-8", 2, "",
+         "nicht die Option „--utf8“"},
+        {{QStringLiteral("-q"), datei, k, QStringLiteral("ller")}, "C.UTF-8", 0, "", nullptr},
+        {{QStringLiteral("-q"), datei, k, QStringLiteral("Schmidt")}, "C.UTF-8", 1, "", nullptr},
+        // A hit answers -q even when another file fails, as with grep.
+        {{QStringLiteral("-q"), dir.filePath(QStringLiteral("fehlt.mdb")), datei, k, QStringLiteral("ller")}, "C.UTF-8", 0, "",
+         "fehlt.mdb"},
+        // The protocol keeps its code page; standard output follows the locale.
+        {russisch + protokollform, "ru_RU.UTF-8", 0, "Satz: 1\t\tName\tFeldinhalt: \xCF\xB8\xF2\xF0 M?ller\r\n" + protokoll1, nullptr},
+        {russisch + protokollform, "de_DE.UTF-8", 0, "Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller\r\n" + protokoll1, nullptr},
+        {russisch, "ru_RU.UTF-8", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1, nullptr},
+        {russisch, "C", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1, nullptr},
+        {russisch, "de_DE.ISO-8859-15", 0, "Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller\n" + schluss1, nullptr},
+        {russisch + QStringList{QStringLiteral("--utf8")}, "de_DE.ISO-8859-15", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1,
+         nullptr},
+        {russisch, "ru_RU.KOI8-R", 0, "Satz: 1\t\tName\tFeldinhalt: \xF0\xA3\xD4\xD2 M?ller\n" + schluss1, nullptr},
+        // Every table whatever its name, blanks and brackets too: each is
+        // opened by its name; no value forges a line or steers a terminal.
+        {{QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller"), QStringLiteral("--format=protokoll")}, "C.UTF-8", 0,
+         (">>Datei: " + d4 + "\tTabelle: Russisch\r\n") + zeilen({"Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller"})
+             + (">>Datei: " + d4 + "\tTabelle: Alt [2020]]\r\n")
+             + zeilen({"Satz: 1\t\tName\tFeldinhalt: M\xFCller", "Satz: 9?\x1b[2J", "-----------------------------",
+                       "gesamt gefundene Felder: 2"}),
+         nullptr},
+        {{datei4, QStringLiteral("Alt [2020]]"), QStringLiteral("ller")}, "C.UTF-8", 0, zeichenZeile + schluss1, nullptr},
+        {{QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller")}, "C.UTF-8", 0,
          d4 + "\tRussisch\tSatz: 1\t\tName\tFeldinhalt: Пётр Müller\n" + d4 + "\tAlt [2020]]\t" + zeichenZeile
-             + "-----------------------------\ngesamt gefundene Felder: 2\n"},
-        {{QStringLiteral("-m1"), datei, QStringLiteral("Kunden Alt"), QStringLiteral("ller")}, 0,
-         "Satz: 1\t\tName\tFeldinhalt: Müller\n" + schluss1},
-        {{QStringLiteral("-c"), datei, QStringLiteral("Kunden Alt"), QStringLiteral("ller")}, 0, "2\n"},
-        {{QStringLiteral("-c"), QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller")}, 0,
-         d4 + "\tRussisch\t1\n" + d4 + "\tKunden Alt\t0\n" + d4 + "\tAlt [2020]]\t1\n"},
-        {{QStringLiteral("-l"), QStringLiteral("--alle-tabellen"), datei4, datei, QStringLiteral("schmidt")}, 1, ""},
-        {{QStringLiteral("-l"), QStringLiteral("--alle-tabellen"), datei4, datei, QStringLiteral("ller")}, 0, d4 + "\n" + d3 + "\n"},
-        {{QStringLiteral("--color=always"), datei4, QStringLiteral("Russisch"), QStringLiteral("LLER")}, 0,
-         "Satz: 1\t\tName\tFeldinhalt: Пётр Mü\033[01;31m\033[Kller\033[m\033[K\n" + schluss1},
-        {{QStringLiteral("--color=auto"), datei4, QStringLiteral("Russisch"), QStringLiteral("LLER")}, 0,
-         "Satz: 1\t\tName\tFeldinhalt: Пётр Müller\n" + schluss1},  // no terminal here
-        {{QStringLiteral("--tabellen"), datei4}, 0, "Russisch\nKunden Alt\nAlt [2020]]\n"},
-        {{QStringLiteral("--tabellen"), datei, datei4}, 0,
-         d3 + "\tKunden Alt\n" + d4 + "\tRussisch\n" + d4 + "\tKunden Alt\n" + d4 + "\tAlt [2020]]\n"},
+             + "-----------------------------\ngesamt gefundene Felder: 2\n", nullptr},
+        // grep's options.
+        {{QStringLiteral("-m1"), datei, k, QStringLiteral("ller")}, "C.UTF-8", 0, "Satz: 1\t\tName\tFeldinhalt: Müller\n" + schluss1, nullptr},
+        {{QStringLiteral("-c"), datei, k, QStringLiteral("ller")}, "C.UTF-8", 0, "2\n", nullptr},
+        {{QStringLiteral("-c"), QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller")}, "C.UTF-8", 0,
+         d4 + "\tRussisch\t1\n" + d4 + "\tKunden Alt\t0\n" + d4 + "\tAlt [2020]]\t1\n", nullptr},
+        {{QStringLiteral("-l"), QStringLiteral("--alle-tabellen"), datei4, datei, QStringLiteral("schmidt")}, "C.UTF-8", 1, "", nullptr},
+        {{QStringLiteral("-l"), QStringLiteral("--alle-tabellen"), datei4, datei, QStringLiteral("ller")}, "C.UTF-8", 0, d4 + "\n" + d3 + "\n",
+         nullptr},
+        {{QStringLiteral("--color=always"), datei4, QStringLiteral("Russisch"), QStringLiteral("LLER")}, "C.UTF-8", 0,
+         "Satz: 1\t\tName\tFeldinhalt: Пётр Mü\033[01;31m\033[Kller\033[m\033[K\n" + schluss1, nullptr},
+        {{QStringLiteral("--color=auto"), datei4, QStringLiteral("Russisch"), QStringLiteral("LLER")}, "C.UTF-8", 0,
+         "Satz: 1\t\tName\tFeldinhalt: Пётр Müller\n" + schluss1, nullptr},  // no terminal here
+        {{QStringLiteral("--tabellen"), datei4}, "C.UTF-8", 0, "Russisch\nKunden Alt\nAlt [2020]]\n", nullptr},
+        {{QStringLiteral("--tabellen"), datei, datei4}, "C.UTF-8", 0,
+         d3 + "\tKunden Alt\n" + d4 + "\tRussisch\n" + d4 + "\tKunden Alt\n" + d4 + "\tAlt [2020]]\n", nullptr},
     };
     for (const auto& f : faelle) {
-        SCOPED_TRACE(f.argumente.join(u' ').toStdString());
-        const auto e = suche(f.argumente);
+        SCOPED_TRACE(f.argumente.join(u' ').toStdString() + " / " + f.locale);
+        const auto e = suche(f.argumente, f.locale);
         EXPECT_EQ(e.code, f.code) << e.fehler.toStdString();
-        EXPECT_EQ(QString::fromUtf8(e.aus), QString::fromUtf8(f.aus));
+        if (f.aus) {
+            EXPECT_EQ(QString::fromUtf8(e.aus), QString::fromUtf8(*f.aus)) << e.aus.toStdString();
+            EXPECT_EQ(e.aus, *f.aus);
+        }
+        if (f.fehler) {
+            EXPECT_TRUE(QString::fromUtf8(e.fehler).contains(QString::fromUtf8(f.fehler))) << e.fehler.toStdString();
+        } else {
+            EXPECT_TRUE(e.fehler.isEmpty()) << e.fehler.toStdString();
+        }
+    }
+
+    // Into a file: standard output stays empty; the file has the protocol's
+    // form and code page whatever the locale.
+    const QString protokoll = dir.filePath(QStringLiteral("p.txt"));
+    for (const auto& [argumente, locale, inhalt] :
+         {std::tuple{QStringList{QStringLiteral("--ohne-wildcards"), datei, k, QStringLiteral("m*ller")}, "C.UTF-8",
+                     QByteArray("Satz: 2\t\tName\tFeldinhalt: m*ller\r\n") + protokoll1},
+          std::tuple{russisch, "ru_RU.UTF-8", "Satz: 1\t\tName\tFeldinhalt: \xCF\xB8\xF2\xF0 M?ller\r\n" + protokoll1}}) {
+        const auto e = suche(argumente + QStringList{QStringLiteral("--protokoll"), protokoll}, locale);
+        EXPECT_EQ(e.code, 0);
+        EXPECT_TRUE(e.aus.isEmpty());
+        QFile f(protokoll);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), inhalt);
     }
     const auto v = suche({QStringLiteral("--version")});
     EXPECT_EQ(v.code, 0);
     EXPECT_TRUE(v.aus.startsWith("zelk-feldspur-suche (ZELK-Feldspur) ")) << v.aus.toStdString();
+    const auto h = suche({QStringLiteral("--help")});
+    EXPECT_EQ(h.code, 0);
+    const QString hilfe = QString::fromUtf8(h.aus);
+    for (const char* o : {"--alle-tabellen", "-r", "--ohne-wildcards", "--protokoll", "--utf8", "-l", "-c", "-q", "-m", "--color",
+                          "--json", "--format", "--tabellen", "--version", "Rückgabewert"})
+        EXPECT_TRUE(hilfe.contains(QString::fromUtf8(o))) << o;
+    EXPECT_FALSE(hilfe.contains(QLatin1String("--im-prozess")));
 }
 
 // One JSON object a line, read back by a JSON reader: the values as they

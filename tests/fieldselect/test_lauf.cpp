@@ -1,0 +1,341 @@
+// The main window and the field selection mask during a search run: every
+// control used, the run cancelled, the windows closed while it reads. The
+// run either stays the undisturbed one byte for byte or ends at its next
+// events with a complete protocol; what the user chose stands afterwards.
+
+#include "Maskenpruefung.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPointer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace maskentest;
+namespace DB = Datenbankfunktion;
+
+// The doors to the other windows, as the program has them, but noting what
+// was opened and whether an unload came during a run; the table window
+// itself stays closed.
+class Mitschrift : public Nebenfenster {
+public:
+    QStringList geoeffnet;
+    QList<bool> entladen;
+    void feldauswahlZeigen() override
+    {
+        geoeffnet << QStringLiteral("Feldauswahl");
+        Feldauswahl::zeigen();
+    }
+    void feldauswahlEntladen() override
+    {
+        entladen << Anbindung::suchlaufAktiv();
+        Feldauswahl::entladen();
+    }
+    void tabelleninhaltZeigen() override { geoeffnet << QStringLiteral("Tabelleninhalt"); }
+    void tabelleninhaltBeiSatzZeigen(std::int64_t, const QString&) override { geoeffnet << QStringLiteral("Satz"); }
+    void tabelleninhaltEntladen() override { entladen << Anbindung::suchlaufAktiv(); }
+};
+
+class Lauf : public Maskenpruefung {
+protected:
+    void dateienAnlegen() override
+    {
+        Maskenpruefung::dateienAnlegen();
+        Database db(dir.filePath(QStringLiteral("viele.mdb")).toStdString(), Format::Jet4);
+        vieleTabelle(db, 600);
+        db.addTable("Zweite", {{"A", ColumnType::Long}});
+        db.finish();
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("unter")));
+    }
+    void SetUp() override
+    {
+        Maskenpruefung::SetUp();
+        fenster->setzeNebenfenster(&mitschrift);
+        fenster->hilfeZeigen = [this](const QString& datei) { hilfe << datei; };
+        fenster->programmSuchen = [](const QString& name) { return QStringLiteral("/usr/bin/") + name; };
+        fenster->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(fenster.get()));
+        waehle(QStringLiteral("viele.mdb"));
+        fenster->Text1->setText(QStringLiteral("treffer"));
+        recorder->leeren();
+    }
+
+    void klickAuf(QListWidget* liste, const QString& text, bool doppelt = false)
+    {
+        const auto treffer = liste->findItems(text, Qt::MatchEndsWith);
+        ASSERT_FALSE(treffer.isEmpty()) << text.toStdString();
+        const QPoint mitte = liste->visualItemRect(treffer.front()).center();
+        ASSERT_TRUE(liste->viewport()->rect().contains(mitte)) << text.toStdString();
+        if (doppelt)
+            QTest::mouseDClick(liste->viewport(), Qt::LeftButton, {}, mitte);
+        else
+            QTest::mouseClick(liste->viewport(), Qt::LeftButton, {}, mitte);
+    }
+
+    // The choice of file and table, and what would change it, during a run.
+    QList<QWidget*> gesperrt() const
+    {
+        return {fenster->Drive1, fenster->Dir1, fenster->File1, fenster->ImageCombo1, fenster->Command3, fenster->Command4};
+    }
+
+    // Every control of the main window, as a user would use it, and the
+    // handlers of those the lock disables.
+    void hauptfensterBenutzen()
+    {
+        for (QWidget* w : gesperrt())
+            EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
+        QTest::keyClick(fenster->Drive1, Qt::Key_Down);
+        QTest::keyClick(fenster->Drive1, Qt::Key_Up);
+        klickAuf(fenster->Dir1, QStringLiteral("unter"), true);
+        klickAuf(fenster->File1, QStringLiteral("kunden.mdb"));
+        QTest::keyClick(fenster->File1, Qt::Key_Home);
+        QTest::keyClick(fenster->ImageCombo1, Qt::Key_Down);
+        QTest::keyClicks(fenster->ImageCombo1->lineEdit(), QStringLiteral("xy"));
+        QTest::keyClick(fenster->ImageCombo1->lineEdit(), Qt::Key_Return);
+        QTest::keyClick(fenster->ImageCombo1, Qt::Key_F4);
+        fenster->ImageCombo1->hidePopup();
+        klick(fenster->Check1);  // "treffer" finds the same either way
+        QTest::mouseClick(fenster->List1->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+        QTest::keyClick(fenster->List1, Qt::Key_End);
+        for (QPushButton* b : {fenster->Command1, fenster->Command2, fenster->Command3, fenster->Command4})
+            klick(b);
+        fenster->mnuHilfe->trigger();
+        fenster->mnuWin7->trigger();
+        fenster->Command1_Click();
+        fenster->File1_Click();
+        fenster->ImageCombo1_Change();
+        fenster->Command3_Click();
+        fenster->List1_DblClick();
+    }
+
+    // The same for the mask.
+    static void maskeBenutzen(frmVergleich& m)
+    {
+        for (int i = 0; i < m.FeldAnzahl; ++i) {
+            klick(m.zeile(i).fldSchalter);
+            klick(m.zeile(i).fldSchalter2);
+            QTest::keyClick(m.zeile(i).fldSchalter, Qt::Key_Space);
+        }
+        for (QPushButton* b : {m.Command1, m.Command2, m.Command3})
+            klick(b);
+        m.Command1_Click();
+        m.Command2_Click();
+        m.Command3_Click();
+    }
+    static QList<QWidget*> maskenKnoepfe(const frmVergleich& m)
+    {
+        QList<QWidget*> w{m.Command1, m.Command2, m.Command3};
+        for (int i = 0; i < m.FeldAnzahl; ++i)
+            w << m.zeile(i).fldSchalter << m.zeile(i).fldSchalter2;
+        return w;
+    }
+    static QStringList maskenZustand(const frmVergleich& m)
+    {
+        return {QString::number(m.isVisible()), haken(m), QString::number(m.VScroll1->value())};
+    }
+
+    Mitschrift mitschrift;
+    QStringList hilfe;
+};
+
+QByteArray auswahlProtokoll()
+{
+    QByteArray b = ">>Aktive Felder der Feldauswahl:\r\nInfofeld: Nr\r\nVergleichsfeld: Text\r\n\r\n"
+                   "------------------Beginn der Auswertung---------------\r\n";
+    for (int i = 10; i <= 600; i += 10)
+        b += "Satz: " + QByteArray::number(i) + "\t\tNr\tFeldinhalt: " + QByteArray::number(i) + "\r\nSatz: " + QByteArray::number(i)
+            + "\t\tText\tFeldinhalt: Treffer\r\n";
+    return b + "-----------------------------\r\ngesamt gefundene Felder: 60\r\n";
+}
+
+TEST_F(Lauf, WhatHappensDuringARunWaitsForItOrEndsIt)
+{
+    const QString ende = QStringLiteral("Ende des Suchlaufes!"), abgebrochen = QStringLiteral("Suchlauf abgebrochen!");
+    QPointer<frmVergleich> m;
+    QStringList vorher;
+    QString sql;
+    const struct {
+        const char* was;
+        std::function<void()> vorbereiten, imLauf, danach;
+        QByteArray protokoll;
+        QStringList meldungen;
+    } faelle[] = {
+        {"every control of the main window",
+         [&] {
+             fenster->Command1_Click();  // undisturbed, to compare
+             vorher = zustand();
+             sql = DB::AbfrageSQL;
+         },
+         [&] { hauptfensterBenutzen(); },
+         [&] {
+             // File, table and the next search's state stand; only the
+             // wildcard box took the click. The viewer and the help opened,
+             // the mask and the table window did not.
+             vorher[9] = QStringLiteral("Check1: ") + QString::number(Qt::Unchecked);
+             EXPECT_EQ(zustand(), vorher);
+             EXPECT_EQ(DB::AbfrageSQL, sql);
+             EXPECT_EQ(DB::AuswahlAnzahl, 0);
+             EXPECT_EQ(fenster->Text2->text(), QStringLiteral("600"));
+             EXPECT_TRUE(mitschrift.geoeffnet.isEmpty()) << mitschrift.geoeffnet.join(u',').toStdString();
+             EXPECT_EQ(gestartet, (QStringList{QStringLiteral("/usr/bin/xdg-open"), protokoll}));
+             EXPECT_EQ(hilfe.size(), 2);
+             for (QWidget* w : gesperrt())
+                 EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
+             klick(fenster->Command4);
+             EXPECT_EQ(mitschrift.geoeffnet, QStringList{QStringLiteral("Tabelleninhalt")});
+             klick(fenster->Check1);
+         },
+         vieleProtokoll(600), {QStringLiteral("Windows 7 bzw. Vista Nutzer"), ende}},
+        {"escape", {}, [&] { fenster->suchlaufAbbrechen(); },
+         [&] {
+             // List, protocol and message say it was cancelled.
+             const QStringList liste = fenster->ergebnisse().alleZeilen();
+             ASSERT_GE(liste.size(), 3);
+             const int letzter = Suche::Suchlauf::EreignisTakt - 1;
+             EXPECT_EQ(liste.mid(liste.size() - 3), (QStringList{QStringLiteral("Suchlauf abgebrochen nach Satz %1").arg(letzter),
+                                                                 QString(29, u'-'),
+                                                                 QStringLiteral("gesamt gefundene Felder: %1").arg(letzter / 10)}));
+             EXPECT_EQ(fenster->Text2->text(), QString::number(letzter));
+         },
+         vieleAbgebrochen(), {abgebrochen}},
+        {"a visible mask used",
+         [&] {
+             m = oeffnen(QStringLiteral("Viele"));
+             klick(m->zeile(1).fldSchalter);
+             vorher = maskenZustand(*m);
+             sql = DB::AbfrageSQL;
+         },
+         [&] {
+             for (QWidget* w : maskenKnoepfe(*m))
+                 EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
+             EXPECT_TRUE(m->VScroll1->isEnabled());
+             maskeBenutzen(*m);
+         },
+         [&] {
+             ASSERT_EQ(Feldauswahl::maske(), m);
+             EXPECT_EQ(maskenZustand(*m), vorher);
+             EXPECT_EQ(DB::AbfrageSQL, sql);
+             EXPECT_EQ(DB::AuswahlAnzahl, 0);
+             for (QWidget* w : maskenKnoepfe(*m))
+                 EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
+             klick(m->Command1);  // and it works again
+             EXPECT_EQ(DB::AbfrageSQL, QStringLiteral("Select [Text] from [Viele];"));
+             klick(m->Command2);
+         },
+         vieleProtokoll(600), {ende}},
+        {"the mask's close box", [&] { m = oeffnen(QStringLiteral("Viele")); },
+         [&] {
+             m->close();
+             aufraeumen();
+             EXPECT_TRUE(m && Feldauswahl::maske() == m && Suche::feldmaske() == m && m->isVisible()) << "closed during the run";
+         },
+         [&] {
+             EXPECT_EQ(Feldauswahl::maske(), nullptr);
+             aufraeumen();
+             EXPECT_FALSE(m);
+         },
+         vieleProtokoll(600), {ende}},
+        {"the mask unloaded by the main window", [&] { m = oeffnen(QStringLiteral("Viele")); },
+         [&] {
+             Feldauswahl::entladen();
+             aufraeumen();
+             EXPECT_TRUE(m && Feldauswahl::maske() == m && Suche::feldmaske() == m && m->isVisible()) << "unloaded during the run";
+         },
+         [&] {
+             EXPECT_EQ(Feldauswahl::maske(), nullptr);
+             aufraeumen();
+             EXPECT_FALSE(m);
+         },
+         vieleProtokoll(600), {ende}},
+        {"an applied selection, its mask used and unloaded",
+         [&] {
+             m = oeffnen(QStringLiteral("Viele"));
+             klick(m->zeile(0).fldSchalter2);
+             klick(m->zeile(1).fldSchalter);
+             klick(m->Command1);
+             ASSERT_EQ(DB::AbfrageSQL, QStringLiteral("Select [Nr],  [Text] from [Viele];"));
+         },
+         [&] {
+             // Whatever reaches the hidden mask now, the run keeps reading it.
+             maskeBenutzen(*m);
+             m->close();
+             Feldauswahl::entladen();
+             aufraeumen();
+             EXPECT_TRUE(m && Suche::feldmaske() == m) << "unloaded during the run";
+         },
+         [&] {
+             EXPECT_EQ(Feldauswahl::maske(), nullptr);
+             aufraeumen();
+             EXPECT_FALSE(m);
+             fenster->ImageCombo1_Change();  // the table handler ends the selection
+             EXPECT_EQ(DB::AuswahlAnzahl, 0);
+         },
+         auswahlProtokoll(), {ende}},
+        // The window closes, and the program ends, only after the run.
+        {"closing the main window", {}, [&] { fenster->close(); }, [&] { EXPECT_FALSE(fenster->isVisible()); },
+         vieleAbgebrochen(), {abgebrochen}},
+        {"program end", [&] { mitschrift.entladen.clear(); }, [&] { fenster->mnubeenden->trigger(); },
+         [&] {
+             EXPECT_FALSE(fenster->isVisible());
+             EXPECT_GE(mitschrift.entladen.size(), 2);
+             EXPECT_FALSE(mitschrift.entladen.contains(true)) << "unloaded while the run read them";
+         },
+         vieleAbgebrochen(), {abgebrochen}},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.was);
+        fenster->show();
+        if (f.vorbereiten)
+            f.vorbereiten();
+        recorder->leeren();
+        gestartet.clear();
+        int eingriffe = 0;
+        QTimer::singleShot(0, fenster.get(), [&] {
+            ASSERT_TRUE(fenster->suchlaufAktiv());
+            ++eingriffe;
+            f.imLauf();
+        });
+        fenster->Command1_Click();
+        EXPECT_EQ(eingriffe, 1);
+        EXPECT_FALSE(fenster->suchlaufAktiv());
+        EXPECT_EQ(protokollBytes(), f.protokoll);
+        ASSERT_EQ(meldungen().size(), f.meldungen.size()) << meldungen().join(u'|').toStdString();
+        for (qsizetype i = 0; i < meldungen().size(); ++i)
+            EXPECT_TRUE(meldungen()[i].startsWith(f.meldungen[i])) << meldungen()[i].toStdString();
+        f.danach();
+        // The next run is whole again.
+        fenster->show();
+        recorder->leeren();
+        fenster->Command1_Click();
+        EXPECT_EQ(protokollBytes(), vieleProtokoll(600));
+        EXPECT_EQ(meldungen(), QStringList{ende});
+    }
+}
+
+TEST_F(Lauf, TheFocusTheLockTookComesBackAfterTheRun)
+{
+    QApplication::setActiveWindow(fenster.get());
+    for (const bool tippen : {false, true}) {
+        SCOPED_TRACE(tippen ? "Text1 angeklickt" : "ungestört");
+        fenster->File1->setFocus();
+        ASSERT_TRUE(fenster->File1->hasFocus());
+        bool gesperrt = false;
+        QTimer::singleShot(0, fenster.get(), [&] {
+            gesperrt = !fenster->File1->isEnabled() && !fenster->File1->hasFocus();
+            if (tippen)
+                QTest::mouseClick(fenster->Text1, Qt::LeftButton);
+        });
+        fenster->Command1_Click();
+        EXPECT_TRUE(gesperrt);
+        EXPECT_TRUE(fenster->File1->isEnabled());
+        // The user's own move stands.
+        EXPECT_EQ(fenster->File1->hasFocus(), !tippen);
+        EXPECT_EQ(fenster->Text1->hasFocus(), tippen);
+        EXPECT_EQ(protokollBytes(), vieleProtokoll(600));
+    }
+}
+
+}  // namespace
