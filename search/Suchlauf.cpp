@@ -64,7 +64,7 @@ void Suchlauf::einstellungenLesen()
                 for (QChar c : literale)
                     ja = ja && gefaltet.contains(c);
             }
-            moeglich_[art] = ja ? 1 : 0;
+            moeglich_[art] = ja || !vorfilter ? 1 : 0;
         }
     }
 }
