@@ -5,6 +5,7 @@
 #include "Windows1252.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace Datenzugriff::Jet {
@@ -536,110 +537,99 @@ Dekoder::Zeilenkopf Dekoder::zeilenkopfLesen(const Tabelle& t, const unsigned ch
 }
 
 // One field of a cracked row into slot k of ziel.
-template <class Ziel>
-void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel)
+// Where a field's bytes lie in the row; false for Null (a Yes/No value is its
+// null bit and never comes here).
+bool Dekoder::feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t seitenNr, const unsigned char*& p, int& n) const
 {
     const int bit = s.spaltenNr;
-    const bool gesetzt = bit / 8 < kopf.maskenGroesse && (kopf.nullMaske[bit / 8] & (1 << (bit % 8)));
-    if (s.typ == JetTyp::JaNein && !s.berechnet) {
-        ziel.janein(k, gesetzt);
-        return;
-    }
+    if (bit / 8 >= kopf.maskenGroesse || !(kopf.nullMaske[bit / 8] & (1 << (bit % 8))))
+        return false;
     int von = 0, bis = 0;
-    bool da = false;
     if (s.fest) {
         // A row written before a fixed column was added ends before it.
-        if (s.festNr < kopf.festInZeile) {
-            von = s.festOffset + kopf.zaehlerGroesse;
-            bis = von + s.groesse;
-            da = true;
-        }
-    } else if (s.varNr < kopf.varSpalten) {
+        if (s.festNr >= kopf.festInZeile)
+            return false;
+        von = s.festOffset + kopf.zaehlerGroesse;
+        bis = von + s.groesse;
+    } else {
+        if (s.varNr >= kopf.varSpalten)
+            return false;
         von = kopf.varOffsets[std::size_t(s.varNr)];
         bis = kopf.varOffsets[std::size_t(s.varNr) + 1];
-        da = true;
-    }
-    if (!gesetzt || !da) {
-        ziel.null(k);
-        return;
     }
     if (von < 0 || bis < von || bis > kopf.laenge)
         beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile").arg(seitenNr));
-    const unsigned char* p = kopf.z + von;
-    int n = bis - von;
-    JetTyp typ = s.typ;
-    if (s.berechnet) {
-        // The result behind 20 bytes: its length at 16, then the value.
-        typ = s.ergebnisTyp;
-        if (typ == JetTyp::Memo) {
-            langwertLesen(p, std::size_t(n), langwertPuffer);
-            p = reinterpret_cast<const unsigned char*>(langwertPuffer.constData());
-            n = int(langwertPuffer.size());
-        }
-        if (n >= 20) {
-            n = int(std::min<std::uint32_t>(le32(p + 16), std::uint32_t(n - 20)));
-            p += 20;
-        }
-        if (n == 0 && typ != JetTyp::Text && typ != JetTyp::Memo) {
-            ziel.null(k);
-            return;
-        }
-        if (typ == JetTyp::JaNein) {
-            ziel.janein(k, p[0] != 0);
-            return;
-        }
-        if (typ == JetTyp::Memo) {
-            ziel.text(k, p, std::size_t(n));
-            return;
-        }
-        if (typ == JetTyp::Decimal) {
-            DecimalWert d;
-            if (!berechneteDezimalzahl(p, std::size_t(n), d))
-                beschaedigt(f_.datei, QStringLiteral("ein berechneter Wert auf Seite %1 ist ungültig").arg(seitenNr));
-            ziel.decimal(k, d);
-            return;
-        }
+    p = kopf.z + von;
+    n = bis - von;
+    return true;
+}
+
+// A calculated column's stored result, behind a 20-byte head with its length
+// at 16; p and n are moved onto the result. True when the value is given to
+// ziel here (Null, Yes/No, Memo, Decimal); the others go on in the result's type.
+template <class Ziel>
+bool Dekoder::berechnetAuspacken(std::size_t k, JetTyp typ, std::uint32_t seitenNr, const unsigned char*& p, int& n, Ziel& ziel)
+{
+    if (typ == JetTyp::Memo) {
+        langwertLesen(p, std::size_t(n), langwertPuffer);
+        p = reinterpret_cast<const unsigned char*>(langwertPuffer.constData());
+        n = int(langwertPuffer.size());
     }
-    auto braucht = [&](int bytes) {
-        if (n < bytes)
-            beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
-    };
+    if (n >= 20) {
+        n = int(std::min<std::uint32_t>(le32(p + 16), std::uint32_t(n - 20)));
+        p += 20;
+    }
+    if (n == 0 && typ != JetTyp::Text && typ != JetTyp::Memo)
+        ziel.null(k);
+    else if (typ == JetTyp::JaNein)
+        ziel.janein(k, p[0] != 0);
+    else if (typ == JetTyp::Memo)
+        ziel.text(k, p, std::size_t(n));
+    else if (typ == JetTyp::Decimal) {
+        DecimalWert d;
+        if (!berechneteDezimalzahl(p, std::size_t(n), d))
+            beschaedigt(f_.datei, QStringLiteral("ein berechneter Wert auf Seite %1 ist ungültig").arg(seitenNr));
+        ziel.decimal(k, d);
+    } else
+        return false;
+    return true;
+}
+
+// The bytes a value of fixed width needs; 0 for the other types.
+static constexpr int festeBreite(JetTyp typ)
+{
     switch (typ) {
-    case JetTyp::Byte: braucht(1); ziel.ganzzahl(k, p[0]); break;
-    case JetTyp::Integer: braucht(2); ziel.ganzzahl(k, std::int16_t(le16(p))); break;
-    case JetTyp::Long: braucht(4); ziel.ganzzahl(k, std::int32_t(le32(p))); break;
-    case JetTyp::GrosseZahl: braucht(8); ziel.ganzzahl(k, std::int64_t(le64(p))); break;
-    case JetTyp::DatumErweitert: {
-        const std::int64_t ticks = datumErweitertLesen(p, std::size_t(n));
-        if (ticks < 0)
-            beschaedigt(f_.datei, QStringLiteral("ein Wert „Datum/Uhrzeit erweitert“ auf Seite %1 ist ungültig").arg(seitenNr));
-        ziel.datumErweitert(k, ticks);
-        break;
-    }
-    case JetTyp::Currency: braucht(8); ziel.waehrung(k, std::int64_t(le64(p))); break;
-    case JetTyp::Single: {
-        braucht(4);
-        const std::uint32_t bits = le32(p);
-        float f;
-        std::memcpy(&f, &bits, 4);
-        ziel.single(k, f);
-        break;
-    }
+    case JetTyp::Byte: return 1;
+    case JetTyp::Integer: return 2;
+    case JetTyp::Long:
+    case JetTyp::Single: return 4;
+    case JetTyp::GrosseZahl:
+    case JetTyp::Currency:
     case JetTyp::Double:
-    case JetTyp::Datum: {
-        braucht(8);
-        const std::uint64_t bits = le64(p);
-        double d;
-        std::memcpy(&d, &bits, 8);
-        ziel.dbl(k, typ == JetTyp::Double ? WertArt::Double : WertArt::Datum, d);
-        break;
+    case JetTyp::Datum: return 8;
+    case JetTyp::Guid: return 16;
+    case JetTyp::Decimal: return 17;
+    default: return 0;
     }
-    case JetTyp::Guid:
-        braucht(16);
-        ziel.guid(k, p);
-        break;
+}
+
+// The values of fixed width; false for the other types.
+template <class Ziel>
+bool Dekoder::festerWert(const Spalte& s, std::size_t k, JetTyp typ, const unsigned char* p, int n, std::uint32_t seitenNr, Ziel& ziel)
+{
+    if (n < festeBreite(typ))
+        beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
+    switch (typ) {
+    case JetTyp::Byte: ziel.ganzzahl(k, p[0]); return true;
+    case JetTyp::Integer: ziel.ganzzahl(k, std::int16_t(le16(p))); return true;
+    case JetTyp::Long: ziel.ganzzahl(k, std::int32_t(le32(p))); return true;
+    case JetTyp::GrosseZahl: ziel.ganzzahl(k, std::int64_t(le64(p))); return true;
+    case JetTyp::Currency: ziel.waehrung(k, std::int64_t(le64(p))); return true;
+    case JetTyp::Single: ziel.single(k, std::bit_cast<float>(le32(p))); return true;
+    case JetTyp::Double: ziel.dbl(k, WertArt::Double, std::bit_cast<double>(le64(p))); return true;
+    case JetTyp::Datum: ziel.dbl(k, WertArt::Datum, std::bit_cast<double>(le64(p))); return true;
+    case JetTyp::Guid: ziel.guid(k, p); return true;
     case JetTyp::Decimal: {
-        braucht(17);
         DecimalWert d;
         d.negativ = (p[0] & 0x80) != 0;
         d.skala = std::uint8_t(std::clamp(s.skala, 0, 28));
@@ -649,40 +639,64 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
         d.teile[1] = le32(p + 9);
         d.teile[2] = le32(p + 5);
         ziel.decimal(k, d);
-        break;
+        return true;
     }
-    case JetTyp::Text:
-        ziel.text(k, p, std::size_t(n));
-        break;
+    default: return false;
+    }
+}
+
+template <class Ziel>
+void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel)
+{
+    if (s.typ == JetTyp::JaNein && !s.berechnet) {
+        const int bit = s.spaltenNr;
+        ziel.janein(k, bit / 8 < kopf.maskenGroesse && (kopf.nullMaske[bit / 8] & (1 << (bit % 8))));
+        return;
+    }
+    const unsigned char* p = nullptr;
+    int n = 0;
+    if (!feldBytes(s, kopf, seitenNr, p, n)) {
+        ziel.null(k);
+        return;
+    }
+    const JetTyp typ = s.berechnet ? s.ergebnisTyp : s.typ;
+    if ((s.berechnet && berechnetAuspacken(k, typ, seitenNr, p, n, ziel)) || festerWert(s, k, typ, p, n, seitenNr, ziel))
+        return;
+    switch (typ) {
+    case JetTyp::Text: ziel.text(k, p, std::size_t(n)); break;
     case JetTyp::Memo:
         langwertLesen(p, std::size_t(n), langwertPuffer);
         ziel.text(k, reinterpret_cast<const unsigned char*>(langwertPuffer.constData()), std::size_t(langwertPuffer.size()));
         break;
-    case JetTyp::Ole:
-        ziel.langwert(k, p, std::size_t(n));
-        break;
-    case JetTyp::Binaer:
-        ziel.binaer(k, reinterpret_cast<const char*>(p), std::size_t(n));
-        break;
-    case JetTyp::Komplex: {
-        // The key of the row's values in the column's hidden table.
-        braucht(4);
-        if (!s.komplexWerte) {
-            ziel.binaer(k, nullptr, 0);  // version history and kinds we do not know
-            break;
-        }
-        const auto it = s.komplexWerte->find(le32(p));
-        if (it == s.komplexWerte->end())
-            ziel.null(k);
-        else
-            ziel.textWert(k, it->second);
+    case JetTyp::Ole: ziel.langwert(k, p, std::size_t(n)); break;
+    case JetTyp::Binaer: ziel.binaer(k, reinterpret_cast<const char*>(p), std::size_t(n)); break;
+    case JetTyp::DatumErweitert: {
+        const std::int64_t ticks = datumErweitertLesen(p, std::size_t(n));
+        if (ticks < 0)
+            beschaedigt(f_.datei, QStringLiteral("ein Wert „Datum/Uhrzeit erweitert“ auf Seite %1 ist ungültig").arg(seitenNr));
+        ziel.datumErweitert(k, ticks);
         break;
     }
-    default:
-        // Types this program cannot show.
-        ziel.binaer(k, nullptr, 0);
-        break;
+    case JetTyp::Komplex: komplexWert(s, k, p, n, seitenNr, ziel); break;
+    default: ziel.binaer(k, nullptr, 0); break;  // types this program cannot show
     }
+}
+
+// The key of the row's values in the column's hidden table.
+template <class Ziel>
+void Dekoder::komplexWert(const Spalte& s, std::size_t k, const unsigned char* p, int n, std::uint32_t seitenNr, Ziel& ziel)
+{
+    if (n < 4)
+        beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
+    if (!s.komplexWerte) {
+        ziel.binaer(k, nullptr, 0);  // version history and kinds we do not know
+        return;
+    }
+    const auto it = s.komplexWerte->find(le32(p));
+    if (it == s.komplexWerte->end())
+        ziel.null(k);
+    else
+        ziel.textWert(k, it->second);
 }
 
 // The next rows of the cursor into ziel; returns how many.

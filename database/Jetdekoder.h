@@ -290,6 +290,13 @@ private:
     Zeilenkopf zeilenkopfLesen(const Tabelle& t, const unsigned char* z, int laenge, std::uint32_t seitenNr) const;
     template <class Ziel>
     void feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel);
+    bool feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t seitenNr, const unsigned char*& p, int& n) const;
+    template <class Ziel>
+    bool berechnetAuspacken(std::size_t k, JetTyp typ, std::uint32_t seitenNr, const unsigned char*& p, int& n, Ziel& ziel);
+    template <class Ziel>
+    bool festerWert(const Spalte& s, std::size_t k, JetTyp typ, const unsigned char* p, int n, std::uint32_t seitenNr, Ziel& ziel);
+    template <class Ziel>
+    void komplexWert(const Spalte& s, std::size_t k, const unsigned char* p, int n, std::uint32_t seitenNr, Ziel& ziel);
     // Row pgRow (page << 8 | row) of a long-value page, from a small cache of
     // pages: memo values of one table lie on few pages, read again and again.
     std::pair<const unsigned char*, std::size_t> langwertZeile(std::uint32_t pgRow, const char* wofuer);

@@ -64,7 +64,7 @@ void Suchlauf::einstellungenLesen()
                 for (QChar c : literale)
                     ja = ja && gefaltet.contains(c);
             }
-            moeglich_[art] = ja ? 1 : 0;
+            moeglich_[art] = ja || !vorfilter ? 1 : 0;
         }
     }
 }
@@ -154,10 +154,11 @@ void Suchlauf::schleife()
             werte[std::size_t(i)] = zeile + i;
         for (int i = 0; i < anzahl; ++i) {
             const Datenzugriff::Wert& w = *werte[std::size_t(i)];
-            if (w.istNull() || !moeglich_[std::size_t(w.art)])
+            // A field the mask leaves out is not even turned into text.
+            if (w.istNull() || !moeglich_[std::size_t(w.art)] || !gesucht_[std::size_t(i)])
                 continue;
             const QStringView text = werttext_.ansicht(w, puffer);
-            if (!muster_->trifft(text) || !gesucht_[std::size_t(i)])
+            if (!muster_->trifft(text))
                 continue;
             bool weiter = true;
             if (trefferGefunden)

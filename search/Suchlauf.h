@@ -59,6 +59,9 @@ public:
         std::vector<Protokoll::Feldwert> block;
     };
     std::function<bool(const Treffer&)> trefferGefunden;
+    // Values whose kind cannot hold the search text's characters are not
+    // turned into text. Off, every value is matched: the same hits, slower.
+    bool vorfilter = true;
 
     void felddruck();
     void durchsuchen();
