@@ -100,6 +100,7 @@ TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
     const QByteArray zeichenZeile = "Satz: 1\t\tName\tFeldinhalt: Müller\\r\\nSatz: 9\\u202e\\x1b[2J\n";
     const QStringList russisch{datei4, QStringLiteral("Russisch"), QStringLiteral("ller")};
     const QStringList protokollform{QStringLiteral("--format"), QStringLiteral("protokoll")};
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("leer")));
     const struct {
         QStringList argumente;
         const char* locale;
@@ -116,6 +117,9 @@ TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
                         "-----------------------------\ngesamt gefundene Felder: 2\n").toUtf8(), nullptr},
         // The exit codes; nothing searched is no protocol that looks like one without hits.
         {{datei, k, QStringLiteral("Schmidt")}, "C.UTF-8", 1, std::nullopt, nullptr},
+        // A folder without databases: searched, nothing found, no error.
+        {{QStringLiteral("--alle-tabellen"), dir.filePath(QStringLiteral("leer")), QStringLiteral("a")}, "C.UTF-8", 1,
+         "-----------------------------\ngesamt gefundene Felder: 0\n", nullptr},
         {{datei, k}, "C.UTF-8", 2, "", "Aufruf"},
         {{QStringLiteral("--gibtsnicht"), datei, QStringLiteral("T"), QStringLiteral("a")}, "C.UTF-8", 2, "", "unbekannte Option"},
         {{datei, QStringLiteral("T"), QStringLiteral("a"), QStringLiteral("--protokoll")}, "C.UTF-8", 2, "", "braucht einen Wert"},
