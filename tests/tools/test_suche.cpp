@@ -117,6 +117,11 @@ TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
                         "-----------------------------\ngesamt gefundene Felder: 2\n").toUtf8(), nullptr},
         // The exit codes; nothing searched is no protocol that looks like one without hits.
         {{datei, k, QStringLiteral("Schmidt")}, "C.UTF-8", 1, std::nullopt, nullptr},
+        // A field the table lacks fails the named table; among all tables it only skips one.
+        {{datei, k, QStringLiteral("a"), QStringLiteral("--felder"), QStringLiteral("Gibtsnicht")}, "C.UTF-8", 2, "",
+         "keine Felder Gibtsnicht"},
+        {{QStringLiteral("--alle-tabellen"), datei, QStringLiteral("a"), QStringLiteral("--felder"), QStringLiteral("Gibtsnicht")},
+         "C.UTF-8", 1, std::nullopt, "keine Felder Gibtsnicht"},
         // A folder without databases: searched, nothing found, no error.
         {{QStringLiteral("--alle-tabellen"), dir.filePath(QStringLiteral("leer")), QStringLiteral("a")}, "C.UTF-8", 1,
          "-----------------------------\ngesamt gefundene Felder: 0\n", nullptr},
