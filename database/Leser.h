@@ -5,6 +5,7 @@
 
 #include "Wert.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -13,6 +14,16 @@
 #include <vector>
 
 namespace Datenzugriff {
+
+// Whether a file's first bytes name a Jet (.mdb) or ACE (.accdb) database:
+// a 4-byte number, then the format's name.
+inline bool nenntAccessFormat(QByteArrayView kopf)
+{
+    if (kopf.size() < 19)
+        return false;
+    const QByteArrayView name = kopf.sliced(4, 15);
+    return name == QByteArrayView("Standard Jet DB") || name == QByteArrayView("Standard ACE DB");
+}
 
 // One row of the tables catalogue. typ is "TABLE", "SYSTEM TABLE", "VIEW"
 // or "LINK" for linked tables.

@@ -230,7 +230,7 @@ void MdbLeser::oeffnen(const QString& datei)
 // guesses on files that are not databases at all.
 void MdbLeser::kopfPruefen(const QByteArray& kopf, qint64 groesse, const QString& datei)
 {
-    if (kopf.size() < 0x20 || kopf[0] != 0 || (kopf.mid(4, 15) != "Standard Jet DB" && kopf.mid(4, 15) != "Standard ACE DB"))
+    if (kopf.size() < 0x20 || kopf[0] != 0 || !nenntAccessFormat(kopf))
         throw DatenzugriffsFehler(FehlerKeineDatenbank,
             QStringLiteral("Die Datei %1 ist keine Access-Datenbank.").arg(dateiText(datei)));
     const int jetVersion = static_cast<unsigned char>(kopf[0x14]);

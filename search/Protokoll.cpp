@@ -1,5 +1,6 @@
 #include "Protokoll.h"
 
+#include "Leser.h"
 #include "Systemfehler.h"
 #include "Windows1252.h"
 
@@ -426,10 +427,7 @@ QString zielVerweigert(const QString& pfad, const QStringList& durchsucht)
     QFile f(pfad);
     if (!f.open(QIODevice::ReadOnly))
         return QStringLiteral("das Ziel kann nicht gelesen und so nicht geprüft werden");
-    // The first page of Jet 3/4 and ACE files: a 4-byte number, then the
-    // format's name.
-    const QByteArray kopf = f.read(19);
-    if (kopf.mid(4) == QByteArrayView("Standard Jet DB") || kopf.mid(4) == QByteArrayView("Standard ACE DB"))
+    if (Datenzugriff::nenntAccessFormat(f.read(19)))
         return QStringLiteral("das Ziel ist eine Access-Datenbank");
     return QString();
 }
