@@ -68,15 +68,8 @@ QString beginnZeile()
 QString trefferZeile(double satz, QStringView feldname, QStringView wert)
 {
     QString z;
-    const QString nummer = zaehlerText(satz);
-    z.reserve(6 + nummer.size() + 2 + feldname.size() + 1 + 12 + wert.size());
-    z += QStringLiteral("Satz: ");
-    z += nummer;
-    z += QStringLiteral("\t\t");
-    z += feldname;
-    z += u'\t';
-    z += QStringLiteral("Feldinhalt: ");
-    z += wert;
+    z.reserve(6 + 16 + 2 + feldname.size() + 1 + 12 + wert.size());
+    trefferZeileAnhaengen(z, satz, [feldname](QString& s) { s += feldname; }, [wert](QString& s) { s += wert; });
     return z;
 }
 

@@ -31,6 +31,18 @@ QString kopfAnfangZeile();                                    // ">>Aktive Felde
 QString kopfFeldZeile(QStringView feldname, bool vergleichsfeld);  // "Vergleichsfeld: " / "Infofeld: " + name
 QString beginnZeile();                                        // "------------------Beginn der Auswertung---------------"
 QString trefferZeile(double satz, QStringView feldname, QStringView wert);
+// The same line appended to z, with the field name and the value written by
+// the given appenders (the command line escapes them, and marks the hit).
+template <class Feld, class Wert>
+void trefferZeileAnhaengen(QString& z, double satz, Feld&& feld, Wert&& wert)
+{
+    z += QStringLiteral("Satz: ");
+    z += zaehlerText(satz);
+    z += QStringLiteral("\t\t");
+    feld(z);
+    z += QStringLiteral("\tFeldinhalt: ");
+    wert(z);
+}
 QString schlussStriche();                                     // 29 minus signs
 QString gesamtZeile(double treffer);                          // "gesamt gefundene Felder: " + count
 QString abbruchZeile(double satz);                            // "Suchlauf abgebrochen nach Satz " + last record

@@ -199,8 +199,8 @@ void Ausgabe::wertMitFarbe(QString& z, QStringView wert) const
     einzeiligAnhaengen(z, wert.mid(bis));
 }
 
-// The protocol's hit line (Protokoll::trefferZeile), escaped, built in one
-// buffer: a search for "*" writes one for every field.
+// The protocol's hit line, escaped, built in one buffer: a search for "*"
+// writes one for every field.
 void Ausgabe::trefferZeile(double satz, QStringView feld, QStringView wert, bool markieren)
 {
     zeile_.clear();
@@ -208,15 +208,14 @@ void Ausgabe::trefferZeile(double satz, QStringView feld, QStringView wert, bool
         zeile_ += ort_;
         zeile_ += u'\t';
     }
-    zeile_ += QStringLiteral("Satz: ");
-    zeile_ += Protokoll::zaehlerText(satz);
-    zeile_ += QStringLiteral("\t\t");
-    einzeiligAnhaengen(zeile_, feld);
-    zeile_ += QStringLiteral("\tFeldinhalt: ");
-    if (markieren && farbig_)
-        wertMitFarbe(zeile_, wert);
-    else
-        einzeiligAnhaengen(zeile_, wert);
+    Protokoll::trefferZeileAnhaengen(
+        zeile_, satz, [feld](QString& z) { einzeiligAnhaengen(z, feld); },
+        [&](QString& z) {
+            if (markieren && farbig_)
+                wertMitFarbe(z, wert);
+            else
+                einzeiligAnhaengen(z, wert);
+        });
     ziel_.text(zeile_);
 }
 
