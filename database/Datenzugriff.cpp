@@ -307,6 +307,9 @@ void Recordset::oeffnen(const Anweisung& a, Connection& connection)
     block_.spalten = int(auswahl.size());
     block_.zeilenAnzahl = 0;
     blockZeile_ = 0;
+    blockAnfang_ = 0;
+    gefiltert_ = false;
+    neuLesenBis_ = 0;
     leserEnde_ = false;
     // Only the first row is read now: a probe of every table must stay cheap.
     naechsteBlockGroesse_ = 1;
@@ -327,10 +330,43 @@ void Recordset::blockLaden()
         block_.zeilenAnzahl = speicher_ ? block_.zeilenAnzahl : 0;
         return;
     }
+    blockAnfang_ += block_.zeilen();
     const int groesse = naechsteBlockGroesse_;
     naechsteBlockGroesse_ = std::min(GrosserBlock, std::max(64, naechsteBlockGroesse_ * 16));
     verbindung_->leser().naechsterBlock(cursor_, block_, groesse);
     leserEnde_ = block_.zeilen() < groesse;
+    neuLesen(0);
+}
+
+// Rows of the block from abZeile on that the reader judged by an older
+// filter, read again in full by their row numbers.
+void Recordset::neuLesen(int abZeile)
+{
+    const std::int64_t von = blockAnfang_ + abZeile;
+    const std::int64_t bis = std::min<std::int64_t>(blockAnfang_ + block_.zeilen(), neuLesenBis_);
+    if (bis <= von)
+        return;
+    ZeilenBlock frisch;
+    if (verbindung_->leser().zeilenBereich(cursor_, von, int(bis - von), frisch) != bis - von || frisch.spalten != block_.spalten)
+        throw DatenzugriffsFehler(FehlerBeschaedigt,
+            QStringLiteral("Die Sätze ab Nummer %1 der Tabelle „%2“ konnten nicht erneut gelesen werden.").arg(von + 1).arg(tabelle_));
+    for (int z = 0; z < frisch.zeilen(); ++z)
+        for (int s = 0; s < block_.spalten; ++s)
+            block_.wert(abZeile + z, s) = std::move(frisch.wert(z, s));
+}
+
+void Recordset::kandidatenfilter(std::shared_ptr<const Kandidatenfilter> filter)
+{
+    pruefeOffen();
+    if (speicher_ || (!filter && !gefiltert_))
+        return;
+    const bool vorher = gefiltert_;
+    gefiltert_ = filter != nullptr;
+    const std::int64_t ab = verbindung_->leser().kandidatenfilter(cursor_, std::move(filter));
+    if (!vorher)
+        return;  // the rows read so far are whole
+    neuLesenBis_ = std::max(neuLesenBis_, ab);
+    neuLesen(blockZeile_);
 }
 
 void Recordset::schliessenOhneAbmelden()
@@ -379,6 +415,9 @@ void Recordset::MoveFirst()
     verbindung_->leser().zuruecksetzen(cursor_);
     leserEnde_ = false;
     naechsteBlockGroesse_ = GrosserBlock;
+    block_.zeilenAnzahl = 0;
+    blockAnfang_ = 0;
+    neuLesenBis_ = 0;
     blockLaden();
 }
 

@@ -150,6 +150,10 @@ public:
     // so far: a search that met damage is incomplete and says so.
     const QString& tabelle() const { return tabelle_; }
     std::vector<Schaden> schaeden();
+    // From the current row on, rows that cannot hold a hit by filter (null:
+    // none) come as rows of Nulls; they still count as records. Rows the
+    // reader judged ahead under an older filter are read again in full.
+    void kandidatenfilter(std::shared_ptr<const Kandidatenfilter> filter);
 
 private:
     friend class Connection;
@@ -157,6 +161,7 @@ private:
     void pruefeOffen() const;
     void oeffnen(const Anweisung& anweisung, Connection& connection);
     void blockLaden();
+    void neuLesen(int abZeile);
     void schliessenOhneAbmelden();
 
     QString source_;
@@ -173,6 +178,9 @@ private:
     int blockZeile_ = 0;
     bool leserEnde_ = false;
     int naechsteBlockGroesse_ = 1;
+    std::int64_t blockAnfang_ = 0;  // the reader's row number of the block's first row
+    bool gefiltert_ = false;        // the reader judges rows by a filter
+    std::int64_t neuLesenBis_ = 0;  // rows before it were judged by a filter no longer set
     std::int64_t gespeicherteAnzahl_ = -1;
 };
 

@@ -313,38 +313,89 @@ bool Dekoder::naechsteDatenseite(Cursor& c)
     }
 }
 
-std::size_t Dekoder::textDekodieren(const unsigned char* p, std::size_t n, char16_t* d) const
+template <class F>
+void Dekoder::einheiten(const unsigned char* p, std::size_t n, F&& f) const
 {
     if (f_.jet3) {
         for (std::size_t i = 0; i < n; ++i)
-            d[i] = f_.codepage[p[i]];
-        return n;
+            if (!f(f_.codepage[p[i]]))
+                return;
+        return;
     }
     if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
         // Jet 4 compression: single bytes stand for U+0000..U+00FF, a zero
         // byte toggles between single bytes and UCS-2 pairs.
-        std::size_t k = 0;
         bool komprimiert = true;
         for (std::size_t i = 2; i < n;) {
             if (p[i] == 0) {
                 komprimiert = !komprimiert;
                 ++i;
             } else if (komprimiert) {
-                d[k++] = char16_t(p[i]);
+                if (!f(char16_t(p[i])))
+                    return;
                 ++i;
             } else if (i + 1 < n) {
-                d[k++] = char16_t(p[i] | (p[i + 1] << 8));
+                if (!f(char16_t(p[i] | (p[i + 1] << 8))))
+                    return;
                 i += 2;
             } else {
-                break;
+                return;
             }
         }
-        return k;
+        return;
     }
-    const std::size_t zeichen = n / 2;
-    if (zeichen)  // no room is given for an empty text
-        std::memcpy(d, p, zeichen * 2);
-    return zeichen;
+    for (std::size_t i = 0; i + 1 < n; i += 2)
+        if (!f(char16_t(p[i] | (p[i + 1] << 8))))
+            return;
+}
+
+std::size_t Dekoder::textDekodieren(const unsigned char* p, std::size_t n, char16_t* d) const
+{
+    if (!f_.jet3 && !(n >= 2 && p[0] == 0xff && p[1] == 0xfe)) {
+        const std::size_t zeichen = n / 2;
+        if (zeichen)  // no room is given for an empty text
+            std::memcpy(d, p, zeichen * 2);
+        return zeichen;
+    }
+    std::size_t k = 0;
+    einheiten(p, n, [&](char16_t u) {
+        d[k++] = u;
+        return true;
+    });
+    return k;
+}
+
+bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f) const
+{
+    std::uint8_t gesehen = 0;
+    const std::uint8_t* klasse = f.klasse.data();
+    einheiten(p, n, [&](char16_t u) {
+        gesehen |= klasse[u];
+        return (gesehen & f.alle) != f.alle;
+    });
+    return (gesehen & f.alle) == f.alle;
+}
+
+void Kandidatenpruefung::textWert(std::size_t k, const QString& t)
+{
+    if (kandidat || !f_.gesucht[k])
+        return;
+    std::uint8_t gesehen = 0;
+    for (const QChar c : t)
+        gesehen |= f_.klasse[c.unicode()];
+    kandidat = (gesehen & f_.alle) == f_.alle;
+}
+
+void Kandidatenpruefung::text(std::size_t k, const unsigned char* p, std::size_t n)
+{
+    if (!kandidat && f_.gesucht[k])
+        kandidat = d_.enthaeltAlle(p, n, f_);
+}
+
+void Kandidatenpruefung::langwert(std::size_t k, const unsigned char* kopf, std::size_t n)
+{
+    d_.langwertLesen(kopf, n, d_.langwertPuffer);  // checked as a full read checks it
+    art(k, WertArt::Binaer);
 }
 
 void Dekoder::textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const
@@ -720,7 +771,7 @@ int Dekoder::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
         const std::size_t stand = ziel.stand();
         bool gelesen = false;
         try {
-            gelesen = zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel);
+            gelesen = c.filter ? zeileGefiltert(c, zeile, ziel) : zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel);
         } catch (const Beschaedigung& b) {
             ziel.zuruecknehmen(stand);
             schadenNotieren(c, c.seitenNr, b.grund);
@@ -734,6 +785,22 @@ int Dekoder::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
         }
     }
     return zeilen;
+}
+
+// Row `zeile` of the running page, judged first: a row the filter rejects
+// is given as Nulls, so it still counts. The judging decodes the row as far
+// as a full read would, so a damaged row is damaged either way.
+template <class Ziel>
+bool Dekoder::zeileGefiltert(Cursor& c, int zeile, Ziel& ziel)
+{
+    Kandidatenpruefung pruefung(*this, *c.filter);
+    if (!zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, pruefung))
+        return false;
+    if (pruefung.kandidat)
+        return zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel);
+    for (std::size_t k = 0; k < c.auswahl.size(); ++k)
+        ziel.null(k);
+    return true;
 }
 
 // Rows von .. von + anzahl - 1 of the cursor, reached through its row

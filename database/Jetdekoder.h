@@ -136,6 +136,8 @@ struct Cursor {
     // deleted rows it passed: rows a stale count may still count.
     std::vector<Schaden> schaeden;
     std::int64_t geloeschteZeilen = 0;
+    // The forward read gives the rows this filter rejects as rows of Nulls.
+    std::shared_ptr<const Kandidatenfilter> filter;
 };
 
 // The slot of a row on a data page.
@@ -179,6 +181,39 @@ public:
 private:
     Dekoder& d_;
     Wert* w_;
+};
+
+// Judges a row by a candidate filter without building a value. The row goes
+// through the same decoding, so damage is found as a full read finds it.
+class Kandidatenpruefung {
+public:
+    Kandidatenpruefung(Dekoder& d, const Kandidatenfilter& f) : d_(d), f_(f) {}
+    bool kandidat = false;
+    void null(std::size_t) {}
+    void janein(std::size_t k, bool) { art(k, WertArt::JaNein); }
+    void ganzzahl(std::size_t k, std::int64_t) { art(k, WertArt::Ganzzahl); }
+    void waehrung(std::size_t k, std::int64_t) { art(k, WertArt::Currency); }
+    void single(std::size_t k, float) { art(k, WertArt::Single); }
+    void dbl(std::size_t k, WertArt a, double) { art(k, a); }
+    void guid(std::size_t k, const unsigned char*) { art(k, WertArt::Guid); }
+    void decimal(std::size_t k, const DecimalWert&) { art(k, WertArt::Decimal); }
+    void datumErweitert(std::size_t k, std::int64_t) { art(k, WertArt::DatumErweitert); }
+    void textWert(std::size_t k, const QString& t);
+    void text(std::size_t k, const unsigned char* p, std::size_t n);
+    void langwert(std::size_t k, const unsigned char* kopf, std::size_t n);
+    void binaer(std::size_t k, const char*, std::size_t) { art(k, WertArt::Binaer); }
+    void weiter(std::size_t) {}
+    std::size_t stand() const { return 0; }
+    void zuruecknehmen(std::size_t) {}
+
+private:
+    void art(std::size_t k, WertArt a)
+    {
+        if (f_.gesucht[k] && (f_.arten >> unsigned(a) & 1u))
+            kandidat = true;
+    }
+    Dekoder& d_;
+    const Kandidatenfilter& f_;
 };
 
 // enden, when given, gets each row's end in the message, for an answer that
@@ -260,6 +295,9 @@ public:
     // returns the count.
     std::size_t textDekodieren(const unsigned char* p, std::size_t n, char16_t* ziel) const;
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
+    // Whether a text in the file's encoding holds a unit of every class the
+    // filter asks for.
+    bool enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f) const;
     // A memo or OLE value from its 12-byte head in the row.
     void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
     // The bytes of a table definition: its first page and the pages it
@@ -281,6 +319,11 @@ private:
         int festInZeile = 0;  // fixed columns the row holds
         std::array<int, MaxSpalten + 2> varOffsets;  // 0 .. varSpalten are set
     };
+    // Calls f with every UTF-16 unit of a text in the file's encoding until f says false.
+    template <class F>
+    void einheiten(const unsigned char* p, std::size_t n, F&& f) const;
+    template <class Ziel>
+    bool zeileGefiltert(Cursor& c, int zeile, Ziel& ziel);
     std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
     static void schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund);
     void zaehlungPruefen(Cursor& c) const;

@@ -67,6 +67,22 @@ struct ZeilenBlock {
 
 using CursorNummer = int;
 
+// Which rows of a forward read can hold a hit, judged on the stored bytes
+// before any value is built. A row is a candidate when a searched column
+// holds a text with a unit of every class in alle (klasse[u] has bit i when
+// unit u counts for the search text's character i), or a value of a kind
+// whose bit arten has (bit n for WertArt n). Any other row comes as a row
+// of Nulls: counted, but with nothing that could be found in it.
+struct Kandidatenfilter {
+    std::vector<std::uint8_t> klasse;   // 65 536 entries, one per UTF-16 unit
+    std::uint8_t alle = 0;
+    std::uint16_t arten = 0;
+    std::vector<std::uint8_t> gesucht;  // per column of the cursor: 1 when searched
+
+    bool passt(std::size_t spalten) const { return klasse.size() == 65536 && gesucht.size() == spalten; }
+    bool operator==(const Kandidatenfilter&) const = default;
+};
+
 // Damage a cursor met and read past: the rows of a page (or some of them)
 // could not be read. seite 0: damage not tied to a page, such as rows the
 // table's stored count promises and no page gives.
@@ -114,6 +130,13 @@ public:
     // over a damaged table says it is incomplete. Empty for a healthy table.
     virtual std::vector<Schaden> schaeden(CursorNummer cursor) = 0;
     virtual void cursorSchliessen(CursorNummer cursor) = 0;
+    // From now on the cursor's forward read gives only the candidates of
+    // filter (null: every row) in full. Returns the number of rows the
+    // cursor has read so far: rows from there on are judged by the new
+    // filter; rows before it that were read ahead under an older one are
+    // to be read again by range. A filter that does not fit the cursor's
+    // columns filters nothing. This reader filters nothing at all.
+    virtual std::int64_t kandidatenfilter(CursorNummer, std::shared_ptr<const Kandidatenfilter>) { return 0; }
 
     // Name and version of the underlying reader, for the user to report.
     virtual QString version() const = 0;

@@ -110,6 +110,33 @@ void Schreiber::schaeden(const std::vector<Schaden>& s)
     }
 }
 
+// A filter: whether there is one, then its classes, the classes a text
+// needs, the kinds, the searched columns.
+void Schreiber::filter(const Kandidatenfilter* f)
+{
+    u8(f ? 1 : 0);
+    if (!f)
+        return;
+    bytes(reinterpret_cast<const char*>(f->klasse.data()), f->klasse.size());
+    u8(f->alle);
+    i32(f->arten);
+    bytes(reinterpret_cast<const char*>(f->gesucht.data()), f->gesucht.size());
+}
+
+std::shared_ptr<const Kandidatenfilter> Entnehmer::filter()
+{
+    if (u8() == 0)
+        return nullptr;
+    auto f = std::make_shared<Kandidatenfilter>();
+    const QByteArray klasse = bytes();
+    f->klasse.assign(klasse.begin(), klasse.end());
+    f->alle = u8();
+    f->arten = std::uint16_t(i32());
+    const QByteArray gesucht = bytes();
+    f->gesucht.assign(gesucht.begin(), gesucht.end());
+    return f;
+}
+
 std::vector<Schaden> Entnehmer::schaeden()
 {
     const std::int32_t n = i32();

@@ -21,7 +21,7 @@ namespace Datenzugriff::Protokoll {
 
 enum class Auftrag : std::uint8_t {
     Oeffnen = 1, Schliessen, Katalog, Spalten, Zeilenanzahl, CursorOeffnen, Block, Zuruecksetzen, Zeile,
-    GezaehlteZeilen, CursorSchliessen, Version, Bereich, Schaeden,
+    GezaehlteZeilen, CursorSchliessen, Version, Bereich, Schaeden, Filter,
 };
 
 enum class Antwort : std::uint8_t { Gut = 0, Fehler = 1, Fortschritt = 2 };
@@ -85,6 +85,7 @@ public:
     void katalog(const std::vector<KatalogEintrag>& k);
     void spalten(const std::vector<SpaltenInfo>& s);
     void schaeden(const std::vector<Schaden>& s);
+    void filter(const Kandidatenfilter* f);
 
     std::size_t nutzlastGroesse() const { return laenge_ - Kopf; }
     // Drops what was written after the payload had this size.
@@ -138,6 +139,7 @@ public:
     std::vector<KatalogEintrag> katalog();
     std::vector<SpaltenInfo> spalten();
     std::vector<Schaden> schaeden();
+    std::shared_ptr<const Kandidatenfilter> filter();
     bool amEnde() const { return p_ == ende_; }
 
 private:

@@ -158,6 +158,11 @@ CursorNummer Leserdienst::antworten(P::Entnehmer& e)
         break;
     }
     case P::Auftrag::Version: antwort_.text(leser_.version()); break;
+    case P::Auftrag::Filter: {
+        const CursorNummer c = e.i32();
+        antwort_.i64(leser_.kandidatenfilter(c, e.filter()));
+        break;
+    }
     default: throw P::Formfehler("unbekannter Auftrag");
     }
     kanal_.senden(P::Antwort::Gut, antwort_);

@@ -83,6 +83,12 @@ public:
     std::int64_t gezaehlteZeilen(CursorNummer cursor) override;
     std::vector<Schaden> schaeden(CursorNummer cursor) override { return cursorHolen(cursor).schaeden; }
     void cursorSchliessen(CursorNummer cursor) override;
+    std::int64_t kandidatenfilter(CursorNummer cursor, std::shared_ptr<const Kandidatenfilter> filter) override
+    {
+        Cursor& c = cursorHolen(cursor);
+        c.filter = filter && filter->passt(c.auswahl.size()) ? std::move(filter) : nullptr;
+        return c.gelieferteZeilen;
+    }
     QString version() const override
     {
         return QStringLiteral("2.8 (ZELK-Feldspur-Leser über libmdb %1)").arg(QString::fromUtf8(mdb_get_version()));

@@ -158,6 +158,13 @@ public:
         a.i32(cursor);
         return anfrage(a, [](P::Entnehmer& e) { return e.schaeden(); });
     }
+    std::int64_t kandidatenfilter(CursorNummer cursor, std::shared_ptr<const Kandidatenfilter> filter) override
+    {
+        auto a = auftrag(P::Auftrag::Filter);
+        a.i32(cursor);
+        a.filter(filter.get());
+        return anfrage(a, [](P::Entnehmer& e) { return e.i64(); });
+    }
     void cursorSchliessen(CursorNummer cursor) override
     {
         breiten_.erase(cursor);

@@ -66,6 +66,7 @@ void Suchlauf::einstellungenLesen()
             }
             moeglich_[art] = ja || !vorfilter ? 1 : 0;
         }
+        filterVeraltet_ = true;
     }
 }
 
@@ -73,16 +74,63 @@ void Suchlauf::einstellungenLesen()
 // mask does not list is searched.
 void Suchlauf::filterBerechnen()
 {
-    gesucht_.assign(std::size_t(namen_.size()), 1);
-    if (auswahlAnzahl_ <= 0 || !maske_)
+    std::vector<char> gesucht(std::size_t(namen_.size()), 1);
+    if (auswahlAnzahl_ > 0 && maske_) {
+        const int zeilen = maske_->zeilenAnzahl();
+        for (int f = 0; f < namen_.size(); ++f)
+            for (int k = 0; k < zeilen; ++k)
+                if (maske_->feldname(k) == namen_[f]) {
+                    gesucht[std::size_t(f)] = maske_->suchen(k) ? 1 : 0;
+                    break;
+                }
+    }
+    if (gesucht != gesucht_) {
+        gesucht_ = std::move(gesucht);
+        filterVeraltet_ = true;
+    }
+}
+
+// A value can match only if, for every character c of the pattern (inner
+// stars aside), it holds a unit that folds to c: folding is one unit in, one
+// out. Surrogates fold in pairs, so any surrogate may stand for any other.
+// Eight characters are enough to tell most rows apart.
+void Suchlauf::kandidatenfilterSetzen()
+{
+    if (!filterVeraltet_)
         return;
-    const int zeilen = maske_->zeilenAnzahl();
-    for (int f = 0; f < namen_.size(); ++f)
-        for (int k = 0; k < zeilen; ++k)
-            if (maske_->feldname(k) == namen_[f]) {
-                gesucht_[std::size_t(f)] = maske_->suchen(k) ? 1 : 0;
-                break;
-            }
+    filterVeraltet_ = false;
+    QString literale;
+    for (const QChar c : muster_->muster())
+        if (!(musterPlatzhalter_ && c == u'*') && !literale.contains(c) && literale.size() < 8)
+            literale += c;
+    if (!vorfilter || literale.isEmpty()) {
+        satzmenge_.kandidatenfilter(nullptr);
+        return;
+    }
+    auto f = std::make_shared<Datenzugriff::Kandidatenfilter>();
+    QString alle(0x10000, Qt::Uninitialized);
+    for (int u = 0; u < 0x10000; ++u)
+        alle[u] = QChar(char16_t(u));
+    const QString gefaltet = muster_->falten(alle);
+    std::uint8_t surrogate = 0;
+    for (int i = 0; i < literale.size(); ++i)
+        if (literale[i].isSurrogate())
+            surrogate |= std::uint8_t(1u << i);
+    f->klasse.assign(0x10000, 0);
+    for (int u = 0; u < 0x10000; ++u) {
+        std::uint8_t bits = QChar(char16_t(u)).isSurrogate() ? surrogate : 0;
+        for (int i = 0; i < literale.size(); ++i)
+            if (gefaltet[u] == literale[i])
+                bits |= std::uint8_t(1u << i);
+        f->klasse[std::size_t(u)] = bits;
+    }
+    f->alle = std::uint8_t((1u << literale.size()) - 1);
+    // A binary value's text is empty and never matches; text is judged by its characters.
+    for (std::size_t art = 0; art <= std::size_t(Datenzugriff::LetzteWertArt); ++art)
+        if (moeglich_[art] && art != std::size_t(Datenzugriff::WertArt::Binaer) && art != std::size_t(Datenzugriff::WertArt::Text))
+            f->arten |= std::uint16_t(1u << art);
+    f->gesucht.assign(gesucht_.begin(), gesucht_.end());
+    satzmenge_.kandidatenfilter(std::move(f));
 }
 
 void Suchlauf::zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte)
@@ -114,6 +162,7 @@ void Suchlauf::durchsuchen()
     satz_ = 0;
     einstellungenLesen();
     filterBerechnen();
+    kandidatenfilterSetzen();
     schleife();
     // Asked before the caller closes the recordset.
     tabelle_ = satzmenge_.tabelle();
@@ -141,6 +190,7 @@ void Suchlauf::schleife()
                 }
                 einstellungenLesen();
                 filterBerechnen();
+                kandidatenfilterSetzen();
             }
         }
         if (satzAnzeigen)

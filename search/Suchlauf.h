@@ -60,7 +60,8 @@ public:
     };
     std::function<bool(const Treffer&)> trefferGefunden;
     // Values whose kind cannot hold the search text's characters are not
-    // turned into text. Off, every value is matched: the same hits, slower.
+    // turned into text, and the reader gives only rows with a value that
+    // could hold them. Off, every value is matched: the same hits, slower.
     bool vorfilter = true;
 
     void felddruck();
@@ -86,6 +87,9 @@ public:
 private:
     void einstellungenLesen();
     void filterBerechnen();
+    // Hands the reader a candidate filter for the current search text and
+    // fields, when either changed since the last one.
+    void kandidatenfilterSetzen();
     void zeile(const QString& text);  // list and protocol
     void schleife();  // the records, until the end or a cancel
     void zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte);
@@ -103,6 +107,7 @@ private:
     bool musterPlatzhalter_ = true;
     QStringList namen_;
     std::vector<char> gesucht_;  // per field: the mask lets it be a hit
+    bool filterVeraltet_ = true;  // the reader's candidate filter is not that of muster_ and gesucht_
     // Per kind of value: can its value text contain every literal character
     // of the pattern? Numbers never contain "Hoffmann", so they are skipped.
     std::array<char, 16> moeglich_{};

@@ -1,7 +1,11 @@
-// The search's prefilter loses no hit: on every real file, every table is
-// searched with it and with every value matched, and the two protocols are
-// the same bytes. The search texts reach every kind of value text: digits,
-// separators of numbers, dates and times, Yes/No, GUIDs, the exponent, names.
+// The search's prefilters lose no hit: on every real file, every table is
+// searched with them and with every value matched, through the reader in
+// this process and the reader process, and the two protocols are the same
+// bytes; so is the command line's output over all files. The search texts
+// reach every kind of value text: digits, separators of numbers, dates and
+// times, Yes/No, GUIDs, the exponent, names, umlauts, a non-Latin letter,
+// inner stars; some change while the run goes on, some search only some
+// fields.
 
 #include "Datenzugriff.h"
 #include "Echtdaten.h"
@@ -9,24 +13,52 @@
 #include "Tabellenkatalog.h"
 
 #include <QBuffer>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const std::pair<const char*, bool> faelle[] = {
-    {"1", false}, {"0,5", false}, {",", false}, {":", false}, {"1.", false}, {"wahr", false}, {"falsch", false}, {"-", false},
-    {"{", false}, {"E+", false}, {"*A", true}, {"2*0", true}, {"e", false}, {"ü", false}, {"12:*0", true}, {"*", true},
+struct Fall {
+    const char* text;
+    bool platzhalter;
+    const char* spaeter = nullptr;  // the text from the third look at the settings on
+    bool auswahl = false;           // every other field searched only
+};
+
+const Fall faelle[] = {
+    {"1", false}, {"0,5", false}, {",", false}, {":", false}, {"1.", false}, {"wahr", false}, {"falsch", false},
+    {"-", false}, {"{", false}, {"E+", false}, {"*A", true}, {"2*0", true}, {"e", false}, {"ü", false},
+    {"12:*0", true}, {"*", true}, {"müller", false}, {"STRASSE", false}, {"ж", false}, {"a*e*n", true},
+    {"an", false, "ö"}, {"qx", false, "e"}, {"e", true, "a*o"}, {"er", false, nullptr, true}, {"1", false, "a", true},
+};
+
+// Every other field of the table searched, all shown in the block.
+class JedesZweite : public Suche::Feldmaske {
+public:
+    explicit JedesZweite(const Datenzugriff::Fields& felder)
+    {
+        for (int i = 0; i < felder.Count(); ++i)
+            namen_ << felder.Item(i).Name();
+    }
+    int zeilenAnzahl() const override { return int(namen_.size()); }
+    QString feldname(int zeile) const override { return namen_[zeile]; }
+    bool suchen(int zeile) const override { return zeile % 2 == 0; }
+
+private:
+    QStringList namen_;
 };
 
 // The protocol of a search over every table of the file; hits and records added up.
-QByteArray protokoll(const QString& datei, std::pair<const char*, bool> fall, bool vorfilter, double& treffer, double& saetze)
+QByteArray protokoll(const QString& datei, const Fall& fall, bool vorfilter, bool prozess, double& treffer, double& saetze)
 {
     QBuffer puffer;
     puffer.open(QIODevice::WriteOnly);
     Protokoll::Schreiber schreiber(&puffer, QStringLiteral("Puffer"));
     schreiber.oeffnen();
-    Datenzugriff::Connection verbindung;
+    Datenzugriff::Connection verbindung(prozess ? Datenzugriff::Connection::LeserFabrik([] {
+        return Datenzugriff::erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM));
+    }) : Datenzugriff::Connection::LeserFabrik([] { return Datenzugriff::erzeugeMdbLeser(); }));
     try {
         verbindung.Open(QStringLiteral("DBQ=") + datei + QLatin1Char(';'));
         for (const QString& tabelle : Datenzugriff::benutzertabellen(verbindung.leser().katalog()).tabellen) {
@@ -34,10 +66,17 @@ QByteArray protokoll(const QString& datei, std::pair<const char*, bool> fall, bo
             Datenzugriff::Recordset satzmenge;
             try {
                 satzmenge.Open(Datenzugriff::Anweisung{tabelle, true, {}}, verbindung);
-                Suche::Suchlauf lauf(satzmenge, schreiber, nullptr, nullptr, 0, QLocale(QLocale::German, QLocale::Germany));
-                lauf.suchtext = [fall] { return QString::fromUtf8(fall.first); };
-                lauf.platzhalter = [fall] { return fall.second; };
+                const JedesZweite maske(satzmenge.fields());
+                Suche::Suchlauf lauf(satzmenge, schreiber, nullptr, &maske, fall.auswahl ? 1 : 0,
+                                     QLocale(QLocale::German, QLocale::Germany));
+                int blicke = 0;
+                lauf.suchtext = [&fall, &blicke] {
+                    return QString::fromUtf8(++blicke >= 3 && fall.spaeter ? fall.spaeter : fall.text);
+                };
+                lauf.platzhalter = [fall] { return fall.platzhalter; };
+                lauf.ereignisse = [] {};
                 lauf.vorfilter = vorfilter;
+                lauf.felddruck();
                 lauf.durchsuchen();
                 lauf.schlusszeilen();
                 treffer += lauf.treffer();
@@ -57,17 +96,53 @@ class Vorfilter : public ::testing::TestWithParam<EchteDatei> {};
 
 TEST_P(Vorfilter, GleicheTrefferWieOhne)
 {
-    double treffer[2] = {0, 0}, saetze[2] = {0, 0};
-    for (const auto& fall : faelle)
-        EXPECT_TRUE(protokoll(GetParam().pfad, fall, true, treffer[0], saetze[0])
-                    == protokoll(GetParam().pfad, fall, false, treffer[1], saetze[1])) << fall.first;
-    EXPECT_EQ(treffer[0], treffer[1]);
-    // Records read give hits for "*" at least; none would mean the search
-    // texts never reached the run, and nothing was compared.
-    EXPECT_TRUE(saetze[1] == 0 || treffer[1] > 0) << saetze[1] << " Sätze gelesen";
+    for (const bool prozess : {false, true}) {
+        double treffer[2] = {0, 0}, saetze[2] = {0, 0};
+        for (const auto& fall : faelle)
+            EXPECT_TRUE(protokoll(GetParam().pfad, fall, true, prozess, treffer[0], saetze[0])
+                        == protokoll(GetParam().pfad, fall, false, prozess, treffer[1], saetze[1]))
+                << fall.text << (prozess ? " (Leseprozess)" : "");
+        EXPECT_EQ(treffer[0], treffer[1]);
+        EXPECT_EQ(saetze[0], saetze[1]);
+        // Records read give hits for "*" at least; none would mean the search
+        // texts never reached the run, and nothing was compared.
+        EXPECT_TRUE(saetze[1] == 0 || treffer[1] > 0) << saetze[1] << " Sätze gelesen";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Echtdaten, Vorfilter, ::testing::ValuesIn(echteDateien().dateien),
                          [](const ::testing::TestParamInfo<EchteDatei>& i) { return testname(i.param.pfad); });
+
+// The command line over all real files at once, with and without the
+// prefilters: the same output, the same exit code.
+TEST(VorfilterBefehlszeile, GleicheAusgabeWieOhne)
+{
+    QStringList dateien;
+    for (const auto& d : echteDateien().dateien)
+        dateien << d.pfad;
+    for (const auto& fall : faelle) {
+        if (fall.spaeter)
+            continue;
+        QStringList argumente{QStringLiteral("--alle-tabellen"), QStringLiteral("--format"), QStringLiteral("protokoll")};
+        if (!fall.platzhalter)
+            argumente << QStringLiteral("--ohne-wildcards");
+        argumente << dateien << QStringLiteral("--") << QString::fromUtf8(fall.text);
+        QByteArray ausgabe[2];
+        int code[2] = {-1, -1};
+        for (int voll = 0; voll < 2; ++voll) {
+            QProcess p;
+            auto umgebung = QProcessEnvironment::systemEnvironment();
+            umgebung.insert(QStringLiteral("ZF_VOLLER_VERGLEICH"), voll ? QStringLiteral("1") : QStringLiteral("0"));
+            p.setProcessEnvironment(umgebung);
+            p.start(QStringLiteral(SUCHE_PROGRAMM), argumente);
+            ASSERT_TRUE(p.waitForFinished(120000)) << fall.text;
+            ausgabe[voll] = p.readAllStandardOutput();
+            code[voll] = p.exitCode();
+        }
+        EXPECT_TRUE(ausgabe[0] == ausgabe[1]) << fall.text;
+        EXPECT_EQ(code[0], code[1]) << fall.text;
+        EXPECT_GT(ausgabe[0].size(), 0) << fall.text;
+    }
+}
 
 }  // namespace
