@@ -7,7 +7,10 @@
 //     `mdb-export FILE TABLE | grep -ci` (target at most one eighth), and
 //     the same search on one core (--im-prozess: the reader in the same
 //     process); wall time and processor time (user + system of the command
-//     and its reader process), each the best of three runs;
+//     and its reader process), each the best of three runs; beside it the
+//     same search with every value matched (ZF_VOLLER_VERGLEICH=1: no row
+//     left out by the reader's candidate filter) and the hit counts of both,
+//     which must agree;
 //  2. the peak memory of the command line's "*A" (each of its two processes;
 //     target: both together under 50 MB);
 //  3. the search for "Hoffmann" through the main window, offscreen, from the
@@ -100,6 +103,21 @@ std::string verhaeltnisText(const Zeiten& a, const Zeiten& b)
     return text;
 }
 
+// The first line a shell command writes.
+std::string ausgabe(const std::string& befehl)
+{
+    std::string text;
+    if (FILE* p = popen(befehl.c_str(), "r")) {
+        char zeile[256];
+        if (std::fgets(zeile, sizeof zeile, p))
+            text = zeile;
+        pclose(p);
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
 // The command-line search for one text on one file against its yardsticks,
 // printed; returns its times. The exit code 1 of a search without hits is
 // no failure, so the codes are not judged here.
@@ -108,6 +126,10 @@ Zeiten kommandozeileMessen(const std::string& datei, const std::string& tabelle,
     int rc = 0;
     const std::string aufruf = std::string(SUCHE_PROGRAMM) + " '" + datei + "' '" + tabelle + "' '" + text + "'";
     const Zeiten kommandozeile = bestes(aufruf + " > /dev/null", 3, rc);
+    // Every value matched, no row left out by the reader's candidate filter.
+    const std::string voll = "ZF_VOLLER_VERGLEICH=1 " + aufruf;
+    const Zeiten vollerVergleich = bestes(voll + " > /dev/null", 3, rc);
+    const std::string treffer = ausgabe(aufruf + " -c"), trefferVoll = ausgabe(voll + " -c");
     const Zeiten einKern = bestes(aufruf + " --im-prozess > /dev/null", 3, rc);
     // grep stops at its first match when it writes to /dev/null: through cat it counts them all.
     const Zeiten roh = bestes("LC_ALL=C grep -c -a -i '" + text + "' '" + datei + "' | cat > /dev/null", 3, rc);
@@ -115,6 +137,9 @@ Zeiten kommandozeileMessen(const std::string& datei, const std::string& tabelle,
         bestes(std::string(MDB_EXPORT) + " '" + datei + "' '" + tabelle + "' | grep -ci '" + text + "' | cat > /dev/null", 2, rc);
     std::printf("%s [%s], Suchtext '%s'\n", datei.c_str(), tabelle.c_str(), text.c_str());
     std::printf("  Kommandozeile:                     %s\n", zeitText(kommandozeile).c_str());
+    std::printf("  ohne Vorfilter (ZF_VOLLER_VERGLEICH=1): %s\n", zeitText(vollerVergleich).c_str());
+    std::printf("  Treffer mit / ohne Vorfilter:      %s / %s%s\n", treffer.c_str(), trefferVoll.c_str(),
+                treffer == trefferVoll ? "" : "  FEHLER: verschieden");
     std::printf("  ein Kern (--im-prozess):           %s\n", zeitText(einKern).c_str());
     std::printf("  Bytes roh (LC_ALL=C grep -c -a -i):%s\n", zeitText(roh).c_str());
     std::printf("  mdb-export | grep -ci:             %s\n", zeitText(exportGrep).c_str());

@@ -193,6 +193,61 @@ TEST_P(Cursor_, SeveralCursorsAtOnceNeverGetEachOthersRows)
     EXPECT_THROW(leser_->naechsterBlock(zweite, b, 10), DatenzugriffsFehler);
 }
 
+// A candidate filter: rows whose Text or Memo holds an "e" (any case) and a
+// "7" come whole, the others as Nulls, every row counted. A new filter
+// judges the rows from the count it returns on; the rows before it, read
+// ahead, were judged by the old one.
+TEST_P(Cursor_, AFilterGivesItsCandidatesWholeAndTheOtherRowsAsNulls)
+{
+    const std::vector<int> spalten = {0, 1, 2, 3};
+    const auto alle = vorwaerts(spalten);
+    auto filter = std::make_shared<Kandidatenfilter>();
+    filter->klasse.assign(65536, 0);
+    filter->klasse[u'e'] = filter->klasse[u'E'] = 1;
+    filter->klasse[u'7'] = 2;
+    filter->alle = 3;
+    filter->gesucht = {0, 1, 1, 0};
+    const QString nullen = QStringLiteral("0:|0:|0:|0:|");
+    const auto gefiltert = [&](const QString& zeile) {
+        const QStringList felder = zeile.split(u'|');
+        for (const QString& f : {felder[1], felder[2]})
+            if (f.startsWith(QStringLiteral("1:")) && f.contains(u'e', Qt::CaseInsensitive) && f.contains(u'7'))
+                return zeile;
+        return nullen;
+    };
+    // The second filter: every row whose Nr is not Null, so every row.
+    auto jede = std::make_shared<Kandidatenfilter>(*filter);
+    jede->gesucht = {1, 0, 0, 0};
+    jede->arten = std::uint16_t(1u << unsigned(WertArt::Ganzzahl));
+
+    const CursorNummer c = cursor(spalten);
+    EXPECT_EQ(leser_->kandidatenfilter(c, filter), 0);
+    std::vector<QString> gelesen;
+    ZeilenBlock b;
+    ASSERT_TRUE(leser_->naechsterBlock(c, b, 400));
+    gelesen = Zeilen::zeilen(b);
+    const std::int64_t ab = leser_->kandidatenfilter(c, jede);
+    EXPECT_GE(ab, 400);
+    EXPECT_LE(ab, Anzahl);
+    while (leser_->naechsterBlock(c, b, 400))
+        for (const QString& z : Zeilen::zeilen(b))
+            gelesen.push_back(z);
+    ASSERT_EQ(gelesen.size(), alle.size());
+    int kandidaten = 0;
+    for (std::size_t n = 0; n < alle.size(); ++n) {
+        const QString erwartet = std::int64_t(n) < ab ? gefiltert(alle[n]) : alle[n];
+        EXPECT_EQ(gelesen[n], erwartet) << "Zeile " << n;
+        kandidaten += erwartet != nullen && std::int64_t(n) < ab;
+    }
+    EXPECT_GT(kandidaten, 10);
+    EXPECT_LT(kandidaten, 390);
+    // A filter for other columns than the cursor's filters nothing.
+    const CursorNummer d = cursor({1});
+    leser_->kandidatenfilter(d, filter);
+    ASSERT_TRUE(leser_->naechsterBlock(d, b, 50));
+    EXPECT_EQ(Zeilen::zeilen(b).front(), QStringLiteral("1:Zeile 0|"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Leser, Cursor_,
                          ::testing::Combine(::testing::Values(Format::Jet4, Format::Jet3),
                                             ::testing::Values(Art::ImProzess, Art::EigenerProzess)),
