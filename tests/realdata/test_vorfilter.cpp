@@ -12,8 +12,11 @@
 #include "Suchlauf.h"
 #include "Tabellenkatalog.h"
 
+#include "MdbWriter.h"
+
 #include <QBuffer>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +115,31 @@ TEST_P(Vorfilter, GleicheTrefferWieOhne)
 
 INSTANTIATE_TEST_SUITE_P(Echtdaten, Vorfilter, ::testing::ValuesIn(echteDateien().dateien),
                          [](const ::testing::TestParamInfo<EchteDatei>& i) { return testname(i.param.pfad); });
+
+// Cased letters beyond the BMP fold as pairs of units: a search for one
+// finds it in the other case, in text and memo, with and without the filter.
+TEST(VorfilterErzeugt, BuchstabenJenseitsDerBmp)
+{
+    using namespace mdbwriter;
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("paare.mdb"));
+    {
+        Database db(datei.toStdString(), Format::Jet4);
+        const int t = db.addTable("Paare", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 50}, {"Memo", ColumnType::Memo}});
+        for (int i = 0; i < 200; ++i)
+            db.addRow(t, {Cell::integer(i), Cell::text(i % 3 ? "nichts " + std::to_string(i) : i % 2 ? "ab\U00010400" : "\U00010428 klein"),
+                          Cell::text(i % 5 ? "x" : "Memo \U00010402")});
+        db.finish();
+    }
+    const Fall faelle[] = {{"\U00010400", false}, {"\U00010428", false, "\U0001042A"}, {"a*\U00010428", true}};
+    for (const bool prozess : {false, true})
+        for (const Fall& fall : faelle) {
+            double treffer[2] = {0, 0}, saetze[2] = {0, 0};
+            EXPECT_EQ(protokoll(datei, fall, true, prozess, treffer[0], saetze[0]), protokoll(datei, fall, false, prozess, treffer[1], saetze[1]))
+                << fall.text;
+            EXPECT_GT(treffer[1], 0) << fall.text;
+        }
+}
 
 // The command line over all real files at once, with and without the
 // prefilters: the same output, the same exit code.
