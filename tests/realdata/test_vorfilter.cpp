@@ -15,6 +15,7 @@
 #include "MdbWriter.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -35,6 +36,16 @@ const Fall faelle[] = {
     {"12:*0", true}, {"*", true}, {"müller", false}, {"STRASSE", false}, {"ж", false}, {"a*e*n", true},
     {"an", false, "ö"}, {"qx", false, "e"}, {"e", true, "a*o"}, {"er", false, nullptr, true}, {"1", false, "a", true},
 };
+
+// Files of many megabytes hold no kind of value the small ones lack, only
+// more rows: they get the cases whose filter admits few rows, one changed
+// mid-run and one with a field selection, so the suite stays quick under
+// the sanitizers too.
+constexpr qint64 grosseDatei = 5 * 1024 * 1024;
+bool auchFuerGrosse(const Fall& f)
+{
+    return !qstrcmp(f.text, "müller") || !qstrcmp(f.text, "2*0") || (!qstrcmp(f.text, "e") && !f.spaeter) || (f.spaeter && !qstrcmp(f.spaeter, "ö")) || (f.auswahl && !f.spaeter);
+}
 
 // Every other field of the table searched, all shown in the block.
 class JedesZweite : public Suche::Feldmaske {
@@ -99,12 +110,14 @@ class Vorfilter : public ::testing::TestWithParam<EchteDatei> {};
 
 TEST_P(Vorfilter, GleicheTrefferWieOhne)
 {
+    const bool gross = QFileInfo(GetParam().pfad).size() > grosseDatei;
     for (const bool prozess : {false, true}) {
         double treffer[2] = {0, 0}, saetze[2] = {0, 0};
         for (const auto& fall : faelle)
-            EXPECT_TRUE(protokoll(GetParam().pfad, fall, true, prozess, treffer[0], saetze[0])
-                        == protokoll(GetParam().pfad, fall, false, prozess, treffer[1], saetze[1]))
-                << fall.text << (prozess ? " (Leseprozess)" : "");
+            if (!gross || auchFuerGrosse(fall))
+                EXPECT_TRUE(protokoll(GetParam().pfad, fall, true, prozess, treffer[0], saetze[0])
+                            == protokoll(GetParam().pfad, fall, false, prozess, treffer[1], saetze[1]))
+                    << fall.text << (prozess ? " (Leseprozess)" : "");
         EXPECT_EQ(treffer[0], treffer[1]);
         EXPECT_EQ(saetze[0], saetze[1]);
         // Records read give hits for "*" at least; none would mean the search
@@ -147,7 +160,8 @@ TEST(VorfilterBefehlszeile, GleicheAusgabeWieOhne)
 {
     QStringList dateien;
     for (const auto& d : echteDateien().dateien)
-        dateien << d.pfad;
+        if (QFileInfo(d.pfad).size() <= grosseDatei)
+            dateien << d.pfad;
     for (const auto& fall : faelle) {
         if (fall.spaeter)
             continue;
