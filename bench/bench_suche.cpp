@@ -14,7 +14,7 @@
 //  2. the peak memory of the command line's "*A" (each of its two processes;
 //     target: both together under 50 MB);
 //  3. the search for "Hoffmann" through the main window, offscreen, from the
-//     click on Command1 to the final message (target: at most 1.5 x the
+//     click on Command1 to the final message (target: at most 1.1 x the
 //     command line), and "*A" through the window: peak memory below 1 GB.
 //
 //   bench_suche [ROWS] [FILE TABLE]
@@ -28,13 +28,13 @@
 #include "Meldung.h"
 #include "frmDataEnv.h"
 
-#include <algorithm>
 #include <QApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -118,6 +118,20 @@ std::string ausgabe(const std::string& befehl)
     return text;
 }
 
+// The search text as grep reads it: a wildcard text's outer stars dropped,
+// each inner star one character. (Given as it is, grep would take "*A" for
+// the two characters "*A" and scan for something the search never looks for.)
+std::string grepMuster(const std::string& text)
+{
+    std::string muster = text;
+    while (!muster.empty() && muster.front() == '*')
+        muster.erase(0, 1);
+    while (!muster.empty() && muster.back() == '*')
+        muster.pop_back();
+    std::replace(muster.begin(), muster.end(), '*', '.');
+    return muster;
+}
+
 // The command-line search for one text on one file against its yardsticks,
 // printed; returns its times. The exit code 1 of a search without hits is
 // no failure, so the codes are not judged here.
@@ -132,7 +146,9 @@ Zeiten kommandozeileMessen(const std::string& datei, const std::string& tabelle,
     const std::string treffer = ausgabe(aufruf + " -c"), trefferVoll = ausgabe(voll + " -c");
     const Zeiten einKern = bestes(aufruf + " --im-prozess > /dev/null", 3, rc);
     // grep stops at its first match when it writes to /dev/null: through cat it counts them all.
-    const Zeiten roh = bestes("LC_ALL=C grep -c -a -i '" + text + "' '" + datei + "' | cat > /dev/null", 3, rc);
+    const Zeiten roh = bestes("LC_ALL=C grep -c -a -i '" + grepMuster(text) + "' '" + datei + "' | cat > /dev/null", 3, rc);
+    // Counting only, as the raw scan does: no hit line written.
+    const Zeiten zaehlen = bestes(aufruf + " -c > /dev/null", 3, rc);
     const Zeiten exportGrep =
         bestes(std::string(MDB_EXPORT) + " '" + datei + "' '" + tabelle + "' | grep -ci '" + text + "' | cat > /dev/null", 2, rc);
     std::printf("%s [%s], Suchtext '%s'\n", datei.c_str(), tabelle.c_str(), text.c_str());
@@ -143,7 +159,9 @@ Zeiten kommandozeileMessen(const std::string& datei, const std::string& tabelle,
     std::printf("  ein Kern (--im-prozess):           %s\n", zeitText(einKern).c_str());
     std::printf("  Bytes roh (LC_ALL=C grep -c -a -i):%s\n", zeitText(roh).c_str());
     std::printf("  mdb-export | grep -ci:             %s\n", zeitText(exportGrep).c_str());
+    std::printf("  nur zählen (-c):                   %s\n", zeitText(zaehlen).c_str());
     std::printf("  Verhältnis zu Bytes roh:           %s (Ziel: höchstens 1,2)\n", verhaeltnisText(kommandozeile, roh).c_str());
+    std::printf("  dasselbe nur zählend (-c):         %s\n", verhaeltnisText(zaehlen, roh).c_str());
     std::printf("  Verhältnis zu mdb-export | grep:   %s (Ziel: höchstens 0,125)\n", verhaeltnisText(kommandozeile, exportGrep).c_str());
     std::printf("  Verhältnis zu einem Kern:          %s\n", verhaeltnisText(kommandozeile, einKern).c_str());
     return kommandozeile;
@@ -213,7 +231,7 @@ int main(int argc, char** argv)
     const long spitze = spitzeMiB();
 
     std::printf("Fenster '%s':                %.3f s, %lld Listenzeilen\n", name.c_str(), fenster, (long long)zeilenName);
-    std::printf("Verhältnis Fenster/Kommandozeile:   %.3f (Ziel: höchstens 1,5)\n", fenster / kommandozeile.wand);
+    std::printf("Verhältnis Fenster/Kommandozeile:   %.3f (Ziel: höchstens 1,1)\n", fenster / kommandozeile.wand);
     std::printf("Fenster '*A':                       %.3f s, %lld Listenzeilen\n", alle, (long long)zeilenAlle);
     std::printf("Speicherspitze des Programms:       %ld MiB (Ziel: unter 1024)\n", spitze);
     delete &f;
