@@ -83,56 +83,46 @@ protected:
     std::unique_ptr<Leser> leser_;
 };
 
+// Both in the table's column order and in another (Memo, Nr).
 TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
 {
-    const std::vector<int> spalten = {0, 1, 2, 3};
-    const auto alle = vorwaerts(spalten);
-    ASSERT_EQ(alle.size(), std::size_t(Anzahl));
-
-    const CursorNummer c = cursor(spalten);
-    struct Fall {
-        std::int64_t von;
-        int anzahl;
-    };
-    // Asked for before the cursor has read a row: the range counts the rows first.
-    for (const Fall f : {Fall{0, 1}, Fall{0, 50}, Fall{123, 300}, Fall{96, 3}, Fall{Anzahl - 10, 50}, Fall{0, Anzahl},
-                         Fall{Anzahl, 5}, Fall{Anzahl + 1000, 5}, Fall{-1, 5}, Fall{7, 0}, Fall{7, -3}}) {
-        SCOPED_TRACE(testing::Message() << f.von << " + " << f.anzahl);
-        EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl));
+    for (const std::vector<int>& spalten : {std::vector<int>{0, 1, 2, 3}, std::vector<int>{2, 0}}) {
+        const auto alle = vorwaerts(spalten);
+        ASSERT_EQ(alle.size(), std::size_t(Anzahl));
+        const CursorNummer c = cursor(spalten);
+        struct Fall {
+            std::int64_t von;
+            int anzahl;
+        };
+        // Asked for before the cursor has read a row: the range counts the rows first.
+        for (const Fall f : {Fall{0, 1}, Fall{0, 50}, Fall{123, 300}, Fall{96, 3}, Fall{Anzahl - 10, 50}, Fall{0, Anzahl},
+                             Fall{Anzahl, 5}, Fall{Anzahl + 1000, 5}, Fall{-1, 5}, Fall{7, 0}, Fall{7, -3}}) {
+            SCOPED_TRACE(testing::Message() << f.von << " + " << f.anzahl);
+            EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl));
+        }
+        EXPECT_EQ(leser_->gezaehlteZeilen(c), Anzahl);
+        // Row n alone is the range of one row.
+        std::vector<Wert> zeile;
+        for (const std::int64_t n : {std::int64_t(0), std::int64_t(97), std::int64_t(Anzahl - 1)}) {
+            ASSERT_TRUE(leser_->zeile(c, n, zeile));
+            QString z;
+            for (const Wert& w : zeile)
+                z += Zeilen::fingerabdruck(w) + u'|';
+            EXPECT_EQ(z, alle[std::size_t(n)]);
+        }
+        EXPECT_FALSE(leser_->zeile(c, Anzahl, zeile));
+        // The ranges do not move the cursor: its forward read starts at row 0,
+        // and ranges within and beyond what it has read leave it where it was.
+        ZeilenBlock b;
+        ASSERT_TRUE(leser_->naechsterBlock(c, b, 400));
+        std::vector<QString> gelesen = Zeilen::zeilen(b);
+        for (const Fall f : {Fall{10, 20}, Fall{390, 30}, Fall{2500, 600}})
+            EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl)) << f.von;
+        while (leser_->naechsterBlock(c, b, 400))
+            for (const QString& z : Zeilen::zeilen(b))
+                gelesen.push_back(z);
+        EXPECT_EQ(gelesen, alle);
     }
-    EXPECT_EQ(leser_->gezaehlteZeilen(c), Anzahl);
-    // Row n alone is the range of one row.
-    std::vector<Wert> zeile;
-    for (const std::int64_t n : {std::int64_t(0), std::int64_t(97), std::int64_t(Anzahl - 1)}) {
-        ASSERT_TRUE(leser_->zeile(c, n, zeile));
-        QString s;
-        for (const Wert& w : zeile)
-            s += Zeilen::fingerabdruck(w) + u'|';
-        EXPECT_EQ(s, alle[std::size_t(n)]);
-    }
-    EXPECT_FALSE(leser_->zeile(c, Anzahl, zeile));
-    // The range does not move the cursor: its forward read starts at row 0.
-    ZeilenBlock b;
-    ASSERT_TRUE(leser_->naechsterBlock(c, b, 10));
-    EXPECT_EQ(Zeilen::zeilen(b), ausschnitt(alle, 0, 10));
-}
-
-TEST_P(Cursor_, ARangeOfAChosenColumnSetWhileItsCursorReadsForward)
-{
-    const std::vector<int> spalten = {2, 0};  // Memo, Nr: another order than the table's
-    const auto alle = vorwaerts(spalten);
-    const CursorNummer c = cursor(spalten);
-    ZeilenBlock b;
-    ASSERT_TRUE(leser_->naechsterBlock(c, b, 400));
-    // Rows already read, then rows beyond what the cursor has seen.
-    EXPECT_EQ(bereich(c, 10, 20), ausschnitt(alle, 10, 20));
-    EXPECT_EQ(bereich(c, 390, 30), ausschnitt(alle, 390, 30));
-    EXPECT_EQ(bereich(c, 2500, 600), ausschnitt(alle, 2500, 600));
-    std::vector<QString> weiter;
-    while (leser_->naechsterBlock(c, b, 400))
-        for (const QString& z : Zeilen::zeilen(b))
-            weiter.push_back(z);
-    EXPECT_EQ(weiter, ausschnitt(alle, 400, Anzahl));
 }
 
 // The search's forward cursor, a second forward cursor and a grid's keyset

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
+#include <algorithm>
+
 
 using namespace Datenzugriff;
 using mdbwriter::Cell;
@@ -68,15 +68,6 @@ int fehlernummer(const std::function<void()>& f)
         return e.Number();
     }
     return 0;
-}
-
-std::string langerText(int zeichen, const std::string& muster)
-{
-    std::string s;
-    while (int(s.size()) < zeichen)
-        s += muster;
-    s.resize(std::size_t(zeichen));
-    return s;
 }
 
 class Datenzugriff_ : public ::testing::TestWithParam<Format> {
@@ -204,21 +195,13 @@ TEST_P(Datenzugriff_, KatalogInReihenfolge)
     Connection c;
     c.Open(verbindungstext(pfad));
     auto schema = c.OpenSchema(adSchemaTables);
-    std::vector<std::pair<QString, QString>> tabellen;
-    bool eigeneSystemtabelle = false, msysObjects = false;
-    while (!schema->Eof()) {
+    std::vector<std::pair<QString, QString>> tabellen, system;
+    for (; !schema->Eof(); schema->MoveNext()) {
         const QString typ = schema->fields().Item(QStringLiteral("TABLE_TYPE")).Value().text;
-        const QString name = schema->fields().Item(QStringLiteral("TABLE_NAME")).Value().text;
-        if (typ == QLatin1String("SYSTEM TABLE")) {
-            eigeneSystemtabelle = eigeneSystemtabelle || name == QLatin1String("MSysEigene");
-            msysObjects = msysObjects || name == QLatin1String("MSysObjects");
-        } else {
-            tabellen.emplace_back(typ, name);
-        }
-        schema->MoveNext();
+        (typ == QLatin1String("SYSTEM TABLE") ? system : tabellen).emplace_back(typ, schema->fields().Item(QStringLiteral("TABLE_NAME")).Value().text);
     }
-    EXPECT_TRUE(eigeneSystemtabelle);
-    EXPECT_TRUE(msysObjects);
+    for (const char* name : {"MSysEigene", "MSysObjects"})
+        EXPECT_NE(std::find(system.begin(), system.end(), std::pair{QStringLiteral("SYSTEM TABLE"), QString::fromLatin1(name)}), system.end());
     const std::vector<std::pair<QString, QString>> erwartet = {
         {QStringLiteral("TABLE"), QStringLiteral("Zeta")}, {QStringLiteral("TABLE"), QStringLiteral("Alpha")},
         {QStringLiteral("VIEW"), QStringLiteral("Abfrage1")}, {QStringLiteral("TABLE"), QStringLiteral("~TMPCLP1")}};
@@ -241,56 +224,12 @@ TEST_P(Datenzugriff_, KatalogInReihenfolge)
     EXPECT_EQ(schema->zeilenBereich(alle, 3, b), 0);
 }
 
-TEST_P(Datenzugriff_, VieleSeitenUndZeileN)
-{
-    const QString pfad = datei("viele.mdb");
-    const int anzahl = 20000;
-    {
-        mdbwriter::Database db(pfad.toStdString(), GetParam());
-        const auto t = db.addTable("Viele", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 30}});
-        for (int i = 0; i < anzahl; ++i)
-            db.addRow(t, {Cell::integer(i), i % 7 == 0 ? Cell::null() : Cell::text("Zeile " + std::to_string(i))});
-        db.finish();
-    }
-    Connection c;
-    c.Open(verbindungstext(pfad));
-    Recordset r;
-    r.Open(QStringLiteral("Select * from [Viele];"), c, adOpenKeyset, adLockPessimistic);
-    EXPECT_EQ(r.RecordCount(), anzahl);
-    int gelesen = 0;
-    bool inOrdnung = true;
-    while (!r.Eof()) {
-        const Wert& nr = r.fields().Item(0).Value();
-        const Wert& text = r.fields().Item(1).Value();
-        inOrdnung = inOrdnung && nr.ganzzahl == gelesen
-            && (gelesen % 7 == 0 ? text.istNull() : text.text == QStringLiteral("Zeile %1").arg(gelesen));
-        ++gelesen;
-        r.MoveNext();
-    }
-    EXPECT_EQ(gelesen, anzahl);
-    EXPECT_TRUE(inOrdnung);
-
-    EXPECT_EQ(r.gezaehlteZeilen(), anzahl);
-    std::vector<Wert> zeile;
-    for (int n : {anzahl - 1, 0, 12345, 7}) {
-        ASSERT_TRUE(r.zeileLesen(n, zeile));
-        EXPECT_EQ(zeile[0].ganzzahl, n);
-    }
-    EXPECT_TRUE(zeile[1].istNull());
-    EXPECT_FALSE(r.zeileLesen(anzahl, zeile));
-    EXPECT_FALSE(r.zeileLesen(-1, zeile));
-}
-
 INSTANTIATE_TEST_SUITE_P(Jet, Datenzugriff_, ::testing::Values(Format::Jet4, Format::Jet3),
                          [](const auto& info) { return info.param == Format::Jet4 ? std::string("Jet4") : std::string("Jet3"); });
 
-class Fehlerfaelle : public ::testing::Test {
-protected:
-    QTemporaryDir dir_;
-};
-
-TEST_F(Fehlerfaelle, KeineDatenbankDateien)
+TEST(Fehlerfaelle, KeineDatenbankDateien)
 {
+    QTemporaryDir dir_;
     Connection c;
     EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(dir_.filePath(QStringLiteral("fehlt.mdb")))); }), FehlerDateiFehlt);
     EXPECT_EQ(c.State(), adStateClosed);
@@ -314,13 +253,14 @@ TEST_F(Fehlerfaelle, KeineDatenbankDateien)
     EXPECT_EQ(fehlernummer([&] { c.Close(); }), FehlerObjektGeschlossen);
 }
 
-TEST_F(Fehlerfaelle, AbgeschnitteneDatei)
+TEST(Fehlerfaelle, AbgeschnitteneDatei)
 {
+    QTemporaryDir dir_;
     const QString pfad = dir_.filePath(QStringLiteral("kurz.mdb"));
     {
         mdbwriter::Database db(pfad.toStdString(), Format::Jet4);
         const auto t = db.addTable("T", {{"Memo", ColumnType::Memo}});
-        db.addRow(t, {Cell::text(langerText(50000, "abc"))});
+        db.addRow(t, {Cell::text(std::string(50000, 'm'))});
         db.finish();
     }
     // Cut the file in the middle of the memo's pages: reading must fail

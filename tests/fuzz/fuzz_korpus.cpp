@@ -49,15 +49,11 @@ void typen(const std::string& pfad, Format format)
     db.finish();
 }
 
-// Long values: inline, in one long-value row of a page and as a chain.
+// Long values inline, in one long-value row and chained, on both sides of each limit.
 void langwerte(const std::string& pfad, Format format)
 {
     Database db(pfad, format);
-    const int t = db.addTable("Lang", {{"Nr", ColumnType::Long}, {"Memo", ColumnType::Memo}, {"Ole", ColumnType::OleObject}});
-    db.addRow(t, {Cell::integer(1), Cell::text(std::string(50, 'a')), Cell::bytes(std::vector<std::uint8_t>(60, 1))});
-    db.addRow(t, {Cell::integer(2), Cell::text(std::string(900, 'b')), Cell::bytes(std::vector<std::uint8_t>(700, 2))});
-    db.addRow(t, {Cell::integer(3), Cell::text("lang " + std::string(2600, 'c') + " Ende"),
-                  Cell::bytes(std::vector<std::uint8_t>(5000, 3))});
+    writeLongValues(db, format, "Lang");
     db.addQuery("Abfrage");
     db.finish();
 }
@@ -95,13 +91,15 @@ void definitionen(const std::string& pfad, Format format)
 }
 
 // What worked-on files hold: moved and deleted rows, changed columns and
-// property blocks in the catalogue.
+// property blocks in the catalogue; rows on both sides of Jet 3's jump bytes.
 void strukturen(const std::string& pfad, Format format)
 {
     Database db(pfad, format);
     writeMovedRows(db, "Verschoben", 12);
     writeChangedColumns(db, "Spalten");
     writePropertyTables(db);
+    writeWideRow(db, "Breit");
+    writeRowLengths(db, "Zeilenlängen");
     db.finish();
 }
 

@@ -1,4 +1,5 @@
 #include "MdbExport.h"
+#include "Werttext.h"
 
 #include <QFile>
 #include <QProcess>
@@ -311,67 +312,36 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
     return nein();
 }
 
+namespace {
+QString kurz(QString s)
+{
+    const qsizetype n = s.size();
+    s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
+    return u'»' + (s.size() > 80 ? s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(n) : s) + u'«';
+}
+}  // namespace
+
+// Ours as the C locale's value text, with its kind (and a binary value's length).
 QString anzeige(const Wert& w)
 {
-    auto kurz = [](QString s) {
-        s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
-        return s.size() > 80 ? s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(s.size()) : s;
-    };
-    switch (w.art) {
-    case WertArt::Null: return QStringLiteral("Null");
-    case WertArt::Text: return u'»' + kurz(w.text) + u'«';
-    case WertArt::Ganzzahl: return QString::number(w.ganzzahl);
-    case WertArt::JaNein: return w.janein ? QStringLiteral("Ja") : QStringLiteral("Nein");
-    case WertArt::Single: return QString::number(double(w.single), 'g', 9) + QStringLiteral(" (Single)");
-    case WertArt::Double: return QString::number(w.dbl, 'g', 17);
-    case WertArt::Currency: return QString::number(w.waehrung) + QStringLiteral("/10000 (Currency)");
-    case WertArt::Decimal: return dezimalText(w.decimal) + QStringLiteral(" (Decimal)");
-    case WertArt::Datum: {
-        const long long s = unsereSekunden(w.dbl);
-        return QString::number(w.dbl, 'g', 17) + QStringLiteral(" Tage (Datum, %1 Sekunden)").arg(s);
-    }
-    case WertArt::Guid: return guidHex(w.guid) + QStringLiteral(" (GUID)");
-    case WertArt::Binaer: return QStringLiteral("%1 Bytes").arg(w.binaer.size());
-    case WertArt::DatumErweitert: return QString::number(w.ticks) + QStringLiteral(" Ticks (Datum/Uhrzeit erweitert)");
-    }
-    return {};
+    if (w.istNull())
+        return QStringLiteral("Null");
+    const QString text = w.art == WertArt::Binaer ? QStringLiteral("%1 Bytes").arg(w.binaer.size()) : Werttext(QLocale::c()).text(w);
+    return kurz(text) + QStringLiteral(" (Art %1)").arg(int(w.art));
 }
 
-QString anzeige(const MdbFeld& f)
-{
-    if (!f)
-        return QStringLiteral("Null");
-    QString s = *f;
-    s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
-    if (s.size() > 80)
-        s = s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(f->size());
-    if (const auto sek = mdbSekunden(*f))
-        s += QStringLiteral(" (%1 Sekunden)").arg(*sek);
-    return u'»' + s + u'«';
-}
+QString anzeige(const MdbFeld& f) { return f ? kurz(*f) : QStringLiteral("Null"); }
 
 QString schemaTyp(const SpaltenInfo& s)
 {
-    switch (s.jetTyp) {
-    case JetTyp::JaNein: return QStringLiteral("Boolean");
-    case JetTyp::Byte: return QStringLiteral("Byte");
-    case JetTyp::Integer: return QStringLiteral("Integer");
-    case JetTyp::Long: return QStringLiteral("Long Integer");
-    case JetTyp::Currency: return QStringLiteral("Currency");
-    case JetTyp::Single: return QStringLiteral("Single");
-    case JetTyp::Double: return QStringLiteral("Double");
-    case JetTyp::Datum: return QStringLiteral("DateTime");
-    case JetTyp::Binaer: return QStringLiteral("Binary");
-    case JetTyp::Text: return QStringLiteral("Text");
-    case JetTyp::Ole: return QStringLiteral("OLE");
-    case JetTyp::Memo: return QStringLiteral("Memo/Hyperlink");
-    case JetTyp::Guid: return QStringLiteral("Replication ID");
-    case JetTyp::Decimal: return QStringLiteral("Numeric (%1, %2)").arg(s.praezision).arg(s.skala);
-    case JetTyp::Komplex: return QStringLiteral("Unknown_0012");
-    case JetTyp::GrosseZahl: return QStringLiteral("Unknown_0013");
-    case JetTyp::DatumErweitert: return QStringLiteral("Unknown_0014");
-    }
-    return {};
+    static const char* const namen[] = {nullptr,  "Boolean", "Byte", "Integer",        "Long Integer", "Currency", "Single",  "Double",
+                                        "DateTime", "Binary", "Text", "OLE", "Memo/Hyperlink", nullptr, nullptr, "Replication ID"};
+    const int typ = int(s.jetTyp);
+    if (s.jetTyp == JetTyp::Decimal)
+        return QStringLiteral("Numeric (%1, %2)").arg(s.praezision).arg(s.skala);
+    if (typ < 16 && namen[typ])
+        return QString::fromLatin1(namen[typ]);
+    return QStringLiteral("Unknown_%1").arg(typ, 4, 16, QLatin1Char('0'));
 }
 
 }  // namespace Echtdaten

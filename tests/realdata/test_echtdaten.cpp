@@ -259,24 +259,9 @@ void Tabellenvergleich::spaltenAufgeschrieben(std::vector<Zeile>& unsere, MdbTab
 
 void Tabellenvergleich::inReihe(const std::vector<Zeile>& unsere, const MdbTabelle& m)
 {
-    bool reiheStimmt = true;
-    for (std::size_t i = 0; i < std::min(unsere.size(), m.zeilen.size()); ++i) {
-        const int s = ersteAbweichendeSpalte(unsere[i], m.zeilen[i], &abweichungen_);
-        if (s >= 0) {
+    for (std::size_t i = 0; i < std::min(unsere.size(), m.zeilen.size()); ++i)
+        if (const int s = ersteAbweichendeSpalte(unsere[i], m.zeilen[i], &abweichungen_); s >= 0)
             zeilenfehler(std::int64_t(i) + 1, s, unsere[i], m.zeilen[i]);
-            reiheStimmt = false;
-        }
-    }
-    for (std::size_t i = m.zeilen.size(); i < unsere.size(); ++i)
-        fehler(QStringLiteral("Zeile %1 nur bei uns, Spalte %2: %3").arg(i + 1).arg(spalten_.value(0), anzeige(unsere[i].front())));
-    for (std::size_t i = unsere.size(); i < m.zeilen.size(); ++i)
-        fehler(QStringLiteral("Zeile %1 nur bei mdb-export, Spalte %2: %3").arg(i + 1).arg(spalten_.value(0), anzeige(m.zeilen[i].front())));
-    // Say whether only the order differs, as in a table with moved rows.
-    if (!reiheStimmt && unsere.size() == m.zeilen.size() && unsere.size() <= 5000) {
-        const Zuordnung z = zuordnen(unsere, m);
-        if (z.mdbOhne.empty() && std::count(z.partner.begin(), z.partner.end(), -1) == 0)
-            fehler(QStringLiteral("dieselben Zeilen in anderer Reihenfolge: verschobene Zeilen? (tabellenMitVerschobenenZeilen)"));
-    }
 }
 
 void Tabellenvergleich::alsMenge(const std::vector<Zeile>& unsere, const MdbTabelle& m)
