@@ -1,6 +1,7 @@
 #include "MdbExport.h"
 #include "Werttext.h"
 
+#include <QDate>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -54,18 +55,6 @@ MdbFeld feldLesen(QStringView f)
     return t;
 }
 
-// Days from 1.1.1970 of a date in the proleptic Gregorian calendar, as
-// libmdb counts.
-long long tageAusDatum(long long j, long long m, long long t)
-{
-    j -= m <= 2;
-    const long long era = (j >= 0 ? j : j - 399) / 400;
-    const long long jde = j - era * 400;
-    const long long jt = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + t - 1;
-    const long long ede = jde * 365 + jde / 4 - jde / 100 + jt;
-    return era * 146097 + ede - 719468;
-}
-
 // Seconds since 30.12.1899 of mdb-export's "YYYY-MM-DD HH:MM:SS"; the hour
 // may be 24 (libmdb rounds the time up without carrying into the day).
 std::optional<long long> mdbSekunden(const QString& s)
@@ -75,7 +64,10 @@ std::optional<long long> mdbSekunden(const QString& s)
     if (!m.hasMatch())
         return std::nullopt;
     auto zahl = [&](int i) { return m.capturedView(i).toLongLong(); };
-    const long long tage = tageAusDatum(zahl(1), zahl(2), zahl(3)) - tageAusDatum(1899, 12, 30);
+    const QDate tag(int(zahl(1)), int(zahl(2)), int(zahl(3)));  // proleptic Gregorian, as libmdb counts
+    if (!tag.isValid())
+        return std::nullopt;
+    const long long tage = QDate(1899, 12, 30).daysTo(tag);
     return tage * 86400 + zahl(4) * 3600 + zahl(5) * 60 + zahl(6);
 }
 
@@ -131,36 +123,9 @@ QString dezimalNormal(QString s)
     return negativ ? u'-' + s : s;
 }
 
-QString dezimalText(const DecimalWert& d)
-{
-    std::uint32_t teile[3] = {d.teile[0], d.teile[1], d.teile[2]};
-    QString ziffern;
-    while (teile[0] || teile[1] || teile[2]) {
-        std::uint64_t rest = 0;
-        for (int i = 2; i >= 0; --i) {
-            const std::uint64_t x = (rest << 32) | teile[i];
-            teile[i] = std::uint32_t(x / 10);
-            rest = x % 10;
-        }
-        ziffern.prepend(QChar(u'0' + int(rest)));
-    }
-    while (ziffern.size() <= d.skala)
-        ziffern.prepend(u'0');
-    if (d.skala > 0)
-        ziffern.insert(ziffern.size() - d.skala, u'.');
-    return dezimalNormal((d.negativ ? QStringLiteral("-") : QString()) + ziffern);
-}
-
-// The GUID's 32 hex digits in mdb-export's order: the first three groups
-// little-endian.
-QString guidHex(const std::array<std::uint8_t, 16>& g)
-{
-    static const int reihenfolge[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-    QByteArray b;
-    for (int i : reihenfolge)
-        b += char(g[std::size_t(i)]);
-    return QString::fromLatin1(b.toHex().toUpper());
-}
+// Our value's text in the C locale (the digits without grouping, a point,
+// no trailing zeros; a GUID's groups in the stored bytes' order).
+QString cText(const Wert& w) { return Werttext(QLocale::c()).text(w); }
 
 Urteil ja(Abweichung a = Abweichung::Keine) { return {true, a}; }
 Urteil nein() { return {false, Abweichung::Keine}; }
@@ -291,7 +256,7 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
         return ok && v == unser.waehrung ? ja() : nein();
     }
     case WertArt::Decimal:
-        return dezimalNormal(m) == dezimalText(unser.decimal) ? ja() : nein();
+        return dezimalNormal(m) == dezimalNormal(cText(unser)) ? ja() : nein();
     case WertArt::Datum: {
         const double tage = unser.dbl;
         if (m == QLatin1String(TagNull) && (tage < 0 || tage > LetzterTag))
@@ -301,8 +266,8 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
     }
     case WertArt::Guid: {
         // -b hex gives the hex of libmdb's GUID text.
-        const QString text = QString::fromLatin1(QByteArray::fromHex(m.toLatin1())).remove(u'{').remove(u'}').remove(u'-');
-        return text.compare(guidHex(unser.guid), Qt::CaseInsensitive) == 0 ? ja() : nein();
+        auto hex = [](QString g) { return g.remove(u'{').remove(u'}').remove(u'-'); };
+        return hex(QString::fromLatin1(QByteArray::fromHex(m.toLatin1()))).compare(hex(cText(unser)), Qt::CaseInsensitive) == 0 ? ja() : nein();
     }
     case WertArt::Binaer:
         return m.size() == 2 * unser.binaer.size() ? ja() : nein();
@@ -326,7 +291,7 @@ QString anzeige(const Wert& w)
 {
     if (w.istNull())
         return QStringLiteral("Null");
-    const QString text = w.art == WertArt::Binaer ? QStringLiteral("%1 Bytes").arg(w.binaer.size()) : Werttext(QLocale::c()).text(w);
+    const QString text = w.art == WertArt::Binaer ? QStringLiteral("%1 Bytes").arg(w.binaer.size()) : cText(w);
     return kurz(text) + QStringLiteral(" (Art %1)").arg(int(w.art));
 }
 
