@@ -63,7 +63,7 @@ TEST(ProzessLeser, BlocksOfChangingSizesKeepTheRowOrder)
     EXPECT_EQ(lesen(*aussen), erwartet);
 }
 
-TEST(ProzessLeser, ReadingAheadKeepsOrderAcrossOtherRequestsAndReportsDamage)
+TEST(ProzessLeser, ReadingAheadKeepsOrderAcrossOtherRequests)
 {
     QTemporaryDir dir;
     const QString datei = dir.filePath(QStringLiteral("v.mdb"));
@@ -89,40 +89,6 @@ TEST(ProzessLeser, ReadingAheadKeepsOrderAcrossOtherRequestsAndReportsDamage)
     EXPECT_EQ(erwartet, 30000);
     r.MoveFirst();
     EXPECT_EQ(r.fields().Item(0).Value().ganzzahl, 0);
-    r.Close();
-    c.Close();
-
-    // Overwrite data pages in the middle of the table.
-    QFile f(datei);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    const qint64 groesse = f.size();
-    f.seek(groesse / 2);
-    f.write(QByteArray(4096 * 8, char(0xFF)));
-    f.close();
-    Connection d([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
-    d.Open(verbindung(datei));
-    Recordset s;
-    s.Open(QStringLiteral("Select * from [V];"), d);
-    std::int64_t gelesen = 0;
-    bool lueckenlos = true;  // the numbers read rise, nothing is invented
-    std::int64_t vorige = -1;
-    while (!s.Eof()) {
-        const std::int64_t nr = s.fields().Item(0).Value().ganzzahl;
-        lueckenlos = lueckenlos && nr > vorige && nr < 30000;
-        vorige = nr;
-        ++gelesen;
-        s.MoveNext();
-    }
-    // The rows around the damage arrive, and the damaged pages are named.
-    EXPECT_TRUE(lueckenlos);
-    EXPECT_GT(gelesen, 20000);
-    EXPECT_LT(gelesen, 30000);
-    const std::vector<Schaden> schaeden = s.schaeden();
-    ASSERT_FALSE(schaeden.empty());
-    for (const Schaden& sch : schaeden) {
-        EXPECT_GE(qint64(sch.seite) * 4096, groesse / 2 - 4096) << sch.grund.toStdString();
-        EXPECT_LT(qint64(sch.seite) * 4096, groesse / 2 + 4096 * 8) << sch.grund.toStdString();
-    }
 }
 
 TEST(ProzessLeser, AHangingChildEndsWithAnErrorAndTheNextOpenWorks)

@@ -155,17 +155,6 @@ void gegenMdbExport(const QString& datei, const TableContent& t)
     if (t.rows.size() < 20) {
         EXPECT_TRUE(std::is_sorted(gedruckt.begin(), gedruckt.end())) << t.name;
     }
-
-    // mdb-schema: our reader's column types.
-    auto l = erzeugeMdbLeser();
-    l->oeffnen(datei);
-    const auto unsere = l->spalten(name);
-    const auto schema = Echtdaten::mdbSchema(datei, name);
-    ASSERT_EQ(schema.size(), unsere.size());
-    for (std::size_t s = 0; s < schema.size(); ++s) {
-        EXPECT_EQ(schema[s].name, unsere[s].name);
-        EXPECT_TRUE(schema[s].typ.startsWith(Echtdaten::schemaTyp(unsere[s]))) << schema[s].typ.toStdString();
-    }
 }
 
 // mdb-prop's output: per block its name, then the properties.

@@ -2,7 +2,6 @@
 #include "Werttext.h"
 
 #include <QDate>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -173,26 +172,13 @@ QStringList mdbTabellen(const QString& datei)
     return namen;
 }
 
-MdbExportLauf::MdbExportLauf(const QString& datei, const QString& tabelle)
+MdbTabelle mdbExport(const QString& datei, const QString& tabelle)
 {
     const QString format = QString::fromLatin1(DatumsFormat);
-    prozess_.setStandardOutputFile(dir_.filePath(QStringLiteral("export.txt")));
-    prozess_.start(QStringLiteral(MDB_EXPORT), {QStringLiteral("-d"), QStringLiteral("\t"), QStringLiteral("-e"), QStringLiteral("-b"),
-                                                QStringLiteral("hex"), QStringLiteral("-D"), format, QStringLiteral("-T"), format, datei, tabelle});
+    return exportZerlegen(ausfuehren(QStringLiteral(MDB_EXPORT), {QStringLiteral("-d"), QStringLiteral("\t"), QStringLiteral("-e"), QStringLiteral("-b"),
+                                                                  QStringLiteral("hex"), QStringLiteral("-D"), format, QStringLiteral("-T"), format,
+                                                                  datei, tabelle}));
 }
-
-MdbTabelle MdbExportLauf::ergebnis()
-{
-    if (!prozess_.waitForFinished(120000) || prozess_.exitStatus() != QProcess::NormalExit || prozess_.exitCode() != 0)
-        throw std::runtime_error((QStringLiteral("mdb-export ") + prozess_.arguments().join(u' ') + QStringLiteral(" ging schief: ")
-                                  + QString::fromLocal8Bit(prozess_.readAllStandardError())).toStdString());
-    QFile f(dir_.filePath(QStringLiteral("export.txt")));
-    if (!f.open(QIODevice::ReadOnly))
-        throw std::runtime_error("die Ausgabe von mdb-export fehlt");
-    return exportZerlegen(f.readAll());
-}
-
-MdbTabelle mdbExport(const QString& datei, const QString& tabelle) { return MdbExportLauf(datei, tabelle).ergebnis(); }
 
 std::vector<MdbSpalte> mdbSchema(const QString& datei, const QString& tabelle)
 {

@@ -185,7 +185,6 @@ private:
 
 void Tabellenvergleich::ausfuehren(Connection& c)
 {
-    MdbExportLauf lauf(datei_.pfad, tabelle_);
     Recordset r;
     r.Open(QStringLiteral("Select * from [") + tabelle_ + QStringLiteral("];"), c, adOpenDynamic, adLockOptimistic);
     for (int i = 0; i < r.fields().Count(); ++i)
@@ -195,7 +194,7 @@ void Tabellenvergleich::ausfuehren(Connection& c)
         const Wert* w = r.aktuelleZeile();
         unsere.emplace_back(w, w + spalten_.size());
     }
-    MdbTabelle m = lauf.ergebnis();
+    MdbTabelle m = mdbExport(datei_.pfad, tabelle_);
     if (!spaltenVergleichen(r, m))
         return;
     spaltenAufgeschrieben(unsere, m);
