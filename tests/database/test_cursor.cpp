@@ -113,14 +113,19 @@ TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
         EXPECT_FALSE(leser_->zeile(c, Anzahl, zeile));
         // The ranges do not move the cursor: its forward read starts at row 0,
         // and ranges within and beyond what it has read leave it where it was.
+        // Blocks of changing sizes: a request smaller than the rows read ahead
+        // gets part of them, a larger one gets them all and more, in order.
         ZeilenBlock b;
         ASSERT_TRUE(leser_->naechsterBlock(c, b, 400));
         std::vector<QString> gelesen = Zeilen::zeilen(b);
         for (const Fall f : {Fall{10, 20}, Fall{390, 30}, Fall{2500, 600}})
             EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl)) << f.von;
-        while (leser_->naechsterBlock(c, b, 400))
+        for (int groesse : {300, 100, 50, 149, 1, 1000, 256, 10000, 5}) {
+            leser_->naechsterBlock(c, b, groesse);
+            EXPECT_LE(b.zeilen(), groesse);
             for (const QString& z : Zeilen::zeilen(b))
                 gelesen.push_back(z);
+        }
         EXPECT_EQ(gelesen, alle);
     }
 }

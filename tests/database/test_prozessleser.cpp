@@ -12,56 +12,11 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace Datenzugriff;
 
 namespace {
 
 QString verbindung(const QString& datei) { return QStringLiteral("DBQ=") + datei + QLatin1Char(';'); }
-
-std::vector<std::vector<QString>> allesLesen(Connection& c, const QString& tabelle)
-{
-    Recordset r;
-    r.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), c, adOpenDynamic, adLockOptimistic);
-    std::vector<std::vector<QString>> zeilen;
-    while (!r.Eof()) {
-        std::vector<QString> z;
-        for (int i = 0; i < r.fields().Count(); ++i)
-            z.push_back(Zeilen::fingerabdruck(r.fields().Item(i).Value()));
-        zeilen.push_back(z);
-        r.MoveNext();
-    }
-    return zeilen;
-}
-
-// Blocks of changing sizes: a request smaller than the rows read ahead gets
-// part of them, a larger one gets them all and more, in order.
-TEST(ProzessLeser, BlocksOfChangingSizesKeepTheRowOrder)
-{
-    QTemporaryDir dir;
-    const QString datei = dir.filePath(QStringLiteral("b.mdb"));
-    Zeilen::nummernTabelle(datei, "B", 3000);
-    auto lesen = [&](Leser& l) {
-        l.oeffnen(datei);
-        const CursorNummer c = l.cursorOeffnen(QStringLiteral("B"), {1, 0});
-        std::vector<std::pair<int, QString>> zeilen;
-        ZeilenBlock b;
-        for (int groesse : {300, 300, 100, 50, 149, 1, 1000, 256, 10000, 5}) {
-            l.naechsterBlock(c, b, groesse);
-            EXPECT_LE(b.zeilen(), groesse);
-            for (int z = 0; z < b.zeilen(); ++z)
-                zeilen.emplace_back(int(b.wert(z, 1).ganzzahl), b.wert(z, 0).text);
-        }
-        return zeilen;
-    };
-    auto innen = erzeugeMdbLeser();
-    auto aussen = erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM));
-    const auto erwartet = lesen(*innen);
-    ASSERT_EQ(erwartet.size(), 3000u);
-    for (int i = 0; i < 3000; ++i)
-        ASSERT_EQ(erwartet[std::size_t(i)].first, i);
-    EXPECT_EQ(lesen(*aussen), erwartet);
-}
 
 TEST(ProzessLeser, ReadingAheadKeepsOrderAcrossOtherRequests)
 {
@@ -142,11 +97,16 @@ TEST(ProzessLeser, ASlowDiskIsWaitedForAndOnlyItsLimitEndsTheRead)
     auto lesen = [&](int plattenGrenzeMs) {
         Connection c([=] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM), 250, plattenGrenzeMs); });
         c.Open(verbindung(datei));
-        return allesLesen(c, QStringLiteral("L"));
+        Recordset r;
+        r.Open(QStringLiteral("Select * from [L];"), c);
+        std::vector<std::int64_t> nummern;
+        for (; !r.Eof(); r.MoveNext())
+            nummern.push_back(r.fields().Item(0).Value().ganzzahl);
+        return nummern;
     };
-    const auto zeilen = lesen(60000);
-    ASSERT_EQ(zeilen.size(), 200u);
-    EXPECT_EQ(zeilen[199][0], Zeilen::fingerabdruck(Wert::vonGanzzahl(199)));
+    const auto nummern = lesen(60000);
+    ASSERT_EQ(nummern.size(), 200u);
+    EXPECT_EQ(nummern[199], 199);
     try {
         lesen(250);
         ADD_FAILURE() << "kein Fehler";
