@@ -63,11 +63,14 @@ TEST_P(Fehlerkanal, EveryFailureIsADatenzugriffsFehlerAndTheNextOpenWorks)
 {
     const Fall& f = GetParam();
     const QString datei = dir.filePath(QString::fromLatin1(f.datei));
+    Zeilen::nummernTabelle(datei, "T", 100);
     Connection c(falscherLeser(1000));
     const long vorher = vmPeakMiB();
+    Recordset r;
     try {
         c.Open(verbindung(datei));
         (void)c.OpenSchema(adSchemaTables);
+        r.Open(QStringLiteral("Select * from [T];"), c);
         FAIL() << "kein Fehler";
     } catch (const DatenzugriffsFehler& e) {
         EXPECT_EQ(e.Number(), f.nummer);
@@ -78,6 +81,7 @@ TEST_P(Fehlerkanal, EveryFailureIsADatenzugriffsFehlerAndTheNextOpenWorks)
         }
     }
     EXPECT_LT(vmPeakMiB() - vorher, 256);
+    EXPECT_EQ(r.State(), adStateClosed);
     EXPECT_EQ(c.State(), f.kindLebt ? adStateOpen : adStateClosed);
     if (c.State() == adStateOpen)
         c.Close();
@@ -108,7 +112,11 @@ INSTANTIATE_TEST_SUITE_P(
         Fall{"fehlerkaputt.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
         Fall{"textkurz.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
         Fall{"ausnahme.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses: Katalog ohne Ende", true},
-        Fall{"fremd.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses.", true}),
+        Fall{"fremd.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses.", true},
+        // A block with more rows than asked for, or rows of another width than
+        // the cursor's, would let a recordset read past its values.
+        Fall{"zeilen.mdb", FehlerLeseprozess, "Block passt nicht zur Anfrage", false},
+        Fall{"breite.mdb", FehlerLeseprozess, "Block passt nicht zur Anfrage", false}),
     [](const auto& info) {
         std::string n = info.param.datei;
         return n.substr(0, n.find('.'));
@@ -170,30 +178,6 @@ TEST(Fehlerkanal_, SystemTextsAndTimesAreGerman)
     for (const auto& [ms, text] : zeiten)
         EXPECT_EQ(sekundenText(ms), QString::fromUtf8(text));
     EXPECT_EQ(signalText(SIGSEGV), QStringLiteral("Signal 11: Speicherzugriffsfehler"));
-}
-
-// A block with more rows than asked for, or rows of another width than the
-// cursor's, would let a recordset read past its values: the program takes
-// it for what it is.
-TEST(Fehlerkanal_, ABlockThatDoesNotFitTheRequestIsRefused)
-{
-    for (const char* art : {"zeilen.mdb", "breite.mdb"}) {
-        SCOPED_TRACE(art);
-        QTemporaryDir dir;
-        const QString datei = dir.filePath(QString::fromLatin1(art));
-        Zeilen::nummernTabelle(datei, "T", 100);
-        Connection c(falscherLeser());
-        c.Open(verbindung(datei));
-        Recordset r;
-        try {
-            r.Open(QStringLiteral("Select * from [T];"), c);
-            ADD_FAILURE() << "kein Fehler";
-        } catch (const DatenzugriffsFehler& e) {
-            EXPECT_EQ(e.Number(), FehlerLeseprozess);
-            EXPECT_TRUE(e.Description().contains(QStringLiteral("Block passt nicht zur Anfrage"))) << e.Description().toStdString();
-        }
-        EXPECT_EQ(r.State(), adStateClosed);
-    }
 }
 
 // The recordset of a reader process that gave up mid-table is closed with

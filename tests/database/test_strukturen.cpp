@@ -11,8 +11,6 @@
 #include "Strukturen.h"
 #include "Zeilen.h"
 
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -157,86 +155,6 @@ void gegenMdbExport(const QString& datei, const TableContent& t)
     }
 }
 
-// mdb-prop's output: per block its name, then the properties.
-std::map<std::string, std::map<std::string, std::string>> mdbProp(const QString& datei, const std::string& objekt)
-{
-    QProcess p;
-    p.start(QFileInfo(QStringLiteral(MDB_EXPORT)).absolutePath() + QStringLiteral("/mdb-prop"), {datei, QString::fromStdString(objekt)});
-    EXPECT_TRUE(p.waitForFinished(60000));
-    std::map<std::string, std::map<std::string, std::string>> bloecke;
-    std::string block;
-    for (const QByteArray& zeile : p.readAllStandardOutput().split('\n')) {
-        const std::string l = zeile.toStdString();
-        if (l.rfind("name: ", 0) == 0) {
-            block = l.substr(6);
-            bloecke[block];
-        } else if (l.size() > 1 && l[0] == '\t') {
-            const auto doppelpunkt = l.find(": ");
-            bloecke[block][l.substr(1, doppelpunkt - 1)] = doppelpunkt == std::string::npos ? "" : l.substr(doppelpunkt + 2);
-        }
-    }
-    return bloecke;
-}
-
-// A property as mdb-prop prints it.
-std::string gedruckt(const Property& p)
-{
-    if (p.name == "GUID")
-        return "{A3A2A1A0-A5A4-A7A6-A8A9AAABACADAEAF}";
-    switch (p.type) {
-    case ColumnType::Text:
-    case ColumnType::Memo: return p.value.textValue;
-    case ColumnType::YesNo: return p.value.integerValue ? "yes" : "no";
-    case ColumnType::Binary:
-    case ColumnType::OleObject: return "(binary data of length " + std::to_string(p.value.bytesValue.size()) + ")";
-    default: return std::to_string(p.value.integerValue);
-    }
-}
-
-// The blocks come back unchanged from the catalogue's own rows ...
-void eigenschaftenLesen(Leser& l, Format format, const std::vector<ObjectProperties>& objekte)
-{
-    std::map<QString, QString> soll;
-    for (const ObjectProperties& o : objekte)
-        soll[QString::fromStdString(o.object)] = Zeilen::fingerabdruck(Wert::vonBinaer(bytes(propertyBlock(format, o.blocks))));
-    soll[QStringLiteral("Daten")] = soll[QStringLiteral("Mittel")];
-    soll[QStringLiteral("Abfrage")] = soll[QStringLiteral("Klein")];
-    const auto spalten = l.spalten(QStringLiteral("MSysObjects"));
-    int name = -1, lvProp = -1;
-    for (int s = 0; s < int(spalten.size()); ++s) {
-        name = spalten[std::size_t(s)].name == QLatin1String("Name") ? s : name;
-        lvProp = spalten[std::size_t(s)].name == QLatin1String("LvProp") ? s : lvProp;
-    }
-    ASSERT_GE(name, 0);
-    ASSERT_GE(lvProp, 0);
-    const CursorNummer c = l.cursorOeffnen(QStringLiteral("MSysObjects"), {name, lvProp});
-    ZeilenBlock b;
-    std::map<QString, QString> ist;
-    while (l.naechsterBlock(c, b, 3))
-        for (int z = 0; z < b.zeilen(); ++z)
-            if (!b.wert(z, 1).istNull())
-                ist[b.wert(z, 0).text] = Zeilen::fingerabdruck(b.wert(z, 1));
-    EXPECT_EQ(ist, soll);
-}
-
-// ... and read by mdb-prop as written, inline, on one page and chained.
-void eigenschaftenGegenMdbProp(const QString& datei, Format format, const std::vector<ObjectProperties>& objekte)
-{
-    ASSERT_EQ(objekte.size(), 3u);
-    const std::size_t grenze = std::size_t(longValueRowLimit(format));
-    EXPECT_LE(propertyBlock(format, objekte[0].blocks).size(), 64u);
-    EXPECT_GT(propertyBlock(format, objekte[1].blocks).size(), 64u);
-    EXPECT_LE(propertyBlock(format, objekte[1].blocks).size(), grenze);
-    EXPECT_GT(propertyBlock(format, objekte[2].blocks).size(), 2 * grenze);
-    for (const ObjectProperties& o : objekte) {
-        std::map<std::string, std::map<std::string, std::string>> soll;
-        for (const PropertyBlock& b : o.blocks)
-            for (const Property& p : b.properties)
-                soll[b.column.empty() ? "(none)" : b.column][p.name] = gedruckt(p);
-        EXPECT_EQ(mdbProp(datei, o.object), soll) << o.object;
-    }
-}
-
 class Strukturen : public ::testing::TestWithParam<std::tuple<Format, Art, Fall>> {};
 
 TEST_P(Strukturen, EveryRowAndValueAsWritten)
@@ -293,8 +211,6 @@ TEST_P(Strukturen, EveryRowAndValueAsWritten)
         EXPECT_EQ(Echtdaten::mdbTabellen(pfad), namen);
         for (const TableContent& t : tabellen)
             gegenMdbExport(pfad, t);
-        if (!objekte.empty())
-            eigenschaftenGegenMdbProp(pfad, format, objekte);
         return;
     }
     auto l = art == Art::ImProzess ? erzeugeMdbLeser() : erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM));
@@ -306,8 +222,6 @@ TEST_P(Strukturen, EveryRowAndValueAsWritten)
     EXPECT_EQ(katalog, namen);
     for (const TableContent& t : tabellen)
         pruefeTabelle(*l, t);
-    if (!objekte.empty())
-        eigenschaftenLesen(*l, format, objekte);
 }
 
 std::string name(const ::testing::TestParamInfo<std::tuple<Format, Art, Fall>>& info)
