@@ -222,26 +222,25 @@ INSTANTIATE_TEST_SUITE_P(Jet, Datenzugriff_, ::testing::Values(Format::Jet4, For
 TEST(Fehlerfaelle, KeineDatenbankDateien)
 {
     QTemporaryDir dir_;
-    Connection c;
-    EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(dir_.filePath(QStringLiteral("fehlt.mdb")))); }), FehlerDateiFehlt);
-    EXPECT_EQ(c.State(), adStateClosed);
-
-    const QString text = dir_.filePath(QStringLiteral("text.mdb"));
-    QFile f(text);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("Das ist keine Datenbank.\r\n").repeated(500));
-    f.close();
-    EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(text)); }), FehlerKeineDatenbank);
-
-    const QString leer = dir_.filePath(QStringLiteral("leer.mdb"));
-    QFile(leer).open(QIODevice::WriteOnly);
-    EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(leer)); }), FehlerKeineDatenbank);
-
+    auto datei = [&](const char* name, const QByteArray& inhalt) {
+        QFile f(dir_.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(inhalt);
+        return verbindungstext(f.fileName());
+    };
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("x.mdb")));
-    EXPECT_EQ(fehlernummer([&] { c.Open(verbindungstext(dir_.filePath(QStringLiteral("x.mdb")))); }), FehlerKeineDatenbank);
-
-    EXPECT_EQ(fehlernummer([&] { c.Open(QStringLiteral("DSN=ZELK-Access;UID=admin;")); }), FehlerVerbindungstext);
-    EXPECT_EQ(c.State(), adStateClosed);
+    const std::pair<QString, int> faelle[] = {
+        {verbindungstext(dir_.filePath(QStringLiteral("fehlt.mdb"))), FehlerDateiFehlt},
+        {datei("text.mdb", QByteArray("Das ist keine Datenbank.\r\n").repeated(500)), FehlerKeineDatenbank},
+        {datei("leer.mdb", {}), FehlerKeineDatenbank},
+        {verbindungstext(dir_.filePath(QStringLiteral("x.mdb"))), FehlerKeineDatenbank},
+        {QStringLiteral("DSN=ZELK-Access;UID=admin;"), FehlerVerbindungstext},
+    };
+    Connection c;
+    for (const auto& [text, nummer] : faelle) {
+        EXPECT_EQ(fehlernummer([&] { c.Open(text); }), nummer) << text.toStdString();
+        EXPECT_EQ(c.State(), adStateClosed);
+    }
     EXPECT_EQ(fehlernummer([&] { c.Close(); }), FehlerObjektGeschlossen);
 }
 
