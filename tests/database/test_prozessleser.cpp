@@ -18,34 +18,6 @@ namespace {
 
 QString verbindung(const QString& datei) { return QStringLiteral("DBQ=") + datei + QLatin1Char(';'); }
 
-TEST(ProzessLeser, ReadingAheadKeepsOrderAcrossOtherRequests)
-{
-    QTemporaryDir dir;
-    const QString datei = dir.filePath(QStringLiteral("v.mdb"));
-    Zeilen::nummernTabelle(datei, "V", 30000);
-    Connection c([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
-    c.Open(verbindung(datei));
-    Recordset r;
-    r.Open(QStringLiteral("Select * from [V];"), c, adOpenKeyset, adLockPessimistic);
-    std::int64_t erwartet = 0;
-    bool inOrdnung = true;
-    std::vector<Wert> zeile;
-    while (!r.Eof()) {
-        inOrdnung = inOrdnung && r.fields().Item(0).Value().ganzzahl == erwartet;
-        if (erwartet == 5000) {
-            // Row N between two blocks must not disturb the running read.
-            ASSERT_TRUE(r.zeileLesen(29999, zeile));
-            EXPECT_EQ(zeile[0].ganzzahl, 29999);
-        }
-        ++erwartet;
-        r.MoveNext();
-    }
-    EXPECT_TRUE(inOrdnung);
-    EXPECT_EQ(erwartet, 30000);
-    r.MoveFirst();
-    EXPECT_EQ(r.fields().Item(0).Value().ganzzahl, 0);
-}
-
 TEST(ProzessLeser, AHangingChildEndsWithAnErrorAndTheNextOpenWorks)
 {
     QTemporaryDir dir;
