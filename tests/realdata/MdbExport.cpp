@@ -77,13 +77,10 @@ long long unsereSekunden(double tage)
     return tag * 86400 + static_cast<long long>((tage - double(tag)) * 86400.0 + 0.5);
 }
 
+// A number as printf writes it: also nan, inf, -inf, and beyond the largest
+// double (printed at 16 digits, -DBL_MAX overflows), as strtod reads it.
 std::optional<double> zahlLesen(const QString& s)
 {
-    bool ok = false;
-    const double d = s.toDouble(&ok);
-    if (ok)
-        return d;
-    // nan, inf and -inf as printf writes them
     const QByteArray b = s.toLatin1();
     char* ende = nullptr;
     const double e = std::strtod(b.constData(), &ende);
@@ -187,16 +184,10 @@ std::vector<MdbSpalte> mdbSchema(const QString& datei, const QString& tabelle)
 
 QString abweichungsText(Abweichung a)
 {
-    switch (a) {
-    case Abweichung::DatumTagNull:
-        return QStringLiteral("libmdb druckt Daten vor dem 30.12.1899 und nach Tag 1 000 000 (26.11.4637) als Tag 0");
-    case Abweichung::LeererTextAlsNull:
-        return QStringLiteral("libmdb druckt Text der Länge 0 als Null");
-    case Abweichung::SurrogatpaarAlsFragezeichen:
-        return QStringLiteral("libmdb druckt Zeichen außerhalb der Basisebene (Emoji) als ??");
-    default:
-        return {};
-    }
+    static const char* const texte[] = {"", "libmdb druckt Daten vor dem 30.12.1899 und nach Tag 1 000 000 (26.11.4637) als Tag 0",
+                                        "libmdb druckt Text der Länge 0 als Null",
+                                        "libmdb druckt Zeichen außerhalb der Basisebene (Emoji) als ??"};
+    return QString::fromUtf8(texte[int(a)]);
 }
 
 Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)

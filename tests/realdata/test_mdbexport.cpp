@@ -17,21 +17,11 @@ Wert datum(double tage) { return Wert::vonDatum(tage); }
 
 Wert dezimal(bool negativ, int skala, std::uint32_t unten, std::uint32_t mitte = 0)
 {
-    DecimalWert d;
-    d.negativ = negativ;
-    d.skala = std::uint8_t(skala);
-    d.teile[0] = unten;
-    d.teile[1] = mitte;
-    return Wert::vonDecimal(d);
+    return Wert::vonDecimal(DecimalWert{negativ, std::uint8_t(skala), {unten, mitte, 0}});
 }
 
-Wert guid()
-{
-    std::array<std::uint8_t, 16> g{};
-    for (std::size_t i = 0; i < 16; ++i)
-        g[i] = std::uint8_t(0x10 * i + i);  // 00 11 22 … ff
-    return Wert::vonGuid(g);
-}
+// 00 11 22 … ff
+Wert guid() { return Wert::vonGuid({0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0xff}); }
 
 QString hex(const char* text) { return QString::fromLatin1(QByteArray(text).toHex()); }
 
