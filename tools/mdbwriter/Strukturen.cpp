@@ -197,9 +197,9 @@ TableContent writeAllTypes(Database& db, Format format, const std::string& name)
     for (int i = 0; i < 16; ++i)
         guid[std::size_t(i)] = std::uint8_t(0x10 + i);
     std::string memo;
-    while (memo.size() < 70000)
+    while (memo.size() < 12000)
         memo += "Memo über viele Seiten. ";
-    std::vector<std::uint8_t> bild(30000);
+    std::vector<std::uint8_t> bild(9000);
     for (std::size_t i = 0; i < bild.size(); ++i)
         bild[i] = std::uint8_t(i * 7);
     t.rows = {{Cell::integer(-2147483647 - 1), Cell::integer(-32768), Cell::integer(255), Cell::real(0.1), Cell::real(-2.5e-7),

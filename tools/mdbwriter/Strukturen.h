@@ -21,7 +21,7 @@ struct TableContent {
     std::vector<bool> moved;  // per row: its data lies on a later page
 };
 
-// Every column type with its extremes, a row of Nulls, long values over many pages.
+// Every column type with its extremes, a row of Nulls, long values over several pages.
 TableContent writeAllTypes(Database& db, Format format, const std::string& name);
 // 40 Longs and 80 short texts: a row longer than 256 bytes whose variable data
 // ends before byte 256, so that Jet 3 puts a jump byte with nothing to jump.
