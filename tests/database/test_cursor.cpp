@@ -56,8 +56,7 @@ protected:
         std::vector<QString> alle;
         ZeilenBlock b;
         while (leser_->naechsterBlock(c, b, 500))
-            for (const QString& z : Zeilen::zeilen(b))
-                alle.push_back(z);
+            anhaengen(alle, b);
         leser_->cursorSchliessen(c);
         return alle;
     }
@@ -68,6 +67,12 @@ protected:
         const int n = leser_->zeilenBereich(c, von, anzahl, b);
         EXPECT_EQ(n, b.zeilen());
         return Zeilen::zeilen(b);
+    }
+
+    static void anhaengen(std::vector<QString>& zeilen, const ZeilenBlock& b)
+    {
+        const auto neu = Zeilen::zeilen(b);
+        zeilen.insert(zeilen.end(), neu.begin(), neu.end());
     }
 
     static std::vector<QString> ausschnitt(const std::vector<QString>& alle, std::int64_t von, int anzahl)
@@ -123,8 +128,7 @@ TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
         for (int groesse : {300, 100, 50, 149, 1, 1000, 256, 10000, 5}) {
             leser_->naechsterBlock(c, b, groesse);
             EXPECT_LE(b.zeilen(), groesse);
-            for (const QString& z : Zeilen::zeilen(b))
-                gelesen.push_back(z);
+            anhaengen(gelesen, b);
         }
         EXPECT_EQ(gelesen, alle);
     }
@@ -154,13 +158,11 @@ TEST_P(Cursor_, SeveralCursorsAtOnceNeverGetEachOthersRows)
         ++runde;
         if (!sucheEnde) {
             sucheEnde = !leser_->naechsterBlock(suche, a, 300);
-            for (const QString& z : Zeilen::zeilen(a))
-                gelesen.push_back(z);
+            anhaengen(gelesen, a);
         }
         if (!zweiteEnde) {
             zweiteEnde = !leser_->naechsterBlock(zweite, b, 256 + runde % 3);
-            for (const QString& z : Zeilen::zeilen(b))
-                gelesenZweit.push_back(z);
+            anhaengen(gelesenZweit, b);
         }
         const std::int64_t von = std::int64_t(zufall() % (Anzahl + 40));
         const int anzahl = 1 + int(zufall() % 60);
@@ -182,8 +184,7 @@ TEST_P(Cursor_, SeveralCursorsAtOnceNeverGetEachOthersRows)
     leser_->cursorSchliessen(zweite);
     std::vector<QString> nochmal = Zeilen::zeilen(a);
     while (leser_->naechsterBlock(suche, a, 300))
-        for (const QString& z : Zeilen::zeilen(a))
-            nochmal.push_back(z);
+        anhaengen(nochmal, a);
     EXPECT_EQ(nochmal, alle);
     EXPECT_THROW(leser_->naechsterBlock(zweite, b, 10), DatenzugriffsFehler);
 }

@@ -130,22 +130,6 @@ TEST(WriterLarge, TableBeyondOneUsageMapIsReadCompletely)
     EXPECT_EQ(rows.back().substr(0, 6), "60000,");
 }
 
-TEST(WriterErrors, RefusesValuesThatDoNotFit)
-{
-    QTemporaryDir dir;
-    Database db(dir.filePath(QStringLiteral("f.mdb")).toStdString(), Format::Jet4);
-    const int t = db.addTable("T", {{"Nr", ColumnType::Byte}, {"Text", ColumnType::Text, 3}});
-    EXPECT_THROW(db.addRow(t, {Cell::integer(1)}), Error);
-    EXPECT_THROW(db.addRow(t, {Cell::integer(256), Cell::text("a")}), Error);
-    EXPECT_THROW(db.addRow(t, {Cell::integer(1), Cell::text("abcd")}), Error);
-    EXPECT_THROW(db.addRow(t, {Cell::text("1"), Cell::text("a")}), Error);
-    EXPECT_NO_THROW(db.addRow(t, {Cell::integer(1), Cell::text("äöü")}));
-    EXPECT_THROW(db.addTable("t", {{"A", ColumnType::Long}}), Error);
-    EXPECT_THROW(db.addTable("U", {{"A", ColumnType::Long}, {"a", ColumnType::Long}}), Error);
-    db.finish();
-    EXPECT_THROW(db.addRow(t, {Cell::integer(1), Cell::text("a")}), Error);
-}
-
 TEST(Description, BuildsTheDatabaseItDescribes)
 {
     QTemporaryDir dir;
