@@ -106,16 +106,6 @@ TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
             EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl));
         }
         EXPECT_EQ(leser_->gezaehlteZeilen(c), Anzahl);
-        // Row n alone is the range of one row.
-        std::vector<Wert> zeile;
-        for (const std::int64_t n : {std::int64_t(0), std::int64_t(97), std::int64_t(Anzahl - 1)}) {
-            ASSERT_TRUE(leser_->zeile(c, n, zeile));
-            QString z;
-            for (const Wert& w : zeile)
-                z += Zeilen::fingerabdruck(w) + u'|';
-            EXPECT_EQ(z, alle[std::size_t(n)]);
-        }
-        EXPECT_FALSE(leser_->zeile(c, Anzahl, zeile));
         // The ranges do not move the cursor: its forward read starts at row 0,
         // and ranges within and beyond what it has read leave it where it was.
         // Blocks of changing sizes: a request smaller than the rows read ahead
