@@ -123,11 +123,6 @@ QString dezimalNormal(QString s)
 // no trailing zeros; a GUID's groups in the stored bytes' order).
 QString cText(const Wert& w) { return Werttext(QLocale::c()).text(w); }
 
-Urteil ja(Abweichung a = Abweichung::Keine) { return {true, a}; }
-Urteil nein() { return {false, Abweichung::Keine}; }
-
-}  // namespace
-
 MdbTabelle exportZerlegen(const QByteArray& ausgabe)
 {
     MdbTabelle t;
@@ -161,6 +156,11 @@ std::vector<MdbSpalte> schemaZerlegen(const QByteArray& ausgabe)
     }
     return spalten;
 }
+
+Urteil ja(Abweichung a = Abweichung::Keine) { return {true, a}; }
+Urteil nein() { return {false, Abweichung::Keine}; }
+
+}  // namespace
 
 QStringList mdbTabellen(const QString& datei)
 {

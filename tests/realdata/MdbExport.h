@@ -33,10 +33,6 @@ struct MdbSpalte {
     QString typ;  // as mdb-schema writes it: "Long Integer", "Text (50)", "Numeric (18, 2)"
 };
 
-// The pure parts, tested on their own.
-MdbTabelle exportZerlegen(const QByteArray& ausgabe);
-std::vector<MdbSpalte> schemaZerlegen(const QByteArray& ausgabe);
-
 // The tools; a failing run throws std::runtime_error with its message.
 QStringList mdbTabellen(const QString& datei);
 MdbTabelle mdbExport(const QString& datei, const QString& tabelle);
