@@ -23,6 +23,7 @@
 #include "Leserdienst.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 #include <signal.h>
 #include <unistd.h>
@@ -62,10 +63,8 @@ public:
     void oeffnen(const QString& datei) override
     {
         art = QFileInfo(datei).completeBaseName();
-        roh = art == QLatin1String("muell") || art == QLatin1String("zulang") || art == QLatin1String("abgeschnitten")
-            || art == QLatin1String("riesig") || art == QLatin1String("schweigt") || art == QLatin1String("art")
-            || art == QLatin1String("stirbt") || art == QLatin1String("getoetet") || art == QLatin1String("fehlerkaputt")
-            || art == QLatin1String("textkurz");
+        roh = QStringList{"muell", "zulang", "abgeschnitten", "riesig", "schweigt", "art", "stirbt", "getoetet", "fehlerkaputt", "textkurz"}
+                  .contains(art);
         if (!roh && art != QLatin1String("ausnahme") && art != QLatin1String("fremd"))
             echt_->oeffnen(datei);
     }

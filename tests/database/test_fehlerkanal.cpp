@@ -63,11 +63,14 @@ TEST_P(Fehlerkanal, EveryFailureIsADatenzugriffsFehlerAndTheNextOpenWorks)
 {
     const Fall& f = GetParam();
     const QString datei = dir.filePath(QString::fromLatin1(f.datei));
+    Zeilen::nummernTabelle(datei, "T", 100);
     Connection c(falscherLeser(1000));
     const long vorher = vmPeakMiB();
+    Recordset r;
     try {
         c.Open(verbindung(datei));
         (void)c.OpenSchema(adSchemaTables);
+        r.Open(QStringLiteral("Select * from [T];"), c);
         FAIL() << "kein Fehler";
     } catch (const DatenzugriffsFehler& e) {
         EXPECT_EQ(e.Number(), f.nummer);
@@ -78,6 +81,7 @@ TEST_P(Fehlerkanal, EveryFailureIsADatenzugriffsFehlerAndTheNextOpenWorks)
         }
     }
     EXPECT_LT(vmPeakMiB() - vorher, 256);
+    EXPECT_EQ(r.State(), adStateClosed);
     EXPECT_EQ(c.State(), f.kindLebt ? adStateOpen : adStateClosed);
     if (c.State() == adStateOpen)
         c.Close();
@@ -108,49 +112,60 @@ INSTANTIATE_TEST_SUITE_P(
         Fall{"fehlerkaputt.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
         Fall{"textkurz.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
         Fall{"ausnahme.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses: Katalog ohne Ende", true},
-        Fall{"fremd.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses.", true}),
+        Fall{"fremd.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses.", true},
+        // A block with more rows than asked for, or rows of another width than
+        // the cursor's, would let a recordset read past its values.
+        Fall{"zeilen.mdb", FehlerLeseprozess, "Block passt nicht zur Anfrage", false},
+        Fall{"breite.mdb", FehlerLeseprozess, "Block passt nicht zur Anfrage", false}),
     [](const auto& info) {
         std::string n = info.param.datei;
         return n.substr(0, n.find('.'));
     });
 
 // A reader process that cannot be started says why, in German, and names
-// the program, not the file.
-TEST(Fehlerkanal_, AReaderProcessThatCannotStartSaysWhy)
+// the program, not the file; one that hangs ends with an error, too. A
+// reader's own error keeps its number across the process boundary.
+TEST(Fehlerkanal_, AReaderProcessThatCannotStartOrHangsSaysWhy)
 {
     QTemporaryDir dir;
     const QString datei = dir.filePath(QStringLiteral("gut.mdb"));
     Zeilen::nummernTabelle(datei, "T", 3);
-    const QString ohneRecht = dir.filePath(QStringLiteral("ohne-recht"));
-    QFile::copy(QStringLiteral(LESER_PROGRAMM), ohneRecht);
-    QFile::setPermissions(ohneRecht, QFile::ReadOwner | QFile::WriteOwner);
-    const QString keinProgramm = dir.filePath(QStringLiteral("kein-programm"));
-    {
-        QFile f(keinProgramm);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("\x7f\x01 kein Programm\n");
-    }
-    QFile::setPermissions(keinProgramm, QFile::ReadOwner | QFile::ExeOwner);
-    const struct {
-        QString programm;
-        const char* grund;
-    } faelle[] = {
-        {dir.filePath(QStringLiteral("fehlt")), "Datei oder Verzeichnis nicht gefunden"},
-        {ohneRecht, "Keine Berechtigung"},
-        {keinProgramm, "Die Datei ist kein ausführbares Programm"},
+    auto programm = [&](const char* name, const QByteArray& inhalt, QFile::Permissions rechte) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(inhalt);
+        f.setPermissions(rechte);
+        return f.fileName();
     };
-    for (const auto& f : faelle) {
-        SCOPED_TRACE(f.grund);
-        Connection c([&] { return erzeugeProzessLeser(f.programm, 1000); });
+    const QString ohneRecht = programm("ohne-recht", "#!/bin/sh\n", QFile::ReadOwner | QFile::WriteOwner);
+    const QString keinProgramm = programm("kein-programm", "\x7f\x01 kein Programm\n", QFile::ReadOwner | QFile::ExeOwner);
+    const QString haengt = programm("haengt.sh", "#!/bin/sh\nexec sleep 60\n", QFile::ReadOwner | QFile::ExeOwner);
+    const QString start = QStringLiteral("Der Leseprozess „%1“ kann nicht gestartet werden: %2.");
+    const std::pair<QString, QString> faelle[] = {
+        {dir.filePath(QStringLiteral("fehlt")), start.arg(dir.filePath(QStringLiteral("fehlt")), QStringLiteral("Datei oder Verzeichnis nicht gefunden"))},
+        {ohneRecht, start.arg(ohneRecht, QStringLiteral("Keine Berechtigung"))},
+        {keinProgramm, start.arg(keinProgramm, QStringLiteral("Die Datei ist kein ausführbares Programm"))},
+        {haengt, QStringLiteral("1,0 s lang nicht geantwortet")},
+    };
+    for (const auto& [programm, text] : faelle) {
+        Connection c([&] { return erzeugeProzessLeser(programm, 1000); });
         try {
             c.Open(verbindung(datei));
             ADD_FAILURE() << "kein Fehler";
         } catch (const DatenzugriffsFehler& e) {
             EXPECT_EQ(e.Number(), FehlerLeseprozess);
-            EXPECT_EQ(e.Description(), QStringLiteral("Der Leseprozess „%1“ kann nicht gestartet werden: %2.")
-                                           .arg(f.programm, QString::fromUtf8(f.grund)));
+            EXPECT_TRUE(e.Description().contains(text)) << e.Description().toStdString();
+            EXPECT_EQ(e.Description().contains(datei), programm == haengt) << e.Description().toStdString();
         }
         EXPECT_EQ(c.State(), adStateClosed);
+    }
+    Connection c([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
+    try {
+        c.Open(verbindung(dir.filePath(QStringLiteral("fehlt.mdb"))));
+        ADD_FAILURE() << "kein Fehler";
+    } catch (const DatenzugriffsFehler& e) {
+        EXPECT_EQ(e.Number(), FehlerDateiFehlt);
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("fehlt.mdb")));
     }
 }
 
@@ -170,30 +185,6 @@ TEST(Fehlerkanal_, SystemTextsAndTimesAreGerman)
     for (const auto& [ms, text] : zeiten)
         EXPECT_EQ(sekundenText(ms), QString::fromUtf8(text));
     EXPECT_EQ(signalText(SIGSEGV), QStringLiteral("Signal 11: Speicherzugriffsfehler"));
-}
-
-// A block with more rows than asked for, or rows of another width than the
-// cursor's, would let a recordset read past its values: the program takes
-// it for what it is.
-TEST(Fehlerkanal_, ABlockThatDoesNotFitTheRequestIsRefused)
-{
-    for (const char* art : {"zeilen.mdb", "breite.mdb"}) {
-        SCOPED_TRACE(art);
-        QTemporaryDir dir;
-        const QString datei = dir.filePath(QString::fromLatin1(art));
-        Zeilen::nummernTabelle(datei, "T", 100);
-        Connection c(falscherLeser());
-        c.Open(verbindung(datei));
-        Recordset r;
-        try {
-            r.Open(QStringLiteral("Select * from [T];"), c);
-            ADD_FAILURE() << "kein Fehler";
-        } catch (const DatenzugriffsFehler& e) {
-            EXPECT_EQ(e.Number(), FehlerLeseprozess);
-            EXPECT_TRUE(e.Description().contains(QStringLiteral("Block passt nicht zur Anfrage"))) << e.Description().toStdString();
-        }
-        EXPECT_EQ(r.State(), adStateClosed);
-    }
 }
 
 // The recordset of a reader process that gave up mid-table is closed with
@@ -224,6 +215,41 @@ TEST(Fehlerkanal_, ARecordsetOfAReaderThatGaveUpOpensAgainAfterTheReconnect)
         r.MoveNext();
     }
     EXPECT_EQ(n, 100);
+}
+
+// A disk slower than the watchdog: every page read takes longer than the
+// watchdog waits. The reader says it waits for the disk, so the table is
+// read completely and nothing is called damaged; only a disk that stays
+// silent longer than the limit for disks ends the read, and says so.
+TEST(ProzessLeser, ASlowDiskIsWaitedForAndOnlyItsLimitEndsTheRead)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("langsam.mdb"));
+    Zeilen::nummernTabelle(datei, "L", 200);
+    qputenv("ZELK_LESER_SEITENPAUSE_MS", "600");
+    struct Aufraeumen {
+        ~Aufraeumen() { qunsetenv("ZELK_LESER_SEITENPAUSE_MS"); }
+    } aufraeumen;
+    auto lesen = [&](int plattenGrenzeMs) {
+        Connection c([=] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM), 250, plattenGrenzeMs); });
+        c.Open(verbindung(datei));
+        Recordset r;
+        r.Open(QStringLiteral("Select * from [L];"), c);
+        std::vector<std::int64_t> nummern;
+        for (; !r.Eof(); r.MoveNext())
+            nummern.push_back(r.fields().Item(0).Value().ganzzahl);
+        return nummern;
+    };
+    const auto nummern = lesen(60000);
+    ASSERT_EQ(nummern.size(), 200u);
+    EXPECT_EQ(nummern[199], 199);
+    try {
+        lesen(250);
+        ADD_FAILURE() << "kein Fehler";
+    } catch (const DatenzugriffsFehler& e) {
+        EXPECT_EQ(e.Number(), FehlerLeseprozess);
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("hat 0,3 s lang keine Daten geliefert"))) << e.Description().toStdString();
+    }
 }
 
 }  // namespace

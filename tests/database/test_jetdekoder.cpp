@@ -197,6 +197,14 @@ TEST(Jetdekoder, RowsOfBuiltPages)
         {"all columns, the added one Null", {{6, datenseite({{voll, 0}})}}, {QStringLiteral("7|Zürich|C125000|Notiz|Ja|Null")}, {}},
         {"compressed text, Null fields, No", {{6, datenseite({{zeile(5, fest(-2, -1), {komprimiert, {}}, {0, 1, 2}), 0}})}},
          {QStringLiteral("-2|ab€|C-1|Null|Nein|Null")}, {}},
+        // Fields a row does not hold are Null whatever lies beyond it: a row of
+        // no columns before a slot of 0xff bytes; null bits set for the memo
+        // and the added Long, which an older row of four columns lacks.
+        {"a row without columns", {{6, datenseite({{Bytes(4, 0xff), Geloescht}, {zeile(0, {}, {}, {}), 0}})}},
+         {QStringLiteral("Null|Null|Null|Null|Nein|Null")}, {}},
+        {"null bits set for columns an older row lacks",
+         {{6, datenseite({{zeile(4, fest(7, 125000), {utf16(QStringLiteral("Zürich"))}, {0, 1, 2, 3, 5}), 0}})}},
+         {QStringLiteral("7|Zürich|C125000|Null|Nein|Null")}, {}},
         {"deleted slot skipped", {{6, datenseite({{voll, Geloescht}, {weit, 0}})}}, {QStringLiteral("1|x|C0|Null|Nein|Null")}, {}},
         {"moved row followed, its flagged data read",
          {{6, datenseite({{verweis, Verweis}})}, {7, datenseite({{voll, Geloescht}})}},

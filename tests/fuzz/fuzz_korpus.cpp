@@ -9,7 +9,6 @@
 #include "MdbWriter.h"
 #include "Strukturen.h"
 
-#include <array>
 #include <cstdio>
 #include <cstdint>
 #include <string>
@@ -20,44 +19,20 @@ using namespace mdbwriter;
 
 namespace {
 
-std::vector<Column> alleTypen()
-{
-    return {{"Ja", ColumnType::YesNo},      {"Byte", ColumnType::Byte},      {"Int", ColumnType::Integer},
-            {"Nr", ColumnType::Long},       {"Betrag", ColumnType::Currency}, {"Single", ColumnType::Single},
-            {"Double", ColumnType::Double}, {"Datum", ColumnType::DateTime}, {"Bin", ColumnType::Binary, 16},
-            {"Text", ColumnType::Text, 30}, {"Ole", ColumnType::OleObject},  {"Memo", ColumnType::Memo},
-            {"Guid", ColumnType::Guid}};
-}
-
+// Every column type with Nulls and extreme values, and a saved query.
 void typen(const std::string& pfad, Format format)
 {
     Database db(pfad, format);
-    const int t = db.addTable("Typen", alleTypen());
-    const std::array<std::uint8_t, 16> g{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    db.addRow(t, {Cell::yesNo(true), Cell::integer(255), Cell::integer(-32768), Cell::integer(2147483647),
-                  Cell::currency(-9223372036854775807LL), Cell::real(1.5), Cell::real(-2.25e300),
-                  Cell::date(dayCount(2026, 2, 28, 23, 59, 59)), Cell::bytes({0, 1, 2, 0xff}),
-                  Cell::text("Grüße, Straße €"), Cell::bytes(std::vector<std::uint8_t>(40, 7)),
-                  Cell::text("kurz"), Cell::guid(g)});
-    std::vector<Cell> leer(alleTypen().size(), Cell::null());
-    leer[0] = Cell::yesNo(false);
-    db.addRow(t, leer);
-    db.addRow(t, {Cell::yesNo(false), Cell::integer(0), Cell::integer(1), Cell::integer(-1), Cell::currency(10000),
-                  Cell::real(0.0), Cell::real(-0.0), Cell::date(0), Cell::bytes({}), Cell::text(""),
-                  Cell::bytes({}), Cell::text(std::string(100, 'm')), Cell::guid({})});
+    writeAllTypes(db, format, "Typen");
     db.addQuery("Abfrage");
     db.finish();
 }
 
-// Long values: inline, in one long-value row of a page and as a chain.
+// Long values inline, in one long-value row and chained, on both sides of each limit.
 void langwerte(const std::string& pfad, Format format)
 {
     Database db(pfad, format);
-    const int t = db.addTable("Lang", {{"Nr", ColumnType::Long}, {"Memo", ColumnType::Memo}, {"Ole", ColumnType::OleObject}});
-    db.addRow(t, {Cell::integer(1), Cell::text(std::string(50, 'a')), Cell::bytes(std::vector<std::uint8_t>(60, 1))});
-    db.addRow(t, {Cell::integer(2), Cell::text(std::string(900, 'b')), Cell::bytes(std::vector<std::uint8_t>(700, 2))});
-    db.addRow(t, {Cell::integer(3), Cell::text("lang " + std::string(2600, 'c') + " Ende"),
-                  Cell::bytes(std::vector<std::uint8_t>(5000, 3))});
+    writeLongValues(db, format, "Lang");
     db.addQuery("Abfrage");
     db.finish();
 }
@@ -95,13 +70,15 @@ void definitionen(const std::string& pfad, Format format)
 }
 
 // What worked-on files hold: moved and deleted rows, changed columns and
-// property blocks in the catalogue.
+// property blocks in the catalogue; rows on both sides of Jet 3's jump bytes.
 void strukturen(const std::string& pfad, Format format)
 {
     Database db(pfad, format);
     writeMovedRows(db, "Verschoben", 12);
     writeChangedColumns(db, "Spalten");
     writePropertyTables(db);
+    writeWideRow(db, "Breit");
+    writeRowLengths(db, "Zeilenlängen");
     db.finish();
 }
 

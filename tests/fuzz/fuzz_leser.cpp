@@ -34,37 +34,15 @@ void melden(const char* was, const QString& name, const DatenzugriffsFehler& f)
 
 // The reader opens a path: the input lives in a memory file, reached by its
 // /proc path, so no run touches the disk.
-struct Eingabe {
-    int fd = -1;
-    QString pfad;
-
-    Eingabe()
-    {
-        fd = memfd_create("fuzz_leser", MFD_CLOEXEC);
-        if (fd < 0) {
-            std::perror("memfd_create");
-            std::abort();
-        }
-        pfad = QStringLiteral("/proc/self/fd/%1").arg(fd);
+QString eingabe(const std::uint8_t* daten, std::size_t groesse)
+{
+    static const int fd = memfd_create("fuzz_leser", MFD_CLOEXEC);
+    if (fd < 0 || ::ftruncate(fd, 0) != 0 || ::pwrite(fd, daten, groesse, 0) != ssize_t(groesse)) {
+        std::perror("fuzz_leser: Eingabe");
+        std::abort();
     }
-
-    void schreiben(const std::uint8_t* daten, std::size_t groesse) const
-    {
-        if (::ftruncate(fd, 0) != 0) {
-            std::perror("ftruncate");
-            std::abort();
-        }
-        std::size_t geschrieben = 0;
-        while (geschrieben < groesse) {
-            const ssize_t n = ::pwrite(fd, daten + geschrieben, groesse - geschrieben, off_t(geschrieben));
-            if (n <= 0) {
-                std::perror("pwrite");
-                std::abort();
-            }
-            geschrieben += std::size_t(n);
-        }
-    }
-};
+    return QStringLiteral("/proc/self/fd/%1").arg(fd);
+}
 
 void tabelleLesen(Leser& leser, const QString& name)
 {
@@ -97,11 +75,10 @@ void tabelleLesen(Leser& leser, const QString& name)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t groesse)
 {
-    static const Eingabe eingabe;
-    eingabe.schreiben(daten, groesse);
+    const QString pfad = eingabe(daten, groesse);
     const auto leser = erzeugeMdbLeser();
     try {
-        leser->oeffnen(eingabe.pfad);
+        leser->oeffnen(pfad);
         for (const KatalogEintrag& e : leser->katalog()) {
             if (e.typ != QLatin1String("TABLE") && e.typ != QLatin1String("SYSTEM TABLE"))
                 continue;
@@ -114,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
         }
         leser->schliessen();
     } catch (const DatenzugriffsFehler& f) {
-        melden("Datei", eingabe.pfad, f);
+        melden("Datei", pfad, f);
     }
     return 0;
 }

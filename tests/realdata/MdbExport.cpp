@@ -1,6 +1,7 @@
 #include "MdbExport.h"
+#include "Werttext.h"
 
-#include <QFile>
+#include <QDate>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -53,18 +54,6 @@ MdbFeld feldLesen(QStringView f)
     return t;
 }
 
-// Days from 1.1.1970 of a date in the proleptic Gregorian calendar, as
-// libmdb counts.
-long long tageAusDatum(long long j, long long m, long long t)
-{
-    j -= m <= 2;
-    const long long era = (j >= 0 ? j : j - 399) / 400;
-    const long long jde = j - era * 400;
-    const long long jt = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + t - 1;
-    const long long ede = jde * 365 + jde / 4 - jde / 100 + jt;
-    return era * 146097 + ede - 719468;
-}
-
 // Seconds since 30.12.1899 of mdb-export's "YYYY-MM-DD HH:MM:SS"; the hour
 // may be 24 (libmdb rounds the time up without carrying into the day).
 std::optional<long long> mdbSekunden(const QString& s)
@@ -74,7 +63,10 @@ std::optional<long long> mdbSekunden(const QString& s)
     if (!m.hasMatch())
         return std::nullopt;
     auto zahl = [&](int i) { return m.capturedView(i).toLongLong(); };
-    const long long tage = tageAusDatum(zahl(1), zahl(2), zahl(3)) - tageAusDatum(1899, 12, 30);
+    const QDate tag(int(zahl(1)), int(zahl(2)), int(zahl(3)));  // proleptic Gregorian, as libmdb counts
+    if (!tag.isValid())
+        return std::nullopt;
+    const long long tage = QDate(1899, 12, 30).daysTo(tag);
     return tage * 86400 + zahl(4) * 3600 + zahl(5) * 60 + zahl(6);
 }
 
@@ -85,13 +77,10 @@ long long unsereSekunden(double tage)
     return tag * 86400 + static_cast<long long>((tage - double(tag)) * 86400.0 + 0.5);
 }
 
+// A number as printf writes it: also nan, inf, -inf, and beyond the largest
+// double (printed at 16 digits, -DBL_MAX overflows), as strtod reads it.
 std::optional<double> zahlLesen(const QString& s)
 {
-    bool ok = false;
-    const double d = s.toDouble(&ok);
-    if (ok)
-        return d;
-    // nan, inf and -inf as printf writes them
     const QByteArray b = s.toLatin1();
     char* ende = nullptr;
     const double e = std::strtod(b.constData(), &ende);
@@ -130,41 +119,9 @@ QString dezimalNormal(QString s)
     return negativ ? u'-' + s : s;
 }
 
-QString dezimalText(const DecimalWert& d)
-{
-    std::uint32_t teile[3] = {d.teile[0], d.teile[1], d.teile[2]};
-    QString ziffern;
-    while (teile[0] || teile[1] || teile[2]) {
-        std::uint64_t rest = 0;
-        for (int i = 2; i >= 0; --i) {
-            const std::uint64_t x = (rest << 32) | teile[i];
-            teile[i] = std::uint32_t(x / 10);
-            rest = x % 10;
-        }
-        ziffern.prepend(QChar(u'0' + int(rest)));
-    }
-    while (ziffern.size() <= d.skala)
-        ziffern.prepend(u'0');
-    if (d.skala > 0)
-        ziffern.insert(ziffern.size() - d.skala, u'.');
-    return dezimalNormal((d.negativ ? QStringLiteral("-") : QString()) + ziffern);
-}
-
-// The GUID's 32 hex digits in mdb-export's order: the first three groups
-// little-endian.
-QString guidHex(const std::array<std::uint8_t, 16>& g)
-{
-    static const int reihenfolge[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-    QByteArray b;
-    for (int i : reihenfolge)
-        b += char(g[std::size_t(i)]);
-    return QString::fromLatin1(b.toHex().toUpper());
-}
-
-Urteil ja(Abweichung a = Abweichung::Keine) { return {true, a}; }
-Urteil nein() { return {false, Abweichung::Keine}; }
-
-}  // namespace
+// Our value's text in the C locale (the digits without grouping, a point,
+// no trailing zeros; a GUID's groups in the stored bytes' order).
+QString cText(const Wert& w) { return Werttext(QLocale::c()).text(w); }
 
 MdbTabelle exportZerlegen(const QByteArray& ausgabe)
 {
@@ -200,6 +157,11 @@ std::vector<MdbSpalte> schemaZerlegen(const QByteArray& ausgabe)
     return spalten;
 }
 
+Urteil ja(Abweichung a = Abweichung::Keine) { return {true, a}; }
+Urteil nein() { return {false, Abweichung::Keine}; }
+
+}  // namespace
+
 QStringList mdbTabellen(const QString& datei)
 {
     QStringList namen = QString::fromUtf8(ausfuehren(QStringLiteral(MDB_TABLES), {QStringLiteral("-1"), datei})).split(u'\n');
@@ -207,26 +169,13 @@ QStringList mdbTabellen(const QString& datei)
     return namen;
 }
 
-MdbExportLauf::MdbExportLauf(const QString& datei, const QString& tabelle)
+MdbTabelle mdbExport(const QString& datei, const QString& tabelle)
 {
     const QString format = QString::fromLatin1(DatumsFormat);
-    prozess_.setStandardOutputFile(dir_.filePath(QStringLiteral("export.txt")));
-    prozess_.start(QStringLiteral(MDB_EXPORT), {QStringLiteral("-d"), QStringLiteral("\t"), QStringLiteral("-e"), QStringLiteral("-b"),
-                                                QStringLiteral("hex"), QStringLiteral("-D"), format, QStringLiteral("-T"), format, datei, tabelle});
+    return exportZerlegen(ausfuehren(QStringLiteral(MDB_EXPORT), {QStringLiteral("-d"), QStringLiteral("\t"), QStringLiteral("-e"), QStringLiteral("-b"),
+                                                                  QStringLiteral("hex"), QStringLiteral("-D"), format, QStringLiteral("-T"), format,
+                                                                  datei, tabelle}));
 }
-
-MdbTabelle MdbExportLauf::ergebnis()
-{
-    if (!prozess_.waitForFinished(120000) || prozess_.exitStatus() != QProcess::NormalExit || prozess_.exitCode() != 0)
-        throw std::runtime_error((QStringLiteral("mdb-export ") + prozess_.arguments().join(u' ') + QStringLiteral(" ging schief: ")
-                                  + QString::fromLocal8Bit(prozess_.readAllStandardError())).toStdString());
-    QFile f(dir_.filePath(QStringLiteral("export.txt")));
-    if (!f.open(QIODevice::ReadOnly))
-        throw std::runtime_error("die Ausgabe von mdb-export fehlt");
-    return exportZerlegen(f.readAll());
-}
-
-MdbTabelle mdbExport(const QString& datei, const QString& tabelle) { return MdbExportLauf(datei, tabelle).ergebnis(); }
 
 std::vector<MdbSpalte> mdbSchema(const QString& datei, const QString& tabelle)
 {
@@ -235,16 +184,10 @@ std::vector<MdbSpalte> mdbSchema(const QString& datei, const QString& tabelle)
 
 QString abweichungsText(Abweichung a)
 {
-    switch (a) {
-    case Abweichung::DatumTagNull:
-        return QStringLiteral("libmdb druckt Daten vor dem 30.12.1899 und nach Tag 1 000 000 (26.11.4637) als Tag 0");
-    case Abweichung::LeererTextAlsNull:
-        return QStringLiteral("libmdb druckt Text der Länge 0 als Null");
-    case Abweichung::SurrogatpaarAlsFragezeichen:
-        return QStringLiteral("libmdb druckt Zeichen außerhalb der Basisebene (Emoji) als ??");
-    default:
-        return {};
-    }
+    static const char* const texte[] = {"", "libmdb druckt Daten vor dem 30.12.1899 und nach Tag 1 000 000 (26.11.4637) als Tag 0",
+                                        "libmdb druckt Text der Länge 0 als Null",
+                                        "libmdb druckt Zeichen außerhalb der Basisebene (Emoji) als ??"};
+    return QString::fromUtf8(texte[int(a)]);
 }
 
 Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
@@ -290,7 +233,7 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
         return ok && v == unser.waehrung ? ja() : nein();
     }
     case WertArt::Decimal:
-        return dezimalNormal(m) == dezimalText(unser.decimal) ? ja() : nein();
+        return dezimalNormal(m) == dezimalNormal(cText(unser)) ? ja() : nein();
     case WertArt::Datum: {
         const double tage = unser.dbl;
         if (m == QLatin1String(TagNull) && (tage < 0 || tage > LetzterTag))
@@ -300,8 +243,8 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
     }
     case WertArt::Guid: {
         // -b hex gives the hex of libmdb's GUID text.
-        const QString text = QString::fromLatin1(QByteArray::fromHex(m.toLatin1())).remove(u'{').remove(u'}').remove(u'-');
-        return text.compare(guidHex(unser.guid), Qt::CaseInsensitive) == 0 ? ja() : nein();
+        auto hex = [](QString g) { return g.remove(u'{').remove(u'}').remove(u'-'); };
+        return hex(QString::fromLatin1(QByteArray::fromHex(m.toLatin1()))).compare(hex(cText(unser)), Qt::CaseInsensitive) == 0 ? ja() : nein();
     }
     case WertArt::Binaer:
         return m.size() == 2 * unser.binaer.size() ? ja() : nein();
@@ -311,67 +254,36 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
     return nein();
 }
 
+namespace {
+QString kurz(QString s)
+{
+    const qsizetype n = s.size();
+    s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
+    return u'»' + (s.size() > 80 ? s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(n) : s) + u'«';
+}
+}  // namespace
+
+// Ours as the C locale's value text, with its kind (and a binary value's length).
 QString anzeige(const Wert& w)
 {
-    auto kurz = [](QString s) {
-        s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
-        return s.size() > 80 ? s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(s.size()) : s;
-    };
-    switch (w.art) {
-    case WertArt::Null: return QStringLiteral("Null");
-    case WertArt::Text: return u'»' + kurz(w.text) + u'«';
-    case WertArt::Ganzzahl: return QString::number(w.ganzzahl);
-    case WertArt::JaNein: return w.janein ? QStringLiteral("Ja") : QStringLiteral("Nein");
-    case WertArt::Single: return QString::number(double(w.single), 'g', 9) + QStringLiteral(" (Single)");
-    case WertArt::Double: return QString::number(w.dbl, 'g', 17);
-    case WertArt::Currency: return QString::number(w.waehrung) + QStringLiteral("/10000 (Currency)");
-    case WertArt::Decimal: return dezimalText(w.decimal) + QStringLiteral(" (Decimal)");
-    case WertArt::Datum: {
-        const long long s = unsereSekunden(w.dbl);
-        return QString::number(w.dbl, 'g', 17) + QStringLiteral(" Tage (Datum, %1 Sekunden)").arg(s);
-    }
-    case WertArt::Guid: return guidHex(w.guid) + QStringLiteral(" (GUID)");
-    case WertArt::Binaer: return QStringLiteral("%1 Bytes").arg(w.binaer.size());
-    case WertArt::DatumErweitert: return QString::number(w.ticks) + QStringLiteral(" Ticks (Datum/Uhrzeit erweitert)");
-    }
-    return {};
+    if (w.istNull())
+        return QStringLiteral("Null");
+    const QString text = w.art == WertArt::Binaer ? QStringLiteral("%1 Bytes").arg(w.binaer.size()) : cText(w);
+    return kurz(text) + QStringLiteral(" (Art %1)").arg(int(w.art));
 }
 
-QString anzeige(const MdbFeld& f)
-{
-    if (!f)
-        return QStringLiteral("Null");
-    QString s = *f;
-    s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
-    if (s.size() > 80)
-        s = s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(f->size());
-    if (const auto sek = mdbSekunden(*f))
-        s += QStringLiteral(" (%1 Sekunden)").arg(*sek);
-    return u'»' + s + u'«';
-}
+QString anzeige(const MdbFeld& f) { return f ? kurz(*f) : QStringLiteral("Null"); }
 
 QString schemaTyp(const SpaltenInfo& s)
 {
-    switch (s.jetTyp) {
-    case JetTyp::JaNein: return QStringLiteral("Boolean");
-    case JetTyp::Byte: return QStringLiteral("Byte");
-    case JetTyp::Integer: return QStringLiteral("Integer");
-    case JetTyp::Long: return QStringLiteral("Long Integer");
-    case JetTyp::Currency: return QStringLiteral("Currency");
-    case JetTyp::Single: return QStringLiteral("Single");
-    case JetTyp::Double: return QStringLiteral("Double");
-    case JetTyp::Datum: return QStringLiteral("DateTime");
-    case JetTyp::Binaer: return QStringLiteral("Binary");
-    case JetTyp::Text: return QStringLiteral("Text");
-    case JetTyp::Ole: return QStringLiteral("OLE");
-    case JetTyp::Memo: return QStringLiteral("Memo/Hyperlink");
-    case JetTyp::Guid: return QStringLiteral("Replication ID");
-    case JetTyp::Decimal: return QStringLiteral("Numeric (%1, %2)").arg(s.praezision).arg(s.skala);
-    case JetTyp::Komplex: return QStringLiteral("Unknown_0012");
-    case JetTyp::GrosseZahl: return QStringLiteral("Unknown_0013");
-    case JetTyp::DatumErweitert: return QStringLiteral("Unknown_0014");
-    }
-    return {};
+    static const char* const namen[] = {nullptr,  "Boolean", "Byte", "Integer",        "Long Integer", "Currency", "Single",  "Double",
+                                        "DateTime", "Binary", "Text", "OLE", "Memo/Hyperlink", nullptr, nullptr, "Replication ID"};
+    const int typ = int(s.jetTyp);
+    if (s.jetTyp == JetTyp::Decimal)
+        return QStringLiteral("Numeric (%1, %2)").arg(s.praezision).arg(s.skala);
+    if (typ < 16 && namen[typ])
+        return QString::fromLatin1(namen[typ]);
+    return QStringLiteral("Unknown_%1").arg(typ, 4, 16, QLatin1Char('0'));
 }
 
 }  // namespace Echtdaten

@@ -14,7 +14,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <optional>
 #include <vector>
@@ -34,25 +33,10 @@ struct MdbSpalte {
     QString typ;  // as mdb-schema writes it: "Long Integer", "Text (50)", "Numeric (18, 2)"
 };
 
-// The pure parts, tested on their own.
-MdbTabelle exportZerlegen(const QByteArray& ausgabe);
-std::vector<MdbSpalte> schemaZerlegen(const QByteArray& ausgabe);
-
 // The tools; a failing run throws std::runtime_error with its message.
 QStringList mdbTabellen(const QString& datei);
 MdbTabelle mdbExport(const QString& datei, const QString& tabelle);
 
-// mdb-export started into a temporary file, so that it runs while our reader
-// reads the same table; ergebnis() waits for it.
-class MdbExportLauf {
-public:
-    MdbExportLauf(const QString& datei, const QString& tabelle);
-    MdbTabelle ergebnis();
-
-private:
-    QTemporaryDir dir_;
-    QProcess prozess_;
-};
 std::vector<MdbSpalte> mdbSchema(const QString& datei, const QString& tabelle);
 
 // The places where libmdb 1.0 prints a value wrongly. Such a value is

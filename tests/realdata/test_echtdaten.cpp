@@ -104,11 +104,11 @@ bool hatVerschobeneZeilen(const QString& datei, const QString& tabelle)
 }
 
 using Zeile = std::vector<Wert>;
+using Abweichungen = std::array<int, std::size_t(Abweichung::Anzahl_)>;
 
 // The first column where the rows differ, -1 when they agree; the named
 // divergences of libmdb met on the way are counted into abweichungen.
-int ersteAbweichendeSpalte(const Zeile& unsere, const std::vector<MdbFeld>& mdb,
-                           std::array<int, std::size_t(Abweichung::Anzahl_)>* abweichungen)
+int ersteAbweichendeSpalte(const Zeile& unsere, const std::vector<MdbFeld>& mdb, Abweichungen* abweichungen)
 {
     if (unsere.size() != mdb.size())
         return 0;
@@ -122,35 +122,9 @@ int ersteAbweichendeSpalte(const Zeile& unsere, const std::vector<MdbFeld>& mdb,
     return -1;
 }
 
-// Rows as multisets: each of our rows takes the first unused equal row of
-// mdb-export.
-struct Zuordnung {
-    std::vector<std::ptrdiff_t> partner;  // per row of ours: mdb-export's row, or -1
-    std::vector<std::size_t> mdbOhne;     // mdb-export's rows left over
-};
-
-Zuordnung zuordnen(const std::vector<Zeile>& unsere, const MdbTabelle& m)
-{
-    Zuordnung z;
-    std::vector<bool> vergeben(m.zeilen.size(), false);
-    for (const Zeile& u : unsere) {
-        std::size_t j = 0;
-        while (j < m.zeilen.size() && (vergeben[j] || ersteAbweichendeSpalte(u, m.zeilen[j], nullptr) >= 0))
-            ++j;
-        z.partner.push_back(j < m.zeilen.size() ? std::ptrdiff_t(j) : -1);
-        if (j < m.zeilen.size())
-            vergeben[j] = true;
-    }
-    for (std::size_t j = 0; j < m.zeilen.size(); ++j)
-        if (!vergeben[j])
-            z.mdbOhne.push_back(j);
-    return z;
-}
-
 class Tabellenvergleich {
 public:
     Tabellenvergleich(const EchteDatei& d, const QString& tabelle) : datei_(d), tabelle_(tabelle) {}
-
     void ausfuehren(Connection& c);
 
 private:
@@ -160,75 +134,67 @@ private:
         if (++fehler_ <= 20)
             ADD_FAILURE() << ort().toStdString() << ": " << text.toStdString();
     }
-    void zeilenfehler(std::int64_t nr, int spalte, const Zeile& unsere, const std::vector<MdbFeld>& mdb)
-    {
-        if (unsere.size() != mdb.size()) {
-            fehler(QStringLiteral("Zeile %1: %2 Werte, mdb-export %3").arg(nr).arg(unsere.size()).arg(mdb.size()));
-            return;
-        }
-        fehler(QStringLiteral("Zeile %1, Spalte %2: unser Wert %3, mdb-export %4")
-                   .arg(nr).arg(spalten_[spalte], anzeige(unsere[std::size_t(spalte)]), anzeige(mdb[std::size_t(spalte)])));
-    }
-    bool spaltenVergleichen(const Recordset& r, const MdbTabelle& m);
+    void spaltenVergleichen(const Recordset& r);
     void spaltenAufgeschrieben(std::vector<Zeile>& unsere, MdbTabelle& m);
-    void inReihe(const std::vector<Zeile>& unsere, const MdbTabelle& m);
     void alsMenge(const std::vector<Zeile>& unsere, const MdbTabelle& m);
-    void zusammenfassen(std::size_t zeilen) const;
 
     const EchteDatei& datei_;
     QString tabelle_;
     QStringList spalten_;
     int fehler_ = 0;
     int aufgeschriebenGeprueft_ = 0;
-    std::array<int, std::size_t(Abweichung::Anzahl_)> abweichungen_{};
+    Abweichungen abweichungen_{};
 };
 
 void Tabellenvergleich::ausfuehren(Connection& c)
 {
-    MdbExportLauf lauf(datei_.pfad, tabelle_);
     Recordset r;
     r.Open(QStringLiteral("Select * from [") + tabelle_ + QStringLiteral("];"), c, adOpenDynamic, adLockOptimistic);
     for (int i = 0; i < r.fields().Count(); ++i)
         spalten_ << r.fields().Item(i).Name();
     std::vector<Zeile> unsere;
-    for (; !r.Eof(); r.MoveNext()) {
-        const Wert* w = r.aktuelleZeile();
-        unsere.emplace_back(w, w + spalten_.size());
-    }
-    MdbTabelle m = lauf.ergebnis();
-    if (!spaltenVergleichen(r, m))
-        return;
+    for (; !r.Eof(); r.MoveNext())
+        unsere.emplace_back(r.aktuelleZeile(), r.aktuelleZeile() + spalten_.size());
+    MdbTabelle m = mdbExport(datei_.pfad, tabelle_);
+    if (spalten_ != m.spalten)
+        return fehler(QStringLiteral("Spalten %1, mdb-export %2").arg(spalten_.join(u'|'), m.spalten.join(u'|')));
+    spaltenVergleichen(r);
     spaltenAufgeschrieben(unsere, m);
     if (unsere.size() != m.zeilen.size())
         fehler(QStringLiteral("%1 Zeilen, mdb-export %2").arg(unsere.size()).arg(m.zeilen.size()));
-    if (hatVerschobeneZeilen(datei_.name, tabelle_))
+    const bool verschoben = hatVerschobeneZeilen(datei_.name, tabelle_);
+    if (verschoben)
         alsMenge(unsere, m);
     else
-        inReihe(unsere, m);
-    zusammenfassen(unsere.size());
+        for (std::size_t i = 0; i < std::min(unsere.size(), m.zeilen.size()); ++i)
+            if (const int s = ersteAbweichendeSpalte(unsere[i], m.zeilen[i], &abweichungen_); s >= 0)
+                fehler(QStringLiteral("Zeile %1, Spalte %2: unser Wert %3, mdb-export %4")
+                           .arg(i + 1).arg(spalten_.value(s), anzeige(unsere[i].at(std::size_t(s))), anzeige(m.zeilen[i].at(std::size_t(s)))));
+
+    QString bericht = ort() + QStringLiteral(": %1 Zeilen × %2 Spalten").arg(unsere.size()).arg(spalten_.size());
+    if (verschoben)
+        bericht += QStringLiteral(", als Menge verglichen (verschobene Zeilen)");
+    for (std::size_t a = 1; a < abweichungen_.size(); ++a)
+        if (abweichungen_[a] > 0)
+            bericht += QStringLiteral("; %1 Werte: %2").arg(abweichungen_[a]).arg(abweichungsText(Abweichung(a)));
+    if (aufgeschriebenGeprueft_ > 0)
+        bericht += QStringLiteral("; %1 Spalten gegen aufgeschriebene Werte (libmdb liest sie nicht)").arg(aufgeschriebenGeprueft_);
+    std::cout << bericht.toStdString() << std::endl;
 }
 
-// Names and order from mdb-export's header, types from mdb-schema.
-bool Tabellenvergleich::spaltenVergleichen(const Recordset& r, const MdbTabelle& m)
+// Types from mdb-schema.
+void Tabellenvergleich::spaltenVergleichen(const Recordset& r)
 {
-    if (spalten_ != m.spalten) {
-        fehler(QStringLiteral("Spalten %1, mdb-export %2").arg(spalten_.join(u'|'), m.spalten.join(u'|')));
-        return false;
-    }
     const auto schema = mdbSchema(datei_.pfad, tabelle_);
-    if (schema.size() != std::size_t(spalten_.size())) {
-        fehler(QStringLiteral("%1 Spalten, mdb-schema %2").arg(spalten_.size()).arg(schema.size()));
-        return true;
-    }
+    if (schema.size() != std::size_t(spalten_.size()))
+        return fehler(QStringLiteral("%1 Spalten, mdb-schema %2").arg(spalten_.size()).arg(schema.size()));
     for (int i = 0; i < spalten_.size(); ++i) {
         const QString typ = schemaTyp(r.fields().Item(i).spalte());
-        if (aufgeschrieben(datei_.name, tabelle_, spalten_[i]))
-            continue;  // libmdb misreads the column, its type too (a calculated column's result type)
-        if (schema[std::size_t(i)].name != spalten_[i] || !schema[std::size_t(i)].typ.startsWith(typ))
-            fehler(QStringLiteral("Spalte %1: Typ %2, mdb-schema %3 %4").arg(spalten_[i], typ, schema[std::size_t(i)].name,
-                                                                          schema[std::size_t(i)].typ));
+        const MdbSpalte& s = schema[std::size_t(i)];
+        // libmdb misreads a written-down column, its type too (a calculated column's result type).
+        if (!aufgeschrieben(datei_.name, tabelle_, spalten_[i]) && (s.name != spalten_[i] || !s.typ.startsWith(typ)))
+            fehler(QStringLiteral("Spalte %1: Typ %2, mdb-schema %3 %4").arg(spalten_[i], typ, s.name, s.typ));
     }
-    return true;
 }
 
 // The written-down columns against their values; mdb-export's comparison
@@ -257,60 +223,29 @@ void Tabellenvergleich::spaltenAufgeschrieben(std::vector<Zeile>& unsere, MdbTab
     }
 }
 
-void Tabellenvergleich::inReihe(const std::vector<Zeile>& unsere, const MdbTabelle& m)
-{
-    bool reiheStimmt = true;
-    for (std::size_t i = 0; i < std::min(unsere.size(), m.zeilen.size()); ++i) {
-        const int s = ersteAbweichendeSpalte(unsere[i], m.zeilen[i], &abweichungen_);
-        if (s >= 0) {
-            zeilenfehler(std::int64_t(i) + 1, s, unsere[i], m.zeilen[i]);
-            reiheStimmt = false;
-        }
-    }
-    for (std::size_t i = m.zeilen.size(); i < unsere.size(); ++i)
-        fehler(QStringLiteral("Zeile %1 nur bei uns, Spalte %2: %3").arg(i + 1).arg(spalten_.value(0), anzeige(unsere[i].front())));
-    for (std::size_t i = unsere.size(); i < m.zeilen.size(); ++i)
-        fehler(QStringLiteral("Zeile %1 nur bei mdb-export, Spalte %2: %3").arg(i + 1).arg(spalten_.value(0), anzeige(m.zeilen[i].front())));
-    // Say whether only the order differs, as in a table with moved rows.
-    if (!reiheStimmt && unsere.size() == m.zeilen.size() && unsere.size() <= 5000) {
-        const Zuordnung z = zuordnen(unsere, m);
-        if (z.mdbOhne.empty() && std::count(z.partner.begin(), z.partner.end(), -1) == 0)
-            fehler(QStringLiteral("dieselben Zeilen in anderer Reihenfolge: verschobene Zeilen? (tabellenMitVerschobenenZeilen)"));
-    }
-}
 
+// Rows as multisets: each of our rows takes the first unused equal row of mdb-export.
 void Tabellenvergleich::alsMenge(const std::vector<Zeile>& unsere, const MdbTabelle& m)
 {
-    const Zuordnung z = zuordnen(unsere, m);
+    std::vector<bool> vergeben(m.zeilen.size(), false);
     bool reiheStimmt = unsere.size() == m.zeilen.size();
     for (std::size_t i = 0; i < unsere.size(); ++i) {
-        const std::ptrdiff_t j = z.partner[i];
-        if (j < 0) {
+        std::size_t j = 0;
+        while (j < m.zeilen.size() && (vergeben[j] || ersteAbweichendeSpalte(unsere[i], m.zeilen[j], nullptr) >= 0))
+            ++j;
+        if (j == m.zeilen.size()) {
             fehler(QStringLiteral("Zeile %1 fehlt bei mdb-export (Vergleich als Menge)").arg(i + 1));
             continue;
         }
-        reiheStimmt = reiheStimmt && std::size_t(j) == i;
-        ersteAbweichendeSpalte(unsere[i], m.zeilen[std::size_t(j)], &abweichungen_);
+        vergeben[j] = true;
+        reiheStimmt = reiheStimmt && j == i;
+        ersteAbweichendeSpalte(unsere[i], m.zeilen[j], &abweichungen_);
     }
-    for (std::size_t j : z.mdbOhne)
-        fehler(QStringLiteral("Zeile %1 von mdb-export fehlt bei uns (Vergleich als Menge)").arg(j + 1));
+    for (std::size_t j = 0; j < m.zeilen.size(); ++j)
+        if (!vergeben[j])
+            fehler(QStringLiteral("Zeile %1 von mdb-export fehlt bei uns (Vergleich als Menge)").arg(j + 1));
     if (reiheStimmt && fehler_ == 0)
         fehler(QStringLiteral("die Reihenfolge stimmt mit mdb-export überein: keine verschobenen Zeilen mehr?"));
-}
-
-void Tabellenvergleich::zusammenfassen(std::size_t zeilen) const
-{
-    QString s = ort() + QStringLiteral(": %1 Zeilen × %2 Spalten").arg(zeilen).arg(spalten_.size());
-    if (hatVerschobeneZeilen(datei_.name, tabelle_))
-        s += QStringLiteral(", als Menge verglichen (verschobene Zeilen)");
-    for (std::size_t a = 1; a < abweichungen_.size(); ++a)
-        if (abweichungen_[a] > 0)
-            s += QStringLiteral("; %1 Werte: %2").arg(abweichungen_[a]).arg(abweichungsText(Abweichung(a)));
-    if (aufgeschriebenGeprueft_ > 0)
-        s += QStringLiteral("; %1 Spalten gegen aufgeschriebene Werte (libmdb liest sie nicht)").arg(aufgeschriebenGeprueft_);
-    if (fehler_ > 20)
-        s += QStringLiteral("; %1 weitere Fehler nicht gezeigt").arg(fehler_ - 20);
-    std::cout << s.toStdString() << std::endl;
 }
 
 // Our order of such rows on the files of Jackcess's overflow test, as its

@@ -130,44 +130,6 @@ TEST(WriterLarge, TableBeyondOneUsageMapIsReadCompletely)
     EXPECT_EQ(rows.back().substr(0, 6), "60000,");
 }
 
-TEST(WriterErrors, RefusesValuesThatDoNotFit)
-{
-    QTemporaryDir dir;
-    Database db(dir.filePath(QStringLiteral("f.mdb")).toStdString(), Format::Jet4);
-    const int t = db.addTable("T", {{"Nr", ColumnType::Byte}, {"Text", ColumnType::Text, 3}});
-    EXPECT_THROW(db.addRow(t, {Cell::integer(1)}), Error);
-    EXPECT_THROW(db.addRow(t, {Cell::integer(256), Cell::text("a")}), Error);
-    EXPECT_THROW(db.addRow(t, {Cell::integer(1), Cell::text("abcd")}), Error);
-    EXPECT_THROW(db.addRow(t, {Cell::text("1"), Cell::text("a")}), Error);
-    EXPECT_NO_THROW(db.addRow(t, {Cell::integer(1), Cell::text("äöü")}));
-    EXPECT_THROW(db.addTable("t", {{"A", ColumnType::Long}}), Error);
-    EXPECT_THROW(db.addTable("U", {{"A", ColumnType::Long}, {"a", ColumnType::Long}}), Error);
-    db.finish();
-    EXPECT_THROW(db.addRow(t, {Cell::integer(1), Cell::text("a")}), Error);
-}
-
-TEST(WriterErrors, RefusesChangesThatDoNotFit)
-{
-    QTemporaryDir dir;
-    Database db(dir.filePath(QStringLiteral("f.mdb")).toStdString(), Format::Jet4);
-    const int t = db.addTable("T", {{"A", ColumnType::Long}, {"B", ColumnType::Text, 5}});
-    db.deleteColumn(t, "b");
-    EXPECT_THROW(db.addRow(t, {Cell::integer(1), Cell::text("x")}), Error);
-    EXPECT_NO_THROW(db.addRow(t, {Cell::integer(1)}));
-    EXPECT_THROW(db.addRow(t, {Cell::integer(2)}, RowState::Moved, {Cell::integer(2), Cell::null()}), Error);
-    EXPECT_THROW(db.deleteColumn(t, "B"), Error);
-    EXPECT_THROW(db.deleteColumn(t, "A"), Error);  // a table keeps one column
-    EXPECT_NO_THROW(db.addColumn(t, {"b", ColumnType::Long}));  // the deleted column's name is free again
-    EXPECT_THROW(db.addColumn(t, {"a", ColumnType::Long}), Error);
-    EXPECT_THROW(db.deleteColumn(0, "Name"), Error);  // the catalogue is not the caller's
-    EXPECT_THROW(db.setProperties("Fehlt", {}), Error);
-    EXPECT_THROW(db.setProperties("T", {{"", {{"Breite", ColumnType::Long, Cell::text("1")}}}}), Error);
-    EXPECT_THROW(db.setProperties("T", {{"A", {{"Breite", ColumnType::Byte, Cell::integer(256)}}}}), Error);
-    db.finish();
-    EXPECT_THROW(db.deleteColumn(t, "A"), Error);
-    EXPECT_THROW(db.setProperties("T", {}), Error);
-}
-
 TEST(Description, BuildsTheDatabaseItDescribes)
 {
     QTemporaryDir dir;

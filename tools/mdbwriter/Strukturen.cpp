@@ -1,5 +1,7 @@
 #include "Strukturen.h"
 
+#include <array>
+
 namespace mdbwriter {
 
 namespace {
@@ -179,6 +181,73 @@ std::vector<ObjectProperties> writePropertyTables(Database& db)
 
     db.setProperties("Klein", out[0].blocks);
     return out;
+}
+
+// Every type with its extremes, a row of Nulls, long values over many pages.
+TableContent writeAllTypes(Database& db, Format format, const std::string& name)
+{
+    TableContent t{name,
+                   {{"Nr", ColumnType::Long}, {"Klein", ColumnType::Integer}, {"Byte", ColumnType::Byte}, {"Einfach", ColumnType::Single},
+                    {"Doppelt", ColumnType::Double}, {"Betrag", ColumnType::Currency}, {"Datum", ColumnType::DateTime},
+                    {"Ja", ColumnType::YesNo}, {"Kennung", ColumnType::Guid}, {"Straße Nr", ColumnType::Text, 50},
+                    {"Notiz", ColumnType::Memo}, {"Bild", ColumnType::OleObject}, {"Bin", ColumnType::Binary, 8}},
+                   {},
+                   {}};
+    std::array<std::uint8_t, 16> guid{};
+    for (int i = 0; i < 16; ++i)
+        guid[std::size_t(i)] = std::uint8_t(0x10 + i);
+    std::string memo;
+    while (memo.size() < 12000)
+        memo += "Memo über viele Seiten. ";
+    std::vector<std::uint8_t> bild(9000);
+    for (std::size_t i = 0; i < bild.size(); ++i)
+        bild[i] = std::uint8_t(i * 7);
+    t.rows = {{Cell::integer(-2147483647 - 1), Cell::integer(-32768), Cell::integer(255), Cell::real(0.1), Cell::real(-2.5e-7),
+               Cell::currency(-123456789), Cell::date(dayCount(1974, 9, 21, 13, 5, 7)), Cell::yesNo(true), Cell::guid(guid),
+               Cell::text("äöüÄÖÜß €‚„… Œ"),
+               Cell::text(format == Format::Jet4 ? "Ελληνικά 漢字 ✓\r\nZeile 2\tmit Tab" : "Zeile 1\r\nZeile 2\tmit Tab"),
+               Cell::bytes({0xde, 0xad, 0, 3}), Cell::bytes({1, 0, 255})},
+              {Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null(),
+               Cell::null(), Cell::null(), Cell::null(), Cell::null(), Cell::null()},
+              {Cell::integer(2147483647), Cell::integer(32767), Cell::integer(0), Cell::real(3.4e38), Cell::real(1e300),
+               Cell::currency(9223372036854775807LL), Cell::date(-657434.0), Cell::yesNo(false), Cell::guid(guid), Cell::text(""),
+               Cell::text(memo), Cell::bytes(bild), Cell::bytes({0, 0, 0, 0, 0, 0, 0, 0})},
+              {Cell::integer(7), Cell::integer(-1), Cell::integer(200), Cell::real(-1.5), Cell::real(-2.25e10), Cell::currency(0),
+               Cell::date(dayCount(2026, 12, 6)), Cell::yesNo(true), Cell::null(), Cell::text("x"), Cell::text("a"),
+               Cell::bytes({}), Cell::bytes({9})}};
+    const int nr = db.addTable(t.name, t.columns);
+    for (const auto& row : t.rows) {
+        db.addRow(nr, row);
+        t.moved.push_back(false);
+    }
+    return t;
+}
+
+// 40 Longs and 80 short texts: a row longer than 256 bytes whose variable
+// data ends before byte 256, so that Jet 3 puts a jump byte with nothing to jump.
+TableContent writeWideRow(Database& db, const std::string& name)
+{
+    TableContent t{name, {}, {{}}, {false}};
+    for (int i = 0; i < 120; ++i) {
+        t.columns.push_back({(i < 40 ? "L" : "T") + std::to_string(i), i < 40 ? ColumnType::Long : ColumnType::Text, i < 40 ? 0 : 10});
+        t.rows[0].push_back(i < 40 ? Cell::integer(1000 + i) : i % 9 == 4 ? Cell::null() : Cell::text(std::string(1, char('a' + i % 26))));
+    }
+    db.addRow(db.addTable(t.name, t.columns), t.rows[0]);
+    return t;
+}
+
+// Texts of 176 to 255 characters, rows on both sides of 256 bytes: Jet 3 adds a jump byte for
+// each 256 bytes a row reaches, and must not for a row of exactly 256.
+TableContent writeRowLengths(Database& db, const std::string& name)
+{
+    TableContent t{name, {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 255}}, {}, {}};
+    const int nr = db.addTable(t.name, t.columns);
+    for (int i = 0; i < 80; ++i) {
+        t.rows.push_back({Cell::integer(i), Cell::text(std::string(std::size_t(176 + i), char('a' + i % 26)))});
+        t.moved.push_back(false);
+        db.addRow(nr, t.rows.back());
+    }
+    return t;
 }
 
 }  // namespace mdbwriter

@@ -21,6 +21,15 @@ struct TableContent {
     std::vector<bool> moved;  // per row: its data lies on a later page
 };
 
+// Every column type with its extremes, a row of Nulls, long values over several pages.
+TableContent writeAllTypes(Database& db, Format format, const std::string& name);
+// 40 Longs and 80 short texts: a row longer than 256 bytes whose variable data
+// ends before byte 256, so that Jet 3 puts a jump byte with nothing to jump.
+TableContent writeWideRow(Database& db, const std::string& name);
+// Texts of 176 to 255 characters: rows on both sides of 256 bytes, where Jet 3
+// adds a jump byte for each 256 bytes a row reaches (and not for exactly 256).
+TableContent writeRowLengths(Database& db, const std::string& name);
+
 // Rows moved (with and without an earlier version in the slot) and deleted
 // in every form, among live rows. With few rows all stand on one page.
 TableContent writeMovedRows(Database& db, const std::string& name, int rows);
