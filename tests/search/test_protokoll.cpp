@@ -55,83 +55,51 @@ private:
 
 }  // namespace
 
-TEST(ProtokollZeilen, FesteTexteUndTrefferzeile)
+// Every line the protocol is made of, exactly; several lines joined by "|".
+TEST(ProtokollZeilen, JedeZeileGenau)
 {
-    EXPECT_EQ(kopfAnfangZeile(), QStringLiteral(">>Aktive Felder der Feldauswahl:"));
-    EXPECT_EQ(beginnZeile(), QString(18, u'-') + QStringLiteral("Beginn der Auswertung") + QString(15, u'-'));
-    EXPECT_EQ(schlussStriche(), QStringLiteral("-----------------------------"));
-    EXPECT_EQ(schlussStriche().size(), 29);
-    EXPECT_EQ(listenTrenner().size(), 43);
-    EXPECT_EQ(listenTrenner().count(u'-'), 43);
-    EXPECT_EQ(gesamtZeile(0), QStringLiteral("gesamt gefundene Felder: 0"));
-    EXPECT_EQ(gesamtZeile(1234567), QStringLiteral("gesamt gefundene Felder: 1234567"));
-    EXPECT_EQ(abbruchZeile(29), QStringLiteral("Suchlauf abgebrochen nach Satz 29"));
-    EXPECT_EQ(abbruchZeile(1e7), QStringLiteral("Suchlauf abgebrochen nach Satz 10000000"));
-    EXPECT_EQ(kopfFeldZeile(u"Straße", true), QStringLiteral("Vergleichsfeld: Straße"));
-    EXPECT_EQ(kopfFeldZeile(u"Straße", false), QStringLiteral("Infofeld: Straße"));
-    EXPECT_EQ(trefferZeile(5, u"Name", u"Mü\tller\r\nzwei"),
-              QStringLiteral("Satz: 5\t\tName\tFeldinhalt: Mü\tller\r\nzwei"));
-    EXPECT_EQ(trefferZeile(1, u"Leer", QStringView()), QStringLiteral("Satz: 1\t\tLeer\tFeldinhalt: "));
-}
-
-TEST(ProtokollZeilen, UnvollstaendigZeileNenntDieSeiten)
-{
-    const struct {
-        std::vector<std::uint32_t> seiten;
-        const char* erwartet;
-    } faelle[] = {
-        {{7}, "Suchlauf unvollständig: Tabelle Kunden, Seite 7 beschädigt"},
-        {{4, 9, 12}, "Suchlauf unvollständig: Tabelle Kunden, Seiten 4, 9 und 12 beschädigt"},
-        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+    const auto kopf = [](std::vector<MaskenZeile> maske, const QStringList& felder) { return kopfZeilen(maske, felder).join(u'|'); };
+    const QString kaputt = QStringLiteral("die Tabelle nennt 14 Sätze, lesbar sind nur 0");
+    const std::vector<std::uint32_t> zwoelf{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const std::pair<QString, const char*> faelle[] = {
+        {kopfAnfangZeile(), ">>Aktive Felder der Feldauswahl:"},
+        {beginnZeile(), "------------------Beginn der Auswertung---------------"},
+        {schlussStriche(), "-----------------------------"},
+        {listenTrenner(), "-------------------------------------------"},
+        {gesamtZeile(0), "gesamt gefundene Felder: 0"},
+        {gesamtZeile(1234567), "gesamt gefundene Felder: 1234567"},
+        {abbruchZeile(29), "Suchlauf abgebrochen nach Satz 29"},
+        {abbruchZeile(1e7), "Suchlauf abgebrochen nach Satz 10000000"},
+        {kopfFeldZeile(u"Straße", true), "Vergleichsfeld: Straße"},
+        {kopfFeldZeile(u"Straße", false), "Infofeld: Straße"},
+        {trefferZeile(5, u"Name", u"Mü\tller\r\nzwei"), "Satz: 5\t\tName\tFeldinhalt: Mü\tller\r\nzwei"},
+        {trefferZeile(1, u"Leer", QStringView()), "Satz: 1\t\tLeer\tFeldinhalt: "},
+        {unvollstaendigZeile(u"Kunden", {7}, kaputt), "Suchlauf unvollständig: Tabelle Kunden, Seite 7 beschädigt"},
+        {unvollstaendigZeile(u"Kunden", {4, 9, 12}, kaputt), "Suchlauf unvollständig: Tabelle Kunden, Seiten 4, 9 und 12 beschädigt"},
+        {unvollstaendigZeile(u"Kunden", zwoelf, kaputt),
          "Suchlauf unvollständig: Tabelle Kunden, Seiten 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 und 2 weitere beschädigt"},
-        {{}, "Suchlauf unvollständig: Tabelle Kunden, die Tabelle nennt 14 Sätze, lesbar sind nur 0"},
+        {unvollstaendigZeile(u"Kunden", {}, kaputt), "Suchlauf unvollständig: Tabelle Kunden, die Tabelle nennt 14 Sätze, lesbar sind nur 0"},
+        // Counters without decimals, in exponent form from 1E+15 on.
+        {zaehlerText(0), "0"},
+        {zaehlerText(30), "30"},
+        {zaehlerText(2147483648.0), "2147483648"},
+        {zaehlerText(999999999999999.0), "999999999999999"},
+        {zaehlerText(1e15), "1E+15"},
+        {zaehlerText(1234567890123456.0), "1.23456789012346E+15"},
+        // The head: mask order decides, names compare case-sensitively, every equal pair gives its line.
+        {kopf({{QStringLiteral("Name"), true}, {QStringLiteral("Ort"), false}, {QStringLiteral("fehlt"), true}, {QStringLiteral("plz"), true}},
+              {QStringLiteral("Ort"), QStringLiteral("Name"), QStringLiteral("PLZ")}),
+         ">>Aktive Felder der Feldauswahl:|Vergleichsfeld: Name|Infofeld: Ort||------------------Beginn der Auswertung---------------"},
+        {kopf({{QStringLiteral("B"), false}, {QStringLiteral("A"), true}, {QStringLiteral("B"), true}}, {QStringLiteral("A"), QStringLiteral("B")}),
+         ">>Aktive Felder der Feldauswahl:|Infofeld: B|Vergleichsfeld: A|Vergleichsfeld: B||------------------Beginn der Auswertung---------------"},
+        {kopf({}, {}), ">>Aktive Felder der Feldauswahl:||------------------Beginn der Auswertung---------------"},
+        // A record's block: every column, null as empty.
+        {blockZeilen(12, {{QStringLiteral("Name"), QStringLiteral("Müller")}, {QStringLiteral("Ort"), std::nullopt}, {QStringLiteral("Nr"), QStringLiteral("")}})
+             .join(u'|'),
+         "Satz: 12\t\tName\tFeldinhalt: Müller|Satz: 12\t\tOrt\tFeldinhalt: |Satz: 12\t\tNr\tFeldinhalt: "},
     };
-    for (const auto& f : faelle)
-        EXPECT_EQ(unvollstaendigZeile(u"Kunden", f.seiten, u"die Tabelle nennt 14 Sätze, lesbar sind nur 0"), QString::fromUtf8(f.erwartet));
-}
-
-TEST(ProtokollZeilen, ZaehlerOhneNachkommastellen)
-{
-    EXPECT_EQ(zaehlerText(0), QStringLiteral("0"));
-    EXPECT_EQ(zaehlerText(1), QStringLiteral("1"));
-    EXPECT_EQ(zaehlerText(30), QStringLiteral("30"));
-    EXPECT_EQ(zaehlerText(2147483648.0), QStringLiteral("2147483648"));  // past 32 bits
-    EXPECT_EQ(zaehlerText(999999999999999.0), QStringLiteral("999999999999999"));
-    EXPECT_EQ(zaehlerText(1e15), QStringLiteral("1E+15"));
-    EXPECT_EQ(zaehlerText(1234567890123456.0), QStringLiteral("1.23456789012346E+15"));
-}
-
-TEST(ProtokollZeilen, KopfNachMaskeUndFeldern)
-{
-    const std::vector<MaskenZeile> maske{
-        {QStringLiteral("Name"), true},
-        {QStringLiteral("Ort"), false},
-        {QStringLiteral("fehlt"), true},
-        {QStringLiteral("plz"), true},  // names compare case-sensitively
-    };
-    const QStringList felder{QStringLiteral("Ort"), QStringLiteral("Name"), QStringLiteral("PLZ")};
-    const QStringList erwartet{QStringLiteral(">>Aktive Felder der Feldauswahl:"), QStringLiteral("Vergleichsfeld: Name"),
-                               QStringLiteral("Infofeld: Ort"), QString(), beginnZeile()};
-    EXPECT_EQ(kopfZeilen(maske, felder), erwartet);
-
-    // Mask order decides, and every equal pair gives its line.
-    const std::vector<MaskenZeile> doppelt{{QStringLiteral("B"), false}, {QStringLiteral("A"), true},
-                                           {QStringLiteral("B"), true}};
-    EXPECT_EQ(kopfZeilen(doppelt, {QStringLiteral("A"), QStringLiteral("B")}).mid(1, 3),
-              (QStringList{QStringLiteral("Infofeld: B"), QStringLiteral("Vergleichsfeld: A"),
-                           QStringLiteral("Vergleichsfeld: B")}));
-    EXPECT_EQ(kopfZeilen({}, {}).size(), 3);
-}
-
-TEST(ProtokollZeilen, BlockMitJederSpalteUndNullAlsLeer)
-{
-    const std::vector<Feldwert> satz{{QStringLiteral("Name"), QStringLiteral("Müller")},
-                                     {QStringLiteral("Ort"), std::nullopt},
-                                     {QStringLiteral("Nr"), QStringLiteral("")}};
-    const QStringList erwartet{QStringLiteral("Satz: 12\t\tName\tFeldinhalt: Müller"),
-                               QStringLiteral("Satz: 12\t\tOrt\tFeldinhalt: "),
-                               QStringLiteral("Satz: 12\t\tNr\tFeldinhalt: ")};
-    EXPECT_EQ(blockZeilen(12, satz), erwartet);
+    for (const auto& [ist, soll] : faelle)
+        EXPECT_EQ(ist, QString::fromUtf8(soll));
 }
 
 TEST(ProtokollKodierung, Windows1252UndFragezeichen)
