@@ -146,28 +146,6 @@ TEST_F(Fenster, DamagedFileEndsTheActionWithAMessage)
 TEST_F(Fenster, WildcardAndPlainSearch)
 {
     waehle(QStringLiteral("kunden.mdb"));
-    fenster->Text1->setText(QStringLiteral("m*ller"));
-    fenster->Command1_Click();
-    EXPECT_EQ(meldungen().last(), QStringLiteral("Ende des Suchlaufes!"));
-    EXPECT_EQ(recorder->eintraege().back().symbol, Plattform::Symbol::Information);
-    // "Köln" does not match m*ller; only fields with an m, a letter and ller do.
-    const QString trenner(43, u'-');
-    const QStringList erwartet = {QStringLiteral("Satz: 1\t\tName\tFeldinhalt: Müller"), trenner,
-                                  QStringLiteral("Satz: 2\t\tName\tFeldinhalt: MOLLER"), trenner,
-                                  QStringLiteral("Satz: 3\t\tName\tFeldinhalt: Meller"), trenner,
-                                  QStringLiteral("Satz: 3\t\tOrt\tFeldinhalt: Müllerstadt"), trenner,
-                                  QString(29, u'-'), QStringLiteral("gesamt gefundene Felder: 4")};
-    EXPECT_EQ(fenster->ergebnisse().alleZeilen(), erwartet);
-    EXPECT_EQ(fenster->ergebnisse().rowCount(), erwartet.size());
-    EXPECT_EQ(fenster->Text2->text(), QStringLiteral("4"));
-    EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
-    QByteArray bytes;
-    for (const QString& z : erwartet)
-        if (z != trenner)
-            bytes += z.toLatin1() + "\r\n";
-    EXPECT_EQ(protokollBytes(), bytes);
-    EXPECT_TRUE(protokollBytes().contains("M\xFCller"));
-
     const auto ende = [](int n) { return "-----------------------------\r\ngesamt gefundene Felder: " + QByteArray::number(n) + "\r\n"; };
     const struct {
         const char* tabelle;
@@ -176,6 +154,9 @@ TEST_F(Fenster, WildcardAndPlainSearch)
         QByteArray protokoll;
         const char* text2;  // the record count shown; an empty table leaves it standing
     } faelle[] = {
+        // "Köln" does not match m*ller; only fields with an m, a letter and ller do.
+        {"Kunden", true, "m*ller", "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 2\t\tName\tFeldinhalt: MOLLER\r\nSatz: 3\t\tName\tFeldinhalt: "
+                                   "Meller\r\nSatz: 3\t\tOrt\tFeldinhalt: M\xFCllerstadt\r\n" + ende(4), "4"},
         {"Kunden", false, "a*c", "Satz: 2\t\tNotiz\tFeldinhalt: a*c\tTab\r\n" + ende(1), "4"},   // the star is a character
         {"Kunden", true, "Zeile*2", "Satz: 1\t\tNotiz\tFeldinhalt: Zeile\n2\r\n" + ende(1), "4"},  // a line break is one
         // Fields that cannot contain the pattern's characters are skipped; a
@@ -185,13 +166,24 @@ TEST_F(Fenster, WildcardAndPlainSearch)
     };
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.suchtext);
+        recorder->leeren();
         fenster->ImageCombo1->setzeText(QString::fromUtf8(f.tabelle));
         fenster->Check1->setChecked(f.platzhalter);
         fenster->Text1->setText(QString::fromUtf8(f.suchtext));
         fenster->Text2->setText(QStringLiteral("17"));
         fenster->Command1_Click();
+        EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
+        EXPECT_EQ(recorder->eintraege().back().symbol, Plattform::Symbol::Information);
         EXPECT_EQ(protokollBytes(), f.protokoll);
         EXPECT_EQ(fenster->Text2->text(), QString::fromUtf8(f.text2));
+        EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
+        // List1: the protocol's lines, each hit followed by a separator.
+        QStringList liste;
+        for (const QString& z : QString::fromLatin1(f.protokoll).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+            liste << z << (z.startsWith(QStringLiteral("Satz: ")) ? QString(43, u'-') : QString());
+        liste.removeAll(QString());
+        EXPECT_EQ(fenster->ergebnisse().alleZeilen(), liste);
+        EXPECT_EQ(fenster->ergebnisse().rowCount(), liste.size());
     }
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace Protokoll;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,6 +20,17 @@ QByteArray inhalt(const QString& pfad)
     if (!f.open(QIODevice::ReadOnly))
         return "<fehlt>";
     return f.readAll();
+}
+
+// A whole run's protocol written to pfad; what the file then holds.
+QByteArray geschrieben(const QString& pfad, const QStringList& zeilen)
+{
+    Schreiber s(pfad);
+    s.oeffnen();
+    for (const QString& z : zeilen)
+        s.zeile(z);
+    s.abschliessen();
+    return inhalt(pfad);
 }
 
 void schreibeAlt(const QString& pfad)
@@ -143,23 +155,9 @@ TEST(ProtokollSchreiber, ZeilenMitCrLfUndLeererLauf)
 {
     QTemporaryDir dir;
     const QString pfad = dir.filePath(QStringLiteral("Protokoll.txt"));
-    {
-        Schreiber s(pfad);
-        s.oeffnen();
-        s.zeile(schlussStriche());
-        s.zeile(gesamtZeile(0));
-        s.abschliessen();
-    }
-    EXPECT_EQ(inhalt(pfad), QByteArray("-----------------------------\r\ngesamt gefundene Felder: 0\r\n"));
-
-    Schreiber s(pfad);
-    s.oeffnen();
-    s.zeile(kopfAnfangZeile());
-    s.zeile(QString());
-    s.zeile(trefferZeile(3, u"Straße", u"Zeile\r\n2\tÜ€"));
-    s.abschliessen();
-    EXPECT_EQ(inhalt(pfad), QByteArray(">>Aktive Felder der Feldauswahl:\r\n\r\n"
-                                       "Satz: 3\t\tStra\xDF" "e\tFeldinhalt: Zeile\r\n2\t\xDC\x80\r\n"));
+    EXPECT_EQ(geschrieben(pfad, {schlussStriche(), gesamtZeile(0)}), QByteArray("-----------------------------\r\ngesamt gefundene Felder: 0\r\n"));
+    EXPECT_EQ(geschrieben(pfad, {kopfAnfangZeile(), QString(), trefferZeile(3, u"Straße", u"Zeile\r\n2\tÜ€")}),
+              QByteArray(">>Aktive Felder der Feldauswahl:\r\n\r\nSatz: 3\t\tStra\xDF" "e\tFeldinhalt: Zeile\r\n2\t\xDC\x80\r\n"));
 }
 
 TEST(ProtokollSchreiber, ErsetztDieDateiErstAmEnde)
@@ -280,12 +278,7 @@ TEST(ProtokollOrt, ProgrammverzeichnisOderBenutzerdaten)
     EXPECT_FALSE(verzeichnisBeschreibbar(datei));
 
     // The data directory need not exist yet.
-    const QString neu = dir.filePath(QStringLiteral("neu/unter/Protokoll.txt"));
-    Schreiber s(neu);
-    s.oeffnen();
-    s.zeile(gesamtZeile(0));
-    s.abschliessen();
-    EXPECT_EQ(inhalt(neu), QByteArray("gesamt gefundene Felder: 0\r\n"));
+    EXPECT_EQ(geschrieben(dir.filePath(QStringLiteral("neu/unter/Protokoll.txt")), {gesamtZeile(0)}), QByteArray("gesamt gefundene Felder: 0\r\n"));
 }
 
 TEST(Systempfad, PufferUndWindowsverzeichnis)
@@ -296,10 +289,10 @@ TEST(Systempfad, PufferUndWindowsverzeichnis)
     EXPECT_TRUE(puffer.startsWith(QStringLiteral("C:\\WINDOWS\\system32")));
     EXPECT_EQ(puffer.at(19), QChar(0));
     EXPECT_EQ(puffer.mid(20), QString(240, u' '));
-    EXPECT_EQ(windowsVerzeichnis(puffer), QStringLiteral("C:\\WINDOWS\\"));
-    EXPECT_EQ(windowsVerzeichnis(u"C:\\WINNT\\System32"), QString());  // case-sensitive
-    EXPECT_EQ(windowsVerzeichnis(u"D:\\a\\system32\\b\\system32"), QStringLiteral("D:\\a\\"));
-    EXPECT_EQ(windowsVerzeichnis(u"system32"), QString());
+    // The folder before the first "system32", case-sensitive.
+    for (const auto& [pfad, verzeichnis] : {std::pair{puffer, u"C:\\WINDOWS\\"_s}, {u"C:\\WINNT\\System32"_s, QString()},
+                                           {u"D:\\a\\system32\\b\\system32"_s, u"D:\\a\\"_s}, {u"system32"_s, QString()}})
+        EXPECT_EQ(windowsVerzeichnis(pfad), verzeichnis) << pfad.toStdString();
     EXPECT_EQ(systempfadPuffer(QString(300, u'x')), QString(260, u' '));
     EXPECT_EQ(systempfadPuffer(QString(259, u'x')).at(259), QChar(0));
 

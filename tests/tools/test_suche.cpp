@@ -56,6 +56,14 @@ Ergebnis suche(const QStringList& argumente, const QByteArray& locale = "C.UTF-8
     return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
+// A table of one text column with these values.
+void textTabelle(Database& db, const char* name, const char* spalte, std::initializer_list<const char*> werte)
+{
+    const int t = db.addTable(name, {{spalte, ColumnType::Text, 30}});
+    for (const char* w : werte)
+        db.addRow(t, {Cell::text(w)});
+}
+
 QByteArray zeilen(std::initializer_list<const char*> z)
 {
     QByteArray b;
@@ -76,13 +84,11 @@ protected:
         db.finish();
         // Jet 3 keeps text in a code page of its own; Cyrillic needs Jet 4.
         Database jet4(datei4.toStdString(), Format::Jet4);
-        const int r = jet4.addTable("Russisch", {{"Name", ColumnType::Text, 30}});
-        jet4.addRow(r, {Cell::text("Пётр Müller")});
-        jet4.addTable("Kunden Alt", {{"Name", ColumnType::Text, 30}});
+        textTabelle(jet4, "Russisch", "Name", {"Пётр Müller"});
+        textTabelle(jet4, "Kunden Alt", "Name", {});
         // A name no bracketed statement can hold, a value that would forge
         // a line, swap the text's direction and clear a terminal.
-        const int z = jet4.addTable("Alt [2020]]", {{"Name", ColumnType::Text, 60}});
-        jet4.addRow(z, {Cell::text("Müller\r\nSatz: 9\u202E\x1b[2J")});
+        textTabelle(jet4, "Alt [2020]]", "Name", {"Müller\r\nSatz: 9\u202E\x1b[2J"});
         jet4.finish();
     }
     // "a|b|c" as arguments; @3 and @4 name the two files, @d the folder.
@@ -298,18 +304,14 @@ protected:
             db.addRow(k, {Cell::integer(1), Cell::text("Müller")});
             db.addRow(k, {Cell::integer(2), Cell::text("Meier")});
             db.addRow(k, {Cell::integer(3), Cell::text("MÜLLER")});
-            const int o = db.addTable("Orte", {{"Ort", ColumnType::Text, 30}});
-            db.addRow(o, {Cell::text("Müllheim")});
-            const int t = db.addTable("~TMPCLP1", {{"A", ColumnType::Text, 30}});
-            db.addRow(t, {Cell::text("Müller")});
-            db.addTable("Leer", {{"A", ColumnType::Text, 30}});
+            textTabelle(db, "Orte", "Ort", {"Müllheim"});
+            textTabelle(db, "~TMPCLP1", "A", {"Müller"});
+            textTabelle(db, "Leer", "A", {});
             db.finish();
         }
         {
             Database db(pfad("unter/gesund4.MDB").toStdString(), Format::Jet4);
-            const int p = db.addTable("Personen", {{"Name", ColumnType::Text, 30}});
-            db.addRow(p, {Cell::text("Bernd")});
-            db.addRow(p, {Cell::text("Anna Müller")});
+            textTabelle(db, "Personen", "Name", {"Bernd", "Anna Müller"});
             db.finish();
         }
         {
@@ -317,7 +319,7 @@ protected:
             const int v = db.addTable("V", {{"Name", ColumnType::Text, 30}});
             for (int i = 0; i < 30000; ++i)
                 db.addRow(v, {Cell::text(i % 500 == 0 ? "Müller" : "Schmidt")});
-            db.addTable("W", {{"Name", ColumnType::Text, 30}});
+            textTabelle(db, "W", "Name", {});
             db.finish();
             QFile f(pfad("kaputt_mitte.mdb"));
             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
