@@ -34,12 +34,7 @@ public:
 
 class Ausnahmen : public FensterPruefung {
 protected:
-    void dateienAnlegen() override
-    {
-        Database db(dir.filePath(QStringLiteral("viele.mdb")).toStdString(), Format::Jet4);
-        vieleTabelle(db, 600);
-        db.finish();
-    }
+    void dateienAnlegen() override { datenbank(dir.filePath(QStringLiteral("viele.mdb")), [](auto& db) { vieleTabelle(db, 600); }); }
     void SetUp() override
     {
         FensterPruefung::SetUp();

@@ -30,10 +30,7 @@ namespace {
 
 void kundenSchreiben(const QString& pfad)
 {
-    Database db(pfad.toStdString(), Format::Jet4);
-    kundenTabelle(db);
-    db.addTable("Leer", {{"A", ColumnType::Long}});
-    db.finish();
+    datenbank(pfad, [](auto& db) { kundenTabelle(db), db.addTable("Leer", {{"A", ColumnType::Long}}); });
 }
 
 // The protocol of "m*ller" over kunden.mdb.
@@ -46,10 +43,7 @@ const QByteArray kundenProtokoll = "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\n"
 // A database with other tables than kunden.mdb.
 void andereSchreiben(const QString& pfad)
 {
-    Database db(pfad.toStdString(), Format::Jet3);
-    const int a = db.addTable("Artikel", {{"Nr", ColumnType::Long}, {"Bezeichnung", ColumnType::Text, 30}});
-    db.addRow(a, {Cell::integer(7), Cell::text("Schraube")});
-    db.finish();
+    datenbank(pfad, [](auto& db) { db.addRow(db.addTable("Artikel", {{"Nr", ColumnType::Long}}), {Cell::integer(7)}); }, Format::Jet3);
 }
 
 void textSchreiben(const QString& pfad, const QByteArray& inhalt)
@@ -80,10 +74,7 @@ protected:
     // A file of vieleTabelle(anzahl) records; chosen, with "treffer" to find.
     QString viele(const char* name, int anzahl, const std::function<void(const QString&)>& danach = {})
     {
-        const QString p = pfad(QString::fromLatin1(name));
-        Database db(p.toStdString(), Format::Jet4);
-        vieleTabelle(db, anzahl);
-        db.finish();
+        const QString p = datenbank(pfad(QString::fromLatin1(name)), [&](auto& db) { vieleTabelle(db, anzahl); });
         if (danach)
             danach(p);
         fenster->File1->aktualisieren();
@@ -228,11 +219,10 @@ TEST_F(Eingaben, AFileGoneOrReplacedUnderTheWindow)
     };
     const auto andereSaetze = [&] {
         weg();
-        Database db(p.toStdString(), Format::Jet4);
-        const int k = db.addTable("Kunden", {{"Name", ColumnType::Text, 30}});
-        db.addRow(k, {Cell::text("Schmidt")});
-        db.addRow(k, {Cell::text("Maller")});
-        db.finish();
+        datenbank(p, [](auto& db) {
+            const int k = db.addTable("Kunden", {{"Name", ColumnType::Text, 30}});
+            db.addRow(k, {Cell::text("Schmidt")}), db.addRow(k, {Cell::text("Maller")});
+        });
     };
     const struct {
         const char* was;

@@ -26,8 +26,7 @@ class Fenster : public FensterPruefung {
 protected:
     void dateienAnlegen() override
     {
-        {
-            Database db(dir.filePath(QStringLiteral("kunden.mdb")).toStdString(), Format::Jet4);
+        datenbank(dir.filePath(QStringLiteral("kunden.mdb")), [](auto& db) {
             const int k = db.addTable("Kunden", {{"Nr", ColumnType::Long}, {"Name", ColumnType::Text, 30},
                                                  {"Ort", ColumnType::Text, 30}, {"Notiz", ColumnType::Memo}});
             db.addRow(k, {Cell::integer(1), Cell::text("Müller"), Cell::text("Köln"), Cell::text("Zeile\n2")});
@@ -40,13 +39,8 @@ protected:
             db.addTable("~TMPCLP1", {{"A", ColumnType::Long}});
             db.addTable("Kunden Alt", {{"A", ColumnType::Long}});
             db.addTable("~tmpklein", {{"A", ColumnType::Long}});
-            db.finish();
-        }
-        {
-            Database db(dir.filePath(QStringLiteral("OHNE.MDB")).toStdString(), Format::Jet3);
-            db.addTable("Kunden Alt", {{"A", ColumnType::Long}});
-            db.finish();
-        }
+        });
+        datenbank(dir.filePath(QStringLiteral("OHNE.MDB")), [](auto& db) { db.addTable("Kunden Alt", {{"A", ColumnType::Long}}); }, Format::Jet3);
         QFile kaputt(dir.filePath(QStringLiteral("kaputt.mdb")));
         kaputt.open(QIODevice::WriteOnly);
         kaputt.write(QByteArray("keine Datenbank").repeated(1000));
