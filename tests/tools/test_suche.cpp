@@ -110,6 +110,21 @@ TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
     const QByteArray pjotr = "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 M\xC3\xBC" "ller";
     const QByteArray zeichenZeile = "Satz: 1\t\tName\tFeldinhalt: Müller\\r\\nSatz: 9\\u202e\\x1b[2J\n";
     ASSERT_TRUE(QDir(dir.path()).mkpath(u"leer"_s));
+    {
+        // The definition page of the first table broken: the reader gives up
+        // on the file, and the tables after it are named, not tried.
+        Database db(dir.filePath(u"tdef.mdb"_s).toStdString(), Format::Jet4);
+        textTabelle(db, "A", "Zerbrochen", {"Müller"});
+        textTabelle(db, "B", "Name", {"Müller"});
+        db.finish();
+        QFile f(dir.filePath(u"tdef.mdb"_s));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const QByteArray alles = f.readAll();
+        const qsizetype seite = alles.indexOf(QByteArray::fromRawData(reinterpret_cast<const char*>(u"Zerbrochen"), 20)) / 4096 * 4096;
+        ASSERT_GT(seite, 0);
+        f.seek(seite);
+        f.write("\x07");
+    }
     const struct {
         const char* argumente;  // separated by "|"; @3, @4: the two files, @d: the folder
         int code;
@@ -128,6 +143,7 @@ TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
         {"--alle-tabellen|@3|a|--felder|Gibtsnicht", 1, std::nullopt, "keine Felder Gibtsnicht"},
         // A folder without databases: searched, nothing found, no error.
         {"--alle-tabellen|@d/leer|a", 1, "-----------------------------\ngesamt gefundene Felder: 0\n"},
+        {"--alle-tabellen|@d/tdef.mdb|ller", 2, std::nullopt, "nach diesem Fehler nicht durchsucht: „B“"},
         {"@3|Kunden Alt", 2, "", "Aufruf"},
         {"--gibtsnicht|@3|T|a", 2, "", "unbekannte Option"},
         {"@3|T|a|--protokoll", 2, "", "braucht einen Wert"},
