@@ -19,6 +19,7 @@
 // Readable failures.
 inline void PrintTo(const QString& s, std::ostream* aus) { *aus << '"' << s.toStdString() << '"'; }
 
+using namespace Qt::StringLiterals;
 using namespace Kommandozeile;
 
 namespace {
@@ -40,7 +41,7 @@ QString kurz(const Aufruf& a)
         if (an)
             flags += QLatin1Char(z);
     return QStringList{a.pfade.join(u','), a.tabelle, a.suchtext, a.protokollDatei, flags}.join(u'|')
-           + QStringLiteral(" m%1 f%2 F%3").arg(a.hoechstens).arg(int(a.farbe)).arg(int(a.form));
+           + u" m%1 f%2 F%3"_s.arg(a.hoechstens).arg(int(a.farbe)).arg(int(a.form));
 }
 
 // Free arguments and options in any order; grep's options also together
@@ -91,9 +92,9 @@ TEST(Aufruf, FeldauswahlWieDieMaske)
             l << z.feldname + u':' + (z.suchen ? u's' : u'-') + (z.info ? u'i' : u'-');
         return l.join(u',') + u'!' + w.fehlend.join(u',');
     };
-    EXPECT_EQ(zeilen(a.aufruf->felder, a.aufruf->info), QStringLiteral("Nr:--,Name:s-,PLZ:-i,Ort:s-,Straße Nr:--!"));
-    EXPECT_EQ(zeilen(liste({"Name", "Telefon"}), liste({"Fax", "Telefon"})).section(u'!', 1), QStringLiteral("Telefon,Fax"));
-    EXPECT_EQ(zeilen(liste({"straße nr"}), {}).section(u'!', 0, 0).section(u',', 4), QStringLiteral("Straße Nr:s-"));
+    EXPECT_EQ(zeilen(a.aufruf->felder, a.aufruf->info), u"Nr:--,Name:s-,PLZ:-i,Ort:s-,Straße Nr:--!"_s);
+    EXPECT_EQ(zeilen(liste({"Name", "Telefon"}), liste({"Fax", "Telefon"})).section(u'!', 1), u"Telefon,Fax"_s);
+    EXPECT_EQ(zeilen(liste({"straße nr"}), {}).section(u'!', 0, 0).section(u',', 4), u"Straße Nr:s-"_s);
 }
 
 TEST(Aufruf, FehlerSagenWasFehlt)
@@ -151,7 +152,7 @@ TEST(Ausgabe, EinzeiligMitSichtbarenSteuerzeichen)
     for (const auto& f : faelle)
         EXPECT_EQ(einzeilig(QStringView(f.text)), QString::fromUtf8(f.zeile)) << QString::fromUtf8(f.zeile).toStdString();
     // Messages keep a Windows path as it is written.
-    EXPECT_EQ(einzeilig(u"C:\\daten.mdb\x1b", false), QStringLiteral("C:\\daten.mdb\\x1b"));
+    EXPECT_EQ(einzeilig(u"C:\\daten.mdb\x1b", false), u"C:\\daten.mdb\\x1b"_s);
 }
 
 TEST(Ausgabe, FundstellenNachDerRegelDerSuche)
@@ -204,17 +205,16 @@ TEST(Aufruf, UeberschriftenSobaldMehrAlsEineTabelleErreichbarIst)
 {
     QTemporaryDir dir;
     Aufruf a;
-    a.pfade = QStringList{dir.filePath(QStringLiteral("k.mdb"))};
+    a.pfade = QStringList{dir.filePath(u"k.mdb"_s)};
     EXPECT_FALSE(mehrereTabellen(a));
     a.alleTabellen = true;
     EXPECT_TRUE(mehrereTabellen(a));
     a.alleTabellen = false;
-    a.pfade << QStringLiteral("b.mdb");
+    a.pfade << u"b.mdb"_s;
     EXPECT_TRUE(mehrereTabellen(a));
     a.pfade = QStringList{dir.path()};
     EXPECT_TRUE(mehrereTabellen(a));
-    EXPECT_EQ(ueberschrift(QStringLiteral("a/b.mdb"), QStringLiteral("Kunden Alt")),
-              QStringLiteral(">>Datei: a/b.mdb\tTabelle: Kunden Alt"));
+    EXPECT_EQ(ueberschrift(u"a/b.mdb"_s, u"Kunden Alt"_s), u">>Datei: a/b.mdb\tTabelle: Kunden Alt"_s);
 }
 
 class Sammlung : public ::testing::Test {
@@ -230,7 +230,7 @@ protected:
     {
         QStringList l;
         for (const auto& f : funde)
-            l << f.pfad.mid(dir.path().size() + 1) + (f.fehler.isEmpty() ? QString() : QStringLiteral(" !"));
+            l << f.pfad.mid(dir.path().size() + 1) + (f.fehler.isEmpty() ? QString() : u" !"_s);
         return l;
     }
     QTemporaryDir dir;
@@ -251,23 +251,21 @@ TEST_F(Sammlung, OrdnerWieDieDateilisteUnterordnerNurMitR)
     EXPECT_EQ(pfade(dateienSammeln({dir.path()}, true)),
               liste1 + liste({"archiv a/y.mdb", "archiv a/tief/w.mdb", "archiv a/tief/Kein.mdb/v.mdb", "Archiv B/z.mdb"}));
     // A file named on the command line is taken as it is; a folder twice is read once.
-    EXPECT_EQ(pfade(dateienSammeln({dir.filePath(QStringLiteral("notiz.txt")), dir.filePath(QStringLiteral("archiv a")),
-                                    dir.filePath(QStringLiteral("archiv a/"))},
-                                   false)),
+    EXPECT_EQ(pfade(dateienSammeln({dir.filePath(u"notiz.txt"_s), dir.filePath(u"archiv a"_s), dir.filePath(u"archiv a/"_s)}, false)),
               liste({"notiz.txt", "archiv a/y.mdb"}));
 }
 
 TEST_F(Sammlung, EineSchleifeUeberVerknuepfungenEndet)
 {
     anlegen("a/x.mdb");
-    ASSERT_TRUE(QFile::link(dir.path(), dir.filePath(QStringLiteral("a/zurueck"))));
+    ASSERT_TRUE(QFile::link(dir.path(), dir.filePath(u"a/zurueck"_s)));
     EXPECT_EQ(pfade(dateienSammeln({dir.path()}, true)), liste({"a/x.mdb"}));
 }
 
 TEST_F(Sammlung, WasNichtZumLeserDarf)
 {
     anlegen("gut.mdb");
-    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nirgends")), dir.filePath(QStringLiteral("weg.mdb"))));
+    ASSERT_TRUE(QFile::link(dir.filePath(u"nirgends"_s), dir.filePath(u"weg.mdb"_s)));
     const struct {
         const char* name;
         const char* grund;
@@ -275,7 +273,7 @@ TEST_F(Sammlung, WasNichtZumLeserDarf)
                   {".", "ist ein Ordner"}};
     for (const auto& f : faelle)
         EXPECT_EQ(dateiPruefen(dir.filePath(QString::fromUtf8(f.name))), QString::fromUtf8(f.grund)) << f.name;
-    EXPECT_EQ(dateiPruefen(QStringLiteral("/dev/null")), QStringLiteral("ist keine gewöhnliche Datei"));
+    EXPECT_EQ(dateiPruefen(u"/dev/null"_s), u"ist keine gewöhnliche Datei"_s);
 }
 
 }  // namespace
