@@ -382,7 +382,7 @@ struct Dateigrenze {
     explicit Dateigrenze(rlim_t bytes)
     {
         ::getrlimit(RLIMIT_FSIZE, &alt);
-        rlimit neu{bytes, alt.rlim_max};
+        rlimit neu{std::min(bytes, alt.rlim_max), alt.rlim_max};
         gesetzt = ::setrlimit(RLIMIT_FSIZE, &neu) == 0;
     }
     ~Dateigrenze() { ::setrlimit(RLIMIT_FSIZE, &alt); std::signal(SIGXFSZ, signalVorher); }
@@ -413,7 +413,7 @@ TEST_F(Eingaben, AProtocolThatCannotBeWrittenLeavesItsTargetAndThePreviousOne)
     fenster->File1->aktualisieren();
     const QString standard = protokoll;
     const QString alt = pfad(QStringLiteral("altes.txt"));
-    const rlim_t ohneGrenze = 0;
+    const rlim_t ohneGrenze = RLIM_INFINITY;
     const struct {
         const char* was;
         QString ziel;
@@ -457,11 +457,8 @@ TEST_F(Eingaben, AProtocolThatCannotBeWrittenLeavesItsTargetAndThePreviousOne)
             QTimer::singleShot(0, fenster.get(), f.imLauf);
         recorder->leeren();
         {
-            std::optional<Dateigrenze> g;
-            if (f.grenze != ohneGrenze) {
-                g.emplace(f.grenze);
-                ASSERT_TRUE(g->gesetzt);
-            }
+            const Dateigrenze g(f.grenze);
+            ASSERT_TRUE(g.gesetzt);
             fenster->Command1_Click();
         }
         fehlerUndEnde(QDir::toNativeSeparators(f.ziel), QString::fromUtf8(f.grund));

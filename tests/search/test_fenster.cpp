@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -357,16 +358,11 @@ TEST_F(Fenster, InstalledTheListsBeginAtHomeThenAtTheLastDatabase)
         kopien << QDir(alt).filePath(QStringLiteral("k%1.mdb").arg(i));
         ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("kunden.mdb")), kopien.back()));
     }
-    const QByteArray altesHeim = qgetenv("HOME");
+    const auto zurueck = qScopeGuard([altesHeim = qgetenv("HOME")] {
+        qputenv("HOME", altesHeim);
+        Plattform::setzeBetriebssystem(nullptr);
+    });
     qputenv("HOME", heim.toUtf8());
-    struct Zurueck {
-        QByteArray heim;
-        ~Zurueck()
-        {
-            qputenv("HOME", heim);
-            Plattform::setzeBetriebssystem(nullptr);
-        }
-    } zurueck{altesHeim};
     auto neuesFenster = [this] {
         fenster.reset();
         fenster = std::make_unique<frmDataEnv>();
