@@ -430,15 +430,8 @@ TEST_F(Ordnersuche, FilesAtOnceGiveTheBytesOfOneAfterTheOther)
     QTemporaryDir ablage;  // writable for the user the search runs as
     ASSERT_EQ(chmod(ablage.path().toLocal8Bit().constData(), 0777), 0);
     const QString protokoll = ablage.filePath(QStringLiteral("protokoll.txt"));
-    const QStringList formen[] = {{QStringLiteral("--format=protokoll")},
-                                  {QStringLiteral("--format=text"), QStringLiteral("--felder=Name,Ort")},
-                                  {QStringLiteral("--format=json")},
-                                  {QStringLiteral("-l")},
-                                  {QStringLiteral("-c")},
-                                  {QStringLiteral("-q")},
-                                  {QStringLiteral("-m"), QStringLiteral("1")},
-                                  {QStringLiteral("--protokoll"), protokoll}};
-    for (const QStringList& form : formen) {
+    for (const char* formText : {"--format=protokoll", "--format=text|--felder=Name,Ort", "--format=json", "-l", "-c", "-q", "-m|1", "--protokoll|@p"}) {
+        const QStringList form = QString::fromUtf8(formText).replace(QStringLiteral("@p"), protokoll).split(u'|');
         const QStringList argumente = form + QStringList{QStringLiteral("--alle-tabellen"), QStringLiteral("-r"), dir.path(), QStringLiteral("m")};
         const auto lesen = [&](int gleichzeitig) {
             Ergebnis e = suche(argumente, "C.UTF-8", geteuid() == 0, gleichzeitig);
