@@ -12,34 +12,33 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 using namespace mdbwriter;
 namespace DB = Datenbankfunktion;
 
 namespace {
 
-// A mask that fails when told to, as a window with a bug would.
+// A mask of the given rows (name, searched) that fails when told to, as a
+// window with a bug would.
 class BrechendeMaske : public Suche::Feldmaske {
 public:
     bool brechen = false;
-    int zeilenAnzahl() const override { return 2; }
+    std::vector<std::pair<QString, bool>> zeilen{{QStringLiteral("Nr"), false}, {QStringLiteral("Text"), true}};
+    int zeilenAnzahl() const override { return int(zeilen.size()); }
     QString feldname(int k) const override
     {
         if (brechen)
             throw std::logic_error("Maske ohne Zeile");
-        return k == 0 ? QStringLiteral("Nr") : QStringLiteral("Text");
+        return zeilen[std::size_t(k)].first;
     }
-    bool suchen(int k) const override { return k == 1; }
+    bool suchen(int k) const override { return zeilen[std::size_t(k)].second; }
 };
 
 class Ausnahmen : public FensterPruefung {
 protected:
-    void dateienAnlegen() override
-    {
-        Database db(dir.filePath(QStringLiteral("viele.mdb")).toStdString(), Format::Jet4);
-        vieleTabelle(db, 600);
-        db.finish();
-    }
+    void dateienAnlegen() override { datenbank(dir.filePath(QStringLiteral("viele.mdb")), [](auto& db) { vieleTabelle(db, 600); }); }
     void SetUp() override
     {
         FensterPruefung::SetUp();
@@ -107,6 +106,20 @@ TEST_F(Ausnahmen, AnExceptionOutOfTheMaskInARunGivesTheWindowBackAndShowsAMessag
     klick(fenster->Command1);
     EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
     EXPECT_EQ(protokollBytes(), vorher);
+}
+
+// A field in two rows of the mask: the first one decides.
+TEST_F(Ausnahmen, TheMasksFirstRowOfAFieldDecides)
+{
+    BrechendeMaske maske;
+    maske.zeilen = {{QStringLiteral("Text"), false}, {QStringLiteral("Text"), true}};
+    Suche::setzeFeldmaske(&maske);
+    DB::AuswahlAnzahl = 2;
+    DB::AbfrageSQL = QStringLiteral("Select [Nr],  [Text] from [Viele];");
+    klick(fenster->Command1);
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
+    EXPECT_TRUE(protokollBytes().endsWith("gesamt gefundene Felder: 0\r\n")) << protokollBytes().right(300).toStdString();
+    Suche::setzeFeldmaske(nullptr);
 }
 
 TEST_F(Ausnahmen, AnExceptionOutOfAnotherWindowEndsOnlyThatAction)

@@ -7,7 +7,6 @@
 #include "Echtdaten.h"
 #include "Fenster.h"
 
-#include <QApplication>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -17,19 +16,15 @@
 namespace {
 
 // Files of several kinds; those found in the folders of real files are read.
-const QStringList gewaehlteDateien = {
-    QStringLiteral("biblio.mdb"),               // Jet 3, memo and dates
-    QStringLiteral("delColTestV1997.mdb"),      // Jet 3, columns deleted after data was written
-    QStringLiteral("overflowTestV1997.mdb"),    // Jet 3, rows on other pages
-    QStringLiteral("indexTestV1997.mdb"),       // Jet 3, three tables
-    QStringLiteral("mgra-Adressen.mdb"),        // Jet 4, ß and ü
-    QStringLiteral("V2000_with-password.mdb"),  // Jet 4, database password
-    QStringLiteral("test2V2003.mdb"),           // Jet 4, 74 columns, memo and OLE
-    QStringLiteral("Northwind.mdb"),            // Jet 4, a table name with a blank, OLE pictures
-    QStringLiteral("Gymnase2000.mdb"),          // Jet 4, French accents
-    QStringLiteral("testV2000.mdb"),            // Jet 4, 89 columns
-    QStringLiteral("complexDataTestV2007.accdb"),  // Access 2007: multi-value and attachment columns, append-only memo
-};
+// Jet 3: biblio (memo and dates), delColTest (columns deleted after data was
+// written), overflowTest (rows on other pages), indexTest (three tables).
+// Jet 4: mgra-Adressen (ß and ü), V2000_with-password (database password),
+// test2V2003 (74 columns, memo and OLE), Northwind (a table name with a blank,
+// OLE pictures), Gymnase2000 (French accents), testV2000 (89 columns).
+// Access 2007: complexDataTest (multi-value and attachment columns, append-only memo).
+const QStringList gewaehlteDateien = QStringLiteral("biblio.mdb delColTestV1997.mdb overflowTestV1997.mdb indexTestV1997.mdb "
+                                                    "mgra-Adressen.mdb V2000_with-password.mdb test2V2003.mdb Northwind.mdb "
+                                                    "Gymnase2000.mdb testV2000.mdb complexDataTestV2007.accdb").split(u' ');
 
 std::vector<EchteDatei> fensterDateien()
 {
@@ -147,11 +142,3 @@ TEST_F(NurVerknuepfteTabellen, GiveTheMessageThatNoTableCanBeEvaluated)
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

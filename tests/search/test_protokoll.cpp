@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace Protokoll;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,6 +22,17 @@ QByteArray inhalt(const QString& pfad)
     if (!f.open(QIODevice::ReadOnly))
         return "<fehlt>";
     return f.readAll();
+}
+
+// A whole run's protocol written to pfad; what the file then holds.
+QByteArray geschrieben(const QString& pfad, const QStringList& zeilen)
+{
+    Schreiber s(pfad);
+    s.oeffnen();
+    for (const QString& z : zeilen)
+        s.zeile(z);
+    s.abschliessen();
+    return inhalt(pfad);
 }
 
 void schreibeAlt(const QString& pfad)
@@ -55,83 +69,51 @@ private:
 
 }  // namespace
 
-TEST(ProtokollZeilen, FesteTexteUndTrefferzeile)
+// Every line the protocol is made of, exactly; several lines joined by "|".
+TEST(ProtokollZeilen, JedeZeileGenau)
 {
-    EXPECT_EQ(kopfAnfangZeile(), QStringLiteral(">>Aktive Felder der Feldauswahl:"));
-    EXPECT_EQ(beginnZeile(), QString(18, u'-') + QStringLiteral("Beginn der Auswertung") + QString(15, u'-'));
-    EXPECT_EQ(schlussStriche(), QStringLiteral("-----------------------------"));
-    EXPECT_EQ(schlussStriche().size(), 29);
-    EXPECT_EQ(listenTrenner().size(), 43);
-    EXPECT_EQ(listenTrenner().count(u'-'), 43);
-    EXPECT_EQ(gesamtZeile(0), QStringLiteral("gesamt gefundene Felder: 0"));
-    EXPECT_EQ(gesamtZeile(1234567), QStringLiteral("gesamt gefundene Felder: 1234567"));
-    EXPECT_EQ(abbruchZeile(29), QStringLiteral("Suchlauf abgebrochen nach Satz 29"));
-    EXPECT_EQ(abbruchZeile(1e7), QStringLiteral("Suchlauf abgebrochen nach Satz 10000000"));
-    EXPECT_EQ(kopfFeldZeile(u"Straße", true), QStringLiteral("Vergleichsfeld: Straße"));
-    EXPECT_EQ(kopfFeldZeile(u"Straße", false), QStringLiteral("Infofeld: Straße"));
-    EXPECT_EQ(trefferZeile(5, u"Name", u"Mü\tller\r\nzwei"),
-              QStringLiteral("Satz: 5\t\tName\tFeldinhalt: Mü\tller\r\nzwei"));
-    EXPECT_EQ(trefferZeile(1, u"Leer", QStringView()), QStringLiteral("Satz: 1\t\tLeer\tFeldinhalt: "));
-}
-
-TEST(ProtokollZeilen, UnvollstaendigZeileNenntDieSeiten)
-{
-    const struct {
-        std::vector<std::uint32_t> seiten;
-        const char* erwartet;
-    } faelle[] = {
-        {{7}, "Suchlauf unvollständig: Tabelle Kunden, Seite 7 beschädigt"},
-        {{4, 9, 12}, "Suchlauf unvollständig: Tabelle Kunden, Seiten 4, 9 und 12 beschädigt"},
-        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+    const auto kopf = [](std::vector<MaskenZeile> maske, const QStringList& felder) { return kopfZeilen(maske, felder).join(u'|'); };
+    const QString kaputt = QStringLiteral("die Tabelle nennt 14 Sätze, lesbar sind nur 0");
+    const std::vector<std::uint32_t> zwoelf{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const std::pair<QString, const char*> faelle[] = {
+        {kopfAnfangZeile(), ">>Aktive Felder der Feldauswahl:"},
+        {beginnZeile(), "------------------Beginn der Auswertung---------------"},
+        {schlussStriche(), "-----------------------------"},
+        {listenTrenner(), "-------------------------------------------"},
+        {gesamtZeile(0), "gesamt gefundene Felder: 0"},
+        {gesamtZeile(1234567), "gesamt gefundene Felder: 1234567"},
+        {abbruchZeile(29), "Suchlauf abgebrochen nach Satz 29"},
+        {abbruchZeile(1e7), "Suchlauf abgebrochen nach Satz 10000000"},
+        {kopfFeldZeile(u"Straße", true), "Vergleichsfeld: Straße"},
+        {kopfFeldZeile(u"Straße", false), "Infofeld: Straße"},
+        {trefferZeile(5, u"Name", u"Mü\tller\r\nzwei"), "Satz: 5\t\tName\tFeldinhalt: Mü\tller\r\nzwei"},
+        {trefferZeile(1, u"Leer", QStringView()), "Satz: 1\t\tLeer\tFeldinhalt: "},
+        {unvollstaendigZeile(u"Kunden", {7}, kaputt), "Suchlauf unvollständig: Tabelle Kunden, Seite 7 beschädigt"},
+        {unvollstaendigZeile(u"Kunden", {4, 9, 12}, kaputt), "Suchlauf unvollständig: Tabelle Kunden, Seiten 4, 9 und 12 beschädigt"},
+        {unvollstaendigZeile(u"Kunden", zwoelf, kaputt),
          "Suchlauf unvollständig: Tabelle Kunden, Seiten 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 und 2 weitere beschädigt"},
-        {{}, "Suchlauf unvollständig: Tabelle Kunden, die Tabelle nennt 14 Sätze, lesbar sind nur 0"},
+        {unvollstaendigZeile(u"Kunden", {}, kaputt), "Suchlauf unvollständig: Tabelle Kunden, die Tabelle nennt 14 Sätze, lesbar sind nur 0"},
+        // Counters without decimals, in exponent form from 1E+15 on.
+        {zaehlerText(0), "0"},
+        {zaehlerText(30), "30"},
+        {zaehlerText(2147483648.0), "2147483648"},
+        {zaehlerText(999999999999999.0), "999999999999999"},
+        {zaehlerText(1e15), "1E+15"},
+        {zaehlerText(1234567890123456.0), "1.23456789012346E+15"},
+        // The head: mask order decides, names compare case-sensitively, every equal pair gives its line.
+        {kopf({{QStringLiteral("Name"), true}, {QStringLiteral("Ort"), false}, {QStringLiteral("fehlt"), true}, {QStringLiteral("plz"), true}},
+              {QStringLiteral("Ort"), QStringLiteral("Name"), QStringLiteral("PLZ")}),
+         ">>Aktive Felder der Feldauswahl:|Vergleichsfeld: Name|Infofeld: Ort||------------------Beginn der Auswertung---------------"},
+        {kopf({{QStringLiteral("B"), false}, {QStringLiteral("A"), true}, {QStringLiteral("B"), true}}, {QStringLiteral("A"), QStringLiteral("B")}),
+         ">>Aktive Felder der Feldauswahl:|Infofeld: B|Vergleichsfeld: A|Vergleichsfeld: B||------------------Beginn der Auswertung---------------"},
+        {kopf({}, {}), ">>Aktive Felder der Feldauswahl:||------------------Beginn der Auswertung---------------"},
+        // A record's block: every column, null as empty.
+        {blockZeilen(12, {{QStringLiteral("Name"), QStringLiteral("Müller")}, {QStringLiteral("Ort"), std::nullopt}, {QStringLiteral("Nr"), QStringLiteral("")}})
+             .join(u'|'),
+         "Satz: 12\t\tName\tFeldinhalt: Müller|Satz: 12\t\tOrt\tFeldinhalt: |Satz: 12\t\tNr\tFeldinhalt: "},
     };
-    for (const auto& f : faelle)
-        EXPECT_EQ(unvollstaendigZeile(u"Kunden", f.seiten, u"die Tabelle nennt 14 Sätze, lesbar sind nur 0"), QString::fromUtf8(f.erwartet));
-}
-
-TEST(ProtokollZeilen, ZaehlerOhneNachkommastellen)
-{
-    EXPECT_EQ(zaehlerText(0), QStringLiteral("0"));
-    EXPECT_EQ(zaehlerText(1), QStringLiteral("1"));
-    EXPECT_EQ(zaehlerText(30), QStringLiteral("30"));
-    EXPECT_EQ(zaehlerText(2147483648.0), QStringLiteral("2147483648"));  // past 32 bits
-    EXPECT_EQ(zaehlerText(999999999999999.0), QStringLiteral("999999999999999"));
-    EXPECT_EQ(zaehlerText(1e15), QStringLiteral("1E+15"));
-    EXPECT_EQ(zaehlerText(1234567890123456.0), QStringLiteral("1.23456789012346E+15"));
-}
-
-TEST(ProtokollZeilen, KopfNachMaskeUndFeldern)
-{
-    const std::vector<MaskenZeile> maske{
-        {QStringLiteral("Name"), true},
-        {QStringLiteral("Ort"), false},
-        {QStringLiteral("fehlt"), true},
-        {QStringLiteral("plz"), true},  // names compare case-sensitively
-    };
-    const QStringList felder{QStringLiteral("Ort"), QStringLiteral("Name"), QStringLiteral("PLZ")};
-    const QStringList erwartet{QStringLiteral(">>Aktive Felder der Feldauswahl:"), QStringLiteral("Vergleichsfeld: Name"),
-                               QStringLiteral("Infofeld: Ort"), QString(), beginnZeile()};
-    EXPECT_EQ(kopfZeilen(maske, felder), erwartet);
-
-    // Mask order decides, and every equal pair gives its line.
-    const std::vector<MaskenZeile> doppelt{{QStringLiteral("B"), false}, {QStringLiteral("A"), true},
-                                           {QStringLiteral("B"), true}};
-    EXPECT_EQ(kopfZeilen(doppelt, {QStringLiteral("A"), QStringLiteral("B")}).mid(1, 3),
-              (QStringList{QStringLiteral("Infofeld: B"), QStringLiteral("Vergleichsfeld: A"),
-                           QStringLiteral("Vergleichsfeld: B")}));
-    EXPECT_EQ(kopfZeilen({}, {}).size(), 3);
-}
-
-TEST(ProtokollZeilen, BlockMitJederSpalteUndNullAlsLeer)
-{
-    const std::vector<Feldwert> satz{{QStringLiteral("Name"), QStringLiteral("Müller")},
-                                     {QStringLiteral("Ort"), std::nullopt},
-                                     {QStringLiteral("Nr"), QStringLiteral("")}};
-    const QStringList erwartet{QStringLiteral("Satz: 12\t\tName\tFeldinhalt: Müller"),
-                               QStringLiteral("Satz: 12\t\tOrt\tFeldinhalt: "),
-                               QStringLiteral("Satz: 12\t\tNr\tFeldinhalt: ")};
-    EXPECT_EQ(blockZeilen(12, satz), erwartet);
+    for (const auto& [ist, soll] : faelle)
+        EXPECT_EQ(ist, QString::fromUtf8(soll));
 }
 
 TEST(ProtokollKodierung, Windows1252UndFragezeichen)
@@ -175,23 +157,9 @@ TEST(ProtokollSchreiber, ZeilenMitCrLfUndLeererLauf)
 {
     QTemporaryDir dir;
     const QString pfad = dir.filePath(QStringLiteral("Protokoll.txt"));
-    {
-        Schreiber s(pfad);
-        s.oeffnen();
-        s.zeile(schlussStriche());
-        s.zeile(gesamtZeile(0));
-        s.abschliessen();
-    }
-    EXPECT_EQ(inhalt(pfad), QByteArray("-----------------------------\r\ngesamt gefundene Felder: 0\r\n"));
-
-    Schreiber s(pfad);
-    s.oeffnen();
-    s.zeile(kopfAnfangZeile());
-    s.zeile(QString());
-    s.zeile(trefferZeile(3, u"Straße", u"Zeile\r\n2\tÜ€"));
-    s.abschliessen();
-    EXPECT_EQ(inhalt(pfad), QByteArray(">>Aktive Felder der Feldauswahl:\r\n\r\n"
-                                       "Satz: 3\t\tStra\xDF" "e\tFeldinhalt: Zeile\r\n2\t\xDC\x80\r\n"));
+    EXPECT_EQ(geschrieben(pfad, {schlussStriche(), gesamtZeile(0)}), QByteArray("-----------------------------\r\ngesamt gefundene Felder: 0\r\n"));
+    EXPECT_EQ(geschrieben(pfad, {kopfAnfangZeile(), QString(), trefferZeile(3, u"Straße", u"Zeile\r\n2\tÜ€")}),
+              QByteArray(">>Aktive Felder der Feldauswahl:\r\n\r\nSatz: 3\t\tStra\xDF" "e\tFeldinhalt: Zeile\r\n2\t\xDC\x80\r\n"));
 }
 
 TEST(ProtokollSchreiber, ErsetztDieDateiErstAmEnde)
@@ -246,6 +214,17 @@ TEST(ProtokollSchreiber, SchreibtInBloeckenVonEtwa64KB)
     EXPECT_GE(geraet.schreibvorgaenge, int(erwartet.size() / (Schreiber::Blockgroesse + 200)));
 }
 
+// The message of the write error f() throws; none: it threw none.
+static QString fehlerVon(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const Schreibfehler& e) {
+        return e.meldung();
+    }
+    return QStringLiteral("<keiner>");
+}
+
 TEST(ProtokollSchreiber, SchreibfehlerNennenDieDatei)
 {
     QTemporaryDir dir;
@@ -253,13 +232,8 @@ TEST(ProtokollSchreiber, SchreibfehlerNennenDieDatei)
     schreibeAlt(datei);
     const QString unmoeglich = datei + QStringLiteral("/Protokoll.txt");
     Schreiber s(unmoeglich);
-    try {
-        s.oeffnen();
-        FAIL() << "oeffnen() unter einer Datei gelang";
-    } catch (const Schreibfehler& f) {
-        EXPECT_TRUE(f.meldung().startsWith(QStringLiteral("Das Protokoll \"") + unmoeglich + u'"')) << f.what();
-        EXPECT_TRUE(f.meldung().contains(QStringLiteral("kann nicht angelegt werden."))) << f.what();
-    }
+    const QString meldung = fehlerVon([&] { s.oeffnen(); });
+    EXPECT_TRUE(meldung.startsWith(QStringLiteral("Das Protokoll \"") + unmoeglich + QStringLiteral("\" kann nicht angelegt werden."))) << meldung.toStdString();
     EXPECT_FALSE(s.offen());
 
     // A full disk, at the block write in the middle of the run.
@@ -267,16 +241,11 @@ TEST(ProtokollSchreiber, SchreibfehlerNennenDieDatei)
     ASSERT_TRUE(voll.open(QIODevice::WriteOnly));
     Schreiber v(&voll, QStringLiteral("/mnt/voll/Protokoll.txt"));
     v.oeffnen();
-    bool geworfen = false;
-    try {
-        for (int i = 0; i < 100000; ++i)
-            v.zeile(trefferZeile(i + 1, u"Feld", QString(50, u'y')));
-    } catch (const Schreibfehler& f) {
-        geworfen = true;
-        EXPECT_EQ(f.meldung(), QStringLiteral("Das Protokoll \"/mnt/voll/Protokoll.txt\" kann nicht geschrieben werden.\r"
-                                              "Auf dem Gerät ist kein Speicherplatz mehr verfügbar"));
-    }
-    EXPECT_TRUE(geworfen);
+    EXPECT_EQ(fehlerVon([&] {
+                  for (int i = 0; i < 100000; ++i)
+                      v.zeile(trefferZeile(i + 1, u"Feld", QString(50, u'y')));
+              }),
+              QStringLiteral("Das Protokoll \"/mnt/voll/Protokoll.txt\" kann nicht geschrieben werden.\rAuf dem Gerät ist kein Speicherplatz mehr verfügbar"));
     EXPECT_FALSE(v.offen());
 
     // The real thing: /dev/full takes nothing.
@@ -312,12 +281,7 @@ TEST(ProtokollOrt, ProgrammverzeichnisOderBenutzerdaten)
     EXPECT_FALSE(verzeichnisBeschreibbar(datei));
 
     // The data directory need not exist yet.
-    const QString neu = dir.filePath(QStringLiteral("neu/unter/Protokoll.txt"));
-    Schreiber s(neu);
-    s.oeffnen();
-    s.zeile(gesamtZeile(0));
-    s.abschliessen();
-    EXPECT_EQ(inhalt(neu), QByteArray("gesamt gefundene Felder: 0\r\n"));
+    EXPECT_EQ(geschrieben(dir.filePath(QStringLiteral("neu/unter/Protokoll.txt")), {gesamtZeile(0)}), QByteArray("gesamt gefundene Felder: 0\r\n"));
 }
 
 TEST(Systempfad, PufferUndWindowsverzeichnis)
@@ -328,10 +292,10 @@ TEST(Systempfad, PufferUndWindowsverzeichnis)
     EXPECT_TRUE(puffer.startsWith(QStringLiteral("C:\\WINDOWS\\system32")));
     EXPECT_EQ(puffer.at(19), QChar(0));
     EXPECT_EQ(puffer.mid(20), QString(240, u' '));
-    EXPECT_EQ(windowsVerzeichnis(puffer), QStringLiteral("C:\\WINDOWS\\"));
-    EXPECT_EQ(windowsVerzeichnis(u"C:\\WINNT\\System32"), QString());  // case-sensitive
-    EXPECT_EQ(windowsVerzeichnis(u"D:\\a\\system32\\b\\system32"), QStringLiteral("D:\\a\\"));
-    EXPECT_EQ(windowsVerzeichnis(u"system32"), QString());
+    // The folder before the first "system32", case-sensitive.
+    for (const auto& [pfad, verzeichnis] : {std::pair{puffer, u"C:\\WINDOWS\\"_s}, {u"C:\\WINNT\\System32"_s, QString()},
+                                           {u"D:\\a\\system32\\b\\system32"_s, u"D:\\a\\"_s}, {u"system32"_s, QString()}})
+        EXPECT_EQ(windowsVerzeichnis(pfad), verzeichnis) << pfad.toStdString();
     EXPECT_EQ(systempfadPuffer(QString(300, u'x')), QString(260, u' '));
     EXPECT_EQ(systempfadPuffer(QString(259, u'x')).at(259), QChar(0));
 

@@ -62,88 +62,45 @@ QString zufallsText(std::mt19937& zufall, const QString& alphabet, int maxLaenge
 
 }  // namespace
 
-TEST(Vergleich, MuellerEinfachUndMitPlatzhalter)
+// Search text, mode (e simple, p with wildcards; t: simple in Turkish),
+// value, hit.
+TEST(Vergleich, TabelleDerFaelle)
 {
-    const Suchmuster einfach(QStringLiteral("m*ller"), Suchmodus::Einfach, deutsch);
-    EXPECT_FALSE(einfach.trifft(u"Müller"));
-    EXPECT_FALSE(einfach.trifft(u"MOLLER"));
-    EXPECT_TRUE(einfach.trifft(u"Herr M*LLER"));
-
-    const Suchmuster platzhalter(QStringLiteral("m*ller"), Suchmodus::Platzhalter, deutsch);
-    EXPECT_TRUE(platzhalter.trifft(u"Müller"));
-    EXPECT_TRUE(platzhalter.trifft(u"MOLLER"));
-    EXPECT_TRUE(platzhalter.trifft(u"Meller"));
-    EXPECT_TRUE(platzhalter.trifft(u"Familie MÜLLER-Lüdenscheidt"));
-    EXPECT_FALSE(platzhalter.trifft(u"Mller"));
-    EXPECT_FALSE(platzhalter.trifft(u"Muuller"));
-}
-
-TEST(Vergleich, AeussereSterneUndNurSterne)
-{
-    const Suchmuster sterne(QStringLiteral("***"), Suchmodus::Platzhalter, deutsch);
-    EXPECT_TRUE(sterne.trifft(u"x"));
-    EXPECT_TRUE(sterne.trifft(u" "));
-    EXPECT_TRUE(sterne.trifft(u"\n"));
-    EXPECT_FALSE(sterne.trifft(u""));
-    EXPECT_FALSE(Suchmuster(QStringLiteral("***"), Suchmodus::Einfach, deutsch).trifft(u"ab*c"));
-    EXPECT_TRUE(Suchmuster(QStringLiteral("***"), Suchmodus::Einfach, deutsch).trifft(u"a***b"));
-
-    const Suchmuster abc(QStringLiteral("*abc*"), Suchmodus::Platzhalter, deutsch);
-    EXPECT_EQ(abc.muster(), QStringLiteral("abc"));
-    EXPECT_TRUE(abc.trifft(u"xxABCxx"));
-    EXPECT_TRUE(abc.trifft(u"abc"));
-    EXPECT_FALSE(abc.trifft(u"ab c"));
-    EXPECT_FALSE(abc.trifft(u"a*bc"));
-
-    // The window's initial text finds every value with an a.
-    const Suchmuster anfang(QStringLiteral("*A"), Suchmodus::Platzhalter, deutsch);
-    EXPECT_TRUE(anfang.trifft(u"Haus"));
-    EXPECT_TRUE(anfang.trifft(u"ANNA"));
-    EXPECT_FALSE(anfang.trifft(u"Huhn"));
-    EXPECT_FALSE(anfang.trifft(u"Ähre"));
-
-    // An empty search text behaves like stars only, in both modes.
-    EXPECT_TRUE(Suchmuster(QString(), Suchmodus::Einfach, deutsch).trifft(u"x"));
-    EXPECT_FALSE(Suchmuster(QString(), Suchmodus::Einfach, deutsch).trifft(u""));
-    EXPECT_TRUE(Suchmuster(QString(), Suchmodus::Platzhalter, deutsch).trifft(u"x"));
-}
-
-TEST(Vergleich, KurzerWertUndWoertlicheSterneUndZeilenumbruch)
-{
-    const Suchmuster kurz(QStringLiteral("a*b*c"), Suchmodus::Platzhalter, deutsch);
-    EXPECT_FALSE(kurz.trifft(u"abc"));
-    EXPECT_FALSE(kurz.trifft(u"a*b*"));
-
-    EXPECT_TRUE(platzhalterVergleich(u"a*c", QStringLiteral("a*c"), deutsch));
-    EXPECT_TRUE(platzhalterVergleich(u"a*bxc", QStringLiteral("a*b*c"), deutsch));
-    EXPECT_TRUE(platzhalterVergleich(u"A*B*C", QStringLiteral("a*b*c"), deutsch));
-    EXPECT_FALSE(platzhalterVergleich(u"a**c", QStringLiteral("a*c"), deutsch));
-
-    const Suchmuster zeile(QStringLiteral("Zeile*2"), Suchmodus::Platzhalter, deutsch);
-    EXPECT_TRUE(zeile.trifft(u"Zeile\n2"));
-    EXPECT_TRUE(zeile.trifft(u"erste ZEILE\r2"));
-    EXPECT_TRUE(zeile.trifft(u"Zeile\t2"));
-    EXPECT_FALSE(zeile.trifft(u"Zeile\r\n2"));  // two characters for one star
-    EXPECT_FALSE(zeile.trifft(u"Zeile2"));
-}
-
-TEST(Vergleich, GrossUndKleinNachDenRegelnDerSprache)
-{
-    EXPECT_TRUE(einfacherVergleich(u"ÄRGER", QStringLiteral("ärger"), deutsch));
-    EXPECT_TRUE(einfacherVergleich(u"ärger", QStringLiteral("ÄRGER"), deutsch));
-    EXPECT_TRUE(einfacherVergleich(u"STRAẞE", QStringLiteral("straße"), deutsch));
-    EXPECT_FALSE(einfacherVergleich(u"STRASSE", QStringLiteral("straße"), deutsch));
-    EXPECT_TRUE(einfacherVergleich(u"ΣΟΦΊΑ", QStringLiteral("σοφία"), deutsch));
-    EXPECT_TRUE(einfacherVergleich(u"ΟΔΟΣ", QStringLiteral("οδοσ"), deutsch));  // no final-sigma context
-    // Beyond the BMP: Deseret capital and small long I.
-    EXPECT_TRUE(einfacherVergleich(u"x\U00010400y", QStringLiteral("X\U00010428Y"), deutsch));
-
-    // Turkish: the capital I is the capital of the dotless i.
+    const struct {
+        const char16_t* suchtext;
+        char modus;
+        const char16_t* wert;
+        bool trifft;
+    } faelle[] = {
+        {u"m*ller", 'e', u"Müller", false}, {u"m*ller", 'e', u"MOLLER", false}, {u"m*ller", 'e', u"Herr M*LLER", true},
+        {u"m*ller", 'p', u"Müller", true}, {u"m*ller", 'p', u"MOLLER", true}, {u"m*ller", 'p', u"Meller", true},
+        {u"m*ller", 'p', u"Familie MÜLLER-Lüdenscheidt", true}, {u"m*ller", 'p', u"Mller", false}, {u"m*ller", 'p', u"Muuller", false},
+        // Outer stars, stars only, and an empty search text alike in both modes.
+        {u"***", 'p', u"x", true}, {u"***", 'p', u" ", true}, {u"***", 'p', u"\n", true}, {u"***", 'p', u"", false},
+        {u"***", 'e', u"ab*c", false}, {u"***", 'e', u"a***b", true}, {u"", 'e', u"x", true}, {u"", 'e', u"", false}, {u"", 'p', u"x", true},
+        {u"*abc*", 'p', u"xxABCxx", true}, {u"*abc*", 'p', u"abc", true}, {u"*abc*", 'p', u"ab c", false}, {u"*abc*", 'p', u"a*bc", false},
+        // The window's initial text finds every value with an a.
+        {u"*A", 'p', u"Haus", true}, {u"*A", 'p', u"ANNA", true}, {u"*A", 'p', u"Huhn", false}, {u"*A", 'p', u"Ähre", false},
+        // A value shorter than the pattern; literal stars; one star for one line break character.
+        {u"a*b*c", 'p', u"abc", false}, {u"a*b*c", 'p', u"a*b*", false}, {u"a*c", 'p', u"a*c", true}, {u"a*b*c", 'p', u"a*bxc", true},
+        {u"a*b*c", 'p', u"A*B*C", true}, {u"a*c", 'p', u"a**c", false}, {u"Zeile*2", 'p', u"Zeile\n2", true},
+        {u"Zeile*2", 'p', u"erste ZEILE\r2", true}, {u"Zeile*2", 'p', u"Zeile\t2", true}, {u"Zeile*2", 'p', u"Zeile\r\n2", false},
+        {u"Zeile*2", 'p', u"Zeile2", false},
+        // Case by the language's rules: ß stays ß, no final-sigma context, beyond the BMP too.
+        {u"ärger", 'e', u"ÄRGER", true}, {u"ÄRGER", 'e', u"ärger", true}, {u"straße", 'e', u"STRAẞE", true},
+        {u"straße", 'e', u"STRASSE", false}, {u"σοφία", 'e', u"ΣΟΦΊΑ", true}, {u"οδοσ", 'e', u"ΟΔΟΣ", true},
+        {u"X\U00010428Y", 'e', u"x\U00010400y", true}, {u"irmak", 'e', u"IRMAK", true},
+        // Turkish: the capital I is the capital of the dotless i.
+        {u"ırmak", 't', u"IRMAK", true}, {u"irmak", 't', u"IRMAK", false}, {u"istanbul", 't', u"İSTANBUL", true},
+    };
     const QLocale tuerkisch(QLocale::Turkish, QLocale::Turkey);
-    EXPECT_TRUE(einfacherVergleich(u"IRMAK", QStringLiteral("ırmak"), tuerkisch));
-    EXPECT_FALSE(einfacherVergleich(u"IRMAK", QStringLiteral("irmak"), tuerkisch));
-    EXPECT_TRUE(einfacherVergleich(u"İSTANBUL", QStringLiteral("istanbul"), tuerkisch));
-    EXPECT_TRUE(einfacherVergleich(u"IRMAK", QStringLiteral("irmak"), deutsch));
+    for (const auto& f : faelle) {
+        const Suchmuster m(QString::fromUtf16(f.suchtext), f.modus == 'p' ? Suchmodus::Platzhalter : Suchmodus::Einfach,
+                           f.modus == 't' ? tuerkisch : deutsch);
+        EXPECT_EQ(m.trifft(f.wert), f.trifft) << QString::fromUtf16(f.suchtext).toStdString() << ' ' << f.modus << ' '
+                                              << QString::fromUtf16(f.wert).toStdString();
+    }
+    EXPECT_EQ(Suchmuster(QStringLiteral("*abc*"), Suchmodus::Platzhalter, deutsch).muster(), QStringLiteral("abc"));
 }
 
 TEST(Vergleich, FaltungWieDieSpracheWoSieDieLaengeBehaelt)

@@ -19,6 +19,7 @@
 // Readable failures.
 inline void PrintTo(const QString& s, std::ostream* aus) { *aus << '"' << s.toStdString() << '"'; }
 
+using namespace Qt::StringLiterals;
 using namespace Kommandozeile;
 
 namespace {
@@ -31,63 +32,45 @@ QStringList liste(std::initializer_list<const char*> w)
     return l;
 }
 
+// The values of a call on one line: paths|table|text|protocol|flags m f F.
+QString kurz(const Aufruf& a)
+{
+    QString flags;
+    for (auto [an, z] : {std::pair{a.alleTabellen, 'a'}, {a.rekursiv, 'r'}, {a.platzhalter, 'w'}, {a.utf8, 'u'}, {a.nurDateinamen, 'l'},
+                         {a.zaehlen, 'c'}, {a.still, 'q'}, {a.formGewaehlt, 'g'}, {a.tabellenListe, 't'}})
+        if (an)
+            flags += QLatin1Char(z);
+    return QStringList{a.pfade.join(u','), a.tabelle, a.suchtext, a.protokollDatei, flags}.join(u'|')
+           + u" m%1 f%2 F%3"_s.arg(a.hoechstens).arg(int(a.farbe)).arg(int(a.form));
+}
+
 // Free arguments and options in any order; grep's options also together
 // (-rl) and with the value attached (-m5).
 TEST(Aufruf, FreieAngabenUndOptionenAnJederStelle)
 {
     const struct {
         QStringList argumente;
-        QStringList pfade;
-        const char *tabelle, *suchtext;
-        bool alle, rekursiv, platzhalter, utf8;
-        const char* protokoll;
-        bool l = false, c = false, q = false, gewaehlt = false;
-        qint64 m = 0;
-        Farbe farbe = Farbe::Nie;
-        Form form = Form::Text;
+        const char* werte;  // kurz(); Farbe: 0 nie, 1 auto, 2 immer; Form: 0 text, 1 protokoll, 2 json
     } faelle[] = {
-        {liste({"k.mdb", "Kunden", "m*ller"}), liste({"k.mdb"}), "Kunden", "m*ller", false, false, true, false, ""},
-        {liste({"--ohne-wildcards", "k.mdb", "Kunden Alt", "m*ller", "--protokoll", "p.txt"}), liste({"k.mdb"}),
-         "Kunden Alt", "m*ller", false, false, false, false, "p.txt"},
-        {liste({"a.mdb", "b.mdb", "ordner", "Kunden", "x", "--protokoll=p.txt"}), liste({"a.mdb", "b.mdb", "ordner"}),
-         "Kunden", "x", false, false, true, false, "p.txt"},
-        {liste({"--alle-tabellen", "-r", "ordner", "Müller", "--utf8"}), liste({"ordner"}), "", "Müller", true, true, true,
-         true, ""},
-        {liste({"ordner1", "--rekursiv", "ordner2", "--alle-tabellen", "x"}), liste({"ordner1", "ordner2"}), "", "x", true,
-         true, true, false, ""},
-        {liste({"--alle-tabellen", "k.mdb", "--", "-5"}), liste({"k.mdb"}), "", "-5", true, false, true, false, ""},
-        {liste({"k.mdb", "T", "-"}), liste({"k.mdb"}), "T", "-", false, false, true, false, ""},
-        {liste({"-rl", "o", "x", "y"}), liste({"o"}), "x", "y", false, true, true, false, "", true, false, false, true},
-        {liste({"-cm5", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, true, false, true, 5},
-        {liste({"-q", "-m", "12", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, false, true, false, 12},
-        // "--color" takes no free argument.
-        {liste({"--color", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, false, false, false, 0,
-         Farbe::Auto},
-        {liste({"--color=always", "--json", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, false,
-         false, true, 0, Farbe::Immer, Form::Json},
-        {liste({"--format", "protokoll", "o", "x", "y"}), liste({"o"}), "x", "y", false, false, true, false, "", false, false,
-         false, true, 0, Farbe::Nie, Form::Protokoll},
-        {liste({"--tabellen", "a.mdb", "ordner"}), liste({"a.mdb", "ordner"}), "", "", false, false, true, false, ""},
+        {liste({"k.mdb", "Kunden", "m*ller"}), "k.mdb|Kunden|m*ller||w m0 f0 F0"},
+        {liste({"--ohne-wildcards", "k.mdb", "Kunden Alt", "m*ller", "--protokoll", "p.txt"}), "k.mdb|Kunden Alt|m*ller|p.txt| m0 f0 F0"},
+        {liste({"a.mdb", "b.mdb", "ordner", "Kunden", "x", "--protokoll=p.txt"}), "a.mdb,b.mdb,ordner|Kunden|x|p.txt|w m0 f0 F0"},
+        {liste({"--alle-tabellen", "-r", "ordner", "Müller", "--utf8"}), "ordner||Müller||arwu m0 f0 F0"},
+        {liste({"ordner1", "--rekursiv", "ordner2", "--alle-tabellen", "x"}), "ordner1,ordner2||x||arw m0 f0 F0"},
+        {liste({"--alle-tabellen", "k.mdb", "--", "-5"}), "k.mdb||-5||aw m0 f0 F0"},
+        {liste({"k.mdb", "T", "-"}), "k.mdb|T|-||w m0 f0 F0"},
+        {liste({"-rl", "o", "x", "y"}), "o|x|y||rwlg m0 f0 F0"},
+        {liste({"-cm5", "o", "x", "y"}), "o|x|y||wcg m5 f0 F0"},
+        {liste({"-q", "-m", "12", "o", "x", "y"}), "o|x|y||wq m12 f0 F0"},
+        {liste({"--color", "o", "x", "y"}), "o|x|y||w m0 f1 F0"},  // "--color" takes no free argument
+        {liste({"--color=always", "--json", "o", "x", "y"}), "o|x|y||wg m0 f2 F2"},
+        {liste({"--format", "protokoll", "o", "x", "y"}), "o|x|y||wg m0 f0 F1"},
+        {liste({"--tabellen", "a.mdb", "ordner"}), "a.mdb,ordner||||wt m0 f0 F0"},
     };
     for (const auto& f : faelle) {
-        SCOPED_TRACE(f.argumente.join(u' ').toStdString());
         const Aufrufergebnis e = aufrufLesen(f.argumente);
         ASSERT_TRUE(e.aufruf) << e.fehler.toStdString();
-        EXPECT_EQ(e.aufruf->pfade, f.pfade);
-        EXPECT_EQ(e.aufruf->tabelle, QString::fromUtf8(f.tabelle));
-        EXPECT_EQ(e.aufruf->suchtext, QString::fromUtf8(f.suchtext));
-        EXPECT_EQ(e.aufruf->alleTabellen, f.alle);
-        EXPECT_EQ(e.aufruf->rekursiv, f.rekursiv);
-        EXPECT_EQ(e.aufruf->platzhalter, f.platzhalter);
-        EXPECT_EQ(e.aufruf->utf8, f.utf8);
-        EXPECT_EQ(e.aufruf->protokollDatei, QString::fromUtf8(f.protokoll));
-        EXPECT_EQ(e.aufruf->nurDateinamen, f.l);
-        EXPECT_EQ(e.aufruf->zaehlen, f.c);
-        EXPECT_EQ(e.aufruf->still, f.q);
-        EXPECT_EQ(e.aufruf->formGewaehlt, f.gewaehlt);
-        EXPECT_EQ(e.aufruf->hoechstens, f.m);
-        EXPECT_EQ(e.aufruf->farbe, f.farbe);
-        EXPECT_EQ(e.aufruf->form, f.form);
+        EXPECT_EQ(kurz(*e.aufruf), QString::fromUtf8(f.werte)) << f.argumente.join(u' ').toStdString();
     }
 }
 
@@ -102,18 +85,16 @@ TEST(Aufruf, FeldauswahlWieDieMaske)
     EXPECT_EQ(a.aufruf->info, liste({"PLZ", "Ort"}));
 
     const QStringList spalten = liste({"Nr", "Name", "PLZ", "Ort", "Straße Nr"});
-    const Feldwahl w = feldwahl(spalten, a.aufruf->felder, a.aufruf->info);
-    EXPECT_TRUE(w.fehlend.isEmpty());
-    ASSERT_EQ(w.zeilen.size(), 5u);
-    const struct { const char* name; bool suchen, info; } erwartet[] = {
-        {"Nr", false, false}, {"Name", true, false}, {"PLZ", false, true}, {"Ort", true, false}, {"Straße Nr", false, false}};
-    for (std::size_t i = 0; i < w.zeilen.size(); ++i) {
-        EXPECT_EQ(w.zeilen[i].feldname, QString::fromUtf8(erwartet[i].name));
-        EXPECT_EQ(w.zeilen[i].suchen, erwartet[i].suchen) << erwartet[i].name;
-        EXPECT_EQ(w.zeilen[i].info, erwartet[i].info) << erwartet[i].name;
-    }
-    EXPECT_EQ(feldwahl(spalten, liste({"Name", "Telefon"}), liste({"Fax", "Telefon"})).fehlend, liste({"Telefon", "Fax"}));
-    EXPECT_EQ(feldwahl(spalten, liste({"straße nr"}), {}).zeilen[4].suchen, true);
+    const auto zeilen = [&](const QStringList& felder, const QStringList& info) {
+        const Feldwahl w = feldwahl(spalten, felder, info);
+        QStringList l;
+        for (const auto& z : w.zeilen)
+            l << z.feldname + u':' + (z.suchen ? u's' : u'-') + (z.info ? u'i' : u'-');
+        return l.join(u',') + u'!' + w.fehlend.join(u',');
+    };
+    EXPECT_EQ(zeilen(a.aufruf->felder, a.aufruf->info), u"Nr:--,Name:s-,PLZ:-i,Ort:s-,Straße Nr:--!"_s);
+    EXPECT_EQ(zeilen(liste({"Name", "Telefon"}), liste({"Fax", "Telefon"})).section(u'!', 1), u"Telefon,Fax"_s);
+    EXPECT_EQ(zeilen(liste({"straße nr"}), {}).section(u'!', 0, 0).section(u',', 4), u"Straße Nr:s-"_s);
 }
 
 TEST(Aufruf, FehlerSagenWasFehlt)
@@ -171,7 +152,7 @@ TEST(Ausgabe, EinzeiligMitSichtbarenSteuerzeichen)
     for (const auto& f : faelle)
         EXPECT_EQ(einzeilig(QStringView(f.text)), QString::fromUtf8(f.zeile)) << QString::fromUtf8(f.zeile).toStdString();
     // Messages keep a Windows path as it is written.
-    EXPECT_EQ(einzeilig(u"C:\\daten.mdb\x1b", false), QStringLiteral("C:\\daten.mdb\\x1b"));
+    EXPECT_EQ(einzeilig(u"C:\\daten.mdb\x1b", false), u"C:\\daten.mdb\\x1b"_s);
 }
 
 TEST(Ausgabe, FundstellenNachDerRegelDerSuche)
@@ -224,17 +205,16 @@ TEST(Aufruf, UeberschriftenSobaldMehrAlsEineTabelleErreichbarIst)
 {
     QTemporaryDir dir;
     Aufruf a;
-    a.pfade = QStringList{dir.filePath(QStringLiteral("k.mdb"))};
+    a.pfade = QStringList{dir.filePath(u"k.mdb"_s)};
     EXPECT_FALSE(mehrereTabellen(a));
     a.alleTabellen = true;
     EXPECT_TRUE(mehrereTabellen(a));
     a.alleTabellen = false;
-    a.pfade << QStringLiteral("b.mdb");
+    a.pfade << u"b.mdb"_s;
     EXPECT_TRUE(mehrereTabellen(a));
     a.pfade = QStringList{dir.path()};
     EXPECT_TRUE(mehrereTabellen(a));
-    EXPECT_EQ(ueberschrift(QStringLiteral("a/b.mdb"), QStringLiteral("Kunden Alt")),
-              QStringLiteral(">>Datei: a/b.mdb\tTabelle: Kunden Alt"));
+    EXPECT_EQ(ueberschrift(u"a/b.mdb"_s, u"Kunden Alt"_s), u">>Datei: a/b.mdb\tTabelle: Kunden Alt"_s);
 }
 
 class Sammlung : public ::testing::Test {
@@ -250,7 +230,7 @@ protected:
     {
         QStringList l;
         for (const auto& f : funde)
-            l << f.pfad.mid(dir.path().size() + 1) + (f.fehler.isEmpty() ? QString() : QStringLiteral(" !"));
+            l << f.pfad.mid(dir.path().size() + 1) + (f.fehler.isEmpty() ? QString() : u" !"_s);
         return l;
     }
     QTemporaryDir dir;
@@ -271,23 +251,21 @@ TEST_F(Sammlung, OrdnerWieDieDateilisteUnterordnerNurMitR)
     EXPECT_EQ(pfade(dateienSammeln({dir.path()}, true)),
               liste1 + liste({"archiv a/y.mdb", "archiv a/tief/w.mdb", "archiv a/tief/Kein.mdb/v.mdb", "Archiv B/z.mdb"}));
     // A file named on the command line is taken as it is; a folder twice is read once.
-    EXPECT_EQ(pfade(dateienSammeln({dir.filePath(QStringLiteral("notiz.txt")), dir.filePath(QStringLiteral("archiv a")),
-                                    dir.filePath(QStringLiteral("archiv a/"))},
-                                   false)),
+    EXPECT_EQ(pfade(dateienSammeln({dir.filePath(u"notiz.txt"_s), dir.filePath(u"archiv a"_s), dir.filePath(u"archiv a/"_s)}, false)),
               liste({"notiz.txt", "archiv a/y.mdb"}));
 }
 
 TEST_F(Sammlung, EineSchleifeUeberVerknuepfungenEndet)
 {
     anlegen("a/x.mdb");
-    ASSERT_TRUE(QFile::link(dir.path(), dir.filePath(QStringLiteral("a/zurueck"))));
+    ASSERT_TRUE(QFile::link(dir.path(), dir.filePath(u"a/zurueck"_s)));
     EXPECT_EQ(pfade(dateienSammeln({dir.path()}, true)), liste({"a/x.mdb"}));
 }
 
 TEST_F(Sammlung, WasNichtZumLeserDarf)
 {
     anlegen("gut.mdb");
-    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nirgends")), dir.filePath(QStringLiteral("weg.mdb"))));
+    ASSERT_TRUE(QFile::link(dir.filePath(u"nirgends"_s), dir.filePath(u"weg.mdb"_s)));
     const struct {
         const char* name;
         const char* grund;
@@ -295,7 +273,7 @@ TEST_F(Sammlung, WasNichtZumLeserDarf)
                   {".", "ist ein Ordner"}};
     for (const auto& f : faelle)
         EXPECT_EQ(dateiPruefen(dir.filePath(QString::fromUtf8(f.name))), QString::fromUtf8(f.grund)) << f.name;
-    EXPECT_EQ(dateiPruefen(QStringLiteral("/dev/null")), QStringLiteral("ist keine gewöhnliche Datei"));
+    EXPECT_EQ(dateiPruefen(u"/dev/null"_s), u"ist keine gewöhnliche Datei"_s);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 extern char** environ;
 
 using namespace mdbwriter;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -55,6 +56,14 @@ Ergebnis suche(const QStringList& argumente, const QByteArray& locale = "C.UTF-8
     return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
+// A table of one text column with these values.
+void textTabelle(Database& db, const char* name, const char* spalte, std::initializer_list<const char*> werte)
+{
+    const int t = db.addTable(name, {{spalte, ColumnType::Text, 30}});
+    for (const char* w : werte)
+        db.addRow(t, {Cell::text(w)});
+}
+
 QByteArray zeilen(std::initializer_list<const char*> z)
 {
     QByteArray b;
@@ -75,14 +84,17 @@ protected:
         db.finish();
         // Jet 3 keeps text in a code page of its own; Cyrillic needs Jet 4.
         Database jet4(datei4.toStdString(), Format::Jet4);
-        const int r = jet4.addTable("Russisch", {{"Name", ColumnType::Text, 30}});
-        jet4.addRow(r, {Cell::text("Пётр Müller")});
-        jet4.addTable("Kunden Alt", {{"Name", ColumnType::Text, 30}});
+        textTabelle(jet4, "Russisch", "Name", {"Пётр Müller"});
+        textTabelle(jet4, "Kunden Alt", "Name", {});
         // A name no bracketed statement can hold, a value that would forge
         // a line, swap the text's direction and clear a terminal.
-        const int z = jet4.addTable("Alt [2020]]", {{"Name", ColumnType::Text, 60}});
-        jet4.addRow(z, {Cell::text("Müller\r\nSatz: 9\u202E\x1b[2J")});
+        textTabelle(jet4, "Alt [2020]]", "Name", {"Müller\r\nSatz: 9\u202E\x1b[2J"});
         jet4.finish();
+    }
+    // "a|b|c" as arguments; @3 and @4 name the two files, @d the folder.
+    QStringList argumente(const char* a) const
+    {
+        return QString::fromUtf8(a).replace(u"@3"_s, datei).replace(u"@4"_s, datei4).replace(u"@d"_s, dir.path()).split(u'|');
     }
     QTemporaryDir dir;
     QString datei, datei4 = dir.filePath(QStringLiteral("k4.mdb"));
@@ -92,93 +104,88 @@ protected:
 // grep has them.
 TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
 {
-    const QString k = QStringLiteral("Kunden Alt");
     const QByteArray d4 = datei4.toUtf8(), d3 = datei.toUtf8();
     const QByteArray schluss1 = "-----------------------------\ngesamt gefundene Felder: 1\n";
     const QByteArray protokoll1 = "-----------------------------\r\ngesamt gefundene Felder: 1\r\n";
     const QByteArray pjotr = "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 M\xC3\xBC" "ller";
     const QByteArray zeichenZeile = "Satz: 1\t\tName\tFeldinhalt: Müller\\r\\nSatz: 9\\u202e\\x1b[2J\n";
-    const QStringList russisch{datei4, QStringLiteral("Russisch"), QStringLiteral("ller")};
-    const QStringList protokollform{QStringLiteral("--format"), QStringLiteral("protokoll")};
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("leer")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(u"leer"_s));
+    {
+        // The definition page of the first table broken: the reader gives up
+        // on the file, and the tables after it are named, not tried.
+        Database db(dir.filePath(u"tdef.mdb"_s).toStdString(), Format::Jet4);
+        textTabelle(db, "A", "Zerbrochen", {"Müller"});
+        textTabelle(db, "B", "Name", {"Müller"});
+        db.finish();
+        QFile f(dir.filePath(u"tdef.mdb"_s));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const QByteArray alles = f.readAll();
+        const qsizetype seite = alles.indexOf(QByteArray::fromRawData(reinterpret_cast<const char*>(u"Zerbrochen"), 20)) / 4096 * 4096;
+        ASSERT_GT(seite, 0);
+        f.seek(seite);
+        f.write("\x07");
+    }
     const struct {
-        QStringList argumente;
-        const char* locale;
+        const char* argumente;  // separated by "|"; @3, @4: the two files, @d: the folder
         int code;
-        std::optional<QByteArray> aus;  // none: not looked at
-        const char* fehler;             // part of standard error; null: none (no progress without a terminal)
+        std::optional<QByteArray> aus = std::nullopt;  // none: not looked at
+        const char* fehler = nullptr;  // part of standard error; null: none (no progress without a terminal)
+        const char* locale = "C.UTF-8";
     } faelle[] = {
         // The protocol's own form, and the text form in the locale's encoding with LF.
-        {{datei, k, QStringLiteral("m*ller"), QStringLiteral("--format"), QStringLiteral("protokoll")}, "C.UTF-8", 0,
-         "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 2\t\tName\tFeldinhalt: m*ller\r\n"
-         "-----------------------------\r\ngesamt gefundene Felder: 2\r\n", nullptr},
-        {{datei, k, QStringLiteral("m*ller")}, "C.UTF-8", 0,
-         QStringLiteral("Satz: 1\t\tName\tFeldinhalt: Müller\nSatz: 2\t\tName\tFeldinhalt: m*ller\n"
-                        "-----------------------------\ngesamt gefundene Felder: 2\n").toUtf8(), nullptr},
+        {"@3|Kunden Alt|m*ller|--format|protokoll", 0,
+         "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 2\t\tName\tFeldinhalt: m*ller\r\n-----------------------------\r\ngesamt gefundene Felder: 2\r\n"},
+        {"@3|Kunden Alt|m*ller", 0, "Satz: 1\t\tName\tFeldinhalt: Müller\nSatz: 2\t\tName\tFeldinhalt: m*ller\n-----------------------------\ngesamt gefundene Felder: 2\n"},
         // The exit codes; nothing searched is no protocol that looks like one without hits.
-        {{datei, k, QStringLiteral("Schmidt")}, "C.UTF-8", 1, std::nullopt, nullptr},
+        {"@3|Kunden Alt|Schmidt", 1},
         // A field the table lacks fails the named table; among all tables it only skips one.
-        {{datei, k, QStringLiteral("a"), QStringLiteral("--felder"), QStringLiteral("Gibtsnicht")}, "C.UTF-8", 2, "",
-         "keine Felder Gibtsnicht"},
-        {{QStringLiteral("--alle-tabellen"), datei, QStringLiteral("a"), QStringLiteral("--felder"), QStringLiteral("Gibtsnicht")},
-         "C.UTF-8", 1, std::nullopt, "keine Felder Gibtsnicht"},
+        {"@3|Kunden Alt|a|--felder|Gibtsnicht", 2, "", "keine Felder Gibtsnicht"},
+        {"--alle-tabellen|@3|a|--felder|Gibtsnicht", 1, std::nullopt, "keine Felder Gibtsnicht"},
         // A folder without databases: searched, nothing found, no error.
-        {{QStringLiteral("--alle-tabellen"), dir.filePath(QStringLiteral("leer")), QStringLiteral("a")}, "C.UTF-8", 1,
-         "-----------------------------\ngesamt gefundene Felder: 0\n", nullptr},
-        {{datei, k}, "C.UTF-8", 2, "", "Aufruf"},
-        {{QStringLiteral("--gibtsnicht"), datei, QStringLiteral("T"), QStringLiteral("a")}, "C.UTF-8", 2, "", "unbekannte Option"},
-        {{datei, QStringLiteral("T"), QStringLiteral("a"), QStringLiteral("--protokoll")}, "C.UTF-8", 2, "", "braucht einen Wert"},
-        {{dir.filePath(QStringLiteral("fehlt.mdb")), QStringLiteral("T"), QStringLiteral("a")}, "C.UTF-8", 2, "", "fehlt.mdb"},
-        {{datei, QStringLiteral("Kunden"), QStringLiteral("a")}, "C.UTF-8", 2, "", "„Kunden“"},
-        {{QStringLiteral("--protokoll"), QStringLiteral("/proc/nein/p.txt"), datei, k, QStringLiteral("a")}, "C.UTF-8", 2, "",
-         "/proc/nein/p.txt"},
-        {{QStringLiteral("--protokoll"), QStringLiteral("--utf8"), datei, k, QStringLiteral("a")}, "C.UTF-8", 2, "",
-         "nicht die Option „--utf8“"},
-        {{QStringLiteral("-q"), datei, k, QStringLiteral("ller")}, "C.UTF-8", 0, "", nullptr},
-        {{QStringLiteral("-q"), datei, k, QStringLiteral("Schmidt")}, "C.UTF-8", 1, "", nullptr},
+        {"--alle-tabellen|@d/leer|a", 1, "-----------------------------\ngesamt gefundene Felder: 0\n"},
+        {"--alle-tabellen|@d/tdef.mdb|ller", 2, std::nullopt, "nach diesem Fehler nicht durchsucht: „B“"},
+        {"@3|Kunden Alt", 2, "", "Aufruf"},
+        {"--gibtsnicht|@3|T|a", 2, "", "unbekannte Option"},
+        {"@3|T|a|--protokoll", 2, "", "braucht einen Wert"},
+        {"@d/fehlt.mdb|T|a", 2, "", "fehlt.mdb"},
+        {"@3|Kunden|a", 2, "", "„Kunden“"},
+        {"--protokoll|/proc/nein/p.txt|@3|Kunden Alt|a", 2, "", "/proc/nein/p.txt"},
+        {"--protokoll|--utf8|@3|Kunden Alt|a", 2, "", "nicht die Option „--utf8“"},
+        {"-q|@3|Kunden Alt|ller", 0, ""},
+        {"-q|@3|Kunden Alt|Schmidt", 1, ""},
         // A hit answers -q even when another file fails, as with grep.
-        {{QStringLiteral("-q"), dir.filePath(QStringLiteral("fehlt.mdb")), datei, k, QStringLiteral("ller")}, "C.UTF-8", 0, "",
-         "fehlt.mdb"},
+        {"-q|@d/fehlt.mdb|@3|Kunden Alt|ller", 0, "", "fehlt.mdb"},
         // The protocol keeps its code page; standard output follows the locale.
-        {russisch + protokollform, "ru_RU.UTF-8", 0, "Satz: 1\t\tName\tFeldinhalt: \xCF\xB8\xF2\xF0 M?ller\r\n" + protokoll1, nullptr},
-        {russisch + protokollform, "de_DE.UTF-8", 0, "Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller\r\n" + protokoll1, nullptr},
-        {russisch, "ru_RU.UTF-8", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1, nullptr},
-        {russisch, "C", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1, nullptr},
-        {russisch, "de_DE.ISO-8859-15", 0, "Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller\n" + schluss1, nullptr},
-        {russisch + QStringList{QStringLiteral("--utf8")}, "de_DE.ISO-8859-15", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1,
-         nullptr},
-        {russisch, "ru_RU.KOI8-R", 0, "Satz: 1\t\tName\tFeldinhalt: \xF0\xA3\xD4\xD2 M?ller\n" + schluss1, nullptr},
+        {"@4|Russisch|ller|--format|protokoll", 0, "Satz: 1\t\tName\tFeldinhalt: \xCF\xB8\xF2\xF0 M?ller\r\n" + protokoll1, nullptr, "ru_RU.UTF-8"},
+        {"@4|Russisch|ller|--format|protokoll", 0, "Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller\r\n" + protokoll1, nullptr, "de_DE.UTF-8"},
+        {"@4|Russisch|ller", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1, nullptr, "ru_RU.UTF-8"},
+        {"@4|Russisch|ller", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1, nullptr, "C"},
+        {"@4|Russisch|ller", 0, "Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller\n" + schluss1, nullptr, "de_DE.ISO-8859-15"},
+        {"@4|Russisch|ller|--utf8", 0, "Satz: 1\t\tName\tFeldinhalt: " + pjotr + "\n" + schluss1, nullptr, "de_DE.ISO-8859-15"},
+        {"@4|Russisch|ller", 0, "Satz: 1\t\tName\tFeldinhalt: \xF0\xA3\xD4\xD2 M?ller\n" + schluss1, nullptr, "ru_RU.KOI8-R"},
         // Every table whatever its name, blanks and brackets too: each is
         // opened by its name; no value forges a line or steers a terminal.
-        {{QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller"), QStringLiteral("--format=protokoll")}, "C.UTF-8", 0,
-         (">>Datei: " + d4 + "\tTabelle: Russisch\r\n") + zeilen({"Satz: 1\t\tName\tFeldinhalt: ???? M\xFCller"})
-             + (">>Datei: " + d4 + "\tTabelle: Alt [2020]]\r\n")
-             + zeilen({"Satz: 1\t\tName\tFeldinhalt: M\xFCller", "Satz: 9?\x1b[2J", "-----------------------------",
-                       "gesamt gefundene Felder: 2"}),
-         nullptr},
-        {{datei4, QStringLiteral("Alt [2020]]"), QStringLiteral("ller")}, "C.UTF-8", 0, zeichenZeile + schluss1, nullptr},
-        {{QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller")}, "C.UTF-8", 0,
+        {"--alle-tabellen|@4|ller|--format=protokoll", 0,
+         ">>Datei: " + d4 + "\tTabelle: Russisch\r\nSatz: 1\t\tName\tFeldinhalt: ???? M\xFCller\r\n>>Datei: " + d4
+             + "\tTabelle: Alt [2020]]\r\nSatz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 9?\x1b[2J\r\n" + "-----------------------------\r\ngesamt gefundene Felder: 2\r\n"},
+        {"@4|Alt [2020]]|ller", 0, zeichenZeile + schluss1},
+        {"--alle-tabellen|@4|ller", 0,
          d4 + "\tRussisch\tSatz: 1\t\tName\tFeldinhalt: Пётр Müller\n" + d4 + "\tAlt [2020]]\t" + zeichenZeile
-             + "-----------------------------\ngesamt gefundene Felder: 2\n", nullptr},
+             + "-----------------------------\ngesamt gefundene Felder: 2\n"},
         // grep's options.
-        {{QStringLiteral("-m1"), datei, k, QStringLiteral("ller")}, "C.UTF-8", 0, "Satz: 1\t\tName\tFeldinhalt: Müller\n" + schluss1, nullptr},
-        {{QStringLiteral("-c"), datei, k, QStringLiteral("ller")}, "C.UTF-8", 0, "2\n", nullptr},
-        {{QStringLiteral("-c"), QStringLiteral("--alle-tabellen"), datei4, QStringLiteral("ller")}, "C.UTF-8", 0,
-         d4 + "\tRussisch\t1\n" + d4 + "\tKunden Alt\t0\n" + d4 + "\tAlt [2020]]\t1\n", nullptr},
-        {{QStringLiteral("-l"), QStringLiteral("--alle-tabellen"), datei4, datei, QStringLiteral("schmidt")}, "C.UTF-8", 1, "", nullptr},
-        {{QStringLiteral("-l"), QStringLiteral("--alle-tabellen"), datei4, datei, QStringLiteral("ller")}, "C.UTF-8", 0, d4 + "\n" + d3 + "\n",
-         nullptr},
-        {{QStringLiteral("--color=always"), datei4, QStringLiteral("Russisch"), QStringLiteral("LLER")}, "C.UTF-8", 0,
-         "Satz: 1\t\tName\tFeldinhalt: Пётр Mü\033[01;31m\033[Kller\033[m\033[K\n" + schluss1, nullptr},
-        {{QStringLiteral("--color=auto"), datei4, QStringLiteral("Russisch"), QStringLiteral("LLER")}, "C.UTF-8", 0,
-         "Satz: 1\t\tName\tFeldinhalt: Пётр Müller\n" + schluss1, nullptr},  // no terminal here
-        {{QStringLiteral("--tabellen"), datei4}, "C.UTF-8", 0, "Russisch\nKunden Alt\nAlt [2020]]\n", nullptr},
-        {{QStringLiteral("--tabellen"), datei, datei4}, "C.UTF-8", 0,
-         d3 + "\tKunden Alt\n" + d4 + "\tRussisch\n" + d4 + "\tKunden Alt\n" + d4 + "\tAlt [2020]]\n", nullptr},
+        {"-m1|@3|Kunden Alt|ller", 0, "Satz: 1\t\tName\tFeldinhalt: Müller\n" + schluss1},
+        {"-c|@3|Kunden Alt|ller", 0, "2\n"},
+        {"-c|--alle-tabellen|@4|ller", 0, d4 + "\tRussisch\t1\n" + d4 + "\tKunden Alt\t0\n" + d4 + "\tAlt [2020]]\t1\n"},
+        {"-l|--alle-tabellen|@4|@3|schmidt", 1, ""},
+        {"-l|--alle-tabellen|@4|@3|ller", 0, d4 + "\n" + d3 + "\n"},
+        {"--color=always|@4|Russisch|LLER", 0, "Satz: 1\t\tName\tFeldinhalt: Пётр Mü\033[01;31m\033[Kller\033[m\033[K\n" + schluss1},
+        {"--color=auto|@4|Russisch|LLER", 0, "Satz: 1\t\tName\tFeldinhalt: Пётр Müller\n" + schluss1},  // no terminal here
+        {"--tabellen|@4", 0, "Russisch\nKunden Alt\nAlt [2020]]\n"},
+        {"--tabellen|@3|@4", 0, d3 + "\tKunden Alt\n" + d4 + "\tRussisch\n" + d4 + "\tKunden Alt\n" + d4 + "\tAlt [2020]]\n"},
     };
     for (const auto& f : faelle) {
-        SCOPED_TRACE(f.argumente.join(u' ').toStdString() + " / " + f.locale);
-        const auto e = suche(f.argumente, f.locale);
+        SCOPED_TRACE(std::string(f.argumente) + " / " + f.locale);
+        const auto e = suche(argumente(f.argumente), f.locale);
         EXPECT_EQ(e.code, f.code) << e.fehler.toStdString();
         if (f.aus) {
             EXPECT_EQ(QString::fromUtf8(e.aus), QString::fromUtf8(*f.aus)) << e.aus.toStdString();
@@ -194,11 +201,10 @@ TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
     // Into a file: standard output stays empty; the file has the protocol's
     // form and code page whatever the locale.
     const QString protokoll = dir.filePath(QStringLiteral("p.txt"));
-    for (const auto& [argumente, locale, inhalt] :
-         {std::tuple{QStringList{QStringLiteral("--ohne-wildcards"), datei, k, QStringLiteral("m*ller")}, "C.UTF-8",
-                     QByteArray("Satz: 2\t\tName\tFeldinhalt: m*ller\r\n") + protokoll1},
-          std::tuple{russisch, "ru_RU.UTF-8", "Satz: 1\t\tName\tFeldinhalt: \xCF\xB8\xF2\xF0 M?ller\r\n" + protokoll1}}) {
-        const auto e = suche(argumente + QStringList{QStringLiteral("--protokoll"), protokoll}, locale);
+    for (const auto& [aufruf, locale, inhalt] :
+         {std::tuple{"--ohne-wildcards|@3|Kunden Alt|m*ller", "C.UTF-8", "Satz: 2\t\tName\tFeldinhalt: m*ller\r\n" + protokoll1},
+          std::tuple{"@4|Russisch|ller", "ru_RU.UTF-8", "Satz: 1\t\tName\tFeldinhalt: \xCF\xB8\xF2\xF0 M?ller\r\n" + protokoll1}}) {
+        const auto e = suche(argumente(aufruf) + QStringList{u"--protokoll"_s, protokoll}, locale);
         EXPECT_EQ(e.code, 0);
         EXPECT_TRUE(e.aus.isEmpty());
         QFile f(protokoll);
@@ -224,29 +230,17 @@ TEST_F(Kommandozeile, JsonOneObjectPerHit)
     const auto e = suche({QStringLiteral("--json"), QStringLiteral("--alle-tabellen"), datei4, datei, QStringLiteral("ller")}, "de_DE.ISO-8859-1");
     EXPECT_EQ(e.code, 0) << e.fehler.toStdString();
     const QList<QByteArray> zeilen = e.aus.split('\n');
+    const auto treffer = [](const QString& datei, const char* tabelle, int satz, const QString& wert) {
+        return QJsonObject{{u"datei"_s, datei}, {u"tabelle"_s, QString::fromUtf8(tabelle)}, {u"satz"_s, satz}, {u"feld"_s, u"Name"_s}, {u"wert"_s, wert}};
+    };
+    const QJsonObject erwartet[] = {treffer(datei4, "Russisch", 1, u"Пётр Müller"_s), treffer(datei4, "Alt [2020]]", 1, u"Müller\r\nSatz: 9\u202E\x1b[2J"_s),
+                                    treffer(datei, "Kunden Alt", 1, u"Müller"_s), treffer(datei, "Kunden Alt", 2, u"m*ller"_s)};
     ASSERT_EQ(zeilen.size(), 5);
     EXPECT_TRUE(zeilen.back().isEmpty());
-    const struct {
-        QString datei, tabelle;
-        int satz;
-        QString feld, wert;
-    } erwartet[] = {
-        {datei4, QStringLiteral("Russisch"), 1, QStringLiteral("Name"), QStringLiteral("Пётр Müller")},
-        {datei4, QStringLiteral("Alt [2020]]"), 1, QStringLiteral("Name"), QStringLiteral("Müller\r\nSatz: 9\u202E\x1b[2J")},
-        {datei, QStringLiteral("Kunden Alt"), 1, QStringLiteral("Name"), QStringLiteral("Müller")},
-        {datei, QStringLiteral("Kunden Alt"), 2, QStringLiteral("Name"), QStringLiteral("m*ller")},
-    };
     for (std::size_t i = 0; i < std::size(erwartet); ++i) {
         QJsonParseError fehler{};
-        const QJsonObject o = QJsonDocument::fromJson(zeilen[qsizetype(i)], &fehler).object();
-        ASSERT_EQ(fehler.error, QJsonParseError::NoError) << zeilen[qsizetype(i)].toStdString();
-        EXPECT_EQ(o.keys(), (QStringList{QStringLiteral("datei"), QStringLiteral("feld"), QStringLiteral("satz"),
-                                         QStringLiteral("tabelle"), QStringLiteral("wert")}));
-        EXPECT_EQ(o.value(QStringLiteral("datei")).toString(), erwartet[i].datei);
-        EXPECT_EQ(o.value(QStringLiteral("tabelle")).toString(), erwartet[i].tabelle);
-        EXPECT_EQ(o.value(QStringLiteral("satz")).toInt(), erwartet[i].satz);
-        EXPECT_EQ(o.value(QStringLiteral("feld")).toString(), erwartet[i].feld);
-        EXPECT_EQ(o.value(QStringLiteral("wert")).toString(), erwartet[i].wert);
+        EXPECT_EQ(QJsonDocument::fromJson(zeilen[qsizetype(i)], &fehler).object(), erwartet[i]) << zeilen[qsizetype(i)].toStdString();
+        EXPECT_EQ(fehler.error, QJsonParseError::NoError);
     }
     // With a field selection, the record's chosen fields come along.
     const auto auswahl = suche({QStringLiteral("--json"), QStringLiteral("--felder=Name"), QStringLiteral("--info=Nr"), datei,
@@ -277,28 +271,24 @@ TEST_F(Kommandozeile, TheProtocolNeverReplacesADatabaseOrANonFile)
         {QStringLiteral("/dev/null"), "keine gewöhnliche Datei"},
         {dir.filePath(QStringLiteral("ordner")), "ein Ordner"},
     };
+    // What a path holds: its kind, inode, time and, for a file, its bytes.
+    const auto abbild = [](const QString& pfad) {
+        struct stat s {};
+        EXPECT_EQ(stat(pfad.toLocal8Bit().constData(), &s), 0);
+        QFile z(pfad);
+        const QByteArray inhalt = S_ISREG(s.st_mode) && z.open(QIODevice::ReadOnly) ? z.readAll() : QByteArray();
+        return std::tuple{s.st_mode, s.st_ino, s.st_mtim.tv_nsec, inhalt};
+    };
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.ziel.toStdString());
-        struct stat vorher {};
-        ASSERT_EQ(stat(f.ziel.toLocal8Bit().constData(), &vorher), 0);
-        QFile z(f.ziel);
-        const QByteArray inhalt = S_ISREG(vorher.st_mode) && z.open(QIODevice::ReadOnly) ? z.readAll() : QByteArray();
-        z.close();
+        const auto vorher = abbild(f.ziel);
         const auto e = suche({QStringLiteral("--protokoll"), f.ziel, datei, QStringLiteral("Kunden Alt"), QStringLiteral("ller")});
         EXPECT_EQ(e.code, 2);
         EXPECT_TRUE(e.aus.isEmpty());
         const QString fehler = QString::fromUtf8(e.fehler);
         EXPECT_TRUE(fehler.contains(QFileInfo(f.ziel).absoluteFilePath()) && fehler.contains(QString::fromUtf8(f.grund)))
             << fehler.toStdString();
-        struct stat nachher {};
-        ASSERT_EQ(stat(f.ziel.toLocal8Bit().constData(), &nachher), 0);
-        EXPECT_EQ(nachher.st_mode, vorher.st_mode);
-        EXPECT_EQ(nachher.st_ino, vorher.st_ino);
-        EXPECT_EQ(nachher.st_mtim.tv_nsec, vorher.st_mtim.tv_nsec);
-        if (S_ISREG(vorher.st_mode)) {
-            ASSERT_TRUE(z.open(QIODevice::ReadOnly));
-            EXPECT_EQ(z.readAll(), inhalt);
-        }
+        EXPECT_TRUE(abbild(f.ziel) == vorher);
     }
 }
 
@@ -326,18 +316,14 @@ protected:
             db.addRow(k, {Cell::integer(1), Cell::text("Müller")});
             db.addRow(k, {Cell::integer(2), Cell::text("Meier")});
             db.addRow(k, {Cell::integer(3), Cell::text("MÜLLER")});
-            const int o = db.addTable("Orte", {{"Ort", ColumnType::Text, 30}});
-            db.addRow(o, {Cell::text("Müllheim")});
-            const int t = db.addTable("~TMPCLP1", {{"A", ColumnType::Text, 30}});
-            db.addRow(t, {Cell::text("Müller")});
-            db.addTable("Leer", {{"A", ColumnType::Text, 30}});
+            textTabelle(db, "Orte", "Ort", {"Müllheim"});
+            textTabelle(db, "~TMPCLP1", "A", {"Müller"});
+            textTabelle(db, "Leer", "A", {});
             db.finish();
         }
         {
             Database db(pfad("unter/gesund4.MDB").toStdString(), Format::Jet4);
-            const int p = db.addTable("Personen", {{"Name", ColumnType::Text, 30}});
-            db.addRow(p, {Cell::text("Bernd")});
-            db.addRow(p, {Cell::text("Anna Müller")});
+            textTabelle(db, "Personen", "Name", {"Bernd", "Anna Müller"});
             db.finish();
         }
         {
@@ -345,7 +331,7 @@ protected:
             const int v = db.addTable("V", {{"Name", ColumnType::Text, 30}});
             for (int i = 0; i < 30000; ++i)
                 db.addRow(v, {Cell::text(i % 500 == 0 ? "Müller" : "Schmidt")});
-            db.addTable("W", {{"Name", ColumnType::Text, 30}});
+            textTabelle(db, "W", "Name", {});
             db.finish();
             QFile f(pfad("kaputt_mitte.mdb"));
             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
@@ -444,15 +430,8 @@ TEST_F(Ordnersuche, FilesAtOnceGiveTheBytesOfOneAfterTheOther)
     QTemporaryDir ablage;  // writable for the user the search runs as
     ASSERT_EQ(chmod(ablage.path().toLocal8Bit().constData(), 0777), 0);
     const QString protokoll = ablage.filePath(QStringLiteral("protokoll.txt"));
-    const QStringList formen[] = {{QStringLiteral("--format=protokoll")},
-                                  {QStringLiteral("--format=text"), QStringLiteral("--felder=Name,Ort")},
-                                  {QStringLiteral("--format=json")},
-                                  {QStringLiteral("-l")},
-                                  {QStringLiteral("-c")},
-                                  {QStringLiteral("-q")},
-                                  {QStringLiteral("-m"), QStringLiteral("1")},
-                                  {QStringLiteral("--protokoll"), protokoll}};
-    for (const QStringList& form : formen) {
+    for (const char* formText : {"--format=protokoll", "--format=text|--felder=Name,Ort", "--format=json", "-l", "-c", "-q", "-m|1", "--protokoll|@p"}) {
+        const QStringList form = QString::fromUtf8(formText).replace(QStringLiteral("@p"), protokoll).split(u'|');
         const QStringList argumente = form + QStringList{QStringLiteral("--alle-tabellen"), QStringLiteral("-r"), dir.path(), QStringLiteral("m")};
         const auto lesen = [&](int gleichzeitig) {
             Ergebnis e = suche(argumente, "C.UTF-8", geteuid() == 0, gleichzeitig);
