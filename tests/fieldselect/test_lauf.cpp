@@ -226,20 +226,9 @@ TEST_F(Lauf, WhatHappensDuringARunWaitsForItOrEndsIt)
              klick(m->Command2);
          },
          vieleProtokoll(600), {ende}},
-        {"the mask's close box", [&] { m = oeffnen(QStringLiteral("Viele")); },
+        {"a visible mask closed and unloaded", [&] { m = oeffnen(QStringLiteral("Viele")); },
          [&] {
              m->close();
-             aufraeumen();
-             EXPECT_TRUE(m && Feldauswahl::maske() == m && Suche::feldmaske() == m && m->isVisible()) << "closed during the run";
-         },
-         [&] {
-             EXPECT_EQ(Feldauswahl::maske(), nullptr);
-             aufraeumen();
-             EXPECT_FALSE(m);
-         },
-         vieleProtokoll(600), {ende}},
-        {"the mask unloaded by the main window", [&] { m = oeffnen(QStringLiteral("Viele")); },
-         [&] {
              Feldauswahl::entladen();
              aufraeumen();
              EXPECT_TRUE(m && Feldauswahl::maske() == m && Suche::feldmaske() == m && m->isVisible()) << "unloaded during the run";
