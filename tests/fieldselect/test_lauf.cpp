@@ -177,14 +177,11 @@ TEST_F(Lauf, WhatHappensDuringARunWaitsForItOrEndsIt)
          vieleProtokoll(600), {QStringLiteral("Windows 7 bzw. Vista Nutzer"), ende}},
         {"escape", {}, [&] { fenster->suchlaufAbbrechen(); },
          [&] {
-             // List, protocol and message say it was cancelled.
+             // The list ends as the protocol does; the counter stops where it was cancelled.
              const QStringList liste = fenster->ergebnisse().alleZeilen();
-             ASSERT_GE(liste.size(), 3);
-             const int letzter = Suche::Suchlauf::EreignisTakt - 1;
-             EXPECT_EQ(liste.mid(liste.size() - 3), (QStringList{QStringLiteral("Suchlauf abgebrochen nach Satz %1").arg(letzter),
-                                                                 QString(29, u'-'),
-                                                                 QStringLiteral("gesamt gefundene Felder: %1").arg(letzter / 10)}));
-             EXPECT_EQ(fenster->Text2->text(), QString::number(letzter));
+             EXPECT_EQ(liste.mid(liste.size() - 3),
+                       QString::fromLatin1(vieleAbgebrochen().chopped(2)).split(QStringLiteral("\r\n")).last(3));
+             EXPECT_EQ(fenster->Text2->text(), QString::number(Suche::Suchlauf::EreignisTakt - 1));
          },
          vieleAbgebrochen(), {abgebrochen}},
         {"a visible mask used",
