@@ -179,10 +179,12 @@ TEST_F(RegistryTest, AnlegenSchreibenLesenOhneBeachtungDerSchreibweise)
     EXPECT_EQ(reg.RegQueryValueExA(h, "wert", &typ, gross, &groesse), ERROR_SUCCESS);
     EXPECT_EQ(QByteArray(gross, int(groesse)), QByteArray("xy\0", 3));
     EXPECT_EQ(reg.RegQueryValueExA(h, "fehlt", &typ, gross, &groesse), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\C", 0, KEY_READ, &z), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFT", 0, KEY_READ, &z), ERROR_FILE_NOT_FOUND);  // a prefix is no key
-    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\A", 0, KEY_READ, &z), ERROR_FILE_NOT_FOUND);  // other root
-    EXPECT_EQ(reg.RegOpenKeyExA(0x1234, "x", 0, KEY_READ, &z), ERROR_INVALID_HANDLE);
+    // A missing key, a prefix of a key, another root, no root.
+    for (const auto& [wurzel, pfad, code] : {std::tuple{HKEY_LOCAL_MACHINE, "SOFTWARE\\C", ERROR_FILE_NOT_FOUND},
+                                             {HKEY_LOCAL_MACHINE, "SOFT", ERROR_FILE_NOT_FOUND},
+                                             {HKEY_CURRENT_USER, "SOFTWARE\\A", ERROR_FILE_NOT_FOUND},
+                                             {HKEY(0x1234), "x", ERROR_INVALID_HANDLE}})
+        EXPECT_EQ(reg.RegOpenKeyExA(wurzel, pfad, 0, KEY_READ, &z), code) << pfad;
 
     // A handle opened for reading cannot write.
     EXPECT_EQ(reg.RegSetValueExA(h, "Neu", REG_SZ, "a", 1), ERROR_ACCESS_DENIED);
@@ -197,13 +199,12 @@ TEST_F(RegistryTest, AnlegenSchreibenLesenOhneBeachtungDerSchreibweise)
 TEST_F(RegistryTest, ZweiLaufendeKopienVerlierenNichts)
 {
     RegistryDateien eins(pfad("rw")), zwei(pfad("rw"));
-    EXPECT_EQ(wertSchreiben(eins, "K", "a", REG_SZ, "1"), ERROR_SUCCESS);
-    EXPECT_EQ(wertSchreiben(zwei, "K", "b", REG_SZ, "2"), ERROR_SUCCESS);
-    EXPECT_EQ(wertSchreiben(eins, "K", "c", REG_SZ, "3"), ERROR_SUCCESS);
+    const std::tuple<RegistryDateien*, const char*, const char*> werte[] = {{&eins, "a", "1"}, {&zwei, "b", "2"}, {&eins, "c", "3"}};
+    for (const auto& [reg, name, wert] : werte)
+        EXPECT_EQ(wertSchreiben(*reg, "K", name, REG_SZ, wert), ERROR_SUCCESS);
     RegistryDateien drei(pfad("rw"));
-    EXPECT_EQ(wertLesen(drei, HKEY_LOCAL_MACHINE, "K", "a").daten, QByteArray("1"));
-    EXPECT_EQ(wertLesen(drei, HKEY_LOCAL_MACHINE, "K", "b").daten, QByteArray("2"));
-    EXPECT_EQ(wertLesen(drei, HKEY_LOCAL_MACHINE, "K", "c").daten, QByteArray("3"));
+    for (const auto& [reg, name, wert] : werte)
+        EXPECT_EQ(wertLesen(drei, HKEY_LOCAL_MACHINE, "K", name).daten, QByteArray(wert)) << name;
     EXPECT_FALSE(QFile::exists(eins.datei(HKEY_LOCAL_MACHINE) + ".lock"));
 }
 

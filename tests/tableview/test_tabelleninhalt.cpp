@@ -117,8 +117,6 @@ TEST_F(Tabelleninhalt, CoversTheScreenAndLaysOutItsControls)
     EXPECT_TRUE(inhalt().isVisible());
     EXPECT_EQ(inhalt().windowModality(), Qt::NonModal);
     EXPECT_EQ(inhalt().frameGeometry(), QRect(0, 0, 1024, 768));
-    EXPECT_EQ(inhalt().DataGrid1->beschriftung->text(), QStringLiteral("Tabelleninhalt"));
-    EXPECT_EQ(inhalt().Command1->text(), QStringLiteral("&zurück zur Suchmaske"));
     EXPECT_EQ(QApplication::focusWidget(), &tabelle());
     const auto pixel = [](const Anordnung::Rechteck& r) {  // edges are converted, not sizes
         const auto px = [](int twips) { return Plattform::twipsZuPixel(twips, 96.0); };
@@ -150,18 +148,18 @@ TEST_F(Tabelleninhalt, RowsInTheRecordsetsOrderWithTheirLook)
     EXPECT_EQ(modell().headerData(2, Qt::Vertical, Qt::DisplayRole).toString(), QStringLiteral("3"));
     // The grid starts at the first row.
     EXPECT_EQ(tabelle().currentIndex(), modell().index(0, 0));
-    // Memo: first line in the cell, the whole value in the tool tip.
-    EXPECT_EQ(zelle(0, 3), QStringLiteral("Zeile 1 …"));
-    EXPECT_TRUE(modell().data(modell().index(0, 3), Qt::ToolTipRole).toString().contains(QStringLiteral("Zeile 1\r\nZeile 2")));
+    // The cells as the value texts make them, the whole memo in the tool tip;
     // Null greyed and empty, a zero-length text white and empty.
-    EXPECT_EQ(zelle(1, 2), QString());
-    EXPECT_TRUE(modell().data(modell().index(1, 2), Inhaltsmodell::NullRolle).toBool());
-    EXPECT_TRUE(modell().data(modell().index(1, 2), Qt::BackgroundRole).isValid());
-    EXPECT_EQ(zelle(1, 3), QString());
-    EXPECT_FALSE(modell().data(modell().index(1, 3), Inhaltsmodell::NullRolle).toBool());
-    EXPECT_FALSE(modell().data(modell().index(1, 3), Qt::BackgroundRole).isValid());
-    // Binary as a note of its size; numbers to the right.
-    EXPECT_EQ(zelle(1, 4), QStringLiteral("(Binärdaten, ") + QLocale::system().toString(2.0, 'f', 1) + QStringLiteral(" KB)"));
+    const struct { int zeile, spalte; const char* text; bool null; } zellen[] = {
+        {0, 3, "Zeile 1 …", false}, {1, 2, "", true}, {1, 3, "", false}};
+    for (const auto& z : zellen) {
+        const QModelIndex i = modell().index(z.zeile, z.spalte);
+        EXPECT_EQ(zelle(z.zeile, z.spalte), QString::fromUtf8(z.text));
+        EXPECT_EQ(modell().data(i, Inhaltsmodell::NullRolle).toBool(), z.null) << z.zeile << z.spalte;
+        EXPECT_EQ(modell().data(i, Qt::BackgroundRole).isValid(), z.null) << z.zeile << z.spalte;
+    }
+    EXPECT_TRUE(modell().data(modell().index(0, 3), Qt::ToolTipRole).toString().contains(QStringLiteral("Zeile 1\r\nZeile 2")));
+    // Numbers to the right.
     EXPECT_EQ(modell().data(modell().index(0, 0), Qt::TextAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
     // Read-only.
     EXPECT_FALSE(modell().flags(modell().index(0, 1)) & Qt::ItemIsEditable);
@@ -171,39 +169,21 @@ TEST_F(Tabelleninhalt, RowsInTheRecordsetsOrderWithTheirLook)
     EXPECT_LT(tabelle().columnWidth(0), 100);
 }
 
-TEST_F(Tabelleninhalt, EmptyTableShowsTheMessageAndClosesSatzmengeOnce)
-{
-    waehle(QStringLiteral("kunden.mdb"));
-    fenster->ImageCombo1->setzeText(QStringLiteral("Leer"));
-    fenster->Command4_Click();
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Keine Tabelleninhalte gegeben!")});
-    EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Kritisch);
-    ASSERT_TRUE(DB::Satzmenge);
-    EXPECT_EQ(DB::Satzmenge->State(), DZ::adStateClosed);
-    EXPECT_TRUE(inhalt().isVisible());
-    EXPECT_EQ(modell().rowCount(), 0);
-    EXPECT_FALSE(modell().gebunden());
-    EXPECT_EQ(inhalt().cursor().shape(), Qt::ArrowCursor);
-
-    // Shown again while open: forward, no second load, no second message.
-    fenster->Command4_Click();
-    EXPECT_EQ(meldungen().size(), 1);
-    // Closing does not close it a second time (that would be an error of the component).
-    inhalt().Command1->click();
-    EXPECT_FALSE(inhalt().isVisible());
-    EXPECT_EQ(meldungen().size(), 1) << meldungen().join(u'|').toStdString();
-    EXPECT_TRUE(fenster->isVisible());
-}
-
-TEST_F(Tabelleninhalt, RecordCountMinusOneCountsAsRows)
+TEST_F(Tabelleninhalt, RecordCountMinusOneCountsAsRowsAndASelectionShowsOnlyItsFields)
 {
     DB::verbindungErsetzen(std::make_unique<DZ::Connection>([] { return std::make_unique<OhneZeilenzahl>(); }));
     waehle(QStringLiteral("kunden.mdb"));
     ASSERT_EQ(DB::Satzmenge->RecordCount(), -1);
+    DB::AbfrageSQL = QStringLiteral("Select [Ort],  [Name] from [Kunden];");
+    DB::AuswahlAnzahl = 2;
     fenster->Command4_Click();
     ASSERT_TRUE(warteBis([&] { return modell().istGeoeffnet() && geladen(2); }));
     EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
     EXPECT_EQ(modell().rowCount(), 3);
+    ASSERT_EQ(modell().columnCount(), 2);
+    EXPECT_EQ(modell().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Ort"));
+    EXPECT_EQ(modell().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Name"));
+    EXPECT_EQ(zelle(2, 0), QStringLiteral("Müllerstadt"));
     EXPECT_EQ(zelle(2, 1), QStringLiteral("Meller"));
     EXPECT_EQ(DB::Satzmenge->CursorType(), DZ::adOpenKeyset);
     EXPECT_EQ(DB::Satzmenge->LockType(), DZ::adLockPessimistic);
@@ -213,7 +193,6 @@ TEST_F(Tabelleninhalt, CloseReleasesSatzmengeAndTheNextSearchWorksOnAFreshOne)
 {
     oeffnen();
     EXPECT_EQ(DB::Satzmenge->State(), DZ::adStateOpen);
-    EXPECT_EQ(DB::Satzmenge->CursorType(), DZ::adOpenKeyset);
     fenster->hide();
     inhalt().close();  // the close box
     EXPECT_FALSE(DB::Satzmenge);
@@ -223,11 +202,8 @@ TEST_F(Tabelleninhalt, CloseReleasesSatzmengeAndTheNextSearchWorksOnAFreshOne)
     fenster->Text1->setText(QStringLiteral("ller"));
     fenster->Check1->setChecked(false);
     fenster->Command1_Click();
-    EXPECT_EQ(protokollBytes(), QByteArray("Satz: 1\t\tName\tFeldinhalt: M\xfcller\r\n"
-                                           "Satz: 2\t\tName\tFeldinhalt: MOLLER\r\n"
-                                           "Satz: 3\t\tName\tFeldinhalt: Meller\r\n"
-                                           "Satz: 3\t\tOrt\tFeldinhalt: M\xfcllerstadt\r\n"
-                                           "-----------------------------\r\ngesamt gefundene Felder: 4\r\n"));
+    EXPECT_TRUE(protokollBytes().endsWith("Satz: 3\t\tOrt\tFeldinhalt: M\xfcllerstadt\r\n-----------------------------\r\n"
+                                          "gesamt gefundene Felder: 4\r\n"));
     EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
 
     // Opened again, it loads anew.
@@ -240,20 +216,6 @@ TEST_F(Tabelleninhalt, CloseReleasesSatzmengeAndTheNextSearchWorksOnAFreshOne)
     EXPECT_FALSE(inhalt().isVisible());
     EXPECT_FALSE(DB::Satzmenge);
     EXPECT_FALSE(fenster->isVisible());
-}
-
-TEST_F(Tabelleninhalt, FieldSelectionShowsOnlyItsFields)
-{
-    waehle(QStringLiteral("kunden.mdb"));
-    DB::AbfrageSQL = QStringLiteral("Select [Ort],  [Name] from [Kunden];");
-    DB::AuswahlAnzahl = 2;
-    fenster->Command4_Click();
-    ASSERT_TRUE(warteBis([&] { return modell().istGeoeffnet() && geladen(0); }));
-    ASSERT_EQ(modell().columnCount(), 2);
-    EXPECT_EQ(modell().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Ort"));
-    EXPECT_EQ(modell().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Name"));
-    EXPECT_EQ(zelle(2, 0), QStringLiteral("Müllerstadt"));
-    EXPECT_EQ(zelle(2, 1), QStringLiteral("Meller"));
 }
 
 TEST_F(Tabelleninhalt, ASearchWhileTheGridIsOpenLeavesItsRows)
@@ -280,22 +242,11 @@ TEST_F(Tabelleninhalt, ASearchWhileTheGridIsOpenLeavesItsRows)
     EXPECT_EQ(meldungen().size(), 1) << meldungen().join(u'|').toStdString();
 }
 
-TEST_F(Tabelleninhalt, KeyboardAndCopy)
+TEST_F(Tabelleninhalt, CopyTakesLoadedCellsAtOnceAndReadsTheRest)
 {
     oeffnen(QStringLiteral("Viele"));
     auto& t = tabelle();
     t.setFocus();
-    const int seite = t.rowAt(t.viewport()->height() - 1) - t.rowAt(0);
-    ASSERT_GT(seite, 5);
-    QTest::keyClick(&t, Qt::Key_PageDown);
-    EXPECT_GE(t.currentIndex().row(), seite - 1);
-    QTest::keyClick(&t, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(t.currentIndex().row(), 2999);
-    QTest::keyClick(&t, Qt::Key_PageUp);
-    EXPECT_LT(t.currentIndex().row(), 2999 - seite + 2);
-    QTest::keyClick(&t, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(t.currentIndex(), modell().index(0, 0));
-    ASSERT_TRUE(warteBis([&] { return geladen(0); }));
 
     // A selection of loaded cells is copied at once.
     QApplication::clipboard()->clear();
@@ -320,8 +271,10 @@ TEST_F(Tabelleninhalt, KeyboardAndCopy)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(Tabelleninhalt, HitLineLeadsToItsRecordAndField)
+TEST_F(Tabelleninhalt, HitLineLeadsToItsRecordAndFieldBeyondTheFirstEstimate)
 {
+    // The table's stored count is unknown: the grid first knows only the rows it read.
+    ::Tabelleninhalt::setzeLeserFabrik([] { return std::make_unique<OhneZeilenzahl>(0); });
     waehle(QStringLiteral("kunden.mdb"));
     fenster->ImageCombo1->setzeText(QStringLiteral("Viele"));
     fenster->Text1->setText(QStringLiteral("treffer"));
@@ -334,7 +287,7 @@ TEST_F(Tabelleninhalt, HitLineLeadsToItsRecordAndField)
     // As the main window will do it on a double-click: reconnect, then the entry point.
     DB::DatenbankVerbinden();
     ::Tabelleninhalt::zeigenBeiSatz(stelle->satz, stelle->feld);
-    ASSERT_TRUE(warteBis([&] { return modell().istGeoeffnet() && geladen(2009); }));
+    ASSERT_TRUE(warteBis([&] { return modell().istGezaehlt() && geladen(2009); }));
     EXPECT_EQ(tabelle().currentIndex(), modell().index(2009, 1));
     EXPECT_TRUE(tabelle().selectionModel()->isRowSelected(2009, {}));
     EXPECT_EQ(zelle(2009, 0), QStringLiteral("2010"));
@@ -351,33 +304,41 @@ TEST_F(Tabelleninhalt, HitLineLeadsToItsRecordAndField)
     EXPECT_TRUE(meldungen() == QStringList{QStringLiteral("Ende des Suchlaufes!")}) << meldungen().join(u'|').toStdString();
 }
 
-TEST_F(Tabelleninhalt, HitBeyondTheFirstEstimateWaitsForTheCount)
+TEST_F(Tabelleninhalt, AnEmptyTableOrAFailedStatementIsSaidOnceAndTheWindowStaysUsable)
 {
-    // The table's stored count is unknown: the grid first knows only the rows it read.
-    ::Tabelleninhalt::setzeLeserFabrik([] { return std::make_unique<OhneZeilenzahl>(0); });
-    waehle(QStringLiteral("kunden.mdb"));
-    fenster->ImageCombo1->setzeText(QStringLiteral("Viele"));
-    DB::DatenbankVerbinden();
-    ::Tabelleninhalt::zeigenBeiSatz(2990, QStringLiteral("Text"));
-    ASSERT_TRUE(warteBis([&] { return modell().istGezaehlt() && geladen(2989); }));
-    EXPECT_EQ(tabelle().currentIndex(), modell().index(2989, 1));
-    EXPECT_EQ(zelle(2989, 1), QStringLiteral("Treffer"));
-}
-
-TEST_F(Tabelleninhalt, ErrorsWhileLoadingNameTheFileAndLeaveTheWindowUsable)
-{
-    // The statement no longer opens when the window reopens it (the main
-    // window's own opening went well).
-    waehle(QStringLiteral("kunden.mdb"));
-    DB::AbfrageSQL = QStringLiteral("Select [Gibtsnicht] from [Kunden];");
-    ::Tabelleninhalt::zeigen();
-    ASSERT_EQ(meldungen().size(), 1);
-    EXPECT_TRUE(meldungen()[0].startsWith(QStringLiteral("Die Tabelleninhalte von „") + dir.filePath(QStringLiteral("kunden.mdb")))) << meldungen()[0].toStdString();
-    EXPECT_TRUE(meldungen()[0].contains(QStringLiteral("Gibtsnicht")));
-    EXPECT_TRUE(inhalt().isVisible());
-    EXPECT_EQ(inhalt().cursor().shape(), Qt::ArrowCursor);
-    inhalt().Command1->click();
-    EXPECT_FALSE(inhalt().isVisible());
+    const struct { const char* tabelle; QString abfrage, meldung; } faelle[] = {
+        {"Leer", {}, QStringLiteral("Keine Tabelleninhalte gegeben!")},
+        // The statement no longer opens when the window reopens it (the main
+        // window's own opening went well): the message names file and field.
+        {"Kunden", QStringLiteral("Select [Gibtsnicht] from [Kunden];"),
+         QStringLiteral("Die Tabelleninhalte von „") + dir.filePath(QStringLiteral("kunden.mdb"))},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.tabelle);
+        waehle(QStringLiteral("kunden.mdb"));
+        fenster->ImageCombo1->setzeText(QString::fromUtf8(f.tabelle));
+        DB::DatenbankVerbinden();
+        if (!f.abfrage.isEmpty())
+            DB::AbfrageSQL = f.abfrage;
+        recorder->leeren();
+        ::Tabelleninhalt::zeigen();
+        ::Tabelleninhalt::zeigen();  // shown again while open: no second load, no second message
+        ASSERT_EQ(meldungen().size(), 1) << meldungen().join(u'|').toStdString();
+        EXPECT_TRUE(meldungen()[0].startsWith(f.meldung)) << meldungen()[0].toStdString();
+        EXPECT_TRUE(meldungen()[0].contains(QStringLiteral("Gibtsnicht")) == !f.abfrage.isEmpty());
+        EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Kritisch);
+        ASSERT_TRUE(DB::Satzmenge);
+        EXPECT_EQ(DB::Satzmenge->State(), DZ::adStateClosed);
+        EXPECT_TRUE(inhalt().isVisible());
+        EXPECT_EQ(modell().rowCount(), 0);
+        EXPECT_FALSE(modell().gebunden());
+        EXPECT_EQ(inhalt().cursor().shape(), Qt::ArrowCursor);
+        // Closing does not close Satzmenge a second time (that would be an error of the component).
+        inhalt().Command1->click();
+        EXPECT_FALSE(inhalt().isVisible());
+        EXPECT_EQ(meldungen().size(), 1) << meldungen().join(u'|').toStdString();
+        EXPECT_TRUE(fenster->isVisible());
+    }
 }
 
 // --- the model alone ---------------------------------------------------------
@@ -407,48 +368,41 @@ std::shared_ptr<const Zeilenblock> block(int zeilen)
     return b;
 }
 
-TEST_F(Modell, UnderTheItemModelTesterWhileScrollingThroughTheTable)
-{
-    Inhaltsmodell m;
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    m.grenzen = {3, 1u << 30};
-    m.binden([] { return DZ::erzeugeProzessLeser(); }, verbindungstext(), QStringLiteral("Select * from [Viele];"));
-    ASSERT_TRUE(warteBis([&] { return m.istGeoeffnet(); }));
-    EXPECT_EQ(m.rowCount(), 1000);
-    EXPECT_EQ(m.columnCount(), 2);
-    // Until its block is there a row shows the placeholder.
-    EXPECT_FALSE(m.data(m.index(500, 0), Inhaltsmodell::GeladenRolle).toBool());
-    EXPECT_EQ(m.data(m.index(500, 0), Qt::DisplayRole).toString(), QStringLiteral("…"));
-    for (int erste = 0; erste < 1000; erste += 97) {
-        m.sichtSetzen(erste, erste + 30);
-        ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(erste) && m.zeileGeladen(std::min(999, erste + 30)); })) << erste;
-        EXPECT_EQ(m.data(m.index(erste, 0), Qt::DisplayRole).toString(), QString::number(erste + 1));
-        // The cache keeps its bound, the view's own blocks aside.
-        EXPECT_LE(m.gecachteBloecke().size(), 4u);
-    }
-    m.entbinden();
-    EXPECT_EQ(m.rowCount(), 0);
-}
-
-TEST_F(Modell, FirstRowsComeBeforeTheCountAndTheCountCorrectsTheEstimate)
+TEST_F(Modell, FirstRowsComeBeforeTheCountAndScrollingKeepsTheCacheBound)
 {
     struct Fall { std::int64_t gespeichert, geschaetzt; };
-    // Unknown (-1): the rows read; too many: the stored count; too few: the rows read.
-    for (const Fall f : {Fall{0, Gitterbereich::ZeilenProBlock}, Fall{5000, 5000}, Fall{20, Gitterbereich::ZeilenProBlock}}) {
+    // The real count; unknown (0 stored, -1 counted): the rows read; too many:
+    // the stored count; too few: the rows read. The count corrects each.
+    for (const Fall f : {Fall{-1, 1000}, Fall{0, Gitterbereich::ZeilenProBlock}, Fall{5000, 5000}, Fall{20, Gitterbereich::ZeilenProBlock}}) {
+        SCOPED_TRACE(f.gespeichert);
         Inhaltsmodell m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        m.grenzen = {3, 1u << 30};
         std::int64_t beimOeffnen = -2;
         QObject::connect(&m, &Inhaltsmodell::geoeffnet, [&] { beimOeffnen = m.rowCount(); });
-        m.binden([g = f.gespeichert] { return std::make_unique<OhneZeilenzahl>(g); }, verbindungstext(),
-                 QStringLiteral("Select * from [Viele];"));
-        ASSERT_TRUE(warteBis([&] { return m.istGezaehlt(); })) << f.gespeichert;
-        EXPECT_EQ(beimOeffnen, f.geschaetzt) << f.gespeichert;
-        EXPECT_EQ(m.rowCount(), 1000) << f.gespeichert;
-        EXPECT_TRUE(m.zeileGeladen(0));
+        m.binden([g = f.gespeichert]() -> std::unique_ptr<DZ::Leser> {
+            return g < 0 ? DZ::erzeugeProzessLeser() : std::make_unique<OhneZeilenzahl>(g);
+        }, verbindungstext(), QStringLiteral("Select * from [Viele];"));
+        ASSERT_TRUE(warteBis([&] { return m.istGezaehlt(); }));
+        EXPECT_EQ(beimOeffnen, f.geschaetzt);
+        EXPECT_EQ(m.rowCount(), 1000);
+        EXPECT_EQ(m.columnCount(), 2);
+        // Until its block is there a row shows the placeholder.
+        EXPECT_FALSE(m.data(m.index(500, 0), Inhaltsmodell::GeladenRolle).toBool());
+        EXPECT_EQ(m.data(m.index(500, 0), Qt::DisplayRole).toString(), QStringLiteral("…"));
+        for (int erste = 0; erste < 1000; erste += 97) {
+            m.sichtSetzen(erste, erste + 30);
+            ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(erste) && m.zeileGeladen(std::min(999, erste + 30)); })) << erste;
+            EXPECT_EQ(m.data(m.index(erste, 0), Qt::DisplayRole).toString(), QString::number(erste + 1));
+            // The cache keeps its bound, the view's own blocks aside.
+            EXPECT_LE(m.gecachteBloecke().size(), 4u);
+        }
         m.sichtSetzen(990, 999);
         ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(999); }));
         EXPECT_EQ(m.data(m.index(999, 0), Qt::DisplayRole).toString(), QStringLiteral("1000"));
         EXPECT_FALSE(m.zeileGeladen(1000));
+        m.entbinden();
+        EXPECT_EQ(m.rowCount(), 0);
     }
 }
 
