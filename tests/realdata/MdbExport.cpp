@@ -20,6 +20,7 @@ constexpr const char* DatumsFormat = "%Y-%m-%d %H:%M:%S";
 constexpr const char* TagNull = "1900-01-00 00:00:00";
 // libmdb converts day numbers 0 .. 1e6 only.
 constexpr double LetzterTag = 1e6;
+constexpr char Satzende = '\x1e', Feldende = '\x1f', Nullzeichen = '\x01';
 
 QByteArray ausfuehren(const QString& programm, const QStringList& argumente)
 {
@@ -29,29 +30,6 @@ QByteArray ausfuehren(const QString& programm, const QStringList& argumente)
         throw std::runtime_error((programm + u' ' + argumente.join(u' ') + QStringLiteral(" ging schief: ")
                                   + QString::fromLocal8Bit(p.readAllStandardError())).toStdString());
     return p.readAllStandardOutput();
-}
-
-MdbFeld feldLesen(QStringView f)
-{
-    if (f.isEmpty())
-        return std::nullopt;
-    if (f.size() < 2 || f.front() != u'"' || f.back() != u'"')
-        return f.toString();
-    QString t;
-    t.reserve(f.size() - 2);
-    for (qsizetype i = 1; i + 1 < f.size(); ++i) {
-        const QChar c = f[i];
-        if (c == u'"' && i + 2 < f.size() && f[i + 1] == u'"') {
-            t += u'"';
-            ++i;
-        } else if (c == u'\\' && i + 2 < f.size()) {
-            const QChar n = f[++i];
-            t += n == u'r' ? QChar(u'\r') : n == u'n' ? QChar(u'\n') : n == u't' ? QChar(u'\t') : n;
-        } else {
-            t += c;
-        }
-    }
-    return t;
 }
 
 // Seconds since 30.12.1899 of mdb-export's "YYYY-MM-DD HH:MM:SS"; the hour
@@ -123,24 +101,25 @@ QString dezimalNormal(QString s)
 // no trailing zeros; a GUID's groups in the stored bytes' order).
 QString cText(const Wert& w) { return Werttext(QLocale::c()).text(w); }
 
+// Rows end with Satzende, fields with Feldende, Null is Nullzeichen: none
+// of them occurs in the real files' values (a row that held one would come
+// out with too many columns).
 MdbTabelle exportZerlegen(const QByteArray& ausgabe)
 {
     MdbTabelle t;
     const QString text = QString::fromUtf8(ausgabe);
-    bool kopf = true;
-    for (QStringView zeile : QStringView(text).split(u'\n')) {
-        if (kopf) {
-            for (QStringView n : zeile.split(u'\t'))
-                t.spalten << n.toString();
-            kopf = false;
-            continue;
-        }
-        if (zeile.isEmpty())
-            continue;  // behind the last row's line end
+    auto zeilen = QStringView(text).split(QLatin1Char(Satzende));
+    if (!zeilen.isEmpty() && zeilen.back().isEmpty())
+        zeilen.removeLast();  // behind the last row's end
+    for (qsizetype z = 0; z < zeilen.size(); ++z) {
         std::vector<MdbFeld> felder;
-        for (QStringView f : zeile.split(u'\t'))
-            felder.push_back(feldLesen(f));
-        t.zeilen.push_back(std::move(felder));
+        for (QStringView f : zeilen[z].split(QLatin1Char(Feldende)))
+            felder.push_back(f == QLatin1Char(Nullzeichen) ? std::nullopt : MdbFeld(f.toString()));
+        if (z == 0)
+            for (const MdbFeld& n : felder)
+                t.spalten << n.value_or(QString());
+        else
+            t.zeilen.push_back(std::move(felder));
     }
     return t;
 }
@@ -172,9 +151,10 @@ QStringList mdbTabellen(const QString& datei)
 MdbTabelle mdbExport(const QString& datei, const QString& tabelle)
 {
     const QString format = QString::fromLatin1(DatumsFormat);
-    return exportZerlegen(ausfuehren(QStringLiteral(MDB_EXPORT), {QStringLiteral("-d"), QStringLiteral("\t"), QStringLiteral("-e"), QStringLiteral("-b"),
-                                                                  QStringLiteral("hex"), QStringLiteral("-D"), format, QStringLiteral("-T"), format,
-                                                                  datei, tabelle}));
+    return exportZerlegen(ausfuehren(QStringLiteral(MDB_EXPORT), {QStringLiteral("-Q"), QStringLiteral("-d"), QString(QLatin1Char(Feldende)),
+                                                                  QStringLiteral("-R"), QString(QLatin1Char(Satzende)), QStringLiteral("-0"),
+                                                                  QString(QLatin1Char(Nullzeichen)), QStringLiteral("-b"), QStringLiteral("hex"),
+                                                                  QStringLiteral("-D"), format, QStringLiteral("-T"), format, datei, tabelle}));
 }
 
 std::vector<MdbSpalte> mdbSchema(const QString& datei, const QString& tabelle)

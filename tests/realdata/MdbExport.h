@@ -2,10 +2,9 @@
 // mdbtools' command-line tools as the independent reader of a file, and the
 // comparison of one of our values with what mdb-export printed for it.
 //
-// mdb-export runs with tab as separator, -e (CR, LF, tab and backslash in
-// quoted values escaped C-style, so that a row is one line), -b hex, and
-// one unambiguous format for every date. Text, memo, dates, GUIDs and
-// binary values come quoted; Null is an unquoted empty field.
+// mdb-export runs without quotes, with control characters as the ends of
+// fields and rows and as Null (so that values are taken as they are), -b hex,
+// and one unambiguous format for every date.
 
 #include "Leser.h"
 #include "Wert.h"
@@ -20,7 +19,7 @@
 
 namespace Echtdaten {
 
-// One field as mdb-export printed it, unquoted and unescaped; nullopt for Null.
+// One field as mdb-export printed it; nullopt for Null.
 using MdbFeld = std::optional<QString>;
 
 struct MdbTabelle {

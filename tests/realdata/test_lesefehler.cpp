@@ -17,26 +17,20 @@ namespace {
 
 QString eigeneDatei(const char* name) { return QStringLiteral(ECHTDATEN_EIGEN "/") + QLatin1String(name); }
 
-struct Spaltenwert {
-    QString name;
-    int praezision, skala;
-    QString text;
-};
-
-// Name, precision, scale and value text (C locale) of every column of the first row.
-std::vector<Spaltenwert> ersteZeile(const QString& datei, const QString& tabelle)
+// "Name precision,scale value" (C locale) of every column of the first row.
+QStringList ersteZeile(const QString& datei, const QString& tabelle)
 {
     Connection c([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
     c.Open(QStringLiteral("DBQ=") + datei + u';');
     Recordset r;
     r.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), c, adOpenDynamic, adLockOptimistic);
     const Werttext werttext{QLocale::c()};
-    std::vector<Spaltenwert> z;
+    QStringList z;
     for (int i = 0; i < r.fields().Count() && !r.Eof(); ++i) {
         const Field& f = r.fields().Item(i);
-        z.push_back({f.Name(), f.spalte().praezision, f.spalte().skala, werttext.text(f.Value())});
+        z << QStringLiteral("%1 %2,%3 %4").arg(f.Name()).arg(f.spalte().praezision).arg(f.spalte().skala).arg(werttext.text(f.Value()));
     }
-    return z;
+    return z.mid(1);  // col1 is the memo
 }
 
 // fixedNumericTestV2000.mdb (Jackcess) has six columns Numeric(18, 0); its
@@ -47,19 +41,8 @@ std::vector<Spaltenwert> ersteZeile(const QString& datei, const QString& tabelle
 TEST(Lesefehler, DecimalColumnsKeepPrecisionAndScaleApart)
 {
     const QString original = eigeneDatei("fixedNumericTestV2000.mdb");
-    const std::vector<Spaltenwert> erwartet = {
-        {"col2", 18, 0, "1"}, {"col3", 18, 0, "0"}, {"col4", 18, 0, "0"}, {"col5", 18, 0, "4"}, {"col6", 18, 0, "-1"}, {"col7", 18, 0, "1"}};
-    auto pruefen = [](const std::vector<Spaltenwert>& ist, const std::vector<Spaltenwert>& soll) {
-        ASSERT_EQ(ist.size(), soll.size() + 1);  // col1 is the memo
-        for (std::size_t i = 0; i < soll.size(); ++i) {
-            SCOPED_TRACE(soll[i].name.toStdString());
-            EXPECT_EQ(ist[i + 1].name, soll[i].name);
-            EXPECT_EQ(ist[i + 1].praezision, soll[i].praezision);
-            EXPECT_EQ(ist[i + 1].skala, soll[i].skala);
-            EXPECT_EQ(ist[i + 1].text.toStdString(), soll[i].text.toStdString());
-        }
-    };
-    pruefen(ersteZeile(original, QStringLiteral("test")), erwartet);
+    QStringList erwartet = {"col2 18,0 1", "col3 18,0 0", "col4 18,0 0", "col5 18,0 4", "col6 18,0 -1", "col7 18,0 1"};
+    EXPECT_EQ(ersteZeile(original, QStringLiteral("test")), erwartet);
 
     QTemporaryDir dir;
     const QString kopie = dir.filePath(QStringLiteral("skala.mdb"));
@@ -76,10 +59,9 @@ TEST(Lesefehler, DecimalColumnsKeepPrecisionAndScaleApart)
         ASSERT_TRUE(f.putChar(char(skala)));
     }
     f.close();
-    auto geaendert = erwartet;
-    geaendert[0] = {"col2", 18, 2, "0.01"};
-    geaendert[4] = {"col6", 18, 3, "-0.001"};
-    pruefen(ersteZeile(kopie, QStringLiteral("test")), geaendert);
+    erwartet[0] = QStringLiteral("col2 18,2 0.01");
+    erwartet[4] = QStringLiteral("col6 18,3 -0.001");
+    EXPECT_EQ(ersteZeile(kopie, QStringLiteral("test")), erwartet);
     // mdb-export reads the copy the same way.
     const auto mdb = Echtdaten::mdbExport(kopie, QStringLiteral("test"));
     ASSERT_EQ(mdb.zeilen.size(), 1u);

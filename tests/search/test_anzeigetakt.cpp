@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,8 @@ TEST_P(Anzeigetakt_, RepaintsAtMostOncePerIntervalAndReadsTheClockOnlyEveryNthCa
 
 std::vector<std::int64_t> jeAufrufEineMs(int n)
 {
-    std::vector<std::int64_t> v;
-    for (int i = 1; i <= n; ++i)
-        v.push_back(i);
+    std::vector<std::int64_t> v(std::size_t(n), 0);
+    std::iota(v.begin(), v.end(), 1);
     return v;
 }
 

@@ -2,7 +2,8 @@
 // the reader process: choosing a file lists its evaluable tables in
 // catalogue order, and a search over each of them writes the protocol the
 // command-line search writes for that table. A file of linked tables only
-// has no evaluable table; a file with a database password is read.
+// (Stammdaten.mdb, an Access front end) has no evaluable table; a file with a
+// database password is read.
 
 #include "Echtdaten.h"
 #include "Fenster.h"
@@ -24,7 +25,7 @@ namespace {
 // Access 2007: complexDataTest (multi-value and attachment columns, append-only memo).
 const QStringList gewaehlteDateien = QStringLiteral("biblio.mdb delColTestV1997.mdb overflowTestV1997.mdb indexTestV1997.mdb "
                                                     "mgra-Adressen.mdb V2000_with-password.mdb test2V2003.mdb Northwind.mdb "
-                                                    "Gymnase2000.mdb testV2000.mdb complexDataTestV2007.accdb").split(u' ');
+                                                    "Gymnase2000.mdb testV2000.mdb complexDataTestV2007.accdb Stammdaten.mdb").split(u' ');
 
 std::vector<EchteDatei> fensterDateien()
 {
@@ -33,14 +34,6 @@ std::vector<EchteDatei> fensterDateien()
         if (gewaehlteDateien.contains(e.name))
             d.push_back(e);
     return d;
-}
-
-const EchteDatei* echteDatei(const QString& name)
-{
-    for (const EchteDatei& e : echteDateien().dateien)
-        if (e.name == name)
-            return &e;
-    return nullptr;
 }
 
 // What the catalogue's independent reader lists, less what the window must
@@ -83,8 +76,12 @@ TEST_P(EchteDateiImFenster, ListsTheEvaluableTablesAndSearchesEachLikeTheCommand
     std::cout << "Echte Dateien: " << echteDateien().herkunft.toStdString() << "; im Fenster " << fensterDateien().size() << " von "
               << gewaehlteDateien.size() << " gewählten" << std::endl;
     const QStringList erwartet = auswertbareTabellen(d.pfad);
-    ASSERT_FALSE(erwartet.isEmpty()) << d.name.toStdString();
     waehle(d.name);
+    if (erwartet.isEmpty()) {
+        EXPECT_EQ(meldungen(), QStringList{QStringLiteral("keine auswertbare Tabelle in der Datenbank gefunden!")});
+        EXPECT_EQ(tabellen(), QStringList());
+        return;
+    }
     EXPECT_EQ(meldungen(), QStringList());
     // Moved catalogue rows stand where their slots are; mdb-tables lists them late.
     const bool verschoben = katalogHatVerschobeneZeilen(d.pfad);
@@ -92,53 +89,23 @@ TEST_P(EchteDateiImFenster, ListsTheEvaluableTablesAndSearchesEachLikeTheCommand
     EXPECT_EQ(fenster->ImageCombo1->text(), tabellen().front());
 
     // Every non-empty field with "*"; a plain search folds the case.
-    const struct {
-        const char* suchtext;
-        bool platzhalter;
-    } suchen[] = {{"*", true}, {"e", false}};
     for (const QString& tabelle : erwartet) {
-        for (const auto& s : suchen) {
-            SCOPED_TRACE((d.name + u' ' + tabelle + u' ' + QLatin1String(s.suchtext)).toStdString());
+        for (const auto& [suchtext, platzhalter] : {std::pair{"*", true}, std::pair{"e", false}}) {
+            SCOPED_TRACE((d.name + u' ' + tabelle + u' ' + QLatin1String(suchtext)).toStdString());
             recorder->leeren();
             fenster->ImageCombo1->setzeText(tabelle);
-            fenster->Text1->setText(QString::fromUtf8(s.suchtext));
-            fenster->Check1->setChecked(s.platzhalter);
+            fenster->Text1->setText(QString::fromUtf8(suchtext));
+            fenster->Check1->setChecked(platzhalter);
             fenster->Command1_Click();
             EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
             const QByteArray imFenster = protokollBytes();
             EXPECT_TRUE(imFenster.contains("gesamt gefundene Felder: "));
-            EXPECT_EQ(imFenster, kommandozeile(d.pfad, tabelle, QString::fromUtf8(s.suchtext), s.platzhalter));
+            EXPECT_EQ(imFenster, kommandozeile(d.pfad, tabelle, QString::fromUtf8(suchtext), platzhalter));
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Echt, EchteDateiImFenster, ::testing::ValuesIn(fensterDateien()),
                          [](const ::testing::TestParamInfo<EchteDatei>& i) { return testname(i.param.name); });
-
-// Stammdaten.mdb, an Access front end, holds only links to tables of another
-// file; the window finds nothing it can search.
-class NurVerknuepfteTabellen : public FensterPruefung {
-protected:
-    void dateienAnlegen() override
-    {
-        const EchteDatei* d = echteDatei(QStringLiteral("Stammdaten.mdb"));
-        ASSERT_NE(d, nullptr) << echteDateien().herkunft.toStdString();
-        ASSERT_TRUE(QFile::copy(d->pfad, dir.filePath(d->name)));
-    }
-};
-
-TEST_F(NurVerknuepfteTabellen, GiveTheMessageThatNoTableCanBeEvaluated)
-{
-    waehle(QStringLiteral("Stammdaten.mdb"));
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("keine auswertbare Tabelle in der Datenbank gefunden!")});
-    EXPECT_EQ(tabellen(), QStringList());
-    EXPECT_EQ(fenster->ImageCombo1->text(), QString());
-    // The catalogue does hold them, as links.
-    int links = 0;
-    auto katalog = Datenbankfunktion::Verbindung().OpenSchema(Datenzugriff::adSchemaTables);
-    for (; !katalog->Eof(); katalog->MoveNext())
-        links += katalog->fields().Item(QStringLiteral("TABLE_TYPE")).Value().text == QLatin1String("LINK");
-    EXPECT_EQ(links, 6);
-}
 
 }  // namespace
