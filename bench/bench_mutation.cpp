@@ -245,8 +245,19 @@ int main(int argc, char** argv)
     for (const QFileInfo& i : QDir(QStringLiteral(REALDATA_VERZEICHNIS)).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name))
         if (i.size() < 4 * 1024 * 1024)
             echte << i.filePath();
-    const auto e = Mutation::laufen(dir.path(), anzahl, saat, leser, 5000,
-                                    Mutation::dateienLesen(echte), argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
+    std::vector<QByteArray> vorlagen;
+    for (const QString& pfad : echte) {
+        QFile f(pfad);
+        if (f.open(QIODevice::ReadOnly))
+            vorlagen.push_back(f.readAll());
+    }
+    // Kept for a look: files that made the reader hang, and slow ones (slow
+    // is not hung, but worth a look).
+    const QString fundOrdner = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    const auto e = Mutation::laufen(dir.path(), anzahl, saat, leser, 5000, vorlagen, [&](const QString& datei, std::uint64_t s, const char* grund) {
+        if (!fundOrdner.isEmpty())
+            QFile::copy(datei, QStringLiteral("%1/%2-%3.mdb").arg(fundOrdner, QString::fromLatin1(grund)).arg(s));
+    });
     std::printf("Vorlagen:           2 geschriebene, %lld echte aus %s\n", (long long)echte.size(), REALDATA_VERZEICHNIS);
     std::printf("Dateien:            %d\n", anzahl);
     std::printf("vollständig gelesen: %d\n", e.gelesen);

@@ -23,7 +23,6 @@ class PruefRegistry final : public Plattform::Registry {
 public:
     explicit PruefRegistry(std::shared_ptr<Plattform::Registry> innen) : innen_(std::move(innen)) {}
 
-    std::vector<QByteArray> geoeffnet;  // the paths of every open and create, below their root
     int aufrufe = 0;
     int schreibungen = 0;
     QByteArray anlegenVerweigern;  // a create of a path ending so fails
@@ -35,7 +34,6 @@ public:
                                   Plattform::DWORD sam, Plattform::HKEY* ergebnis) override
     {
         ++aufrufe;
-        geoeffnet.push_back(subKey);
         return innen_->RegOpenKeyExA(key, subKey, options, sam, ergebnis);
     }
     Plattform::LONG RegQueryValueExA(Plattform::HKEY key, const QByteArray& name, Plattform::DWORD* type, char* data,
@@ -49,7 +47,6 @@ public:
     Plattform::LONG RegCreateKeyA(Plattform::HKEY key, const QByteArray& subKey, Plattform::HKEY* ergebnis) override
     {
         ++aufrufe;
-        geoeffnet.push_back(subKey);
         if (!anlegenVerweigern.isEmpty() && subKey.endsWith(anlegenVerweigern))
             return Plattform::ERROR_ACCESS_DENIED;
         return innen_->RegCreateKeyA(key, subKey, ergebnis);
@@ -110,14 +107,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        meldungen = std::make_shared<Plattform::MeldungsRecorder>();
-        ende = std::make_shared<Plattform::ProgrammEndeRecorder>();
-        sys = std::make_shared<TestSystem>();
-        Plattform::setzeMeldungen(meldungen);
-        Plattform::setzeProgrammEnde(ende);
-        Plattform::setzeBetriebssystem(sys);
         PfadDatenbank::setzeKomponente([this] { return version; });
-        neuerSpeicher();
+        ersterStart();
     }
     void TearDown() override
     {
@@ -128,6 +119,15 @@ protected:
         PfadDatenbank::setzeKomponente({});
     }
 
+    // A first start of the program: no user file, fresh recorders and system.
+    void ersterStart()
+    {
+        Plattform::setzeMeldungen(meldungen = std::make_shared<Plattform::MeldungsRecorder>());
+        Plattform::setzeProgrammEnde(ende = std::make_shared<Plattform::ProgrammEndeRecorder>());
+        Plattform::setzeBetriebssystem(sys = std::make_shared<TestSystem>());
+        QFile::remove(QDir(dir.path()).filePath("rw/HKEY_LOCAL_MACHINE.reg"));
+        neuerSpeicher();
+    }
     // A fresh store on the same files, as a new start of the program sees them.
     void neuerSpeicher()
     {

@@ -26,6 +26,11 @@ using Odbc = StartupUmgebung;
 
 }  // namespace
 
+namespace Plattform {
+bool operator==(const RegWert& a, const RegWert& b) { return a.name == b.name && a.typ == b.typ && a.daten == b.daten; }
+void PrintTo(const RegWert& w, std::ostream* o) { *o << w.name.constData() << ' ' << w.typ << ' ' << w.daten.toHex().constData(); }
+}  // namespace Plattform
+
 TEST_F(Odbc, TreiberSucheInDenPuffer)
 {
     using P = std::optional<QByteArray>;  // the driver's path, none: not found
@@ -85,10 +90,7 @@ TEST_F(Odbc, AnlegenSchreibtDieWerteDesTreibersUndLaesstFremdeStehen)
     for (const auto& [key, werte] : soll) {
         const RegSchluessel* s = ist.finden(key);
         ASSERT_NE(s, nullptr) << key.constData();
-        ASSERT_EQ(s->werte.size(), werte.size()) << key.constData();
-        for (std::size_t i = 0; i < werte.size(); ++i)
-            EXPECT_TRUE(s->werte[i].name == werte[i].name && s->werte[i].typ == werte[i].typ && s->werte[i].daten == werte[i].daten)
-                << werte[i].name.constData();
+        EXPECT_EQ(s->werte, werte) << key.constData();
     }
     EXPECT_TRUE(DSNVorhanden("ZELK-Access"));
 
@@ -113,8 +115,7 @@ TEST_F(Odbc, GescheiterteAnmeldungSchreibtKeinenListeneintrag)
     // No rollback, but the list entry that would claim success is not written.
     const Fall faelle[] = {{"ZELK-Access", "", -1, -1}, {"\\Engines\\Jet", "", 6, -1}, {"", "Threads", 6, 4}};
     for (const Fall& f : faelle) {
-        QFile::remove(speicher->datei(HKEY_LOCAL_MACHINE));
-        neuerSpeicher();
+        ersterStart();
         reg->anlegenVerweigern = f.anlegenVerweigern;
         reg->schreibenVerweigern = f.schreibenVerweigern;
         EXPECT_FALSE(DSNAnlegen(puffer("/x"), "ZELK-Access"));

@@ -63,11 +63,10 @@ TEST_F(Splash, LadenFuelltDasFensterUndMeldetDieDatenquelleEinmalAn)
     EXPECT_EQ(f.Username->text(), QStringLiteral("anna"));
     EXPECT_EQ(sys->wechsel, (std::vector<QString>{sys->programm, sys->programm}));  // before the probes and at the end
 
-    // The English driver's path; the German key was never opened.
+    // The English driver's path, though the German one is there too.
     const RegInhalt inhalt = benutzerInhalt();
     ASSERT_NE(inhalt.finden(dsnKey), nullptr);
     EXPECT_EQ(inhalt.finden(dsnKey)->wert("Driver")->daten.left(20), QByteArray("/usr/lib/zelk/leser\0", 20));
-    EXPECT_EQ(std::count(reg->geoeffnet.begin(), reg->geoeffnet.end(), "SOFTWARE\\ODBC\\ODBCINST.INI\\Microsoft Access-Treiber (*.mdb)"), 0);
     EXPECT_EQ(hauptfenster, 0);
 
     // A second start writes nothing.
@@ -81,8 +80,7 @@ TEST_F(Splash, LadenFuelltDasFensterUndMeldetDieDatenquelleEinmalAn)
 
     // Only the German driver: its path.
     schicht(deutscherTreiber("/opt/de/treiber"));
-    QFile::remove(speicher->datei(HKEY_LOCAL_MACHINE));
-    neuerSpeicher();
+    ersterStart();
     frmSplash g;
     g.laden();
     EXPECT_TRUE(benutzerInhalt().finden(dsnKey)->wert("Driver")->daten.startsWith(QByteArray("/opt/de/treiber\0", 16)));
@@ -110,18 +108,12 @@ TEST_F(Splash, MeldungenUndEndenVorJedemFenster)
     for (const Fall& f : faelle) {
         for (const Antwort antwort : {Antwort::OK, Antwort::Abbrechen}) {
             SCOPED_TRACE(f.was);
-            meldungen->leeren();
+            schicht(f.treiber);
+            ersterStart();
             meldungen->naechsteAntwort(antwort);
-            ende = std::make_shared<ProgrammEndeRecorder>();
-            setzeProgrammEnde(ende);
-            sys = std::make_shared<TestSystem>();
-            setzeBetriebssystem(sys);
             if (!f.nameDa)
                 sys->name.reset();
             version = f.version;
-            schicht(f.treiber);
-            QFile::remove(speicher->datei(HKEY_LOCAL_MACHINE));
-            neuerSpeicher();
             reg->anlegenVerweigern = f.verweigern;
             {
                 frmSplash s;
@@ -149,33 +141,21 @@ TEST_F(Splash, MeldungenUndEndenVorJedemFenster)
     }
 }
 
-TEST_F(Splash, LegtSeinenEntwurfInTwipsAnUndStehtMittig)
+// The layout's own numbers are checked on the layout; here only that the
+// window applies them: centred, every control inside the frame, none over the logo.
+TEST_F(Splash, StehtMittigUndNichtsUeberdecktDasLogo)
 {
     schicht(englischerTreiber());
     frmSplash f;
     f.laden();
-    // Centred on the 1024 x 768 pixel screen.
     EXPECT_LE((f.pos() * 2 + QPoint(f.width(), f.height()) - QPoint(1024, 768)).manhattanLength(), 2);
     EXPECT_TRUE(f.rect().contains(f.fraMainFrame->geometry()));
     EXPECT_FALSE(f.ZELK_Logo->pixmap().isNull());
+    const frmSplash::Rechteck e = frmSplash::entwurf(f.ZELK_Logo);
+    EXPECT_EQ(f.ZELK_Logo->geometry(), QRect(px(e.links), px(e.oben), px(e.breite), px(e.hoehe)));
     for (QWidget* w : f.fraMainFrame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const char* name = w->metaObject()->className();
-        const frmSplash::Rechteck e = frmSplash::entwurf(w);
-        const QRect soll(px(e.links), px(e.oben), px(e.breite), px(e.hoehe));
-        // Auto-size labels keep their corner, right-aligned ones their right edge.
-        const auto* l = qobject_cast<QLabel*>(w);
-        const bool auto_ = l && !l->hasScaledContents() && l->size() == l->sizeHint() && w->size() != soll.size();
-        if (l && (l->alignment() & Qt::AlignRight))
-            EXPECT_EQ(QPoint(w->geometry().right(), w->y()), QPoint(soll.right(), soll.y())) << name;
-        else if (auto_)
-            EXPECT_EQ(w->pos(), soll.topLeft()) << name;
-        else
-            EXPECT_EQ(w->geometry(), soll) << name;
-        // Nothing overlaps the logo or leaves the frame.
-        EXPECT_TRUE(f.fraMainFrame->rect().contains(w->geometry())) << name;
-        if (w != f.ZELK_Logo) {
-            EXPECT_FALSE(w->geometry().intersects(f.ZELK_Logo->geometry())) << name;
-        }
+        EXPECT_TRUE(f.fraMainFrame->rect().contains(w->geometry())) << w->metaObject()->className();
+        EXPECT_TRUE(w == f.ZELK_Logo || !w->geometry().intersects(f.ZELK_Logo->geometry())) << w->metaObject()->className();
     }
 }
 

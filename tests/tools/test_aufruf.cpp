@@ -15,6 +15,7 @@
 #include "Dateimuster.h"
 
 #include <ostream>
+#include <tuple>
 
 // Readable failures.
 inline void PrintTo(const QString& s, std::ostream* aus) { *aus << '"' << s.toStdString() << '"'; }
@@ -204,16 +205,14 @@ TEST(Ausgabe, KodierungNachDerSpracheinstellung)
 TEST(Aufruf, UeberschriftenSobaldMehrAlsEineTabelleErreichbarIst)
 {
     QTemporaryDir dir;
-    Aufruf a;
-    a.pfade = QStringList{dir.filePath(u"k.mdb"_s)};
-    EXPECT_FALSE(mehrereTabellen(a));
-    a.alleTabellen = true;
-    EXPECT_TRUE(mehrereTabellen(a));
-    a.alleTabellen = false;
-    a.pfade << u"b.mdb"_s;
-    EXPECT_TRUE(mehrereTabellen(a));
-    a.pfade = QStringList{dir.path()};
-    EXPECT_TRUE(mehrereTabellen(a));
+    const QString k = dir.filePath(u"k.mdb"_s);
+    for (const auto& [pfade, alle, mehrere] : {std::tuple{QStringList{k}, false, false}, {QStringList{k}, true, true},
+                                                {QStringList{k, u"b.mdb"_s}, false, true}, {QStringList{dir.path()}, false, true}}) {
+        Aufruf a;
+        a.pfade = pfade;
+        a.alleTabellen = alle;
+        EXPECT_EQ(mehrereTabellen(a), mehrere) << pfade.join(u',').toStdString() << alle;
+    }
     EXPECT_EQ(ueberschrift(u"a/b.mdb"_s, u"Kunden Alt"_s), u">>Datei: a/b.mdb\tTabelle: Kunden Alt"_s);
 }
 
