@@ -52,7 +52,7 @@ const std::pair<const char*, std::function<void(Database&, Format)>> seeds[] = {
          writeMovedRows(db, "Verschoben", 12);
          writeChangedColumns(db, "Spalten");
          writePropertyTables(db);
-         writeWideRow(db, "Breit");
+         writeWideRow(db, "Breite Zeile");  // "Breit" is one of the property tables
          writeRowLengths(db, "Zeilenlängen");
      }},
 };
