@@ -3,10 +3,12 @@
 // password, one beside its lock file. Each is read, or says why not; none is
 // called damaged. And damaged ones: what can be read is read and the damage
 // is named. Both readers, in process and in the child process.
+// Findings of the fuzzer (tests/fuzz) get their regression case here.
 
 #include "Fehler.h"
 #include "Leser.h"
 #include "MdbWriter.h"
+#include "Strukturen.h"
 #include "Werttext.h"
 
 #include <QDate>
@@ -171,11 +173,11 @@ TEST_P(Dateiarten, AChangedHeaderIsReadOrNamed)
     }
 }
 
+class Jet4Dateien : public Dateiarten {};  // for the Jet 4 family only, read once per reader
+
 // The column types Access 2007 and newer added, written by our writer in an
 // ACE file: every value as its value text.
-class Access2007 : public Dateiarten {};  // one ACE file, read once per reader
-
-TEST_P(Access2007, TheNewColumnTypesAreRead)
+TEST_P(Jet4Dateien, TheNewColumnTypesOfAccess2007AreRead)
 {
     const QString ace = dir.filePath(QStringLiteral("Neu.accdb"));
     const std::int64_t tag = QDate(1, 1, 1).daysTo(QDate(2021, 6, 14)), proTag = 864000000000LL;
@@ -305,12 +307,50 @@ TEST_P(Dateiarten, DamageIsReadPastOrRefusedAndAlwaysNamed)
     }
 }
 
+// Found by the fuzzer (tests/fuzz): three bytes of a property block
+// changed, on which libmdb's own reading of the catalogue loops forever.
+// The catalogue is read by our decoder, which never looks at LvProp: both
+// readers list and read every table, the child process without a watchdog stop.
+TEST_P(Jet4Dateien, ADamagedPropertyBlockInTheCatalogueLeavesEveryTableReadable)
+{
+    {
+        Database db(datei.toStdString(), format());
+        writeMovedRows(db, "Verschoben", 12);
+        writeChangedColumns(db, "Spalten");
+        writePropertyTables(db);
+        db.finish();
+    }
+    QByteArray b = inhalt();
+    std::vector<qsizetype> bloecke;
+    for (qsizetype p = b.indexOf(QByteArray("MR2\0", 4)); p >= 0; p = b.indexOf(QByteArray("MR2\0", 4), p + 1))
+        bloecke.push_back(p);
+    ASSERT_EQ(bloecke.size(), 3u);
+    for (const auto& [stelle, wert] : {std::pair{7, 105}, std::pair{35, 218}, std::pair{53, 160}})
+        b[bloecke[2] + stelle] = char(wert);
+    schreiben(b);
+    auto l = leser();
+    l->oeffnen(datei);
+    QStringList tabellen;
+    for (const KatalogEintrag& e : l->katalog())
+        if (e.typ == QLatin1String("TABLE")) {
+            tabellen << e.name;
+            std::vector<int> alle(l->spalten(e.name).size());
+            std::iota(alle.begin(), alle.end(), 0);
+            const CursorNummer c = l->cursorOeffnen(e.name, alle);
+            ZeilenBlock block;
+            while (l->naechsterBlock(c, block, 16)) {
+            }
+        }
+    EXPECT_TRUE(tabellen.contains(QStringLiteral("Verschoben")) && tabellen.contains(QStringLiteral("Spalten")))
+        << tabellen.join(u',').toStdString();
+}
+
 std::string name(const ::testing::TestParamInfo<std::tuple<Format, bool>>& info)
 {
     return std::string(std::get<0>(info.param) == Format::Jet3 ? "Jet3" : "Jet4") + (std::get<1>(info.param) ? "_Prozess" : "_ImProzess");
 }
 
 INSTANTIATE_TEST_SUITE_P(Leser, Dateiarten, ::testing::Combine(::testing::Values(Format::Jet3, Format::Jet4), ::testing::Bool()), name);
-INSTANTIATE_TEST_SUITE_P(Leser, Access2007, ::testing::Combine(::testing::Values(Format::Jet4), ::testing::Bool()), name);
+INSTANTIATE_TEST_SUITE_P(Leser, Jet4Dateien, ::testing::Combine(::testing::Values(Format::Jet4), ::testing::Bool()), name);
 
 }  // namespace
