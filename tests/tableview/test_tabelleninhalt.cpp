@@ -196,7 +196,7 @@ TEST_F(Tabelleninhalt, CloseReleasesSatzmengeAndTheNextSearchWorksOnAFreshOne)
     EXPECT_FALSE(fenster->isVisible());
 }
 
-TEST_F(Tabelleninhalt, ASearchWhileTheGridIsOpenLeavesItsRows)
+TEST_F(Tabelleninhalt, ASearchWhileTheGridIsOpenLeavesItsRowsAndTheirCopy)
 {
     oeffnen(QStringLiteral("Viele"));
     ASSERT_EQ(modell().rowCount(), 3000);
@@ -204,33 +204,20 @@ TEST_F(Tabelleninhalt, ASearchWhileTheGridIsOpenLeavesItsRows)
     EXPECT_EQ(protokollBytes(), vieleProtokoll(3000));
     EXPECT_EQ(DB::Verbindung().State(), DZ::adStateClosed);  // the search closed the shared connection
 
-    // The grid still has its rows and reads new ones through its own cursor.
-    EXPECT_EQ(zelle(9, 1), QStringLiteral("Treffer"));
-    tabelle().setFocus();
-    QTest::keyClick(&tabelle(), Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(tabelle().currentIndex().row(), 2999);
-    ASSERT_TRUE(warteBis([&] { return geladen(2999); }));
-    EXPECT_EQ(zelle(2999, 0), QStringLiteral("3000"));
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
-
-    // Closing now leaves the search's recordset alone.
-    inhalt().close();
-    EXPECT_EQ(meldungen().size(), 1) << meldungen().join(u'|').toStdString();
-}
-
-TEST_F(Tabelleninhalt, CopyTakesLoadedCellsAtOnceAndReadsTheRest)
-{
-    oeffnen(QStringLiteral("Viele"));
+    // The grid still has its rows: a selection of loaded cells is copied at once.
     auto& t = tabelle();
     t.setFocus();
-
-    // A selection of loaded cells is copied at once.
     QApplication::clipboard()->clear();
     t.selectionModel()->select(QItemSelection(modell().index(8, 0), modell().index(10, 1)), QItemSelectionModel::ClearAndSelect);
     QTest::keyClick(&t, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("9\tleer\n10\tTreffer\n11\tleer"));
 
-    // Rows not loaded yet are read for the copy, off the window thread.
+    // It reads new ones through its own cursor, for the view and, off the
+    // window thread, for a copy.
+    QTest::keyClick(&t, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(t.currentIndex().row(), 2999);
+    ASSERT_TRUE(warteBis([&] { return geladen(2999); }));
+    EXPECT_EQ(zelle(2999, 0), QStringLiteral("3000"));
     QApplication::clipboard()->clear();
     QTest::keyClick(&t, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&t, Qt::Key_C, Qt::ControlModifier);
@@ -241,10 +228,11 @@ TEST_F(Tabelleninhalt, CopyTakesLoadedCellsAtOnceAndReadsTheRest)
     EXPECT_EQ(zeilen[2999], QStringLiteral("3000\tTreffer"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    // Closing during a copy restores the cursor.
+    // Closing during a copy restores the cursor and leaves the search's recordset alone.
     QTest::keyClick(&t, Qt::Key_C, Qt::ControlModifier);
     inhalt().close();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
 }
 
 TEST_F(Tabelleninhalt, HitLineLeadsToItsRecordAndFieldBeyondTheFirstEstimate)
