@@ -109,32 +109,7 @@ protected:
     }
 };
 
-TEST_F(Tabelleninhalt, CoversTheScreenAndLaysOutItsControls)
-{
-    oeffnen();
-    EXPECT_EQ(inhalt().windowTitle(), Programmkennung::fensterTitel());
-    EXPECT_TRUE(inhalt().isVisible());
-    EXPECT_EQ(inhalt().windowModality(), Qt::NonModal);
-    EXPECT_EQ(inhalt().frameGeometry(), QRect(0, 0, 1024, 768));
-    EXPECT_EQ(QApplication::focusWidget(), &tabelle());
-    const auto pixel = [](const Anordnung::Rechteck& r) {  // edges are converted, not sizes
-        const auto px = [](int twips) { return Plattform::twipsZuPixel(twips, 96.0); };
-        return QRect(QPoint(px(r.links), px(r.oben)), QPoint(px(r.links + r.breite) - 1, px(r.oben + r.hoehe) - 1));
-    };
-    const auto twips = [](int pixel) { return Plattform::pixelZuTwips(pixel, 96.0); };
-    const auto gitter = Anordnung::gitter(twips(inhalt().width()), twips(inhalt().height()));
-    EXPECT_EQ(inhalt().Command1->geometry(), pixel(Anordnung::knopf(gitter.breite)));
-    // The grid follows every resize, the button stays.
-    const QRect knopf = inhalt().Command1->geometry();
-    for (const QSize s : {inhalt().size(), QSize(800, 600), QSize(20, 60)}) {
-        inhalt().resize(s);
-        EXPECT_EQ(inhalt().DataGrid1->geometry(), pixel(Anordnung::gitter(twips(s.width()), twips(s.height())))) << s.width();
-        EXPECT_EQ(inhalt().Command1->geometry(), knopf);
-    }
-    EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
-}
-
-TEST_F(Tabelleninhalt, RowsInTheRecordsetsOrderWithTheirLook)
+TEST_F(Tabelleninhalt, CoversTheScreenWithTheRecordsetsRowsInOrderAndTheirLook)
 {
     oeffnen();
     EXPECT_EQ(kopf(), (QStringList{QStringLiteral("Nr"), QStringLiteral("Name"), QStringLiteral("Ort"), QStringLiteral("Notiz"), QStringLiteral("Bild")}));
@@ -162,6 +137,28 @@ TEST_F(Tabelleninhalt, RowsInTheRecordsetsOrderWithTheirLook)
     // Columns fitted to header and first screen.
     EXPECT_GE(tabelle().columnWidth(1), tabelle().fontMetrics().horizontalAdvance(QStringLiteral("MOLLER")));
     EXPECT_LT(tabelle().columnWidth(0), 100);
+
+    // The window over the whole screen, its controls laid out.
+    EXPECT_EQ(inhalt().windowTitle(), Programmkennung::fensterTitel());
+    EXPECT_TRUE(inhalt().isVisible());
+    EXPECT_EQ(inhalt().windowModality(), Qt::NonModal);
+    EXPECT_EQ(inhalt().frameGeometry(), QRect(0, 0, 1024, 768));
+    EXPECT_EQ(QApplication::focusWidget(), &tabelle());
+    const auto pixel = [](const Anordnung::Rechteck& r) {  // edges are converted, not sizes
+        const auto px = [](int twips) { return Plattform::twipsZuPixel(twips, 96.0); };
+        return QRect(QPoint(px(r.links), px(r.oben)), QPoint(px(r.links + r.breite) - 1, px(r.oben + r.hoehe) - 1));
+    };
+    const auto twips = [](int pixel) { return Plattform::pixelZuTwips(pixel, 96.0); };
+    const auto gitter = Anordnung::gitter(twips(inhalt().width()), twips(inhalt().height()));
+    EXPECT_EQ(inhalt().Command1->geometry(), pixel(Anordnung::knopf(gitter.breite)));
+    // The grid follows every resize, the button stays.
+    const QRect knopf = inhalt().Command1->geometry();
+    for (const QSize s : {inhalt().size(), QSize(800, 600), QSize(20, 60)}) {
+        inhalt().resize(s);
+        EXPECT_EQ(inhalt().DataGrid1->geometry(), pixel(Anordnung::gitter(twips(s.width()), twips(s.height())))) << s.width();
+        EXPECT_EQ(inhalt().Command1->geometry(), knopf);
+    }
+    EXPECT_TRUE(meldungen().isEmpty()) << meldungen().join(u'|').toStdString();
 }
 
 TEST_F(Tabelleninhalt, CloseReleasesSatzmengeAndTheNextSearchWorksOnAFreshOne)
