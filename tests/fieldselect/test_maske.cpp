@@ -33,7 +33,7 @@ QRect imRahmen(const frmVergleich& m, const QWidget* w) { return QRect(w->mapTo(
 
 // --- the load ------------------------------------------------------------------------
 
-TEST_F(Maske, LoadAppliesTheLayoutOfTheScreen)
+TEST_F(Maske, LoadAppliesTheLayoutOfTheScreenAndTheTabOrder)
 {
     using namespace Maskenlayout;
     frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
@@ -62,6 +62,20 @@ TEST_F(Maske, LoadAppliesTheLayoutOfTheScreen)
         EXPECT_EQ(imRahmen(*m, z.fldFeld).topLeft(), tw(FeldLinks, oben, 0, 0).topLeft()) << i;
     }
     EXPECT_EQ(haken(*m), QStringLiteral("- - -"));
+    // The tab order of the design, then the rows in order of creation.
+    std::vector<QWidget*> kette;
+    QWidget* w = m->VScroll1;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(m))
+            kette.push_back(w);
+        w = w->nextInFocusChain();
+    } while (w != m->VScroll1 && kette.size() < 100);
+    const auto &z0 = m->zeile(0), &z1 = m->zeile(1), &z2 = m->zeile(2);
+    const std::vector<QWidget*> erwartet = {m->VScroll1,  z0.fldType,    z0.fldSchalter,  z0.fldAttrib,  z0.fldFeld,
+                                            m->Command1,  m->Command2,   m->Command3,     z0.fldSchalter2,
+                                            z1.fldAttrib, z1.fldType,    z1.fldSchalter,  z1.fldSchalter2, z1.fldFeld,
+                                            z2.fldAttrib, z2.fldType,    z2.fldSchalter,  z2.fldSchalter2, z2.fldFeld};
+    EXPECT_EQ(kette, erwartet);
 }
 
 TEST_F(Maske, RowsShowCodesNamesAndTheFirstRecord)
@@ -104,24 +118,6 @@ TEST_F(Maske, OneFieldIsOneRowWithNothingToScrollAnEmptyTableShowsBlanks)
     // An empty table: two blanks in every row.
     m = oeffnen(QStringLiteral("Leer"));
     EXPECT_EQ(m->zeile(0).fldFeld->text() + m->zeile(1).fldFeld->text(), QStringLiteral("    "));
-}
-
-TEST_F(Maske, TabOrderOfTheDesignThenTheRowsInOrderOfCreation)
-{
-    frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-    std::vector<QWidget*> kette;
-    QWidget* w = m->VScroll1;
-    do {
-        if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(m))
-            kette.push_back(w);
-        w = w->nextInFocusChain();
-    } while (w != m->VScroll1 && kette.size() < 100);
-    const auto &z0 = m->zeile(0), &z1 = m->zeile(1), &z2 = m->zeile(2);
-    const std::vector<QWidget*> erwartet = {m->VScroll1,  z0.fldType,    z0.fldSchalter,  z0.fldAttrib,  z0.fldFeld,
-                                            m->Command1,  m->Command2,   m->Command3,     z0.fldSchalter2,
-                                            z1.fldAttrib, z1.fldType,    z1.fldSchalter,  z1.fldSchalter2, z1.fldFeld,
-                                            z2.fldAttrib, z2.fldType,    z2.fldSchalter,  z2.fldSchalter2, z2.fldFeld};
-    EXPECT_EQ(kette, erwartet);
 }
 
 // --- the selection ---------------------------------------------------------------------
