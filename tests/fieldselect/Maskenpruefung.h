@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QtTest/QTest>
 
+#include <stdexcept>
+
 namespace maskentest {
 
 using namespace mdbwriter;
@@ -69,11 +71,13 @@ protected:
     }
     void dateienAnlegen() override { kundenSchreiben(dir.filePath(QStringLiteral("kunden.mdb"))); }
 
-    // "&Feldauswahl" on a table, as the user does it.
+    // "&Feldauswahl" on a table, as the user does it; the test fails if no mask came.
     frmVergleich* oeffnen(const QString& tabelle)
     {
         fenster->ImageCombo1->setzeText(tabelle);
         QTest::mouseClick(fenster->Command3, Qt::LeftButton);
+        if (!Feldauswahl::maske())
+            throw std::runtime_error("keine Maske für " + tabelle.toStdString());
         return Feldauswahl::maske();
     }
 
@@ -83,11 +87,10 @@ protected:
     static QString haken(const frmVergleich& m)
     {
         QStringList z;
-        for (int i = 0; i < m.FeldAnzahl; ++i)
-            z << (QString(m.zeile(i).fldSchalter->isChecked() ? "S" : "") + QString(m.zeile(i).fldSchalter2->isChecked() ? "I" : ""));
-        for (QString& s : z)
-            if (s.isEmpty())
-                s = QStringLiteral("-");
+        for (int i = 0; i < m.FeldAnzahl; ++i) {
+            const QString s = QString(m.zeile(i).fldSchalter->isChecked() ? "S" : "") + (m.zeile(i).fldSchalter2->isChecked() ? "I" : "");
+            z << (s.isEmpty() ? QStringLiteral("-") : s);
+        }
         return z.join(u' ');
     }
 

@@ -33,11 +33,10 @@ QRect imRahmen(const frmVergleich& m, const QWidget* w) { return QRect(w->mapTo(
 
 // --- the load ------------------------------------------------------------------------
 
-TEST_F(Maske, LoadAppliesTheLayoutOfTheScreen)
+TEST_F(Maske, LoadAppliesTheLayoutOfTheScreenAndTheTabOrder)
 {
     using namespace Maskenlayout;
     frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-    ASSERT_NE(m, nullptr);
     const Masse l = masse(15360, 11520);
     EXPECT_TRUE(m->isVisible());
     EXPECT_EQ(m->windowTitle(), Programmkennung::fensterTitel());
@@ -63,12 +62,25 @@ TEST_F(Maske, LoadAppliesTheLayoutOfTheScreen)
         EXPECT_EQ(imRahmen(*m, z.fldFeld).topLeft(), tw(FeldLinks, oben, 0, 0).topLeft()) << i;
     }
     EXPECT_EQ(haken(*m), QStringLiteral("- - -"));
+    // The tab order of the design, then the rows in order of creation.
+    std::vector<QWidget*> kette;
+    QWidget* w = m->VScroll1;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(m))
+            kette.push_back(w);
+        w = w->nextInFocusChain();
+    } while (w != m->VScroll1 && kette.size() < 100);
+    const auto &z0 = m->zeile(0), &z1 = m->zeile(1), &z2 = m->zeile(2);
+    const std::vector<QWidget*> erwartet = {m->VScroll1,  z0.fldType,    z0.fldSchalter,  z0.fldAttrib,  z0.fldFeld,
+                                            m->Command1,  m->Command2,   m->Command3,     z0.fldSchalter2,
+                                            z1.fldAttrib, z1.fldType,    z1.fldSchalter,  z1.fldSchalter2, z1.fldFeld,
+                                            z2.fldAttrib, z2.fldType,    z2.fldSchalter,  z2.fldSchalter2, z2.fldFeld};
+    EXPECT_EQ(kette, erwartet);
 }
 
 TEST_F(Maske, RowsShowCodesNamesAndTheFirstRecord)
 {
     frmVergleich* m = oeffnen(QStringLiteral("Muster"));
-    ASSERT_NE(m, nullptr);
     ASSERT_EQ(m->FeldAnzahl, 8);
     const QString ja = Datenzugriff::Werttext(QLocale::system()).text(Datenzugriff::Wert::vonJaNein(true));
     const std::pair<const char*, QString> zeilen[] = {  // name, type and attributes; the first record's value
@@ -92,7 +104,6 @@ TEST_F(Maske, RowsShowCodesNamesAndTheFirstRecord)
 TEST_F(Maske, OneFieldIsOneRowWithNothingToScrollAnEmptyTableShowsBlanks)
 {
     frmVergleich* m = oeffnen(QStringLiteral("Eins"));
-    ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->FeldAnzahl, 1);
     EXPECT_EQ(m->Text1->text(), QStringLiteral("1"));
     // The design's six row controls and the label, nothing created.
@@ -106,27 +117,7 @@ TEST_F(Maske, OneFieldIsOneRowWithNothingToScrollAnEmptyTableShowsBlanks)
     EXPECT_TRUE(m->zeile(0).fldBez->isVisible());
     // An empty table: two blanks in every row.
     m = oeffnen(QStringLiteral("Leer"));
-    ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->zeile(0).fldFeld->text() + m->zeile(1).fldFeld->text(), QStringLiteral("    "));
-}
-
-TEST_F(Maske, TabOrderOfTheDesignThenTheRowsInOrderOfCreation)
-{
-    frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-    ASSERT_NE(m, nullptr);
-    std::vector<QWidget*> kette;
-    QWidget* w = m->VScroll1;
-    do {
-        if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(m))
-            kette.push_back(w);
-        w = w->nextInFocusChain();
-    } while (w != m->VScroll1 && kette.size() < 100);
-    const auto &z0 = m->zeile(0), &z1 = m->zeile(1), &z2 = m->zeile(2);
-    const std::vector<QWidget*> erwartet = {m->VScroll1,  z0.fldType,    z0.fldSchalter,  z0.fldAttrib,  z0.fldFeld,
-                                            m->Command1,  m->Command2,   m->Command3,     z0.fldSchalter2,
-                                            z1.fldAttrib, z1.fldType,    z1.fldSchalter,  z1.fldSchalter2, z1.fldFeld,
-                                            z2.fldAttrib, z2.fldType,    z2.fldSchalter,  z2.fldSchalter2, z2.fldFeld};
-    EXPECT_EQ(kette, erwartet);
 }
 
 // --- the selection ---------------------------------------------------------------------
@@ -134,7 +125,6 @@ TEST_F(Maske, TabOrderOfTheDesignThenTheRowsInOrderOfCreation)
 TEST_F(Maske, ClickRulesKeepOneBoxOfARow)
 {
     frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-    ASSERT_NE(m, nullptr);
     const struct {
         const char* klicks;  // S: search box of row 1, I: its info box
         const char* haken;
@@ -188,7 +178,6 @@ TEST_F(Maske, ApplyResetCancelAndCloseEndTheMaskAsTheyShould)
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.fall);
         frmVergleich* m = oeffnen(QStringLiteral("Adressen Alt"));
-        ASSERT_NE(m, nullptr);
         klick(m->zeile(0).fldSchalter2);
         klick(m->zeile(2).fldSchalter);
         fenster->ergebnisse().zeileAnhaengen(u"alte Zeile");
@@ -243,7 +232,6 @@ TEST_F(Maske, MainWindowActionsUnloadOrKeepTheAppliedMask)
         SCOPED_TRACE(f.fall);
         fenster->show();
         frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-        ASSERT_NE(m, nullptr);
         klick(m->zeile(1).fldSchalter);
         klick(m->Command1);
         ASSERT_EQ(fenster->Text3->text(), QStringLiteral("aktiv"));
@@ -278,7 +266,6 @@ TEST_F(Maske, FeldauswahlReplacesAVisibleOrAnAppliedMask)
         ASSERT_EQ(DB::AuswahlAnzahl, uebernommen ? 1 : 0);
         QPointer<frmVergleich> alt = m;
         m = oeffnen(uebernommen ? QStringLiteral("Kunden") : QStringLiteral("Zehn"));
-        ASSERT_NE(m, nullptr);
         EXPECT_NE(m, alt.data());
         EXPECT_TRUE(m->isVisible());
         EXPECT_EQ(m->FeldAnzahl, uebernommen ? 3 : 10);
@@ -302,36 +289,31 @@ TEST_F(Maske, FeldauswahlReplacesAVisibleOrAnAppliedMask)
 
 // --- scrolling ------------------------------------------------------------------------------
 
-// Where the rows and the label stand, read from the widgets, in the terms
-// of the layout rules; where a hidden row waits is its own affair.
-Maskenlayout::Scrolllage lageGezeigt(const frmVergleich& m)
+// Where the label and the rows stand in twips, -1 hidden (where a hidden
+// row waits is its own affair): as the widgets show it, as the rules say.
+QList<int> lage(const frmVergleich& m)
 {
-    Maskenlayout::Scrolllage s{m.LabelScrollmodus->isVisible(), imRahmen(m, m.LabelScrollmodus).y() * 15, {}, 0};
+    QList<int> l{m.LabelScrollmodus->isVisible() ? imRahmen(m, m.LabelScrollmodus).y() * 15 : -1};
     for (int i = 0; i < m.FeldAnzahl; ++i)
-        s.zeilen.push_back({m.zeile(i).fldBez->isVisible(), imRahmen(m, m.zeile(i).fldBez).y() * 15});
-    return s;
+        l << (m.zeile(i).fldBez->isVisible() ? imRahmen(m, m.zeile(i).fldBez).y() * 15 : -1);
+    return l;
 }
-std::vector<Maskenlayout::Zeilenlage> gezeigte(std::vector<Maskenlayout::Zeilenlage> z)
+QList<int> lage(const Maskenlayout::Scrolllage& s)
 {
-    for (auto& l : z)
-        l.oben = l.sichtbar ? l.oben : -1;
-    return z;
+    QList<int> l{s.labelSichtbar ? s.labelOben : -1};
+    for (const auto& z : s.zeilen)
+        l << (z.sichtbar ? z.oben : -1);
+    return l;
 }
 
 TEST_F(Maske, ScrollingAppliesTheLayoutTicksStayAndTheBarFollowsKeysAndWheel)
 {
     frmVergleich* m = oeffnen(QStringLiteral("Zehn"));
-    ASSERT_NE(m, nullptr);
     ASSERT_EQ(m->VScroll1->maximum(), Maskenlayout::scrollMaximum(10));
     klick(m->zeile(5).fldSchalter2);
     for (const int wert : {1, 3, 2, 9, 4, 1}) {
         m->VScroll1->setValue(wert);
-        const Maskenlayout::Scrolllage soll = Maskenlayout::scrolllage(10, wert), ist = lageGezeigt(*m);
-        EXPECT_EQ(ist.labelSichtbar, soll.labelSichtbar) << wert;
-        if (soll.labelSichtbar) {
-            EXPECT_EQ(ist.labelOben, soll.labelOben) << wert;
-        }
-        EXPECT_EQ(gezeigte(ist.zeilen), gezeigte(soll.zeilen)) << wert;
+        EXPECT_EQ(lage(*m), lage(Maskenlayout::scrolllage(10, wert))) << wert;
         EXPECT_TRUE(m->zeile(5).fldSchalter2->isChecked()) << wert;
     }
     EXPECT_EQ(haken(*m), QStringLiteral("- - - - - I - - - -"));
@@ -364,18 +346,32 @@ TEST_F(Maske, ScrollingAppliesTheLayoutTicksStayAndTheBarFollowsKeysAndWheel)
 
 // --- the search with an applied selection ------------------------------------------------
 
-TEST_F(Maske, TwoColumnsThreeRecordsGiveHeaderBlocksAndTotal)
+TEST_F(Maske, TwoColumnsThreeRecordsGiveHeaderBlocksAndTotalEvenIfTheApplyCouldNotReconnect)
 {
     frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-    ASSERT_NE(m, nullptr);
     klick(m->zeile(1).fldSchalter);   // Name: compare field
     klick(m->zeile(2).fldSchalter2);  // Ort: info field
+    // The file is gone at the apply: the confirmation, then the reason the
+    // reconnect failed, naming the file. The list loses nothing, the selection stands.
+    const QString datei = dir.filePath(QStringLiteral("kunden.mdb")), weg = dir.filePath(QStringLiteral("weg"));
+    ASSERT_TRUE(QFile::rename(datei, weg));
+    recorder->leeren();
+    fenster->ergebnisse().zeileAnhaengen(u"vorher");
     klick(m->Command1);
+    ASSERT_EQ(meldungen().size(), 2) << meldungen().join(u'|').toStdString();
+    EXPECT_EQ(meldungen()[0], QStringLiteral("Auswahl wird jetzt zur Suche verwendet!"));
+    EXPECT_TRUE(meldungen()[1].contains(datei)) << meldungen()[1].toStdString();
+    EXPECT_EQ(recorder->eintraege()[1].symbol, Plattform::Symbol::Kritisch);
+    EXPECT_EQ(fenster->ergebnisse().alleZeilen(), QStringList{QStringLiteral("vorher")});
+    EXPECT_EQ(Feldauswahl::maske(), m);
     ASSERT_EQ(DB::AbfrageSQL, QStringLiteral("Select [Name],  [Ort] from [Kunden];"));
+    // With the file back the search uses it.
+    ASSERT_TRUE(QFile::rename(weg, datei));
     fenster->Text1->setText(QStringLiteral("m*ller"));
     recorder->leeren();
     klick(fenster->Command1);
     EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
+    EXPECT_EQ(fenster->Text3->text(), QStringLiteral("aktiv"));
     EXPECT_EQ(fenster->Text3->palette().color(QPalette::Base), QColor(255, 0, 0));
     // Müllerstadt in record 3 is no second hit: the block covers the record.
     // The list closes every block with a line; the protocol has the rest.
@@ -405,33 +401,6 @@ TEST_F(Maske, TwoColumnsThreeRecordsGiveHeaderBlocksAndTotal)
     QFile k(kommandozeilenProtokoll);
     ASSERT_TRUE(k.open(QIODevice::ReadOnly));
     EXPECT_EQ(k.readAll(), protokollBytes());
-}
-
-TEST_F(Maske, ApplyOnAFileThatVanishedLosesNothing)
-{
-    frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-    klick(m->zeile(1).fldSchalter);
-    const QString datei = dir.filePath(QStringLiteral("kunden.mdb"));
-    const QString weg = dir.filePath(QStringLiteral("weg"));
-    ASSERT_TRUE(QFile::rename(datei, weg));
-    recorder->leeren();
-    fenster->ergebnisse().zeileAnhaengen(u"vorher");
-    klick(m->Command1);
-    // The confirmation, then the reason the reconnect failed, naming the file.
-    ASSERT_EQ(meldungen().size(), 2) << meldungen().join(u'|').toStdString();
-    EXPECT_EQ(meldungen()[0], QStringLiteral("Auswahl wird jetzt zur Suche verwendet!"));
-    EXPECT_TRUE(meldungen()[1].contains(datei)) << meldungen()[1].toStdString();
-    EXPECT_EQ(recorder->eintraege()[1].symbol, Plattform::Symbol::Kritisch);
-    EXPECT_EQ(fenster->ergebnisse().alleZeilen(), QStringList{QStringLiteral("vorher")});
-    // The selection stands; with the file back the search uses it.
-    EXPECT_EQ(Feldauswahl::maske(), m);
-    ASSERT_TRUE(QFile::rename(weg, datei));
-    fenster->Text1->setText(QStringLiteral("m*ller"));
-    recorder->leeren();
-    klick(fenster->Command1);
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
-    EXPECT_EQ(fenster->Text3->text(), QStringLiteral("aktiv"));
-    EXPECT_TRUE(protokollBytes().endsWith("gesamt gefundene Felder: 3\r\n"));
 }
 
 }  // namespace
