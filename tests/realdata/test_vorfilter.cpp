@@ -24,7 +24,7 @@
 namespace {
 
 // Files of many megabytes hold no kind of value the small ones lack, only
-// more rows: they get the cases marked gross (filters that admit few rows,
+// more rows: they get the cases marked gross (a filter that admits few rows,
 // one changed mid-run, one with a field selection), so the suite stays quick
 // under the sanitizers too.
 struct Fall {
@@ -37,7 +37,7 @@ struct Fall {
 
 const Fall faelle[] = {
     {"1", false}, {"0,5", false}, {",", false}, {":", false}, {"1.", false}, {"wahr", false}, {"falsch", false},
-    {"-", false}, {"{", false}, {"E+", false}, {"*A", true}, {"2*0", true, nullptr, false, true}, {"e", false, nullptr, false, true},
+    {"-", false}, {"{", false}, {"E+", false}, {"*A", true}, {"2*0", true}, {"e", false},
     {"ü", false}, {"12:*0", true}, {"*", true}, {"müller", false, nullptr, false, true}, {"STRASSE", false}, {"ж", false},
     {"a*e*n", true}, {"an", false, "ö", false, true}, {"qx", false, "e"}, {"e", true, "a*o"}, {"er", false, nullptr, true, true},
     {"1", false, "a", true},
@@ -153,16 +153,16 @@ TEST(VorfilterErzeugt, BuchstabenJenseitsDerBmp)
 }
 
 // The command line over all real files at once, with and without the
-// prefilters: the same output, the same exit code.
+// prefilters: the same output, the same exit code. The filter itself is the
+// run's (above); here a text of each kind reaches it through the command line.
 TEST(VorfilterBefehlszeile, GleicheAusgabeWieOhne)
 {
+    const Fall befehle[] = {{"müller", false}, {"2*0", true}, {"ж", false}, {"1", false}, {"wahr", false}};
     QStringList dateien;
     for (const auto& d : echteDateien().dateien)
         if (QFileInfo(d.pfad).size() <= grosseDatei)
             dateien << d.pfad;
-    for (const auto& fall : faelle) {
-        if (fall.spaeter)
-            continue;
+    for (const auto& fall : befehle) {
         QStringList argumente{QStringLiteral("--alle-tabellen"), QStringLiteral("--format"), QStringLiteral("protokoll")};
         if (!fall.platzhalter)
             argumente << QStringLiteral("--ohne-wildcards");
