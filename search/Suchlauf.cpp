@@ -92,8 +92,8 @@ void Suchlauf::filterBerechnen()
 
 // A value can match only if, for every character c of the pattern (inner
 // stars aside), it holds a unit that folds to c: folding is one unit in, one
-// out. Surrogates fold in pairs, so any surrogate may stand for any other.
-// Eight characters are enough to tell most rows apart.
+// out (surrogates aside, see einheitenKlassen). Eight characters are enough
+// to tell most rows apart.
 void Suchlauf::kandidatenfilterSetzen()
 {
     if (!filterVeraltet_)
@@ -108,22 +108,7 @@ void Suchlauf::kandidatenfilterSetzen()
         return;
     }
     auto f = std::make_shared<Datenzugriff::Kandidatenfilter>();
-    QString alle(0x10000, Qt::Uninitialized);
-    for (int u = 0; u < 0x10000; ++u)
-        alle[u] = QChar(char16_t(u));
-    const QString gefaltet = muster_->falten(alle);
-    std::uint8_t surrogate = 0;
-    for (int i = 0; i < literale.size(); ++i)
-        if (literale[i].isSurrogate())
-            surrogate |= std::uint8_t(1u << i);
-    f->klasse.assign(0x10000, 0);
-    for (int u = 0; u < 0x10000; ++u) {
-        std::uint8_t bits = QChar(char16_t(u)).isSurrogate() ? surrogate : 0;
-        for (int i = 0; i < literale.size(); ++i)
-            if (gefaltet[u] == literale[i])
-                bits |= std::uint8_t(1u << i);
-        f->klasse[std::size_t(u)] = bits;
-    }
+    f->klasse = *muster_->einheitenKlassen(literale);
     f->alle = std::uint8_t((1u << literale.size()) - 1);
     // A binary value's text is empty and never matches; text is judged by its characters.
     for (std::size_t art = 0; art <= std::size_t(Datenzugriff::LetzteWertArt); ++art)

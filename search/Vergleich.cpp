@@ -142,6 +142,35 @@ QString Suchmuster::falten(QStringView text) const
     return QString(reinterpret_cast<const QChar*>(puffer.data()), text.size());
 }
 
+std::shared_ptr<const std::vector<std::uint8_t>> Suchmuster::einheitenKlassen(QStringView literale) const
+{
+    struct Letzte {
+        std::shared_ptr<const char16_t[]> faltung;  // held, so its address names it
+        QString literale;
+        std::shared_ptr<const std::vector<std::uint8_t>> klassen;
+    };
+    thread_local Letzte letzte;
+    if (letzte.klassen && letzte.faltung == faltung_ && letzte.literale == literale)
+        return letzte.klassen;
+    std::uint8_t surrogate = 0;
+    for (qsizetype i = 0; i < literale.size(); ++i)
+        if (literale[i].isSurrogate())
+            surrogate |= std::uint8_t(1u << i);
+    auto klassen = std::make_shared<std::vector<std::uint8_t>>(tabellenGroesse, 0);
+    for (char32_t u = 0; u < tabellenGroesse; ++u) {
+        if (u >= 0xD800 && u <= 0xDFFF) {
+            (*klassen)[u] = surrogate;
+            continue;
+        }
+        const char16_t klein = faltung_[u];
+        for (qsizetype i = 0; i < literale.size(); ++i)
+            if (literale[i].unicode() == klein)
+                (*klassen)[u] = std::uint8_t(1u << i);
+    }
+    letzte = {faltung_, literale.toString(), klassen};
+    return klassen;
+}
+
 const std::uint64_t* Suchmuster::maskeFuer(char16_t c) const
 {
     if (c < 256)

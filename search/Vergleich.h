@@ -35,6 +35,11 @@ public:
     // The same lower-casing that trifft() applies to a value (one UTF-16
     // unit in, one out, so positions stay those of the value).
     QString falten(QStringView text) const;
+    // Per UTF-16 unit, bit i set when the unit lowers to literale[i] (at most
+    // 8 distinct characters); a surrogate counts for every surrogate literal,
+    // as letters beyond the BMP lower in pairs. Kept per thread for the last
+    // literals and lowering: a folder search asks for them table after table.
+    std::shared_ptr<const std::vector<std::uint8_t>> einheitenKlassen(QStringView literale) const;
 
 private:
     struct Hohezeichen {
