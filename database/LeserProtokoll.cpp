@@ -1,5 +1,7 @@
 #include "LeserProtokoll.h"
 
+#include <algorithm>
+
 namespace Datenzugriff::Protokoll {
 
 void Schreiber::wachsen(std::size_t mindestens)
@@ -110,14 +112,23 @@ void Schreiber::schaeden(const std::vector<Schaden>& s)
     }
 }
 
-// A filter: whether there is one, then its classes, the classes a text
-// needs, the kinds, the searched columns.
+// A filter: whether there is one, then its classes (the table's size and
+// the units that have one, each with its class: a search text's few
+// characters leave all but a handful of the 65 536 units without), the
+// classes a text needs, the kinds, the searched columns.
 void Schreiber::filter(const Kandidatenfilter* f)
 {
     u8(f ? 1 : 0);
     if (!f)
         return;
-    bytes(reinterpret_cast<const char*>(f->klasse.data()), f->klasse.size());
+    i32(std::int32_t(f->klasse.size()));
+    const auto belegt = std::int32_t(f->klasse.size() - std::size_t(std::count(f->klasse.begin(), f->klasse.end(), 0)));
+    i32(belegt);
+    for (std::size_t u = 0; u < f->klasse.size(); ++u)
+        if (f->klasse[u]) {
+            i32(std::int32_t(u));
+            u8(f->klasse[u]);
+        }
     u8(f->alle);
     i32(f->arten);
     bytes(reinterpret_cast<const char*>(f->gesucht.data()), f->gesucht.size());
@@ -128,8 +139,16 @@ std::shared_ptr<const Kandidatenfilter> Entnehmer::filter()
     if (u8() == 0)
         return nullptr;
     auto f = std::make_shared<Kandidatenfilter>();
-    const QByteArray klasse = bytes();
-    f->klasse.assign(klasse.begin(), klasse.end());
+    const std::int32_t groesse = i32();
+    if (groesse < 0 || groesse > 0x10000)
+        throw Formfehler("Filtertabelle zu groß");
+    f->klasse.assign(std::size_t(groesse), 0);
+    for (std::int32_t n = i32(); n > 0; --n) {
+        const std::int32_t u = i32();
+        if (u < 0 || u >= groesse)
+            throw Formfehler("Filtereintrag außerhalb der Tabelle");
+        f->klasse[std::size_t(u)] = u8();
+    }
     f->alle = u8();
     f->arten = std::uint16_t(i32());
     const QByteArray gesucht = bytes();
