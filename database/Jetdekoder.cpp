@@ -849,6 +849,13 @@ void Dekoder::positionenZaehlen(Cursor& c)
                 positionen.push_back((std::uint64_t(zaehler.seitenNr) << 9) | std::uint64_t(r));
         }
     }
+    // What the count passed over is named as a forward read names it: the
+    // grid shows the rows it could read and says which are missing.
+    zaehler.gelieferteZeilen = std::uint32_t(positionen.size());
+    zaehlungPruefen(zaehler);
+    for (const Schaden& s : zaehler.schaeden)
+        if (std::find(c.schaeden.begin(), c.schaeden.end(), s) == c.schaeden.end())
+            c.schaeden.push_back(s);
     c.positionen = std::move(positionen);
     c.positionenKomplett = true;
 }

@@ -7,7 +7,9 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -91,6 +93,20 @@ struct Schaden {
     QString grund;  // German, for the user
     bool operator==(const Schaden&) const = default;
 };
+
+// The damage as lines for a message: "Seite N: reason", at most hoechstens
+// of them and then how many more.
+inline QStringList schadenGruende(const std::vector<Schaden>& schaeden, std::size_t hoechstens)
+{
+    QStringList gruende;
+    for (std::size_t i = 0; i < std::min(schaeden.size(), hoechstens); ++i) {
+        const auto& s = schaeden[i];
+        gruende << (s.seite ? QStringLiteral("Seite %1: %2").arg(s.seite).arg(s.grund) : s.grund);
+    }
+    if (schaeden.size() > hoechstens)
+        gruende << QStringLiteral("… und %1 weitere Schäden").arg(schaeden.size() - hoechstens);
+    return gruende;
+}
 
 class Leser {
 public:

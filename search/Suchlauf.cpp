@@ -228,14 +228,7 @@ QString Suchlauf::schadenMeldung(const QString& datei) const
 
 QStringList Suchlauf::schadenGruende(std::size_t hoechstens) const
 {
-    QStringList gruende;
-    for (std::size_t i = 0; i < std::min(schaeden_.size(), hoechstens); ++i) {
-        const auto& s = schaeden_[i];
-        gruende << (s.seite ? QStringLiteral("Seite %1: %2").arg(s.seite).arg(s.grund) : s.grund);
-    }
-    if (schaeden_.size() > hoechstens)
-        gruende << QStringLiteral("… und %1 weitere Schäden").arg(schaeden_.size() - hoechstens);
-    return gruende;
+    return Datenzugriff::schadenGruende(schaeden_, hoechstens);
 }
 
 QString Suchlauf::unvollstaendigZeile() const

@@ -46,6 +46,14 @@ void Inhaltsmodell::binden(Datenzugriff::Connection::LeserFabrik fabrik, const Q
         else
             zeilenGezaehlt(zeilen);
     };
+    e.beschaedigt = [this, gen](const QStringList& gruende) {
+        if (gen != generation_)
+            return;
+        if (zurueckgehalten_ && gehalten_)
+            gehalten_->schaeden = gruende;
+        else
+            emit beschaedigt(gruende);
+    };
     e.geladen = [this, gen](std::uint64_t token, std::int64_t block, std::shared_ptr<const Zeilenblock> daten) {
         if (gen == generation_)
             blockErhalten(token, block, std::move(daten));
@@ -78,8 +86,11 @@ void Inhaltsmodell::vorbereiten(Datenzugriff::Connection::LeserFabrik fabrik, co
 void Inhaltsmodell::freigeben()
 {
     zurueckgehalten_ = false;
-    if (auto g = std::exchange(gehalten_, std::nullopt))
+    if (auto g = std::exchange(gehalten_, std::nullopt)) {
         spaltenErhalten(g->felder, g->zeilen, std::move(g->erster));
+        if (!g->schaeden.isEmpty())
+            emit beschaedigt(g->schaeden);
+    }
 }
 
 void Inhaltsmodell::entbinden()

@@ -76,6 +76,8 @@ signals:
     void gezaehlt();
     void blockGeladen(qint64 block);
     void ladefehler(const QString& text);
+    // The table is damaged: the rows shown are those that could be read.
+    void beschaedigt(const QStringList& gruende);
     void kopiert(const QString& text);
     void kopierFehler(const QString& text);
 
@@ -89,6 +91,7 @@ private:
         QStringList felder;
         std::int64_t zeilen = 0;
         std::shared_ptr<const Zeilenblock> erster;
+        QStringList schaeden = {};
     };
 
     std::unique_ptr<ZeilenLader> lader_;

@@ -96,6 +96,8 @@ void ZeilenLader::lauf()
         });
         const std::int64_t zeilen = satzmenge.gezaehlteZeilen();
         senden([e = empfaenger_.gezaehlt, zeilen] { e(zeilen); });
+        if (const auto schaeden = satzmenge.schaeden(); !schaeden.empty() && empfaenger_.beschaedigt)
+            senden([e = empfaenger_.beschaedigt, g = Datenzugriff::schadenGruende(schaeden, 5)] { e(g); });
         bedienen(satzmenge, zeilen);
     } catch (const std::exception& e) {
         senden([e = empfaenger_.fehler, text = fehlerText(e)] { e(text); });

@@ -42,6 +42,9 @@ public:
         std::function<void(const QStringList& felder, std::int64_t zeilen, std::shared_ptr<const Zeilenblock> erster)> geoeffnet;
         // The rows counted. Requests are served from then on.
         std::function<void(std::int64_t zeilen)> gezaehlt;
+        // The damage the count read past (after gezaehlt, only when there is some):
+        // the rows shown are those that could be read.
+        std::function<void(const QStringList& gruende)> beschaedigt;
         std::function<void(std::uint64_t token, std::int64_t block, std::shared_ptr<const Zeilenblock> daten)> geladen;
         // A block that cannot be read; the loader goes on with the others.
         std::function<void(std::int64_t block, const QString& text)> blockFehler;

@@ -1,6 +1,7 @@
 #include "frmTabelleninhalt.h"
 
 #include "Anordnung.h"
+#include "Anweisung.h"
 #include "Fehler.h"
 #include "Meldung.h"
 #include "Programmkennung.h"
@@ -59,6 +60,7 @@ frmTabelleninhalt::frmTabelleninhalt(QWidget* parent) : QWidget(parent, Qt::Wind
             zielAnsteuern();
     });
     connect(DataGrid1->modell, &Inhaltsmodell::ladefehler, this, [this](const QString& text) { fehlerZeigen(text); });
+    connect(DataGrid1->modell, &Inhaltsmodell::beschaedigt, this, [this](const QStringList& gruende) { schadenZeigen(gruende); });
 }
 
 frmTabelleninhalt::~frmTabelleninhalt()
@@ -168,6 +170,15 @@ void frmTabelleninhalt::fehlerZeigen(const QString& text)
     fehlerGezeigt_ = true;
     Plattform::Meldung(QStringLiteral("Die Tabelleninhalte von „%1“ können nicht gelesen werden:").arg(quelle_.datei) + u'\r' + text,
                        Plattform::Symbol::Kritisch, Plattform::Knoepfe::OK);
+}
+
+void frmTabelleninhalt::schadenZeigen(const QStringList& gruende)
+{
+    const auto anweisung = Datenzugriff::anweisungLesen(quelle_.anweisung);
+    const QString tabelle = anweisung ? anweisung->tabelle : QString();
+    QStringList zeilen{QStringLiteral("Die Tabelle „%1“ der Datei „%2“ ist beschädigt.").arg(tabelle, quelle_.datei)};
+    zeilen << gruende << QStringLiteral("Angezeigt werden alle lesbaren Sätze; die Sätze in den beschädigten Teilen fehlen.");
+    Plattform::Meldung(zeilen.join(u'\r'), Plattform::Symbol::Ausruf, Plattform::Knoepfe::OK);
 }
 
 void frmTabelleninhalt::zielAnsteuern()

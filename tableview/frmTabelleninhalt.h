@@ -56,6 +56,7 @@ private:
     };
     void zielAnsteuern();
     void fehlerZeigen(const QString& text);
+    void schadenZeigen(const QStringList& gruende);
     void rahmenAusgleichen();
     void knopfPlatzieren();
 

@@ -429,4 +429,55 @@ TEST_F(Modell, AFileThatCannotBeOpenedIsReported)
     EXPECT_EQ(m.rowCount(), 0);
 }
 
+// A damaged table shows the rows that can be read and says which are missing:
+// a zeroed data page, and a stored count no page gives.
+TEST_F(Modell, ADamagedTableShowsItsReadableRowsAndNamesTheDamage)
+{
+    // Larger than the rows the grid reads before it counts: the count finds the damage.
+    constexpr int Zeilen = 3000;
+    {
+        Database db(datei.toStdString(), Format::Jet4);
+        const int t = db.addTable("Viele", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 20}});
+        for (int i = 1; i <= Zeilen; ++i)
+            db.addRow(t, {Cell::integer(i), Cell::text("leer")});
+        db.finish();
+        seite = db.tableId(t);
+    }
+    QFile f(datei);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    std::vector<std::pair<qint64, int>> datenseiten;  // page, rows
+    for (qint64 s = 3; s < f.size() / 4096; ++s) {
+        f.seek(s * 4096);
+        const QByteArray kopf = f.read(14);
+        if (kopf[0] == 1 && std::uint32_t(quint8(kopf[4]) | quint8(kopf[5]) << 8 | quint8(kopf[6]) << 16) == seite)
+            datenseiten.emplace_back(s, quint8(kopf[12]) | quint8(kopf[13]) << 8);
+    }
+    f.close();
+    ASSERT_GT(datenseiten.size(), 3u);
+    const auto [loch, verloren] = datenseiten[2];
+    struct Fall { const char* name; std::function<void()> beschaedigen; std::int64_t zeilen; QString grund; };
+    const Fall faelle[] = {
+        {"Zeilenzahl", [&] { zeilenzahlSetzen(datei, seite, 5000); }, Zeilen, QStringLiteral("die Tabelle nennt 5000 Sätze, lesbar sind nur 3000")},
+        {"Nullseite", [&] {
+             QFile g(datei);
+             ASSERT_TRUE(g.open(QIODevice::ReadWrite) && g.seek(loch * 4096));
+             g.write(QByteArray(4096, 0));
+         }, Zeilen - verloren, QStringLiteral("Seite %1: ").arg(loch)},
+    };
+    for (const Fall& fall : faelle) {
+        SCOPED_TRACE(fall.name);
+        fall.beschaedigen();
+        Inhaltsmodell m;
+        QStringList gruende;
+        QObject::connect(&m, &Inhaltsmodell::beschaedigt, [&](const QStringList& g) { gruende = g; });
+        QObject::connect(&m, &Inhaltsmodell::ladefehler, [&](const QString& t) { ADD_FAILURE() << t.toStdString(); });
+        m.binden([] { return DZ::erzeugeProzessLeser(); }, verbindungstext(), QStringLiteral("Select * from [Viele];"));
+        ASSERT_TRUE(warteBis([&] { return m.istGezaehlt() && !gruende.isEmpty(); }));
+        EXPECT_EQ(m.rowCount(), fall.zeilen);
+        EXPECT_TRUE(gruende.join(u'|').startsWith(fall.grund)) << gruende.join(u'|').toStdString();
+        m.sichtSetzen(fall.zeilen - 5, fall.zeilen - 1);
+        ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(fall.zeilen - 1); }));
+    }
+}
+
 }  // namespace
