@@ -110,6 +110,8 @@ private:
     void kopfPruefen(const QByteArray& kopf, qint64 groesse, const QString& datei);
     void katalogseitePruefen();
     void katalogLesen();
+    std::vector<int> katalogSpalten(MdbTableDef* t, int& eigenschaften) const;
+    void katalogZeileAufnehmen(const Wert* zeile, std::size_t breite, std::int64_t nummer);
     MdbCatalogEntry* eintragMitId(std::uint32_t id) const;
     // Every row of a table, the named columns (any case) in this order;
     // false when the table lacks one of them.
@@ -677,6 +679,56 @@ void MdbLeser::berechneteSpaltenFuellen(Cursor& c, MdbTableDef* t)
     c.tabelle = std::move(tabelle);
 }
 
+// The catalogue's columns to read: Id, Name, Type, Flags, in this order;
+// then, where the catalogue has them, the file (Database) and the ODBC text
+// (Connect) of a linked table. eigenschaften: the property column LvProp, or -1.
+std::vector<int> MdbLeser::katalogSpalten(MdbTableDef* t, int& eigenschaften) const
+{
+    const std::array<const char*, 7> namen = {"Id", "Name", "Type", "Flags", "Database", "Connect", "LvProp"};
+    std::array<int, 7> position;
+    position.fill(-1);
+    for (guint i = 0; i < t->num_cols; ++i) {
+        const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
+        for (std::size_t k = 0; k < namen.size(); ++k)
+            if (g_ascii_strcasecmp(col->name, namen[k]) == 0)
+                position[k] = int(i);
+    }
+    if (std::count(position.begin(), position.begin() + 4, -1) > 0)
+        beschaedigt(datei_, QStringLiteral("dem Katalog fehlen Spalten"));
+    std::vector<int> auswahl(position.begin(), position.begin() + 4);
+    for (std::size_t k = 4; k < 6; ++k)
+        if (position[k] >= 0)
+            auswahl.push_back(position[k]);
+    eigenschaften = position[6];
+    return auswahl;
+}
+
+// One row of the catalogue (the columns of katalogSpalten), its row nummer.
+void MdbLeser::katalogZeileAufnehmen(const Wert* zeile, std::size_t breite, std::int64_t nummer)
+{
+    const Wert& id = zeile[0];
+    const Wert& name = zeile[1];
+    const Wert& typ = zeile[2];
+    const Wert& flags = zeile[3];
+    QString verweis;
+    for (std::size_t k = 4; k < breite && verweis.isEmpty(); ++k)
+        if (zeile[k].art == WertArt::Text)
+            verweis = zeile[k].text;
+    if (name.art != WertArt::Text || typ.art != WertArt::Ganzzahl)
+        return;
+    auto e = std::make_unique<MdbCatalogEntry>();
+    e->mdb = mdb_;
+    const QByteArray utf8 = name.text.toUtf8().left(MDB_MAX_OBJ_NAME);
+    std::memcpy(e->object_name, utf8.constData(), std::size_t(utf8.size()));
+    e->object_name[utf8.size()] = 0;
+    e->object_type = int(typ.ganzzahl & 0x7f);
+    e->table_pg = id.art == WertArt::Ganzzahl ? std::uint32_t(id.ganzzahl) & 0x00ffffffu : 0;
+    e->flags = flags.art == WertArt::Ganzzahl ? int(flags.ganzzahl) : 0;
+    katalog_.push_back(std::move(e));
+    zusatz_.push_back({typ.ganzzahl, verweis});
+    katalogZeile_.push_back(nummer);
+}
+
 // The catalogue table MSysObjects, read through our own row decoder rather
 // than libmdb's mdb_read_catalog: that one also parses every object's
 // property block (LvProp), which this program never uses and on which libmdb
@@ -700,29 +752,9 @@ void MdbLeser::katalogLesen()
         beschaedigt(datei_, QStringLiteral("die Spalten des Katalogs sind nicht lesbar"));
     Cursor c;
     c.tabelle = tabelleAus(t);
-    // Id, Name, Type, Flags, in this order in c.auswahl; then, where the
-    // catalogue has them, the file (Database) and the ODBC text (Connect)
-    // of a linked table.
-    const std::array<const char*, 6> namen = {"Id", "Name", "Type", "Flags", "Database", "Connect"};
-    std::array<int, 6> position;
-    position.fill(-1);
-    for (guint i = 0; i < t->num_cols; ++i) {
-        const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
-        for (std::size_t k = 0; k < namen.size(); ++k)
-            if (g_ascii_strcasecmp(col->name, namen[k]) == 0)
-                position[k] = int(i);
-    }
-    if (std::count(position.begin(), position.begin() + 4, -1) > 0)
-        beschaedigt(datei_, QStringLiteral("dem Katalog fehlen Spalten"));
-    c.auswahl.assign(position.begin(), position.begin() + 4);
-    for (std::size_t k = 4; k < position.size(); ++k)
-        if (position[k] >= 0)
-            c.auswahl.push_back(position[k]);
-    const std::size_t breite = c.auswahl.size();
     int eigenschaftenSpalte = -1;
-    for (guint i = 0; i < t->num_cols; ++i)
-        if (g_ascii_strcasecmp(static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i))->name, "LvProp") == 0)
-            eigenschaftenSpalte = int(i);
+    c.auswahl = katalogSpalten(t, eigenschaftenSpalte);
+    const std::size_t breite = c.auswahl.size();
     c.seite.resize(std::size_t(seitenGroesse_));
     ZeilenBlock block;
     block.spalten = int(breite);
@@ -734,30 +766,8 @@ void MdbLeser::katalogLesen()
         const int n = dekoder_->zeilenLesen(c, ziel, 256);
         if (n == 0)
             break;
-        for (int r = 0; r < n; ++r) {
-            const Wert* zeile = &block.werte[std::size_t(r) * breite];
-            const Wert& id = zeile[0];
-            const Wert& name = zeile[1];
-            const Wert& typ = zeile[2];
-            const Wert& flags = zeile[3];
-            QString verweis;
-            for (std::size_t k = 4; k < breite && verweis.isEmpty(); ++k)
-                if (zeile[k].art == WertArt::Text)
-                    verweis = zeile[k].text;
-            if (name.art != WertArt::Text || typ.art != WertArt::Ganzzahl)
-                continue;
-            auto e = std::make_unique<MdbCatalogEntry>();
-            e->mdb = mdb_;
-            const QByteArray utf8 = name.text.toUtf8().left(MDB_MAX_OBJ_NAME);
-            std::memcpy(e->object_name, utf8.constData(), std::size_t(utf8.size()));
-            e->object_name[utf8.size()] = 0;
-            e->object_type = int(typ.ganzzahl & 0x7f);
-            e->table_pg = id.art == WertArt::Ganzzahl ? std::uint32_t(id.ganzzahl) & 0x00ffffffu : 0;
-            e->flags = flags.art == WertArt::Ganzzahl ? int(flags.ganzzahl) : 0;
-            katalog_.push_back(std::move(e));
-            zusatz_.push_back({typ.ganzzahl, verweis});
-            katalogZeile_.push_back(erste + r);
-        }
+        for (int r = 0; r < n; ++r)
+            katalogZeileAufnehmen(&block.werte[std::size_t(r) * breite], breite, erste + r);
     }
     // A catalogue with holes would leave tables out without a word.
     if (!c.schaeden.empty()) {

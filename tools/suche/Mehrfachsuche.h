@@ -40,6 +40,7 @@ struct Feldwahl {
 Feldwahl feldwahl(const QStringList& spalten, const QStringList& felder, const QStringList& info);
 
 struct Verteiler;  // the files of a search over several at once
+struct Ereignis;   // one thing a worker did, to be done again in order
 
 class Mehrfachsuche {
 public:
@@ -67,6 +68,7 @@ public:
 private:
     Bilanz laufenVerteilt(const std::vector<Fundstelle>& dateien);
     void arbeiten(Verteiler& v, const std::vector<Fundstelle>& dateien);
+    void wiedergeben(const Ereignis& e);
     // False when the run ends with this file (-q).
     bool dateiSuchen(const Fundstelle& f, Bilanz& bilanz);
     bool dateiOeffnen(const Fundstelle& f, Bilanz& bilanz);

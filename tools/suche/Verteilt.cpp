@@ -20,8 +20,6 @@
 
 namespace Kommandozeile {
 
-namespace {
-
 // One thing the search of a file did, to be done again in order.
 struct Ereignis {
     enum class Art { Fehler, Hinweis, TabelleBeginnt, Saetze, Treffer, TabelleFertig, Protokoll };
@@ -43,6 +41,8 @@ struct Ereignis {
         return g;
     }
 };
+
+namespace {
 
 // A file's record until it is written out.
 struct Akte {
@@ -234,6 +234,40 @@ void Mehrfachsuche::arbeiten(Verteiler& v, const std::vector<Fundstelle>& dateie
     }
 }
 
+// A worker's event, given to the callers in the order of the files.
+void Mehrfachsuche::wiedergeben(const Ereignis& e)
+{
+    switch (e.art) {
+    case Ereignis::Art::Fehler:
+        if (fehler)
+            fehler(e.a, e.b);
+        break;
+    case Ereignis::Art::Hinweis:
+        if (hinweis)
+            hinweis(e.a, e.b);
+        break;
+    case Ereignis::Art::TabelleBeginnt:
+        if (tabelleBeginnt)
+            tabelleBeginnt(e.a, e.b);
+        if (ausgabe_)
+            ausgabe_->tabelleBeginnt(e.a, e.b);
+        break;
+    case Ereignis::Art::Saetze:
+        if (saetze)
+            saetze(e.zahl);
+        break;
+    case Ereignis::Art::Treffer:
+        ausgabe_->treffer({e.zahl, e.a, e.b, e.block});
+        break;
+    case Ereignis::Art::TabelleFertig:
+        ausgabe_->tabelleFertig();
+        break;
+    case Ereignis::Art::Protokoll:
+        protokoll_.anhaengen(e.bytes);
+        break;
+    }
+}
+
 Bilanz Mehrfachsuche::laufenVerteilt(const std::vector<Fundstelle>& dateien)
 {
     Verteiler v(dateien.size());
@@ -269,37 +303,8 @@ Bilanz Mehrfachsuche::laufenVerteilt(const std::vector<Fundstelle>& dateien)
                 akte.groesse = 0;
                 fertig = akte.fertig;
             }
-            for (const Ereignis& e : ereignisse) {
-                switch (e.art) {
-                case Ereignis::Art::Fehler:
-                    if (fehler)
-                        fehler(e.a, e.b);
-                    break;
-                case Ereignis::Art::Hinweis:
-                    if (hinweis)
-                        hinweis(e.a, e.b);
-                    break;
-                case Ereignis::Art::TabelleBeginnt:
-                    if (tabelleBeginnt)
-                        tabelleBeginnt(e.a, e.b);
-                    if (ausgabe_)
-                        ausgabe_->tabelleBeginnt(e.a, e.b);
-                    break;
-                case Ereignis::Art::Saetze:
-                    if (saetze)
-                        saetze(e.zahl);
-                    break;
-                case Ereignis::Art::Treffer:
-                    ausgabe_->treffer({e.zahl, e.a, e.b, e.block});
-                    break;
-                case Ereignis::Art::TabelleFertig:
-                    ausgabe_->tabelleFertig();
-                    break;
-                case Ereignis::Art::Protokoll:
-                    protokoll_.anhaengen(e.bytes);
-                    break;
-                }
-            }
+            for (const Ereignis& e : ereignisse)
+                wiedergeben(e);
         }
         if (akte.ausnahme)
             std::rethrow_exception(akte.ausnahme);
