@@ -107,7 +107,9 @@ private:
     Cursor& cursorHolen(CursorNummer nummer);
     static void blockVorbereiten(const Cursor& c, ZeilenBlock& block, int zeilen);
     void pruefeOffen() const;
+    qint64 dateiPruefen(const QString& datei);
     void kopfPruefen(const QByteArray& kopf, qint64 groesse, const QString& datei);
+    Jet::Format format() const;
     void katalogseitePruefen();
     void katalogLesen();
     std::vector<int> katalogSpalten(MdbTableDef* t, int& eigenschaften) const;
@@ -163,9 +165,10 @@ void MdbLeser::pruefeOffen() const
         throw DatenzugriffsFehler(FehlerObjektGeschlossen, QStringLiteral("Die Datenbank ist nicht geöffnet."));
 }
 
-void MdbLeser::oeffnen(const QString& datei)
+// The file as the user named it: there, no folder, readable, a database
+// by its header. Returns its size.
+qint64 MdbLeser::dateiPruefen(const QString& datei)
 {
-    schliessen();
     const QFileInfo info(datei);
     if (!info.exists())
         throw DatenzugriffsFehler(FehlerDateiFehlt, QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(dateiText(datei)));
@@ -186,7 +189,37 @@ void MdbLeser::oeffnen(const QString& datei)
     const qint64 groesse = f.size();
     f.close();
     kopfPruefen(kopf, groesse, datei);
+    return groesse;
+}
 
+// What the decoder needs to know of the open file; a Jet 3 file's code page
+// as a table of its upper 128 bytes.
+Jet::Format MdbLeser::format() const
+{
+    Jet::Format format;
+    format.seitenGroesse = seitenGroesse_;
+    format.zeilenzahlOffset = mdb_->fmt->row_count_offset;
+    format.jet3 = IS_JET3(mdb_);
+    format.seitenAnzahl = seitenAnzahl_;
+    format.datei = datei_;
+    if (format.jet3 && mdb_->f->code_page != 1252 && mdb_->f->code_page != 0) {
+        QStringDecoder dec(QStringLiteral("windows-%1").arg(mdb_->f->code_page).toLatin1().constData());
+        if (dec.isValid()) {
+            for (int i = 128; i < 256; ++i) {
+                const char c = char(i);
+                const QString s = dec.decode(QByteArrayView(&c, 1));
+                format.codepage[std::size_t(i)] = s.size() == 1 ? s[0].unicode() : u'?';
+                dec.resetState();
+            }
+        }
+    }
+    return format;
+}
+
+void MdbLeser::oeffnen(const QString& datei)
+{
+    schliessen();
+    const qint64 groesse = dateiPruefen(datei);
     const QByteArray pfad = QFile::encodeName(datei);
     mdb_ = mdb_open(pfad.constData(), MDB_NOFLAGS);
     if (!mdb_)
@@ -205,25 +238,7 @@ void MdbLeser::oeffnen(const QString& datei)
     // libmdb's bind size stays at its default (16 384 bytes): while it reads
     // the catalogue it copies each object's property block, one long-value
     // row of up to a page, into a buffer of that size.
-
-    Jet::Format format;
-    format.seitenGroesse = seitenGroesse_;
-    format.zeilenzahlOffset = mdb_->fmt->row_count_offset;
-    format.jet3 = IS_JET3(mdb_);
-    format.seitenAnzahl = seitenAnzahl_;
-    format.datei = datei;
-    if (format.jet3 && mdb_->f->code_page != 1252 && mdb_->f->code_page != 0) {
-        QStringDecoder dec(QStringLiteral("windows-%1").arg(mdb_->f->code_page).toLatin1().constData());
-        if (dec.isValid()) {
-            for (int i = 128; i < 256; ++i) {
-                const char c = char(i);
-                const QString s = dec.decode(QByteArrayView(&c, 1));
-                format.codepage[std::size_t(i)] = s.size() == 1 ? s[0].unicode() : u'?';
-                dec.resetState();
-            }
-        }
-    }
-    dekoder_.emplace(std::move(format), static_cast<Jet::Seitenquelle&>(*this));
+    dekoder_.emplace(format(), static_cast<Jet::Seitenquelle&>(*this));
 
     katalogseitePruefen();
     try {
