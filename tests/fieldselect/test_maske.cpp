@@ -228,6 +228,7 @@ const Weg wege[] = {
     {"InfoAfterSearch", "Feldauswahl Kunden; S1; I1", {"Haken: - I -"}},
     {"SearchAfterInfo", "Feldauswahl Kunden; I1; S1", {"Haken: - S -"}},
     {"SearchTwice", "Feldauswahl Kunden; S1; S1", {"Haken: - - -"}},
+    {"InfoTwice", "Feldauswahl Kunden; I1; I1", {"Haken: - - -"}},
     {"InfoAfterSearchUnticked", "Feldauswahl Kunden; S1; I1; I1", {"Haken: - - -"}},
     {"Keyboard", "Feldauswahl Kunden; Taste I2; Taste S2", {"Haken: - - S"}},
     // Name, type code and attributes of each kind of field, the first record's value:
