@@ -10,12 +10,16 @@
 #include "Werttext.h"
 
 #include <QApplication>
+#include <QMap>
 #include <QPointer>
 #include <QProcess>
 #include <QWheelEvent>
 #include <QtTest/QSpontaneKeyEvent>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
 
 namespace {
 
@@ -78,214 +82,195 @@ TEST_F(Maske, LoadAppliesTheLayoutOfTheScreenAndTheTabOrder)
     EXPECT_EQ(kette, erwartet);
 }
 
-TEST_F(Maske, RowsShowCodesNamesAndTheFirstRecord)
-{
-    frmVergleich* m = oeffnen(QStringLiteral("Muster"));
-    ASSERT_EQ(m->FeldAnzahl, 8);
-    const QString ja = Datenzugriff::Werttext(QLocale::system()).text(Datenzugriff::Wert::vonJaNein(true));
-    const std::pair<const char*, QString> zeilen[] = {  // name, type and attributes; the first record's value
-        {"Kurz 202 100", QStringLiteral("ab")},
-        {"Drei 202 100", QStringLiteral("abc")},
-        {"Lang 203 230", QString(100, u'x')},
-        {"Nichts 202 100", QStringLiteral("  ")},  // Null
-        {"Leer 202 100", QString("")},             // length 0
-        {"Zahl 3 116", QStringLiteral("12345")},
-        {"Bild 205 230", QString("")},             // binary: no value text
-        {"Ja 11 20", ja},                          // the locale's word for true
-    };
-    for (int i = 0; i < 8; ++i) {
-        const auto& z = m->zeile(i);
-        EXPECT_EQ(z.fldBez->text() + u' ' + z.fldType->text() + u' ' + z.fldAttrib->text(), QString::fromUtf8(zeilen[i].first));
-        EXPECT_EQ(z.fldFeld->text(), zeilen[i].second) << zeilen[i].first;
-        EXPECT_EQ(z.fldFeld->width(), px(Maskenlayout::inhaltBreite(zeilen[i].second.size(), m->BreiteInhalt))) << zeilen[i].first;
+// --- the mask's way, step by step ---------------------------------------------------------
+
+// A user's way through the mask and the main window's doors, steps between semicolons:
+//   "Feldauswahl T"  the table T in the combo, then "&Feldauswahl" (without T: the button alone)
+//   "S1", "I1"       a click on row 1's search or info box; "Taste S1": the space bar on it
+//   "Übernehmen", "Zurücksetzen", "Abbrechen", "Schließen", "Verbergen", "Fokus Abbrechen",
+//   "Fokus Rollbalken", "Pfeil runter"  the mask's buttons, its close box, its focus, its scroll bar
+//   "Listenzeile", "Anzahl 7"  a line in the list, a selection count left from before
+//   "Zeigen", "Keine Datei", "Dateiklick", "Tabellenwechsel", "Tabellenliste", "Beenden",
+//   "Hauptfenster schließen", "Suche m*ller"  the main window
+// A row checks the keys of stand() it names.
+struct Weg {
+    const char* name;
+    const char* schritte;
+    QStringList erwartet;
+};
+void PrintTo(const Weg& w, std::ostream* o) { *o << w.name; }
+
+class Maskenweg : public Maske, public ::testing::WithParamInterface<Weg> {
+protected:
+    frmVergleich& aktuelle()
+    {
+        if (!Feldauswahl::maske())
+            throw std::runtime_error("keine Maske geladen");
+        return *Feldauswahl::maske();
     }
-}
-
-TEST_F(Maske, OneFieldIsOneRowWithNothingToScrollAnEmptyTableShowsBlanks)
-{
-    frmVergleich* m = oeffnen(QStringLiteral("Eins"));
-    EXPECT_EQ(m->FeldAnzahl, 1);
-    EXPECT_EQ(m->Text1->text(), QStringLiteral("1"));
-    // The design's six row controls and the label, nothing created.
-    EXPECT_EQ(m->Frame1->findChildren<Anzeigefeld*>().size(), 3);
-    EXPECT_EQ(m->Frame1->findChildren<QCheckBox*>().size(), 2);
-    EXPECT_EQ(m->Frame1->findChildren<QLabel*>().size(), 2);
-    EXPECT_EQ(m->zeile(0).fldFeld->text(), QStringLiteral("einzeln"));
-    EXPECT_EQ(m->VScroll1->maximum(), 1);
-    QTest::keyClick(m->VScroll1, Qt::Key_Down);
-    EXPECT_EQ(m->VScroll1->value(), 1);
-    EXPECT_TRUE(m->zeile(0).fldBez->isVisible());
-    // An empty table: two blanks in every row.
-    m = oeffnen(QStringLiteral("Leer"));
-    EXPECT_EQ(m->zeile(0).fldFeld->text() + m->zeile(1).fldFeld->text(), QStringLiteral("    "));
-}
-
-// --- the selection ---------------------------------------------------------------------
-
-TEST_F(Maske, ClickRulesKeepOneBoxOfARow)
-{
-    frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-    const struct {
-        const char* klicks;  // S: search box of row 1, I: its info box
-        const char* haken;
-    } faelle[] = {
-        {"S", "- S -"},      {"SI", "- I -"},  {"IS", "- S -"},   {"SS", "- - -"},
-        {"ISI", "- I -"},    {"SIS", "- S -"}, {"II", "- - -"},   {"SII", "- - -"},
-    };
-    for (const auto& f : faelle) {
-        SCOPED_TRACE(f.klicks);
-        for (const char* k = f.klicks; *k; ++k)
-            klick(*k == 'S' ? m->zeile(1).fldSchalter : m->zeile(1).fldSchalter2);
-        EXPECT_EQ(haken(*m), QString::fromLatin1(f.haken));
-        // Unticking leaves the other box; back to none for the next case.
-        for (QCheckBox* c : {m->zeile(1).fldSchalter, m->zeile(1).fldSchalter2})
-            if (c->isChecked())
-                klick(c);
-        ASSERT_EQ(haken(*m), QStringLiteral("- - -"));
+    QCheckBox* box(const QString& s)
+    {
+        const auto& z = aktuelle().zeile(s.mid(1).toInt());
+        return s.startsWith(u'S') ? z.fldSchalter : z.fldSchalter2;
     }
-    // The keyboard ticks as the mouse does.
-    m->zeile(2).fldSchalter2->setFocus();
-    QTest::keyClick(m->zeile(2).fldSchalter2, Qt::Key_Space);
-    m->zeile(2).fldSchalter->setFocus();
-    QTest::keyClick(m->zeile(2).fldSchalter, Qt::Key_Space);
-    EXPECT_EQ(haken(*m), QStringLiteral("- - S"));
-}
 
-// Every way a mask ends, from row 0's info box and row 2's search box ticked,
-// a line in the list and a selection count of 7 left from before.
-TEST_F(Maske, ApplyResetCancelAndCloseEndTheMaskAsTheyShould)
-{
-    const QStringList alle{QStringLiteral("Kunde seit"), QStringLiteral("Straße Nr"), QStringLiteral("Größe")};
-    const struct {
-        const char* fall;
-        std::function<void(frmVergleich&)> tun;
-        QString meldung;    // the one message, if any
-        QString abfrage;    // the new statement; none: unchanged
-        int anzahl;
-        bool bleibt;        // the hidden mask stays for the search
-        const char* haken;  // of the mask afterwards
-        QStringList felder;  // of Satzmenge after a reconnect, which clears the list
-    } faelle[] = {
-        {"apply", [](frmVergleich& m) { klick(m.Command1); }, QStringLiteral("Auswahl wird jetzt zur Suche verwendet!"),
-         QStringLiteral("Select [Kunde seit],  [Größe] from [Adressen Alt];"), 2, true, "I - S",
-         {QStringLiteral("Kunde seit"), QStringLiteral("Größe")}},
-        {"reset", [](frmVergleich& m) { klick(m.Command2); }, QStringLiteral("Auswahl wird nicht zur Suche verwendet!"),
-         QStringLiteral("Select * from [Adressen Alt];"), 0, false, "- - -", alle},
-        {"cancel, which has the focus", [](frmVergleich& m) { m.Command3->setFocus(); klick(m.Command3); }, {}, {}, 7, false, "I - S", {}},
-        {"close box, focus on the scroll bar", [](frmVergleich& m) { m.VScroll1->setFocus(); m.close(); }, {}, {}, 0, false, "- - -", {}},
-        {"close box, hidden after an apply", [](frmVergleich& m) { m.hide(); m.close(); }, {}, {}, 7, false, "I - S", {}},
-    };
-    for (const auto& f : faelle) {
-        SCOPED_TRACE(f.fall);
-        frmVergleich* m = oeffnen(QStringLiteral("Adressen Alt"));
-        klick(m->zeile(0).fldSchalter2);
-        klick(m->zeile(2).fldSchalter);
-        fenster->ergebnisse().zeileAnhaengen(u"alte Zeile");
-        DB::AuswahlAnzahl = 7;
-        const QString vorher = DB::AbfrageSQL;
-        recorder->leeren();
-        QPointer<frmVergleich> p = m;
-        f.tun(*m);
-        EXPECT_EQ(meldungen(), f.meldung.isEmpty() ? QStringList() : QStringList{f.meldung});
-        if (!f.meldung.isEmpty()) {
-            EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Information);
-        }
-        EXPECT_EQ(DB::AbfrageSQL, f.abfrage.isEmpty() ? vorher : f.abfrage);
-        EXPECT_EQ(DB::AuswahlAnzahl, f.anzahl);
-        ASSERT_TRUE(p);
-        EXPECT_FALSE(p->isVisible());
-        EXPECT_EQ(haken(*p), QString::fromLatin1(f.haken));
-        EXPECT_EQ(Feldauswahl::maske() == m, f.bleibt);
-        EXPECT_EQ(Suche::feldmaske() == m, f.bleibt);
-        EXPECT_EQ(fenster->ergebnisse().anzahl(), f.felder.isEmpty() ? 1 : 0);
-        if (!f.felder.isEmpty()) {
-            EXPECT_EQ(fenster->Text3->text(), f.anzahl ? QStringLiteral("aktiv") : QStringLiteral("inaktiv"));
-            QStringList felder;
-            for (int i = 0; i < DB::Satzmenge->fields().Count(); ++i)
-                felder << DB::Satzmenge->fields().Item(i).Name();
-            EXPECT_EQ(felder, f.felder);
-        }
-        aufraeumen();
-        EXPECT_EQ(bool(p), f.bleibt);
-        fenster->ergebnisse().leeren();
-        DB::AuswahlAnzahl = 0;
-    }
-}
-
-// --- the main window's doors --------------------------------------------------------------
-
-TEST_F(Maske, MainWindowActionsUnloadOrKeepTheAppliedMask)
-{
-    const struct {
-        const char* fall;
-        std::function<void(frmDataEnv&)> tun;
-        bool bleibt;     // the hidden mask is still loaded afterwards
-        bool verbunden;  // the action reconnected: Text3 shows the state
-    } faelle[] = {
-        {"File1 click", [](frmDataEnv& f) { f.File1_Click(); }, false, true},
-        {"ImageCombo1 table change", [](frmDataEnv& f) { f.ImageCombo1_Change(); }, false, true},
-        {"ImageCombo1 list", [](frmDataEnv& f) { f.ImageCombo1_Dropdown(); }, true, true},
-        {"mnubeenden", [](frmDataEnv& f) { f.mnubeenden->trigger(); }, false, false},
-        {"closing the main window", [](frmDataEnv& f) { f.close(); }, false, false},
-    };
-    for (const auto& f : faelle) {
-        SCOPED_TRACE(f.fall);
-        fenster->show();
-        frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-        klick(m->zeile(1).fldSchalter);
-        klick(m->Command1);
-        ASSERT_EQ(fenster->Text3->text(), QStringLiteral("aktiv"));
-        QPointer<frmVergleich> p = m;
-        f.tun(*fenster);
-        EXPECT_EQ(Feldauswahl::maske() == m, f.bleibt);
-        EXPECT_EQ(Suche::feldmaske() == m, f.bleibt);
-        if (f.verbunden) {
-            EXPECT_EQ(DB::AuswahlAnzahl, 0);
-            EXPECT_EQ(fenster->Text3->text(), QStringLiteral("inaktiv"));
-            EXPECT_EQ(DB::AbfrageSQL, QStringLiteral("Select * from [Kunden];"));
-            // A mask left loaded is ignored by the search: every field, four hits.
-            fenster->Text1->setText(QStringLiteral("m*ller"));
+    void schritt(const QString& s)
+    {
+        const std::map<QString, std::function<void()>> einfach = {
+            {"Übernehmen", [&] { klick(aktuelle().Command1); }},
+            {"Zurücksetzen", [&] { klick(aktuelle().Command2); }},
+            {"Abbrechen", [&] { klick(aktuelle().Command3); }},
+            {"Schließen", [&] { aktuelle().close(); }},
+            {"Verbergen", [&] { aktuelle().hide(); }},
+            {"Fokus Abbrechen", [&] { aktuelle().Command3->setFocus(); }},
+            {"Fokus Rollbalken", [&] { aktuelle().VScroll1->setFocus(); }},
+            {"Pfeil runter", [&] { QTest::keyClick(aktuelle().VScroll1, Qt::Key_Down); }},
+            {"Listenzeile", [&] { fenster->ergebnisse().zeileAnhaengen(u"alte Zeile"); }},
+            {"Zeigen", [&] { fenster->show(); }},
+            {"Keine Datei", [&] { fenster->File1->aktualisieren(); }},
+            {"Dateiklick", [&] { fenster->File1_Click(); }},
+            {"Tabellenwechsel", [&] { fenster->ImageCombo1_Change(); }},
+            {"Tabellenliste", [&] { fenster->ImageCombo1_Dropdown(); }},
+            {"Beenden", [&] { fenster->mnubeenden->trigger(); }},
+            {"Hauptfenster schließen", [&] { fenster->close(); }},
+        };
+        if (const auto e = einfach.find(s); e != einfach.end()) {
+            e->second();
+        } else if (s.startsWith(QStringLiteral("Feldauswahl"))) {
+            if (s.size() > 12)
+                fenster->ImageCombo1->setzeText(s.mid(12));
+            klick(fenster->Command3);
+            if (Feldauswahl::maske() && (masken.isEmpty() || masken.back() != Feldauswahl::maske()))
+                masken << Feldauswahl::maske();
+        } else if (s.startsWith(QStringLiteral("Taste "))) {
+            box(s.mid(6))->setFocus();
+            QTest::keyClick(box(s.mid(6)), Qt::Key_Space);
+        } else if (s.startsWith(QStringLiteral("Anzahl "))) {
+            DB::AuswahlAnzahl = s.mid(7).toInt();
+        } else if (s.startsWith(QStringLiteral("Suche "))) {
+            fenster->Text1->setText(s.mid(6));
             klick(fenster->Command1);
-            EXPECT_TRUE(protokollBytes().startsWith("Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\n"));
-            EXPECT_TRUE(protokollBytes().endsWith("gesamt gefundene Felder: 4\r\n"));
+        } else if (s.size() == 2 && (s[0] == u'S' || s[0] == u'I')) {
+            klick(box(s));
+        } else {
+            throw std::runtime_error("unbekannter Schritt " + s.toStdString());
         }
+    }
+
+    // What the way left: the last mask opened, the selection, the list, the messages
+    // ("i" information, "!" critical), the protocol's last line; then how many of the
+    // masks opened on the way the unload deleted.
+    QMap<QString, QString> stand()
+    {
+        QMap<QString, QString> s;
+        frmVergleich* m = masken.isEmpty() ? nullptr : masken.back().data();
+        s["Maske"] = !m ? QStringLiteral("keine")
+                        : (m->isVisible() ? QStringLiteral("sichtbar") : QStringLiteral("verborgen"))
+                              + (Feldauswahl::maske() == m ? QStringLiteral(", geladen") : QString())
+                              + (Suche::feldmaske() == m ? QStringLiteral(", Suche") : QString());
+        s["Haken"] = m ? haken(*m) : QString();
+        // Each row's name, type and attributes; its value (hidden rows in brackets),
+        // marked where its box is not as wide as the value.
+        QStringList zeilen, inhalt;
+        for (int i = 0; m && i < m->FeldAnzahl; ++i) {
+            const auto& z = m->zeile(i);
+            zeilen << z.fldBez->text() + u' ' + z.fldType->text() + u' ' + z.fldAttrib->text();
+            inhalt << (z.fldBez->isVisible() ? z.fldFeld->text() : u'(' + z.fldFeld->text() + u')')
+                          + (z.fldFeld->width() == px(Maskenlayout::inhaltBreite(z.fldFeld->text().size(), m->BreiteInhalt)) ? "" : " (Breite)");
+        }
+        s["Zeilen"] = zeilen.join(QStringLiteral(", "));
+        s["Inhalt"] = inhalt.join(u'|');
+        s["Rollbalken"] = m ? QStringLiteral("%1 bis %2").arg(m->VScroll1->value()).arg(m->VScroll1->maximum()) : QString();
+        s["Anzahl"] = QString::number(DB::AuswahlAnzahl);
+        s["Text3"] = fenster->Text3->text();
+        s["Abfrage"] = DB::AbfrageSQL;
+        s["Liste"] = QString::number(fenster->ergebnisse().anzahl());
+        QStringList felder, gemeldet;
+        for (int i = 0; DB::Satzmenge && DB::Satzmenge->State() == Datenzugriff::adStateOpen && i < DB::Satzmenge->fields().Count(); ++i)
+            felder << DB::Satzmenge->fields().Item(i).Name();
+        s["Felder"] = felder.join(u',');
+        for (const auto& e : recorder->eintraege())
+            gemeldet << (e.symbol == Plattform::Symbol::Information ? u'i' : e.symbol == Plattform::Symbol::Kritisch ? u'!' : u'?') + (u' ' + e.text);
+        s["Meldungen"] = gemeldet.join(u'|');
+        s["Protokoll"] = QString::fromLatin1(protokollBytes().trimmed().split('\n').last());
         aufraeumen();
-        EXPECT_EQ(bool(p), f.bleibt);
-        DB::AuswahlAnzahl = 0;
+        s["Gelöscht"] = QString::number(std::count(masken.begin(), masken.end(), nullptr)) + QStringLiteral(" von ") + QString::number(masken.size());
+        return s;
+    }
+
+    QList<QPointer<frmVergleich>> masken;
+};
+
+TEST_P(Maskenweg, LeavesWhatItShould)
+{
+    for (const QString& s : QString::fromUtf8(GetParam().schritte).split(u';'))
+        schritt(s.trimmed());
+    const auto ist = stand();
+    const QString ja = Datenzugriff::Werttext(QLocale::system()).text(Datenzugriff::Wert::vonJaNein(true));
+    for (QString e : GetParam().erwartet) {
+        e.replace(QStringLiteral("<wahr>"), ja);  // the locale's word for true
+        const QString schluessel = e.section(QStringLiteral(": "), 0, 0);
+        ASSERT_TRUE(ist.contains(schluessel)) << e.toStdString();
+        EXPECT_EQ(schluessel + QStringLiteral(": ") + ist.value(schluessel), e);
     }
 }
 
-TEST_F(Maske, FeldauswahlReplacesAVisibleOrAnAppliedMask)
-{
-    for (const bool uebernommen : {false, true}) {
-        SCOPED_TRACE(uebernommen ? "applied" : "visible");
-        frmVergleich* m = oeffnen(QStringLiteral("Kunden"));
-        klick(m->zeile(0).fldSchalter);
-        if (uebernommen)
-            klick(m->Command1);
-        ASSERT_EQ(DB::AuswahlAnzahl, uebernommen ? 1 : 0);
-        QPointer<frmVergleich> alt = m;
-        m = oeffnen(uebernommen ? QStringLiteral("Kunden") : QStringLiteral("Zehn"));
-        EXPECT_NE(m, alt.data());
-        EXPECT_TRUE(m->isVisible());
-        EXPECT_EQ(m->FeldAnzahl, uebernommen ? 3 : 10);
-        // Nothing ticked, the selection no longer in use.
-        EXPECT_EQ(haken(*m).count(u'-'), m->FeldAnzahl);
-        EXPECT_EQ(DB::AuswahlAnzahl, 0);
-        EXPECT_EQ(fenster->Text3->text(), QStringLiteral("inaktiv"));
-        EXPECT_EQ(Suche::feldmaske(), m);
-        aufraeumen();
-        EXPECT_FALSE(alt);
-    }
-    // A file without a table: the message of the connection, no mask.
-    Feldauswahl::entladen();
-    aufraeumen();
-    fenster->File1->aktualisieren();  // no entry selected
-    recorder->leeren();
-    klick(fenster->Command3);
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("es wurde keine Datenbank gewählt!")});
-    EXPECT_EQ(Feldauswahl::maske(), nullptr);
-}
+// The same beginning for the ways that end a mask: row 0's info box and row 2's
+// search box ticked, a line in the list, a selection count of 7 left from before.
+#define ADRESSEN "Feldauswahl Adressen Alt; I0; S2; Listenzeile; Anzahl 7; "
+// An applied selection of Kunden's Name, then a door of the main window.
+#define ANGEWANDT "Zeigen; Feldauswahl Kunden; S1; Übernehmen; "
+const QString inaktiv = QStringLiteral("Text3: inaktiv"), alleGefunden = QStringLiteral("Protokoll: gesamt gefundene Felder: 4");
+
+const Weg wege[] = {
+    // A row keeps one box ticked; the keyboard ticks as the mouse does.
+    {"SearchBox", "Feldauswahl Kunden; S1", {"Haken: - S -"}},
+    {"InfoAfterSearch", "Feldauswahl Kunden; S1; I1", {"Haken: - I -"}},
+    {"SearchAfterInfo", "Feldauswahl Kunden; I1; S1", {"Haken: - S -"}},
+    {"SearchTwice", "Feldauswahl Kunden; S1; S1", {"Haken: - - -"}},
+    {"InfoTwice", "Feldauswahl Kunden; I1; I1", {"Haken: - - -"}},
+    {"InfoAfterSearchUnticked", "Feldauswahl Kunden; S1; I1; I1", {"Haken: - - -"}},
+    {"Keyboard", "Feldauswahl Kunden; Taste I2; Taste S2", {"Haken: - - S"}},
+    // Name, type code and attributes of each kind of field, the first record's value:
+    // Null two blanks, a text of length 0 and a binary value nothing.
+    {"RowsOfEveryKind", "Feldauswahl Muster",
+     {"Zeilen: Kurz 202 100, Drei 202 100, Lang 203 230, Nichts 202 100, Leer 202 100, Zahl 3 116, Bild 205 230, Ja 11 20",
+      "Inhalt: ab|abc|" + QString(100, u'x') + "|  ||12345||<wahr>"}},
+    // One field is one row with nothing to scroll; an empty table shows two blanks a row.
+    {"OneField", "Feldauswahl Eins; Pfeil runter", {"Inhalt: einzeln", "Rollbalken: 1 bis 1", "Maske: sichtbar, geladen, Suche"}},
+    {"EmptyTable", "Feldauswahl Leer", {"Inhalt:   |  "}},
+    // Every way a mask ends.
+    {"Apply", ADRESSEN "Übernehmen",
+     {"Meldungen: i Auswahl wird jetzt zur Suche verwendet!", "Abfrage: Select [Kunde seit],  [Größe] from [Adressen Alt];", "Anzahl: 2",
+      "Haken: I - S", "Maske: verborgen, geladen, Suche", "Gelöscht: 0 von 1", "Liste: 0", "Text3: aktiv", "Felder: Kunde seit,Größe"}},
+    {"Reset", ADRESSEN "Zurücksetzen",
+     {"Meldungen: i Auswahl wird nicht zur Suche verwendet!", "Abfrage: Select * from [Adressen Alt];", "Anzahl: 0", "Haken: - - -",
+      "Maske: verborgen", "Gelöscht: 1 von 1", "Liste: 0", inaktiv, "Felder: Kunde seit,Straße Nr,Größe"}},
+    {"CancelWithTheFocus", ADRESSEN "Fokus Abbrechen; Abbrechen",
+     {"Meldungen: ", "Abfrage: Select * from [Adressen Alt];", "Anzahl: 7", "Haken: I - S", "Maske: verborgen", "Gelöscht: 1 von 1", "Liste: 1"}},
+    {"CloseBoxFocusOnTheScrollBar", ADRESSEN "Fokus Rollbalken; Schließen",
+     {"Meldungen: ", "Abfrage: Select * from [Adressen Alt];", "Anzahl: 0", "Haken: - - -", "Maske: verborgen", "Gelöscht: 1 von 1", "Liste: 1"}},
+    {"CloseBoxHidden", ADRESSEN "Verbergen; Schließen",
+     {"Meldungen: ", "Abfrage: Select * from [Adressen Alt];", "Anzahl: 7", "Haken: I - S", "Maske: verborgen", "Gelöscht: 1 von 1", "Liste: 1"}},
+    // The main window's doors unload an applied mask, or keep it; a mask left
+    // loaded is ignored by the search: every field, four hits.
+    {"FileClick", ANGEWANDT "Dateiklick; Suche m*ller",
+     {"Maske: verborgen", "Gelöscht: 1 von 1", "Anzahl: 0", inaktiv, "Abfrage: Select * from [Kunden];", alleGefunden}},
+    {"TableChange", ANGEWANDT "Tabellenwechsel; Suche m*ller",
+     {"Maske: verborgen", "Gelöscht: 1 von 1", "Anzahl: 0", inaktiv, "Abfrage: Select * from [Kunden];", alleGefunden}},
+    {"TableList", ANGEWANDT "Tabellenliste; Suche m*ller",
+     {"Maske: verborgen, geladen, Suche", "Gelöscht: 0 von 1", "Anzahl: 0", inaktiv, "Abfrage: Select * from [Kunden];", alleGefunden}},
+    {"QuitMenu", ANGEWANDT "Beenden", {"Maske: verborgen", "Gelöscht: 1 von 1"}},
+    {"MainWindowClosed", ANGEWANDT "Hauptfenster schließen", {"Maske: verborgen", "Gelöscht: 1 von 1"}},
+    // "&Feldauswahl" replaces a visible or an applied mask: nothing ticked, the selection no longer in use.
+    {"ReplacesAVisibleMask", "Feldauswahl Kunden; S0; Feldauswahl Zehn",
+     {"Maske: sichtbar, geladen, Suche", "Gelöscht: 1 von 2", "Haken: - - - - - - - - - -", "Anzahl: 0", inaktiv}},
+    {"ReplacesAnAppliedMask", "Feldauswahl Kunden; S0; Übernehmen; Feldauswahl Kunden",
+     {"Maske: sichtbar, geladen, Suche", "Gelöscht: 1 von 2", "Haken: - - -", "Anzahl: 0", inaktiv}},
+    {"NoFileChosen", "Keine Datei; Feldauswahl", {"Maske: keine", "Meldungen: ! es wurde keine Datenbank gewählt!"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Wege, Maskenweg, ::testing::ValuesIn(wege), [](const auto& i) { return std::string(i.param.name); });
 
 // --- scrolling ------------------------------------------------------------------------------
 

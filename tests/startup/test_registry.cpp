@@ -2,14 +2,8 @@
 // format, the read-only layer, refusals and damaged files.
 
 #include "Ansi.h"
-#include "Meldung.h"
-#include "Registry.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "RegistryRead.h"
+#include "Umgebung.h"
 
 using namespace Plattform;
 
@@ -21,33 +15,11 @@ QByteArray lesen(const QString& pfad)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void schreiben(const QString& pfad, const QByteArray& text)
+// A value of HKEY_LOCAL_MACHINE as the program's registry reader gets it; empty when missing.
+QByteArray wert(const QByteArray& pfad, const QByteArray& name)
 {
-    QDir().mkpath(QFileInfo(pfad).path());
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
-struct Gelesen {
-    LONG code;
-    DWORD typ;
-    QByteArray daten;
-};
-
-Gelesen wertLesen(Registry& reg, HKEY wurzel, const QByteArray& pfad, const QByteArray& name)
-{
-    HKEY h = 0;
-    LONG r = reg.RegOpenKeyExA(wurzel, pfad, 0, KEY_READ, &h);
-    if (r != ERROR_SUCCESS)
-        return {r, 0, {}};
-    DWORD typ = 0xFFFF, groesse = 0;
-    r = reg.RegQueryValueExA(h, name, &typ, nullptr, &groesse);
-    QByteArray daten(qsizetype(groesse), '\x7f');
-    if (r == ERROR_SUCCESS && groesse)
-        r = reg.RegQueryValueExA(h, name, &typ, daten.data(), &groesse);
-    EXPECT_EQ(reg.RegCloseKey(h), ERROR_SUCCESS);
-    return {r, typ, r == ERROR_SUCCESS ? daten : QByteArray()};
+    std::int32_t typ = 0;
+    return RegistryRead::RegWertLesen(QStringLiteral("HKEY_LOCAL_MACHINE"), pfad, name, typ);
 }
 
 LONG wertSchreiben(Registry& reg, const QByteArray& pfad, const QByteArray& name, DWORD typ, const QByteArray& daten)
@@ -61,20 +33,8 @@ LONG wertSchreiben(Registry& reg, const QByteArray& pfad, const QByteArray& name
     return s;
 }
 
-class RegistryTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        recorder = std::make_shared<MeldungsRecorder>();
-        setzeMeldungen(recorder);
-    }
-    void TearDown() override { setzeMeldungen(nullptr); }
-    QString pfad(const QString& name) const { return QDir(dir.path()).filePath(name); }
-
-    QTemporaryDir dir;
-    std::shared_ptr<MeldungsRecorder> recorder;
-};
+// The store of the start-up surroundings: the user's files in rw, the layer in ro.
+using RegistryTest = StartupUmgebung;
 
 }  // namespace
 
@@ -153,7 +113,7 @@ TEST(RegDatei, BeschaedigteDateiNenntDieZeile)
 
 TEST_F(RegistryTest, AnlegenSchreibenLesenOhneBeachtungDerSchreibweise)
 {
-    RegistryDateien reg(pfad("rw"));
+    RegistryDateien& reg = *speicher;
     HKEY h = 0;
     ASSERT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\B", &h), ERROR_SUCCESS);
     ASSERT_EQ(reg.RegSetValueExA(h, "Wert", REG_SZ, "abc", 3), ERROR_SUCCESS);
@@ -191,69 +151,68 @@ TEST_F(RegistryTest, AnlegenSchreibenLesenOhneBeachtungDerSchreibweise)
     reg.RegCloseKey(h);
 
     // A second store on the same directory sees it: it is in the file.
-    RegistryDateien andere(pfad("rw"));
-    EXPECT_EQ(wertLesen(andere, HKEY_LOCAL_MACHINE, "Software\\a\\b", "Wert").daten, QByteArray("xy\0", 3));
-    EXPECT_TRUE(lesen(reg.datei(HKEY_LOCAL_MACHINE)).contains("\"Wert\"=\"xy\"\n"));
+    neuerSpeicher();
+    EXPECT_EQ(wert("Software\\a\\b", "Wert"), QByteArray("xy\0", 3));
+    EXPECT_TRUE(benutzerDateiText().contains("\"Wert\"=\"xy\"\n"));
 }
 
 TEST_F(RegistryTest, ZweiLaufendeKopienVerlierenNichts)
 {
-    RegistryDateien eins(pfad("rw")), zwei(pfad("rw"));
-    const std::tuple<RegistryDateien*, const char*, const char*> werte[] = {{&eins, "a", "1"}, {&zwei, "b", "2"}, {&eins, "c", "3"}};
-    for (const auto& [reg, name, wert] : werte)
-        EXPECT_EQ(wertSchreiben(*reg, "K", name, REG_SZ, wert), ERROR_SUCCESS);
-    RegistryDateien drei(pfad("rw"));
-    for (const auto& [reg, name, wert] : werte)
-        EXPECT_EQ(wertLesen(drei, HKEY_LOCAL_MACHINE, "K", name).daten, QByteArray(wert)) << name;
-    EXPECT_FALSE(QFile::exists(eins.datei(HKEY_LOCAL_MACHINE) + ".lock"));
+    RegistryDateien zwei(QDir(dir.path()).filePath("rw"));
+    const std::tuple<RegistryDateien*, const char*, const char*> werte[] = {{speicher.get(), "a", "1"}, {&zwei, "b", "2"}, {speicher.get(), "c", "3"}};
+    for (const auto& [reg, name, daten] : werte)
+        EXPECT_EQ(wertSchreiben(*reg, "K", name, REG_SZ, daten), ERROR_SUCCESS);
+    neuerSpeicher();
+    for (const auto& [reg, name, daten] : werte)
+        EXPECT_EQ(wert("K", name), QByteArray(daten)) << name;
+    EXPECT_FALSE(QFile::exists(speicher->datei(HKEY_LOCAL_MACHINE) + ".lock"));
 }
 
 TEST_F(RegistryTest, SchichtWirdGelesenAberNieBeschrieben)
 {
-    const QString schicht = pfad("ro");
-    const QByteArray schichtText = "WINE REGISTRY Version 2\n[SOFTWARE\\\\ODBC\\\\ODBCINST.INI\\\\Treiber]\n\"Driver\"=\"/x/y\"\n\"Alt\"=\"s\"\n";
-    schreiben(QDir(schicht).filePath("HKEY_LOCAL_MACHINE.reg"), schichtText);
-    RegistryDateien reg(pfad("rw"), schicht);
-
-    EXPECT_EQ(wertLesen(reg, HKEY_LOCAL_MACHINE, "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber", "Driver").daten, QByteArray("/x/y\0", 5));
+    const QByteArray treiber = "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber";
+    schicht("[SOFTWARE\\\\ODBC\\\\ODBCINST.INI\\\\Treiber]\n\"Driver\"=\"/x/y\"\n\"Alt\"=\"s\"\n");
+    const QString schichtDatei = QDir(dir.path()).filePath("ro/HKEY_LOCAL_MACHINE.reg");
+    const QByteArray schichtText = lesen(schichtDatei);
+    EXPECT_EQ(wert(treiber, "Driver"), QByteArray("/x/y\0", 5));
     // A write goes to the user's store and hides the layer's value.
-    EXPECT_EQ(wertSchreiben(reg, "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber", "Driver", REG_SZ, "neu"), ERROR_SUCCESS);
-    EXPECT_EQ(wertLesen(reg, HKEY_LOCAL_MACHINE, "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber", "Driver").daten, QByteArray("neu"));
-    EXPECT_EQ(wertLesen(reg, HKEY_LOCAL_MACHINE, "SOFTWARE\\ODBC\\ODBCINST.INI\\Treiber", "Alt").daten, QByteArray("s\0", 2));
-    EXPECT_EQ(lesen(QDir(schicht).filePath("HKEY_LOCAL_MACHINE.reg")), schichtText);
+    EXPECT_EQ(wertSchreiben(*speicher, treiber, "Driver", REG_SZ, "neu"), ERROR_SUCCESS);
+    EXPECT_EQ(wert(treiber, "Driver"), QByteArray("neu"));
+    EXPECT_EQ(wert(treiber, "Alt"), QByteArray("s\0", 2));
+    EXPECT_EQ(lesen(schichtDatei), schichtText);
 }
 
 TEST_F(RegistryTest, NichtBeschreibbarerOrtVerweigertAnlegenUndSchreiben)
 {
     // A directory below a plain file cannot be made, not even by root.
-    schreiben(pfad("datei"), "x");
-    const QString schicht = pfad("ro");
-    schreiben(QDir(schicht).filePath("HKEY_LOCAL_MACHINE.reg"), "WINE REGISTRY Version 2\n[Da]\n\"v\"=\"1\"\n");
-    RegistryDateien reg(pfad("datei/Registry"), schicht);
+    QFile datei(QDir(dir.path()).filePath("datei"));
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+    schicht("[Da]\n\"v\"=\"1\"\n");
+    RegistryDateien reg(datei.fileName() + "/Registry", QDir(dir.path()).filePath("ro"));
     HKEY h = 0;
     EXPECT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "Neu", &h), ERROR_ACCESS_DENIED);
     EXPECT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "Da", &h), ERROR_ACCESS_DENIED);
     EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Da", 0, KEY_WRITE, &h), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(wertLesen(reg, HKEY_LOCAL_MACHINE, "Da", "v").code, ERROR_SUCCESS);  // reading still works
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Da", 0, KEY_READ, &h), ERROR_SUCCESS);  // reading still works
     EXPECT_EQ(reg.RegSetValueExA(HKEY_LOCAL_MACHINE, "v", REG_SZ, "1", 1), ERROR_ACCESS_DENIED);  // the root itself
-    EXPECT_TRUE(recorder->eintraege().empty());
+    EXPECT_TRUE(meldungen->eintraege().empty());
 }
 
 TEST_F(RegistryTest, BeschaedigteDateiWirdGemeldetUndNichtUeberschrieben)
 {
-    const QByteArray kaputt = "WINE REGISTRY Version 2\n[K]\n\"a\"=dword:zz\n";
-    RegistryDateien reg(pfad("rw"));
-    schreiben(reg.datei(HKEY_LOCAL_MACHINE), kaputt);
+    benutzerDatei("[K]\n\"a\"=dword:zz\n");
+    const QByteArray kaputt = benutzerDateiText();
+    RegistryDateien& reg = *speicher;
     HKEY h = 0;
     EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_READ, &h), ERROR_REGISTRY_CORRUPT);
     EXPECT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "K", &h), ERROR_REGISTRY_CORRUPT);
     EXPECT_EQ(reg.RegCreateKeyA(HKEY_LOCAL_MACHINE, "L", &h), ERROR_REGISTRY_CORRUPT);
-    ASSERT_EQ(recorder->eintraege().size(), 1u);  // once, not per call
-    const auto& m = recorder->eintraege()[0];
+    ASSERT_EQ(meldungen->eintraege().size(), 1u);  // once, not per call
+    const auto& m = meldungen->eintraege()[0];
     EXPECT_TRUE(m.text.contains(QDir::toNativeSeparators(reg.datei(HKEY_LOCAL_MACHINE)))) << m.text.toStdString();
     EXPECT_TRUE(m.text.contains(QStringLiteral("Zeile 3")));
     EXPECT_EQ(m.symbol, Symbol::Kritisch);
-    EXPECT_EQ(lesen(reg.datei(HKEY_LOCAL_MACHINE)), kaputt);
+    EXPECT_EQ(benutzerDateiText(), kaputt);
     // Other roots are not affected.
     EXPECT_EQ(reg.RegCreateKeyA(HKEY_CURRENT_USER, "K", &h), ERROR_SUCCESS);
 }
