@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,36 +77,6 @@ TEST(ProtokollZeilen, JedeZeileGenau)
         EXPECT_EQ(ist, QString::fromUtf8(soll));
 }
 
-// Each character of the BMP as the system's converter writes it; one beyond
-// the BMP is one '?', a lone surrogate too.
-TEST(ProtokollKodierung, GleichDemCodepageKonverterDesSystems)
-{
-    EXPECT_EQ(alsWindows1252(u"a\U0001F600b"), QByteArray("a?b"));
-    EXPECT_EQ(alsWindows1252(QString(QChar(0xD800)) + u'z'), QByteArray("?z"));
-    QStringEncoder icu("windows-1252");
-    if (!icu.isValid())
-        GTEST_SKIP() << "kein Konverter für windows-1252 in dieser Qt-Bibliothek";
-    int abgebildet = 0;
-    for (char32_t c = 1; c < 0x10000; ++c) {
-        if (c >= 0xD800 && c <= 0xDFFF)
-            continue;
-        const QString zeichen{QChar(char16_t(c))};
-        const QByteArray vonIcu = icu.encode(zeichen);
-        const QByteArray unsere = alsWindows1252(zeichen);
-        ASSERT_EQ(unsere.size(), 1);
-        // ICU writes SUB (0x1A) where we write '?'; its best-fit mappings
-        // (e.g. a full-width letter to the ASCII one) are no part of 1252.
-        const bool imCodepage = vonIcu.size() == 1 && QStringDecoder("windows-1252").decode(vonIcu) == zeichen;
-        if (imCodepage) {
-            ++abgebildet;
-            EXPECT_EQ(unsere, vonIcu) << "U+" << std::hex << unsigned(c);
-        } else {
-            EXPECT_EQ(unsere, QByteArray("?")) << "U+" << std::hex << unsigned(c);
-        }
-    }
-    EXPECT_EQ(abgebildet, 255);  // every byte but NUL
-}
-
 TEST(ProtokollSchreiber, SchreibtInBloeckenVonEtwa64KB)
 {
     Zaehlgeraet geraet;
@@ -159,52 +128,40 @@ TEST(ProtokollOrt, ProgrammverzeichnisOderBenutzerdaten)
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("neu/unter/Protokoll.txt"))));
 }
 
-TEST(Systempfad, PufferUndWindowsverzeichnis)
+// The system directory as the Windows call leaves it (260 characters, NUL
+// after the path, blanks behind), the Windows folder before its first
+// "system32" (case-sensitive), and the protocol's viewer: Notepad there,
+// elsewhere the desktop's opener if the search path has it.
+TEST(Systempfad, PufferWindowsverzeichnisUndBetrachter)
 {
     using namespace SystempfadWindows;
     const QString puffer = systempfadPuffer(u"C:\\WINDOWS\\system32");
-    ASSERT_EQ(puffer.size(), 260);
-    EXPECT_TRUE(puffer.startsWith(QStringLiteral("C:\\WINDOWS\\system32")));
-    EXPECT_EQ(puffer.at(19), QChar(0));
-    EXPECT_EQ(puffer.mid(20), QString(240, u' '));
-    // The folder before the first "system32", case-sensitive.
-    for (const auto& [pfad, verzeichnis] : {std::pair{puffer, u"C:\\WINDOWS\\"_s}, {u"C:\\WINNT\\System32"_s, QString()},
-                                           {u"D:\\a\\system32\\b\\system32"_s, u"D:\\a\\"_s}, {u"system32"_s, QString()}})
-        EXPECT_EQ(windowsVerzeichnis(pfad), verzeichnis) << pfad.toStdString();
+    EXPECT_EQ(puffer, u"C:\\WINDOWS\\system32"_s + QChar(0) + QString(240, u' '));
     EXPECT_EQ(systempfadPuffer(QString(300, u'x')), QString(260, u' '));
-    EXPECT_EQ(systempfadPuffer(QString(259, u'x')).at(259), QChar(0));
+    EXPECT_EQ(systempfadPuffer(QString(259, u'x')), QString(259, u'x') + QChar(0));
+    SystempfadLesen();  // this platform has no system directory
+    EXPECT_EQ(Systempfad, QChar(0) + QString(259, u' '));
+    for (const auto& [pfad, verzeichnis] : {std::pair{puffer, u"C:\\WINDOWS\\"_s}, {u"C:\\WINNT\\System32"_s, QString()},
+                                           {u"D:\\a\\system32\\b\\system32"_s, u"D:\\a\\"_s}, {u"system32"_s, QString()}, {Systempfad, QString()}})
+        EXPECT_EQ(windowsVerzeichnis(pfad), verzeichnis) << pfad.toStdString();
+    EXPECT_EQ(notepadKommandozeile(u"C:\\WINDOWS\\", u"C:\\P\\Protokoll.txt"_s), u"C:\\WINDOWS\\Notepad.exe C:\\P\\Protokoll.txt"_s);
+    EXPECT_EQ(notepadKommandozeile(QString(), u"C:\\P\\Protokoll.txt"_s), u"Notepad.exe C:\\P\\Protokoll.txt"_s);
 
-    // This platform has no system directory.
-    SystempfadLesen();
-    ASSERT_EQ(Systempfad.size(), 260);
-    EXPECT_EQ(Systempfad.at(0), QChar(0));
-    EXPECT_EQ(windowsVerzeichnis(Systempfad), QString());
-
-    EXPECT_EQ(notepadKommandozeile(u"C:\\WINDOWS\\", QStringLiteral("C:\\Programme\\ZELK\\Protokoll.txt")),
-              QStringLiteral("C:\\WINDOWS\\Notepad.exe C:\\Programme\\ZELK\\Protokoll.txt"));
-    EXPECT_EQ(notepadKommandozeile(QString(), QStringLiteral("C:\\P\\Protokoll.txt")),
-              QStringLiteral("Notepad.exe C:\\P\\Protokoll.txt"));
-}
-
-TEST(Systempfad, WelcherBetrachter)
-{
-    using namespace SystempfadWindows;
-    const QString pfad = QStringLiteral("/opt/zelk/Protokoll.txt");
-    QStringList gesucht;
-    const auto vorhanden = [&](const QString& p) { gesucht << p; return QStringLiteral("/usr/bin/") + p; };
-    const auto fehlt = [&](const QString& p) { gesucht << p; return QString(); };
-
-    const auto ohneSystem = betrachterAufruf(systempfadPuffer(QStringView()), pfad, vorhanden);
-    EXPECT_EQ(ohneSystem.programm, QStringLiteral("/usr/bin/xdg-open"));
-    EXPECT_EQ(ohneSystem.argumente, QStringList{pfad});
-    EXPECT_EQ(gesucht, QStringList{QStringLiteral("xdg-open")});
-    EXPECT_TRUE(betrachterAufruf(systempfadPuffer(QStringView()), pfad, fehlt).programm.isEmpty());
-
-    gesucht.clear();
-    const auto windows = betrachterAufruf(systempfadPuffer(u"C:\\WINDOWS\\system32"), pfad, fehlt);
-    EXPECT_EQ(windows.programm, QStringLiteral("C:\\WINDOWS\\Notepad.exe"));
-    EXPECT_EQ(windows.argumente, QStringList{pfad});
-    EXPECT_TRUE(gesucht.isEmpty());
+    const QString protokoll = u"/opt/zelk/Protokoll.txt"_s;
+    const struct { QString puffer, gefunden, programm; QStringList gesucht; } faelle[] = {
+        {Systempfad, u"/usr/bin/xdg-open"_s, u"/usr/bin/xdg-open"_s, {u"xdg-open"_s}},
+        {Systempfad, QString(), QString(), {u"xdg-open"_s}},
+        {puffer, QString(), u"C:\\WINDOWS\\Notepad.exe"_s, {}},
+    };
+    for (const auto& f : faelle) {
+        QStringList gesucht;
+        const auto aufruf = betrachterAufruf(f.puffer, protokoll, [&](const QString& p) { gesucht << p; return f.gefunden; });
+        EXPECT_EQ(aufruf.programm, f.programm);
+        if (!f.programm.isEmpty()) {
+            EXPECT_EQ(aufruf.argumente, QStringList{protokoll});
+        }
+        EXPECT_EQ(gesucht, f.gesucht);
+    }
 }
 
 // The way back from a hit line of the result list to its record.
