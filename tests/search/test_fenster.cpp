@@ -60,18 +60,46 @@ TEST_F(Fenster, StartsWithItsCaptionAndControls)
     EXPECT_EQ(zustand()[2], QStringLiteral("File1: kaputt.mdb,kunden.mdb,OHNE.MDB"));
 }
 
-TEST_F(Fenster, NoFileChosen)
+// Steps through the controls: the messages they raise, the protocol they
+// leave, the record count shown (preset to 17; an empty table leaves it).
+TEST_F(Fenster, StepsTheirMessagesAndTheProtocol)
 {
-    fenster->Command1_Click();
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("es wurde keine Datenbank gewählt!")});
-    EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Kritisch);
-    EXPECT_EQ(DB::KeineDatenbank, 0);
-    EXPECT_FALSE(QFile::exists(protokoll));
-    EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
-    recorder->leeren();
-    fenster->Command2_Click();
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("es wurde keine Datenbank gewählt!")});
-    EXPECT_TRUE(gestartet.isEmpty());
+    const QString ende = QStringLiteral("Ende des Suchlaufes!");
+    const auto schluss = [](int n) { return "-----------------------------\r\ngesamt gefundene Felder: " + QByteArray::number(n) + "\r\n"; };
+    const QString kunden = QStringLiteral("datei kunden.mdb | tabelle Kunden | platzhalter ");
+    const struct {
+        QString schritte, meldungen;
+        QByteArray protokoll;
+        const char* text2;
+    } faelle[] = {
+        {QStringLiteral("suche | zeigen"), QStringLiteral("!es wurde keine Datenbank gewählt! | !es wurde keine Datenbank gewählt!"), "<fehlt>", "17"},
+        // A file without tables: Command4 says so again, the next action clears that silently.
+        {QStringLiteral("datei OHNE.MDB | inhalt | tabelle Kunden Alt | maske"), QStringLiteral("!keine auswertbare Tabelle in der Datenbank gefunden! | !keine auswertbare Tabelle in der Datenbank gefunden!"),
+         "<fehlt>", "17"},
+        // "Köln" does not match m*ller; only fields with an m, a letter and ller do.
+        {kunden + QStringLiteral("1 | text m*ller | suche"), ende,
+         "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 2\t\tName\tFeldinhalt: MOLLER\r\nSatz: 3\t\tName\tFeldinhalt: "
+         "Meller\r\nSatz: 3\t\tOrt\tFeldinhalt: M\xFCllerstadt\r\n" + schluss(4), "4"},
+        {kunden + QStringLiteral("0 | text a*c | suche"), ende, "Satz: 2\t\tNotiz\tFeldinhalt: a*c\tTab\r\n" + schluss(1), "4"},  // the star is a character
+        {kunden + QStringLiteral("1 | text Zeile*2 | suche"), ende, "Satz: 1\t\tNotiz\tFeldinhalt: Zeile\n2\r\n" + schluss(1), "4"},  // a line break is one
+        // Fields that cannot contain the pattern's characters are skipped; a
+        // number pattern must still reach the number fields.
+        {kunden + QStringLiteral("0 | text 3 | suche"), ende, "Satz: 3\t\tNr\tFeldinhalt: 3\r\n" + schluss(1), "4"},
+        {QStringLiteral("datei kunden.mdb | tabelle Leer | platzhalter 1 | text * | suche"), ende, schluss(0), "17"},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.schritte.toStdString());
+        fenster->Text2->setText(QStringLiteral("17"));
+        EXPECT_EQ(tun(f.schritte), f.meldungen);
+        EXPECT_EQ(protokollBytes(), f.protokoll);
+        EXPECT_EQ(fenster->Text2->text(), QString::fromUtf8(f.text2));
+        EXPECT_TRUE(gestartet.isEmpty());
+        if (f.meldungen == ende) {
+            EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
+            EXPECT_EQ(fenster->ergebnisse().alleZeilen(), listeWieProtokoll());
+            EXPECT_EQ(fenster->ergebnisse().rowCount(), listeWieProtokoll().size());
+        }
+    }
 }
 
 TEST_F(Fenster, FileClickListsEvaluableTablesInCatalogueOrder)
@@ -102,65 +130,6 @@ TEST_F(Fenster, FileClickListsEvaluableTablesInCatalogueOrder)
     fenster->ImageCombo1_Change();
     EXPECT_EQ(DB::AuswahlAnzahl, 0);
     EXPECT_EQ(fenster->Text3->text(), QStringLiteral("inaktiv"));
-}
-
-TEST_F(Fenster, FileWithoutEvaluableTables)
-{
-    waehle(QStringLiteral("OHNE.MDB"));
-    EXPECT_EQ(meldungen(), QStringList{QStringLiteral("keine auswertbare Tabelle in der Datenbank gefunden!")});
-    EXPECT_TRUE(tabellen().isEmpty());
-    EXPECT_TRUE(fenster->ImageCombo1->text().isEmpty());
-    EXPECT_EQ(DB::KeineTabelle, 0);
-    EXPECT_EQ(DB::KeineDatenbank, 0);
-
-    // Command4 leaves the flag standing; the next action clears it silently.
-    recorder->leeren();
-    fenster->Command4_Click();
-    EXPECT_EQ(DB::KeineTabelle, 1);
-    recorder->leeren();
-    fenster->ImageCombo1->setzeText(QStringLiteral("Kunden Alt"));
-    fenster->Command3_Click();
-    EXPECT_TRUE(meldungen().isEmpty());
-    EXPECT_EQ(DB::KeineTabelle, 0);
-}
-
-TEST_F(Fenster, WildcardAndPlainSearch)
-{
-    waehle(QStringLiteral("kunden.mdb"));
-    const auto ende = [](int n) { return "-----------------------------\r\ngesamt gefundene Felder: " + QByteArray::number(n) + "\r\n"; };
-    const struct {
-        const char* tabelle;
-        bool platzhalter;
-        const char* suchtext;
-        QByteArray protokoll;
-        const char* text2;  // the record count shown; an empty table leaves it standing
-    } faelle[] = {
-        // "Köln" does not match m*ller; only fields with an m, a letter and ller do.
-        {"Kunden", true, "m*ller", "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 2\t\tName\tFeldinhalt: MOLLER\r\nSatz: 3\t\tName\tFeldinhalt: "
-                                   "Meller\r\nSatz: 3\t\tOrt\tFeldinhalt: M\xFCllerstadt\r\n" + ende(4), "4"},
-        {"Kunden", false, "a*c", "Satz: 2\t\tNotiz\tFeldinhalt: a*c\tTab\r\n" + ende(1), "4"},   // the star is a character
-        {"Kunden", true, "Zeile*2", "Satz: 1\t\tNotiz\tFeldinhalt: Zeile\n2\r\n" + ende(1), "4"},  // a line break is one
-        // Fields that cannot contain the pattern's characters are skipped; a
-        // number pattern must still reach the number fields.
-        {"Kunden", false, "3", "Satz: 3\t\tNr\tFeldinhalt: 3\r\n" + ende(1), "4"},
-        {"Leer", true, "*", ende(0), "17"},
-    };
-    for (const auto& f : faelle) {
-        SCOPED_TRACE(f.suchtext);
-        recorder->leeren();
-        fenster->ImageCombo1->setzeText(QString::fromUtf8(f.tabelle));
-        fenster->Check1->setChecked(f.platzhalter);
-        fenster->Text1->setText(QString::fromUtf8(f.suchtext));
-        fenster->Text2->setText(QStringLiteral("17"));
-        fenster->Command1_Click();
-        EXPECT_EQ(meldungen(), QStringList{QStringLiteral("Ende des Suchlaufes!")});
-        EXPECT_EQ(recorder->eintraege().back().symbol, Plattform::Symbol::Information);
-        EXPECT_EQ(protokollBytes(), f.protokoll);
-        EXPECT_EQ(fenster->Text2->text(), QString::fromUtf8(f.text2));
-        EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
-        EXPECT_EQ(fenster->ergebnisse().alleZeilen(), listeWieProtokoll());
-        EXPECT_EQ(fenster->ergebnisse().rowCount(), listeWieProtokoll().size());
-    }
 }
 
 // A double-click on a hit line opens the table content window on its record
