@@ -15,12 +15,10 @@
 #include <algorithm>
 #include <csignal>
 #include <map>
-#include <optional>
 #include <random>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 using namespace mdbwriter;
@@ -39,12 +37,6 @@ const QByteArray kundenProtokoll = "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\n"
                                    "Satz: 3\t\tName\tFeldinhalt: Meller\r\n"
                                    "Satz: 3\t\tOrt\tFeldinhalt: M\xFCllerstadt\r\n"
                                    "-----------------------------\r\ngesamt gefundene Felder: 4\r\n";
-
-// A database with other tables than kunden.mdb.
-void andereSchreiben(const QString& pfad)
-{
-    datenbank(pfad, [](auto& db) { db.addRow(db.addTable("Artikel", {{"Nr", ColumnType::Long}}), {Cell::integer(7)}); }, Format::Jet3);
-}
 
 void textSchreiben(const QString& pfad, const QByteArray& inhalt)
 {
@@ -128,7 +120,8 @@ TEST_F(Eingaben, AFileThatCannotBeReadOrChangesUnderTheWindow)
     };
     const auto inhalt = [&](const QByteArray& b) { return [&p, b] { textSchreiben(p, b); }; };
     const auto kunden = [&] { kundenSchreiben(p); };
-    const auto andere = [&] { weg(); andereSchreiben(p); };
+    // A database of our older format, with another table than kunden.mdb.
+    const auto andere = [&] { weg(), datenbank(p, [](auto& db) { db.addRow(db.addTable("Artikel", {{"Nr", ColumnType::Long}}), {Cell::integer(7)}); }, Format::Jet3); };
     QFile echt(pfad(QStringLiteral("kunden.mdb")));
     ASSERT_TRUE(echt.open(QIODevice::ReadOnly));
     const QByteArray jetKopf = echt.read(0x80);
