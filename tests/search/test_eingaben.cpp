@@ -202,12 +202,14 @@ TEST_F(Eingaben, AFileThatCannotBeReadOrChangesUnderTheWindow)
         EXPECT_EQ(zustand(), erwartet);
         EXPECT_EQ(protokollBytes(), kundenProtokoll);
         if (f.klick) {
-            // The table window on it ends with the same message.
+            // Nothing stays open; the table window on it ends with the same message.
+            EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
             bool offen = false;
             nebenfenster.beiTabelleninhaltZeigen = [&] { offen = true; };
             EXPECT_TRUE(nennt(tun(QStringLiteral("inhalt")), p)) << gezeigt().toStdString();
             EXPECT_FALSE(offen);
             EXPECT_EQ(zustand(), erwartet);
+            EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
             nebenfenster.beiTabelleninhaltZeigen = nullptr;
         }
     }
