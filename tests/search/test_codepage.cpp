@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 using namespace Protokoll;
 
@@ -48,7 +47,8 @@ TEST(Codepage, DesSystemsNachLcAllLcCtypeLang)
         alt[i].isNull() ? qunsetenv(namen[i]) : qputenv(namen[i], alt[i]);
 }
 
-// A few code pages by their bytes; the round trip below checks every one.
+// What the round trip below cannot see: unknown characters, pairs, UTF-8
+// and a code page we do not know.
 TEST(Codepage, ZeichenDerCodepageUndFragezeichenFuerDenRest)
 {
     const struct {
@@ -56,14 +56,10 @@ TEST(Codepage, ZeichenDerCodepageUndFragezeichenFuerDenRest)
         const char16_t* text;
         QByteArray bytes;
     } faelle[] = {
-        {1251, u"Привет, Ёж!", QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xE6!")},
         {1251, u"Müller", QByteArray("M?ller")},
-        {1250, u"Łódź Žluťoučký", QByteArray("\xA3\xF3\x64\x9F \x8Elu\x9Dou\xE8k\xFD")},
-        {1254, u"İstanbul ğ", QByteArray("\xDDstanbul \xF0")},
-        {932, u"日本ｱa", QByteArray("\x93\xFA\x96\x7B\xB1\x61")},
-        {936, u"中文", QByteArray("\xD6\xD0\xCE\xC4")},
         {932, u"Ж€\U0001F600", QByteArray("\x84\x47??")},
-        {1252, u"Müller €", QByteArray("M\xFCller \x80")},
+        // Beyond the BMP one '?', a lone surrogate too.
+        {1252, u"Müller €\U0001F600\xD800z", QByteArray("M\xFCller \x80??z")},
         {CodepageUtf8, u"Müller Ж", QByteArray("M\xC3\xBCller \xD0\x96")},
         {437, u"Müller Ж", QByteArray("M\xFCller ?")},  // one we do not know: Windows-1252
     };
@@ -75,26 +71,33 @@ TEST(Codepage, ZeichenDerCodepageUndFragezeichenFuerDenRest)
 }
 
 // Every character a code page has comes back from its bytes; everything
-// else is exactly one '?'.
+// else is exactly one '?'. Of a single-byte code page, every byte the
+// system's converter reads as a character is that character's byte.
 TEST(Codepage, JedesZeichenKommtZurueckOderWirdFragezeichen)
 {
-    for (const int cp : {1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258, 874, 932, 936, 949, 950}) {
+    for (const int cp : {1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258, 874, 932, 936, 949, 950}) {
         const Kodierer k(cp);
         ASSERT_EQ(k.codepage(), cp);
         QStringDecoder zurueck(cp == 932 ? "windows-31j" : (QByteArray("windows-") + QByteArray::number(cp)).constData());
+        const bool mehrbytig = cp >= 932 && cp <= 950;
         int abgebildet = 0;
         for (char32_t c = 0x80; c < 0x10000; ++c) {
             if (c >= 0xD800 && c <= 0xDFFF)
                 continue;
             const QString zeichen{QChar(char16_t(c))};
             const QByteArray b = k.kodieren(zeichen);
-            if (b == "?")
-                continue;
-            ++abgebildet;
             zurueck.resetState();
-            ASSERT_EQ(zurueck.decode(b), zeichen) << cp << " U+" << std::hex << unsigned(c);
+            abgebildet += b != "?";
+            ASSERT_TRUE(b == "?" || zurueck.decode(b) == zeichen) << cp << " U+" << std::hex << unsigned(c);
         }
-        EXPECT_GT(abgebildet, cp >= 932 && cp <= 950 ? 7000 : 100) << cp;
+        EXPECT_GT(abgebildet, mehrbytig ? 7000 : 100) << cp;
+        for (int byte = 0x80; !mehrbytig && byte < 0x100; ++byte) {
+            zurueck.resetState();
+            const QString zeichen = zurueck.decode(QByteArray(1, char(byte)));
+            if (zeichen.size() == 1 && zeichen != QChar(QChar::ReplacementCharacter)) {
+                EXPECT_EQ(k.kodieren(zeichen), QByteArray(1, char(byte))) << cp << " 0x" << std::hex << byte;
+            }
+        }
     }
 }
 
