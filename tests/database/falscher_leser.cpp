@@ -10,12 +10,15 @@
 //   stirbt.mdb         the process ends instead of answering
 //   getoetet.mdb       the process is killed instead of answering
 //   fehlerkaputt.mdb   the next answer is an error whose text is cut off
-//   ausnahme.mdb       the catalogue throws a std::logic_error in the reader
-//   fremd.mdb          the catalogue throws something that is no std::exception
+//   textkurz.mdb       the same with the text shorter than its bytes
+//   ausnahme.mdb       after the open, the reader's next page read throws a std::logic_error
+//   fremd.mdb          the same with something that is no std::exception
 //   zeilen.mdb         blocks and ranges bring one row more than asked for
 //   spaeter.mdb        the same from the second block on
+//   breite.mdb         cursors have the first column only, blocks one row
 //
-// Any other file is read as the real reader process reads it.
+// Any other file is read as the real reader process reads it; the faults of
+// blocks and cursors are requests changed on their way to the real reader.
 
 #include "Fehler.h"
 #include "Leser.h"
@@ -30,7 +33,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 
 using namespace Datenzugriff;
@@ -52,61 +54,14 @@ void kopf(std::uint32_t laenge, std::uint8_t art)
     roh(&art, 1);
 }
 
-// The real reader, with faults where the file's name asks for them.
-class Verfaelscher final : public KodierenderLeser {
-public:
-    explicit Verfaelscher(std::unique_ptr<KodierenderLeser> echt) : echt_(std::move(echt)) {}
+std::int32_t i32An(const QByteArray& a, qsizetype stelle)
+{
+    std::int32_t v = 0;
+    std::memcpy(&v, a.constData() + stelle, 4);
+    return v;
+}
 
-    QString art;        // the file's base name
-    bool roh = false;   // the next request is answered by hand
-
-    void oeffnen(const QString& datei) override
-    {
-        art = QFileInfo(datei).completeBaseName();
-        roh = QStringList{"muell", "zulang", "abgeschnitten", "riesig", "schweigt", "art", "stirbt", "getoetet", "fehlerkaputt", "textkurz"}
-                  .contains(art);
-        if (!roh && art != QLatin1String("ausnahme") && art != QLatin1String("fremd"))
-            echt_->oeffnen(datei);
-    }
-    void schliessen() override { echt_->schliessen(); }
-    bool offen() const override { return echt_->offen(); }
-    std::vector<KatalogEintrag> katalog() override
-    {
-        if (art == QLatin1String("ausnahme"))
-            throw std::logic_error("Katalog ohne Ende");
-        if (art == QLatin1String("fremd"))
-            throw 42;
-        return echt_->katalog();
-    }
-    std::vector<SpaltenInfo> spalten(const QString& t) override { return echt_->spalten(t); }
-    std::int64_t gespeicherteZeilenanzahl(const QString& t) override { return echt_->gespeicherteZeilenanzahl(t); }
-    // "breite": a cursor of the first column only, whatever was asked for.
-    CursorNummer cursorOeffnen(const QString& t, const std::vector<int>& a) override
-    {
-        return echt_->cursorOeffnen(t, art == QLatin1String("breite") ? std::vector<int>{0} : a);
-    }
-    bool naechsterBlock(CursorNummer c, ZeilenBlock& b, int m) override { return echt_->naechsterBlock(c, b, m); }
-    int blockKodieren(CursorNummer c, P::Schreiber& s, int m, std::vector<std::size_t>& e, int& sp) override
-    {
-        const bool zuViele = art == QLatin1String("zeilen") || (art == QLatin1String("spaeter") && ++bloecke_ > 1);
-        return echt_->blockKodieren(c, s, zuViele ? m + 1 : art == QLatin1String("breite") ? 1 : m, e, sp);
-    }
-    int bereichKodieren(CursorNummer c, std::int64_t v, int a, P::Schreiber& s, int& sp) override
-    {
-        return echt_->bereichKodieren(c, v, art == QLatin1String("zeilen") ? a + 1 : a, s, sp);
-    }
-    void zuruecksetzen(CursorNummer c) override { echt_->zuruecksetzen(c); }
-    bool zeile(CursorNummer c, std::int64_t n, std::vector<Wert>& w) override { return echt_->zeile(c, n, w); }
-    int zeilenBereich(CursorNummer c, std::int64_t v, int a, ZeilenBlock& b) override { return echt_->zeilenBereich(c, v, a, b); }
-    std::int64_t gezaehlteZeilen(CursorNummer c) override { return echt_->gezaehlteZeilen(c); }
-    std::vector<Schaden> schaeden(CursorNummer c) override { return echt_->schaeden(c); }
-    void cursorSchliessen(CursorNummer c) override { echt_->cursorSchliessen(c); }
-    QString version() const override { return echt_->version(); }
-
-private:
-    std::unique_ptr<KodierenderLeser> echt_;
-    int bloecke_ = 0;
-};
+void i32Setzen(QByteArray& a, qsizetype stelle, std::int32_t v) { std::memcpy(a.data() + stelle, &v, 4); }
 
 // The answer to the request after the open, by hand.
 void falschAntworten(const QString& art)
@@ -161,15 +116,41 @@ int main()
     g_aus = ::dup(1);
     ::dup2(2, 1);
     Leserkanal kanal(0, g_aus);
-    Verfaelscher leser(erzeugeKodierendenMdbLeser({}));
-    Leserdienst dienst(leser, kanal);
+    QString art;
+    bool offen = false;
+    int bloecke = 0;
+    const auto leser = erzeugeKodierendenMdbLeser([&] {
+        if (offen && art == QLatin1String("ausnahme"))
+            throw std::logic_error("Seite ohne Ende");
+        if (offen && art == QLatin1String("fremd"))
+            throw 42;
+    });
+    Leserdienst dienst(*leser, kanal);
+    const QStringList vonHand = {"muell", "zulang", "abgeschnitten", "riesig", "schweigt", "art", "stirbt", "getoetet", "fehlerkaputt", "textkurz"};
     QByteArray anfrage;
     while (kanal.anfrageLesen(anfrage)) {
-        const bool oeffnen = anfrage.at(0) == char(P::Auftrag::Oeffnen);
-        if (leser.roh && !oeffnen)
-            falschAntworten(leser.art);
-        else
-            dienst.bearbeiten(anfrage.constData(), std::size_t(anfrage.size()));
+        // Request: the kind, then its values (a cursor's i32 first).
+        const auto auftrag = P::Auftrag(anfrage.at(0));
+        if (auftrag == P::Auftrag::Oeffnen) {
+            art = QFileInfo(P::Entnehmer(anfrage.constData() + 1, std::size_t(anfrage.size() - 1)).text()).completeBaseName();
+            offen = false;
+            bloecke = 0;
+        } else if (vonHand.contains(art)) {
+            falschAntworten(art);
+            continue;
+        }
+        const bool mehr = art == QLatin1String("zeilen") || (art == QLatin1String("spaeter") && auftrag == P::Auftrag::Block && ++bloecke > 1);
+        if (auftrag == P::Auftrag::Block)  // cursor, most rows
+            i32Setzen(anfrage, 5, art == QLatin1String("breite") ? 1 : i32An(anfrage, 5) + (mehr ? 1 : 0));
+        if (auftrag == P::Auftrag::Bereich && mehr)  // cursor, first row (i64), rows
+            i32Setzen(anfrage, 13, i32An(anfrage, 13) + 1);
+        if (auftrag == P::Auftrag::CursorOeffnen && art == QLatin1String("breite")) {  // table, columns, each column
+            const qsizetype anzahl = 1 + 4 + 2 * qsizetype(i32An(anfrage, 1));
+            i32Setzen(anfrage, anzahl, 1);
+            anfrage.truncate(anzahl + 8);
+        }
+        dienst.bearbeiten(anfrage.constData(), std::size_t(anfrage.size()));
+        offen = offen || auftrag == P::Auftrag::Oeffnen;
     }
     return 0;
 }
