@@ -26,6 +26,7 @@
 #include "Leserdienst.h"
 
 #include <QFileInfo>
+#include <QMap>
 #include <QStringList>
 
 #include <signal.h>
@@ -37,22 +38,15 @@
 
 using namespace Datenzugriff;
 namespace P = Datenzugriff::Protokoll;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 int g_aus = -1;
 
-void roh(const void* p, std::size_t n)
-{
-    if (::write(g_aus, p, n) != ssize_t(n))
-        std::_Exit(4);
-}
-
-void kopf(std::uint32_t laenge, std::uint8_t art)
-{
-    roh(&laenge, 4);
-    roh(&art, 1);
-}
+QByteArray i32(std::int32_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); }
+// A frame's head: its length (the kind included) and its kind.
+QByteArray kopf(std::uint32_t laenge, std::uint8_t art) { return i32(std::int32_t(laenge)) + char(art); }
 
 std::int32_t i32An(const QByteArray& a, qsizetype stelle)
 {
@@ -66,47 +60,31 @@ void i32Setzen(QByteArray& a, qsizetype stelle, std::int32_t v) { std::memcpy(a.
 // The answer to the request after the open, by hand.
 void falschAntworten(const QString& art)
 {
-    if (art == QLatin1String("muell")) {
-        // A catalogue of a million entries in twelve bytes.
-        const char inhalt[] = {0x40, 0x42, 0x0f, 0x00, 0x05, 0, 0, 0, 'T', 0, 'A', 0};
-        kopf(sizeof(inhalt) + 1, std::uint8_t(P::Antwort::Gut));
-        roh(inhalt, sizeof(inhalt));
-    } else if (art == QLatin1String("zulang")) {
-        P::Schreiber s;
-        s.katalog({});
-        s.i32(7);
-        const auto [p, n] = s.antwort(std::uint8_t(P::Antwort::Gut));
-        roh(p, n);
-    } else if (art == QLatin1String("abgeschnitten")) {
-        kopf(1000, std::uint8_t(P::Antwort::Gut));
-        roh("0123456789", 10);
-        std::_Exit(0);
-    } else if (art == QLatin1String("riesig")) {
-        kopf(0x7fffffffu, std::uint8_t(P::Antwort::Gut));
-    } else if (art == QLatin1String("schweigt")) {
-        kopf(512u * 1024 * 1024, std::uint8_t(P::Antwort::Gut));
+    const auto gut = std::uint8_t(P::Antwort::Gut), fehler = std::uint8_t(P::Antwort::Fehler);
+    P::Schreiber zulang;  // a catalogue with bytes behind it
+    zulang.katalog({});
+    zulang.i32(7);
+    const auto [p, n] = zulang.antwort(gut);
+    const QMap<QString, QByteArray> antworten = {
+        {u"muell"_s, kopf(13, gut) + QByteArray("\x40\x42\x0f\x00\x05\0\0\0T\0A\0", 12)},  // a million entries in twelve bytes
+        {u"zulang"_s, QByteArray(p, qsizetype(n))},
+        {u"abgeschnitten"_s, kopf(1000, gut) + "0123456789"},
+        {u"riesig"_s, kopf(0x7fffffffu, gut)},
+        {u"schweigt"_s, kopf(512u * 1024 * 1024, gut)},
+        {u"art"_s, kopf(1, 9)},
+        // Error texts of 400 characters of which two come, of 5 characters in 6 bytes.
+        {u"fehlerkaputt"_s, kopf(13, fehler) + i32(FehlerBeschaedigt) + i32(400) + QByteArray("a\0b\0", 4)},
+        {u"textkurz"_s, kopf(15, fehler) + i32(FehlerBeschaedigt) + i32(5) + QByteArray("a\0b\0c\0", 6)},
+    };
+    const QByteArray antwort = antworten.value(art);
+    if (::write(g_aus, antwort.constData(), std::size_t(antwort.size())) != ssize_t(antwort.size()))
+        std::_Exit(4);
+    if (art == u"abgeschnitten"_s || art == u"stirbt"_s)
+        std::_Exit(art == u"stirbt"_s ? 5 : 0);
+    if (art == u"schweigt"_s)
         ::sleep(60);
-    } else if (art == QLatin1String("art")) {
-        kopf(1, 9);
-    } else if (art == QLatin1String("stirbt")) {
-        std::_Exit(5);
-    } else if (art == QLatin1String("getoetet")) {
+    if (art == u"getoetet"_s)
         ::kill(::getpid(), SIGKILL);
-    } else if (art == QLatin1String("fehlerkaputt")) {
-        const std::int32_t nummer = FehlerBeschaedigt;
-        const std::int32_t laenge = 400;  // characters, of which two come
-        kopf(1 + 4 + 4 + 4, std::uint8_t(P::Antwort::Fehler));
-        roh(&nummer, 4);
-        roh(&laenge, 4);
-        roh("a\0b\0", 4);
-    } else if (art == QLatin1String("textkurz")) {
-        const std::int32_t nummer = FehlerBeschaedigt;
-        const std::int32_t laenge = 5;  // characters, in 6 of the 10 bytes they need
-        kopf(1 + 4 + 4 + 6, std::uint8_t(P::Antwort::Fehler));
-        roh(&nummer, 4);
-        roh(&laenge, 4);
-        roh("a\0b\0c\0", 6);
-    }
 }
 
 }  // namespace
