@@ -57,14 +57,6 @@ void textTabelle(Database& db, const char* name, const char* spalte, std::initia
         db.addRow(t, {Cell::text(w)});
 }
 
-QByteArray zeilen(std::initializer_list<const char*> z)
-{
-    QByteArray b;
-    for (const char* s : z)
-        b += QByteArray(s) + "\r\n";
-    return b;
-}
-
 // The closing lines of a search with n hits, as the protocol has them.
 QByteArray schluss(int n, const char* zeilenende = "\n")
 {
@@ -241,13 +233,6 @@ TEST_F(Kommandozeile, AnswersToEveryKindOfCall)
 
 // --- a folder of files --------------------------------------------------------
 
-void schreibeDatei(const QString& pfad, const QByteArray& inhalt)
-{
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(inhalt);
-}
-
 class Ordnersuche : public ::testing::Test {
 protected:
     void SetUp() override
@@ -292,9 +277,10 @@ protected:
             f.seek(2 * 2048);  // the catalogue's page (Jet 3 pages are 2 KB)
             f.write("\x07");
         }
-        schreibeDatei(pfad("leer.mdb"), QByteArray());
-        schreibeDatei(pfad("text.mdb"), "Müller ist keine Datenbank\n");
-        schreibeDatei(pfad("notiz.txt"), "Müller");  // not *.mdb: not searched
+        for (const auto& [name, inhalt] : {std::pair{"leer.mdb", ""}, {"text.mdb", "Müller ist keine Datenbank\n"}, {"notiz.txt", "Müller"}}) {
+            QFile f(pfad(name));  // notiz.txt is no *.mdb: not searched
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(inhalt) >= 0);
+        }
         ASSERT_TRUE(QFile::copy(pfad("gesund3.mdb"), pfad("gesperrt.mdb")));
         QFile::setPermissions(pfad("gesperrt.mdb"), QFile::WriteOwner);
         ASSERT_EQ(mkfifo(pfad("warteschlange.mdb").toLocal8Bit().constData(), 0644), 0);
@@ -333,9 +319,9 @@ TEST_F(Ordnersuche, HealthyFilesGiveTheirHitsEveryOtherFileAMessage)
     // Healthy files whole; the file damaged in the middle gives the hits
     // before and behind the damage and says that it is incomplete.
     const QByteArray gesund3 = kopf("gesund3.mdb", "Kunden")
-                               + zeilen({"Satz: 1\t\tName\tFeldinhalt: M\xFCller", "Satz: 3\t\tName\tFeldinhalt: M\xDCLLER"})
-                               + kopf("gesund3.mdb", "Orte") + zeilen({"Satz: 1\t\tOrt\tFeldinhalt: M\xFCllheim"});
-    const QByteArray gesund4 = kopf("unter/gesund4.MDB", "Personen") + zeilen({"Satz: 2\t\tName\tFeldinhalt: Anna M\xFCller"});
+                               + "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\nSatz: 3\t\tName\tFeldinhalt: M\xDCLLER\r\n"
+                               + kopf("gesund3.mdb", "Orte") + "Satz: 1\t\tOrt\tFeldinhalt: M\xFCllheim\r\n";
+    const QByteArray gesund4 = kopf("unter/gesund4.MDB", "Personen") + "Satz: 2\t\tName\tFeldinhalt: Anna M\xFCller\r\n";
     ASSERT_TRUE(e.aus.startsWith(gesund3 + kopf("kaputt_mitte.mdb", "V"))) << e.aus.toStdString();
     QByteArray rest = e.aus.mid(gesund3.size() + kopf("kaputt_mitte.mdb", "V").size());
     int lesbar = 0;
@@ -353,7 +339,7 @@ TEST_F(Ordnersuche, HealthyFilesGiveTheirHitsEveryOtherFileAMessage)
     QFile::remove(pfad("warteschlange.mdb"));
     const auto o = imOrdner({dir.path(), QStringLiteral("Orte"), QStringLiteral("heim")});
     EXPECT_EQ(o.code, 2);
-    EXPECT_EQ(o.aus, kopf("gesund3.mdb", "Orte") + zeilen({"Satz: 1\t\tOrt\tFeldinhalt: M\xFCllheim"}) + schluss(1, "\r\n"));
+    EXPECT_EQ(o.aus, kopf("gesund3.mdb", "Orte") + "Satz: 1\t\tOrt\tFeldinhalt: M\xFCllheim\r\n" + schluss(1, "\r\n"));
     EXPECT_FALSE(o.fehler.contains("gesund4")) << o.fehler.toStdString();
     EXPECT_TRUE(o.fehler.contains("kaputt_mitte.mdb: Tabelle „Orte“")) << o.fehler.toStdString();
 }
