@@ -20,7 +20,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <numeric>
 
 using namespace Datenzugriff;

@@ -13,7 +13,6 @@
 #include "Zeilen.h"
 
 #include <QFile>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 #include <tuple>
 
 using namespace Datenzugriff;

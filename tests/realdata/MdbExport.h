@@ -9,8 +9,6 @@
 #include "Leser.h"
 #include "Wert.h"
 
-#include <QByteArray>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 

@@ -195,7 +195,6 @@ TEST(Aufruf, UeberschriftenSobaldMehrAlsEineTabelleErreichbarIst)
         a.alleTabellen = alle;
         EXPECT_EQ(mehrereTabellen(a), mehrere) << pfade.join(u',').toStdString() << alle;
     }
-    EXPECT_EQ(ueberschrift(u"a/b.mdb"_s, u"Kunden Alt"_s), u">>Datei: a/b.mdb\tTabelle: Kunden Alt"_s);
 }
 
 // The files a call names: folders in the order of the window's file list,
