@@ -29,13 +29,13 @@
 
 #include <QFileInfo>
 #include <QMap>
+#include <QtEndian>
 #include <QStringList>
 
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 
 using namespace Datenzugriff;
 namespace P = Datenzugriff::Protokoll;
@@ -48,15 +48,6 @@ int g_aus = -1;
 QByteArray i32(std::int32_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); }
 // A frame's head: its length (the kind included) and its kind.
 QByteArray kopf(std::uint32_t laenge, std::uint8_t art) { return i32(std::int32_t(laenge)) + char(art); }
-
-std::int32_t i32An(const QByteArray& a, qsizetype stelle)
-{
-    std::int32_t v = 0;
-    std::memcpy(&v, a.constData() + stelle, 4);
-    return v;
-}
-
-void i32Setzen(QByteArray& a, qsizetype stelle, std::int32_t v) { std::memcpy(a.data() + stelle, &v, 4); }
 
 // The answer to the request after the open, by hand.
 void falschAntworten(const QString& art)
@@ -124,13 +115,14 @@ int main()
             anfrage[0] = char(0xff);  // a request of no known kind: the reader service throws
         }
         const bool mehr = art == QLatin1String("zeilen") || (art == QLatin1String("spaeter") && auftrag == P::Auftrag::Block && ++bloecke > 1);
+        char* p = anfrage.data();
         if (auftrag == P::Auftrag::Block)  // cursor, most rows
-            i32Setzen(anfrage, 5, art == QLatin1String("breite") ? 1 : i32An(anfrage, 5) + (mehr ? 1 : 0));
+            qToLittleEndian<qint32>(art == QLatin1String("breite") ? 1 : qFromLittleEndian<qint32>(p + 5) + (mehr ? 1 : 0), p + 5);
         if (auftrag == P::Auftrag::Bereich && mehr)  // cursor, first row (i64), rows
-            i32Setzen(anfrage, 13, i32An(anfrage, 13) + 1);
+            qToLittleEndian<qint32>(qFromLittleEndian<qint32>(p + 13) + 1, p + 13);
         if (auftrag == P::Auftrag::CursorOeffnen && art == QLatin1String("breite")) {  // table, columns, each column
-            const qsizetype anzahl = 1 + 4 + 2 * qsizetype(i32An(anfrage, 1));
-            i32Setzen(anfrage, anzahl, 1);
+            const qsizetype anzahl = 1 + 4 + 2 * qsizetype(qFromLittleEndian<qint32>(p + 1));
+            qToLittleEndian<qint32>(1, p + anzahl);
             anfrage.truncate(anzahl + 8);
         }
         dienst.bearbeiten(anfrage.constData(), std::size_t(anfrage.size()));

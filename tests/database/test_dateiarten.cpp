@@ -122,12 +122,7 @@ TEST_P(Dateiarten, AChangedHeaderIsReadOrNamed)
     ASSERT_TRUE(QFile::copy(datei, sperre));
     const QDateTime vorher = QFileInfo(sperre).lastModified();
     const QByteArray heil = inhalt();
-    QStringList klar;
-    {
-        auto l = leser();
-        l->oeffnen(datei);
-        klar = zeilen(*l);
-    }
+    const QStringList klar = [&] { auto l = leser(); l->oeffnen(datei); return zeilen(*l); }();
     ASSERT_EQ(klar.size(), 300);
     auto ace = [&](char art) {
         QByteArray b = heil;
