@@ -111,14 +111,10 @@ TEST_P(Datenzugriff_, JederTypAlsFeld)
     EXPECT_TRUE(f.Item(0).Attributes() & adFldFixed);
     EXPECT_TRUE(f.Item(0).Attributes() & adFldMayBeNull);
 
-    for (const auto& zeile : t.rows) {
-        ASSERT_FALSE(r.Eof());
-        const Wert& nr = f.Item(QStringLiteral("Nr")).Value();
-        EXPECT_EQ(nr.istNull(), zeile[0].kind == Cell::Kind::Null);
-        EXPECT_EQ(nr.istNull() ? 0 : nr.ganzzahl, zeile[0].integerValue);
-        r.MoveNext();
-    }
-    EXPECT_TRUE(r.Eof());
+    std::size_t zeilen = 0;
+    for (; !r.Eof(); r.MoveNext())
+        ++zeilen;
+    EXPECT_EQ(zeilen, t.rows.size());
     EXPECT_EQ(fehlernummer([&] { r.MoveNext(); }), FehlerBofEof);
     EXPECT_EQ(fehlernummer([&] { (void)f.Item(0).Value(); }), FehlerBofEof);
 
@@ -128,14 +124,18 @@ TEST_P(Datenzugriff_, JederTypAlsFeld)
     EXPECT_EQ(r.fields().Item(9).Value().text, QString::fromStdString(t.rows[0][9].textValue));
 }
 
-TEST_P(Datenzugriff_, AnweisungenUndNamen)
+// Statements, names and the catalogue in the order the tables were made.
+TEST_P(Datenzugriff_, AnweisungenNamenUndKatalog)
 {
     const QString pfad = datei("namen.mdb");
     {
         mdbwriter::Database db(pfad.toStdString(), GetParam());
+        db.addTable("Leer", {{"A", ColumnType::Long}});
         const auto t = db.addTable("Kunden Alt", {{"Name", ColumnType::Text, 40}, {"Straße Nr", ColumnType::Text, 40}, {"Ort", ColumnType::Text, 40}});
         db.addRow(t, {Cell::text("Müller"), Cell::text("Hauptstr. 1"), Cell::text("Köln")});
-        db.addTable("Leer", {{"A", ColumnType::Long}});
+        db.addQuery("Abfrage1");
+        db.addTable("~TMPCLP1", {{"A", ColumnType::Long}});
+        db.addSystemTable("MSysEigene", {{"A", ColumnType::Long}});
         db.finish();
     }
     Connection c;
@@ -162,30 +162,6 @@ TEST_P(Datenzugriff_, AnweisungenUndNamen)
     EXPECT_EQ(r.fields().Item(2).Value().text, QStringLiteral("Köln"));
     EXPECT_EQ(fehlernummer([&] { (void)r.fields().Item(QStringLiteral("Name")); }), FehlerFeldUnbekannt);
 
-    // Closing the connection closes its recordsets.
-    c.Close();
-    EXPECT_EQ(r.State(), adStateClosed);
-    EXPECT_EQ(c.State(), adStateClosed);
-    EXPECT_EQ(fehlernummer([&] { (void)r.Eof(); }), FehlerObjektGeschlossen);
-    c.Open(verbindungstext(pfad));
-    r.Open(QStringLiteral("Select * from [Kunden Alt];"), c);
-    EXPECT_EQ(r.fields().Item(0).Value().text, QStringLiteral("Müller"));
-}
-
-TEST_P(Datenzugriff_, KatalogInReihenfolge)
-{
-    const QString pfad = datei("katalog.mdb");
-    {
-        mdbwriter::Database db(pfad.toStdString(), GetParam());
-        db.addTable("Zeta", {{"A", ColumnType::Long}});
-        db.addTable("Alpha", {{"A", ColumnType::Long}});
-        db.addQuery("Abfrage1");
-        db.addTable("~TMPCLP1", {{"A", ColumnType::Long}});
-        db.addSystemTable("MSysEigene", {{"A", ColumnType::Long}});
-        db.finish();
-    }
-    Connection c;
-    c.Open(verbindungstext(pfad));
     auto schema = c.OpenSchema(adSchemaTables);
     std::vector<std::pair<QString, QString>> tabellen, system;
     for (; !schema->Eof(); schema->MoveNext()) {
@@ -195,7 +171,7 @@ TEST_P(Datenzugriff_, KatalogInReihenfolge)
     for (const char* name : {"MSysEigene", "MSysObjects"})
         EXPECT_NE(std::find(system.begin(), system.end(), std::pair{QStringLiteral("SYSTEM TABLE"), QString::fromLatin1(name)}), system.end());
     const std::vector<std::pair<QString, QString>> erwartet = {
-        {QStringLiteral("TABLE"), QStringLiteral("Zeta")}, {QStringLiteral("TABLE"), QStringLiteral("Alpha")},
+        {QStringLiteral("TABLE"), QStringLiteral("Leer")}, {QStringLiteral("TABLE"), QStringLiteral("Kunden Alt")},
         {QStringLiteral("VIEW"), QStringLiteral("Abfrage1")}, {QStringLiteral("TABLE"), QStringLiteral("~TMPCLP1")}};
     EXPECT_EQ(tabellen, erwartet);
     EXPECT_EQ(fehlernummer([&] { (void)c.OpenSchema(4); }), FehlerAbfragetyp);
@@ -214,6 +190,15 @@ TEST_P(Datenzugriff_, KatalogInReihenfolge)
     ASSERT_TRUE(schema->zeileLesen(0, letzte));
     EXPECT_EQ(b.wert(0, name).text, letzte[std::size_t(name)].text);
     EXPECT_EQ(schema->zeilenBereich(alle, 3, b), 0);
+
+    // Closing the connection closes its recordsets.
+    c.Close();
+    EXPECT_EQ(r.State(), adStateClosed);
+    EXPECT_EQ(c.State(), adStateClosed);
+    EXPECT_EQ(fehlernummer([&] { (void)r.Eof(); }), FehlerObjektGeschlossen);
+    c.Open(verbindungstext(pfad));
+    r.Open(QStringLiteral("Select * from [Kunden Alt];"), c);
+    EXPECT_EQ(r.fields().Item(0).Value().text, QStringLiteral("Müller"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Jet, Datenzugriff_, ::testing::Values(Format::Jet4, Format::Jet3),

@@ -13,7 +13,6 @@
 #include "Zeilen.h"
 
 #include <QFile>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -112,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
         Fall{"getoetet.mdb", FehlerLeseprozess, "unerwartet beendet worden (Signal 9: von außen beendet)", false},
         Fall{"fehlerkaputt.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
         Fall{"textkurz.mdb", FehlerLeseprozess, "unverständlich (eine Fehlermeldung ist nicht lesbar)", false},
-        Fall{"ausnahme.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses: Katalog ohne Ende", true},
+        Fall{"ausnahme.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses: unbekannter Auftrag", true},
         Fall{"fremd.mdb", FehlerBeschaedigt, "Interner Fehler des Leseprozesses.", true},
         // A block with more rows than asked for, or rows of another width than
         // the cursor's, would let a recordset read past its values.

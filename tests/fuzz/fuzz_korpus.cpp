@@ -10,7 +10,6 @@
 #include "Strukturen.h"
 
 #include <cstdio>
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>

@@ -33,25 +33,18 @@ struct EchteDateien {
 inline EchteDateien echteDateienFinden()
 {
     EchteDateien e;
-    QStringList gesehen;
-    QStringList teile;
+    QStringList gesehen, teile;
     for (const QString& ordner : {QStringLiteral(ECHTDATEN_EIGEN), QStringLiteral(ECHTDATEN_GETEILT), QStringLiteral(ECHTDATEN_GETEILT_ACCDB)}) {
-        const QDir d(ordner);
-        if (!d.exists()) {
-            teile << QDir::cleanPath(ordner) + QStringLiteral(": fehlt");
-            continue;
-        }
+        const QStringList namen = QDir(ordner).entryList({QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
         int neu = 0;
-        const QStringList namen =
-            d.entryList({QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-        for (const QString& n : namen) {
-            if (gesehen.contains(n))
-                continue;
-            gesehen << n;
-            e.dateien.push_back({d.filePath(n), n});
-            ++neu;
-        }
-        teile << QStringLiteral("%1: %2 Dateien, davon %3 gelesen").arg(QDir::cleanPath(ordner)).arg(namen.size()).arg(neu);
+        for (const QString& n : namen)
+            if (!gesehen.contains(n)) {
+                gesehen << n;
+                e.dateien.push_back({QDir(ordner).filePath(n), n});
+                ++neu;
+            }
+        teile << (QDir(ordner).exists() ? QStringLiteral("%1: %2 Dateien, davon %3 gelesen").arg(QDir::cleanPath(ordner)).arg(namen.size()).arg(neu)
+                                        : QDir::cleanPath(ordner) + QStringLiteral(": fehlt"));
     }
     e.herkunft = teile.join(QStringLiteral("; "));
     return e;

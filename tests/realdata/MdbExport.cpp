@@ -5,8 +5,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include <cmath>
-#include <cstdlib>
 #include <stdexcept>
 
 using namespace Datenzugriff;
@@ -32,69 +30,27 @@ QByteArray ausfuehren(const QString& programm, const QStringList& argumente)
     return p.readAllStandardOutput();
 }
 
-// Seconds since 30.12.1899 of mdb-export's "YYYY-MM-DD HH:MM:SS"; the hour
-// may be 24 (libmdb rounds the time up without carrying into the day).
-std::optional<long long> mdbSekunden(const QString& s)
-{
-    static const QRegularExpression muster(QStringLiteral("^(\\d{4})-(\\d\\d)-(\\d\\d) (\\d\\d):(\\d\\d):(\\d\\d)$"));
-    const auto m = muster.match(s);
-    if (!m.hasMatch())
-        return std::nullopt;
-    auto zahl = [&](int i) { return m.capturedView(i).toLongLong(); };
-    const QDate tag(int(zahl(1)), int(zahl(2)), int(zahl(3)));  // proleptic Gregorian, as libmdb counts
-    if (!tag.isValid())
-        return std::nullopt;
-    const long long tage = QDate(1899, 12, 30).daysTo(tag);
-    return tage * 86400 + zahl(4) * 3600 + zahl(5) * 60 + zahl(6);
-}
-
-// Ours the way libmdb rounds: whole days, then the fraction to the second.
-long long unsereSekunden(double tage)
+// Ours the way libmdb prints a date: whole days, then the fraction rounded
+// to the second, an hour of 24 not carried into the day.
+QString mdbDatum(double tage)
 {
     const auto tag = static_cast<long long>(tage);
-    return tag * 86400 + static_cast<long long>((tage - double(tag)) * 86400.0 + 0.5);
+    const auto s = static_cast<long long>((tage - double(tag)) * 86400.0 + 0.5);
+    return QDate(1899, 12, 30).addDays(tag).toString(QStringLiteral("yyyy-MM-dd"))
+         + QString::asprintf(" %02lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
 }
 
-// A number as printf writes it: also nan, inf, -inf, and beyond the largest
-// double (printed at 16 digits, -DBL_MAX overflows), as strtod reads it.
-std::optional<double> zahlLesen(const QString& s)
-{
-    const QByteArray b = s.toLatin1();
-    char* ende = nullptr;
-    const double e = std::strtod(b.constData(), &ende);
-    return ende && *ende == 0 && !b.isEmpty() ? std::optional<double>(e) : std::nullopt;
-}
-
-// Ours printed at mdb-export's precision and read back, against mdb-export's
-// number read back.
-bool gleicheZahl(double unser, const char* format, const QString& mdb)
-{
-    const auto a = zahlLesen(QString::asprintf(format, unser));
-    const auto b = zahlLesen(mdb);
-    if (!a || !b)
-        return false;
-    return *a == *b || (std::isnan(*a) && std::isnan(*b));
-}
-
-// A decimal number text without sign noise, leading and trailing zeros.
+// mdb-export's decimal text in our form: no zeros behind the last digit
+// after the point, zero without a sign.
 QString dezimalNormal(QString s)
 {
-    bool negativ = s.startsWith(u'-');
-    if (negativ || s.startsWith(u'+'))
-        s.remove(0, 1);
     if (s.contains(u'.')) {
         while (s.endsWith(u'0'))
             s.chop(1);
         if (s.endsWith(u'.'))
             s.chop(1);
     }
-    while (s.size() > 1 && s.startsWith(u'0') && s[1] != u'.')
-        s.remove(0, 1);
-    if (s.startsWith(u'.'))
-        s.prepend(u'0');
-    if (s == QLatin1String("0"))
-        negativ = false;
-    return negativ ? u'-' + s : s;
+    return s == QLatin1String("-0") ? QStringLiteral("0") : s;
 }
 
 // Our value's text in the C locale (the digits without grouping, a point,
@@ -175,13 +131,13 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
     if (!mdb) {
         if (unser.istNull())
             return ja();
-        if (unser.art == WertArt::Text && unser.text.isEmpty())
-            return ja(Abweichung::LeererTextAlsNull);
-        return nein();
+        return unser.art == WertArt::Text && unser.text.isEmpty() ? ja(Abweichung::LeererTextAlsNull) : nein();
     }
     const QString& m = *mdb;
+    const QString c = unser.istNull() ? QString() : cText(unser);
     switch (unser.art) {
     case WertArt::Null:
+    case WertArt::DatumErweitert:  // libmdb 1.0 cannot read it: such columns have written-down values
         return nein();
     case WertArt::Text: {
         if (unser.text == m)
@@ -192,67 +148,42 @@ Urteil vergleichen(const Wert& unser, const MdbFeld& mdb)
                 alsUcs2[i] = u'?';
         return alsUcs2 != unser.text && alsUcs2 == m ? ja(Abweichung::SurrogatpaarAlsFragezeichen) : nein();
     }
-    case WertArt::Ganzzahl: {
-        bool ok = false;
-        const qlonglong v = m.toLongLong(&ok);
-        return ok && v == unser.ganzzahl ? ja() : nein();
-    }
-    case WertArt::JaNein:
-        return m == (unser.janein ? QLatin1String("1") : QLatin1String("0")) ? ja() : nein();
-    case WertArt::Single:
-        return gleicheZahl(double(unser.single), "%.8g", m) ? ja() : nein();
-    case WertArt::Double:
-        return gleicheZahl(unser.dbl, "%.16g", m) ? ja() : nein();
-    case WertArt::Currency: {
-        // Always four decimals: the scaled integer exactly.
-        static const QRegularExpression muster(QStringLiteral("^-?\\d+\\.\\d{4}$"));
-        if (!muster.match(m).hasMatch())
-            return nein();
-        bool ok = false;
-        const qlonglong v = QString(m).remove(u'.').toLongLong(&ok);
-        return ok && v == unser.waehrung ? ja() : nein();
-    }
-    case WertArt::Decimal:
-        return dezimalNormal(m) == dezimalNormal(cText(unser)) ? ja() : nein();
-    case WertArt::Datum: {
-        const double tage = unser.dbl;
-        if (m == QLatin1String(TagNull) && (tage < 0 || tage > LetzterTag))
-            return ja(Abweichung::DatumTagNull);
-        const auto s = mdbSekunden(m);
-        return s && tage >= 0 && tage <= LetzterTag && *s == unsereSekunden(tage) ? ja() : nein();
-    }
-    case WertArt::Guid: {
-        // -b hex gives the hex of libmdb's GUID text.
-        auto hex = [](QString g) { return g.remove(u'{').remove(u'}').remove(u'-'); };
-        return hex(QString::fromLatin1(QByteArray::fromHex(m.toLatin1()))).compare(hex(cText(unser)), Qt::CaseInsensitive) == 0 ? ja() : nein();
-    }
+    case WertArt::Datum:
+        if (unser.dbl < 0 || unser.dbl > LetzterTag)
+            return m == QLatin1String(TagNull) ? ja(Abweichung::DatumTagNull) : nein();
+        return m == mdbDatum(unser.dbl) ? ja() : nein();
     case WertArt::Binaer:
         return m.size() == 2 * unser.binaer.size() ? ja() : nein();
-    case WertArt::DatumErweitert:
-        return nein();  // libmdb 1.0 cannot read it: such columns have written-down values
+    case WertArt::Decimal:
+        return dezimalNormal(m) == c ? ja() : nein();
+    case WertArt::Guid: {
+        // -b hex gives the hex of libmdb's GUID text, its groups 8-4-4-16.
+        QString g = c;
+        return m.compare(QString::fromLatin1(g.remove(g.lastIndexOf(u'-'), 1).toLatin1().toHex()), Qt::CaseInsensitive) == 0 ? ja() : nein();
     }
-    return nein();
+    default: {
+        // Currency always with four decimals, numbers at mdb-export's precision.
+        const quint64 betrag = unser.waehrung < 0 ? 0 - quint64(unser.waehrung) : quint64(unser.waehrung);
+        const QString soll = unser.art == WertArt::Single     ? QString::asprintf("%.8g", double(unser.single))
+                           : unser.art == WertArt::Double     ? QString::asprintf("%.16g", unser.dbl)
+                           : unser.art == WertArt::Currency   ? QString::asprintf("%s%llu.%04llu", unser.waehrung < 0 ? "-" : "", betrag / 10000, betrag % 10000)
+                           : unser.art == WertArt::JaNein     ? QString::number(int(unser.janein))
+                                                              : QString::number(unser.ganzzahl);
+        const auto ohneVorzeichen = [](const QString& z) { return z == QLatin1String("-0") ? QStringLiteral("0") : z; };
+        return ohneVorzeichen(m) == ohneVorzeichen(soll) ? ja() : nein();  // -0 and 0 are one number
+    }
+    }
 }
-
-namespace {
-QString kurz(QString s)
-{
-    const qsizetype n = s.size();
-    s.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n")).replace(u'\t', QLatin1String("\\t"));
-    return u'»' + (s.size() > 80 ? s.left(80) + QStringLiteral("… (%1 Zeichen)").arg(n) : s) + u'«';
-}
-}  // namespace
 
 // Ours as the C locale's value text, with its kind (and a binary value's length).
 QString anzeige(const Wert& w)
 {
     if (w.istNull())
         return QStringLiteral("Null");
-    const QString text = w.art == WertArt::Binaer ? QStringLiteral("%1 Bytes").arg(w.binaer.size()) : cText(w);
-    return kurz(text) + QStringLiteral(" (Art %1)").arg(int(w.art));
+    return (w.art == WertArt::Binaer ? QStringLiteral("%1 Bytes").arg(w.binaer.size()) : cText(w)) + QStringLiteral(" (Art %1)").arg(int(w.art));
 }
 
-QString anzeige(const MdbFeld& f) { return f ? kurz(*f) : QStringLiteral("Null"); }
+QString anzeige(const MdbFeld& f) { return f ? u'»' + *f + u'«' : QStringLiteral("Null"); }
 
 QString schemaTyp(const SpaltenInfo& s)
 {

@@ -9,8 +9,6 @@
 #include "Leser.h"
 #include "Wert.h"
 
-#include <QByteArray>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -60,11 +58,10 @@ struct Urteil {
     Abweichung abweichung = Abweichung::Keine;
 };
 
-// Numbers, dates, currency, decimals and Yes/No are compared as values (ours
-// printed at the precision of mdb-export, %.8g for Single, %.16g for Double,
-// the date to the second),
-// text exactly, GUIDs by their 32 hex digits (mdb-export writes them in
-// groups 8-4-4-16, without the last dash), binary and OLE values by length.
+// Ours printed the way mdb-export prints it (Single at %.8g, Double at
+// %.16g, currency with four decimals, dates to the second) against its text;
+// decimals without trailing zeros, GUIDs by the hex of libmdb's 8-4-4-16
+// text, binary and OLE values by length.
 Urteil vergleichen(const Datenzugriff::Wert& unser, const MdbFeld& mdb);
 
 // For failure messages.

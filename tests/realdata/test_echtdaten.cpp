@@ -11,6 +11,9 @@
 #include "MdbExport.h"
 #include "Werttext.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -108,124 +111,92 @@ const std::vector<std::size_t>* umstellung(const QString& datei, const QString& 
 using Zeile = std::vector<Wert>;
 using Abweichungen = std::array<int, std::size_t(Abweichung::Anzahl_)>;
 
-// The first column where the rows differ, -1 when they agree; the named
-// divergences of libmdb met on the way are counted into abweichungen.
-int ersteAbweichendeSpalte(const Zeile& unsere, const std::vector<MdbFeld>& mdb, Abweichungen* abweichungen)
+// One table against mdb-export: its columns with their types (mdb-schema),
+// the written-down columns, every row; the named divergences of libmdb met
+// on the way are counted into the test's output.
+void tabelleVergleichen(Connection& c, const EchteDatei& d, const QString& tabelle)
 {
-    if (unsere.size() != mdb.size())
-        return 0;
-    for (std::size_t i = 0; i < unsere.size(); ++i) {
-        const Urteil u = vergleichen(unsere[i], mdb[i]);
-        if (!u.gleich)
-            return int(i);
-        ++(*abweichungen)[std::size_t(u.abweichung)];
-    }
-    return -1;
-}
-
-class Tabellenvergleich {
-public:
-    Tabellenvergleich(const EchteDatei& d, const QString& tabelle) : datei_(d), tabelle_(tabelle) {}
-    void ausfuehren(Connection& c);
-
-private:
-    QString ort() const { return datei_.name + QStringLiteral(", Tabelle ") + tabelle_; }
-    void fehler(const QString& text)
-    {
-        if (++fehler_ <= 20)
-            ADD_FAILURE() << ort().toStdString() << ": " << text.toStdString();
-    }
-    void spaltenVergleichen(const Recordset& r);
-    void spaltenAufgeschrieben(std::vector<Zeile>& unsere, MdbTabelle& m);
-
-    const EchteDatei& datei_;
-    QString tabelle_;
-    QStringList spalten_;
-    int fehler_ = 0;
-    int aufgeschriebenGeprueft_ = 0;
-    Abweichungen abweichungen_{};
-};
-
-void Tabellenvergleich::ausfuehren(Connection& c)
-{
+    const QString ort = d.name + QStringLiteral(", Tabelle ") + tabelle;
+    int fehlerzahl = 0;
+    const auto fehler = [&](const QString& text) {
+        if (++fehlerzahl <= 20)
+            ADD_FAILURE() << ort.toStdString() << ": " << text.toStdString();
+    };
     Recordset r;
-    r.Open(QStringLiteral("Select * from [") + tabelle_ + QStringLiteral("];"), c, adOpenDynamic, adLockOptimistic);
+    r.Open(QStringLiteral("Select * from [") + tabelle + QStringLiteral("];"), c, adOpenDynamic, adLockOptimistic);
+    QStringList spalten;
     for (int i = 0; i < r.fields().Count(); ++i)
-        spalten_ << r.fields().Item(i).Name();
+        spalten << r.fields().Item(i).Name();
     std::vector<Zeile> unsere;
     for (; !r.Eof(); r.MoveNext())
-        unsere.emplace_back(r.aktuelleZeile(), r.aktuelleZeile() + spalten_.size());
-    MdbTabelle m = mdbExport(datei_.pfad, tabelle_);
-    if (spalten_ != m.spalten)
-        return fehler(QStringLiteral("Spalten %1, mdb-export %2").arg(spalten_.join(u'|'), m.spalten.join(u'|')));
-    spaltenVergleichen(r);
-    spaltenAufgeschrieben(unsere, m);
-    if (unsere.size() != m.zeilen.size())
-        fehler(QStringLiteral("%1 Zeilen, mdb-export %2").arg(unsere.size()).arg(m.zeilen.size()));
-    const auto* um = umstellung(datei_.name, tabelle_);
-    if (um && um->size() != unsere.size())
-        fehler(QStringLiteral("%1 Zeilen, umgestellt %2").arg(unsere.size()).arg(um->size()));
-    for (std::size_t i = 0; i < unsere.size(); ++i) {
-        const std::size_t j = um && i < um->size() ? um->at(i) - 1 : i;
-        if (j >= m.zeilen.size())
-            continue;
-        if (const int s = ersteAbweichendeSpalte(unsere[i], m.zeilen[j], &abweichungen_); s >= 0)
-            fehler(QStringLiteral("Zeile %1, Spalte %2: unser Wert %3, mdb-export (Zeile %4) %5")
-                       .arg(i + 1).arg(spalten_.value(s), anzeige(unsere[i].at(std::size_t(s)))).arg(j + 1).arg(anzeige(m.zeilen[j].at(std::size_t(s)))));
-    }
+        unsere.emplace_back(r.aktuelleZeile(), r.aktuelleZeile() + spalten.size());
+    MdbTabelle m = mdbExport(d.pfad, tabelle);
+    if (spalten != m.spalten)
+        return fehler(QStringLiteral("Spalten %1, mdb-export %2").arg(spalten.join(u'|'), m.spalten.join(u'|')));
 
-    QString bericht = ort() + QStringLiteral(": %1 Zeilen × %2 Spalten").arg(unsere.size()).arg(spalten_.size());
-    if (um)
-        bericht += QStringLiteral(", in umgestellter Reihenfolge verglichen (verschobene Zeilen)");
-    for (std::size_t a = 1; a < abweichungen_.size(); ++a)
-        if (abweichungen_[a] > 0)
-            bericht += QStringLiteral("; %1 Werte: %2").arg(abweichungen_[a]).arg(abweichungsText(Abweichung(a)));
-    if (aufgeschriebenGeprueft_ > 0)
-        bericht += QStringLiteral("; %1 Spalten gegen aufgeschriebene Werte (libmdb liest sie nicht)").arg(aufgeschriebenGeprueft_);
-    std::cout << bericht.toStdString() << std::endl;
-}
-
-// Types from mdb-schema.
-void Tabellenvergleich::spaltenVergleichen(const Recordset& r)
-{
-    const auto schema = mdbSchema(datei_.pfad, tabelle_);
-    if (schema.size() != std::size_t(spalten_.size()))
-        return fehler(QStringLiteral("%1 Spalten, mdb-schema %2").arg(spalten_.size()).arg(schema.size()));
-    for (int i = 0; i < spalten_.size(); ++i) {
-        const QString typ = schemaTyp(r.fields().Item(i).spalte());
-        const MdbSpalte& s = schema[std::size_t(i)];
-        // libmdb misreads a written-down column, its type too (a calculated column's result type).
-        if (!aufgeschrieben(datei_.name, tabelle_, spalten_[i]) && (s.name != spalten_[i] || !s.typ.startsWith(typ)))
-            fehler(QStringLiteral("Spalte %1: Typ %2, mdb-schema %3 %4").arg(spalten_[i], typ, s.name, s.typ));
-    }
-}
-
-// The written-down columns against their values; mdb-export's comparison
-// then passes over them.
-void Tabellenvergleich::spaltenAufgeschrieben(std::vector<Zeile>& unsere, MdbTabelle& m)
-{
+    const auto schema = mdbSchema(d.pfad, tabelle);
+    if (schema.size() != std::size_t(spalten.size()))
+        fehler(QStringLiteral("%1 Spalten, mdb-schema %2").arg(spalten.size()).arg(schema.size()));
     const Werttext werttext{QLocale(QLocale::German, QLocale::Germany)};
-    for (int s = 0; s < spalten_.size(); ++s) {
-        const Aufgeschrieben* a = aufgeschrieben(datei_.name, tabelle_, spalten_[s]);
+    int aufgeschriebenGeprueft = 0;
+    for (int s = 0; s < spalten.size(); ++s) {
+        const Aufgeschrieben* a = aufgeschrieben(d.name, tabelle, spalten[s]);
+        const QString typ = schemaTyp(r.fields().Item(s).spalte());
+        // libmdb misreads a written-down column, its type too (a calculated column's result type).
+        if (!a && std::size_t(s) < schema.size() && (schema[std::size_t(s)].name != spalten[s] || !schema[std::size_t(s)].typ.startsWith(typ)))
+            fehler(QStringLiteral("Spalte %1: Typ %2, mdb-schema %3 %4").arg(spalten[s], typ, schema[std::size_t(s)].name, schema[std::size_t(s)].typ));
         if (!a)
             continue;
+        // The written-down column against its values; the comparison with mdb-export then passes over it.
         if (a->werte.size() != unsere.size())
-            fehler(QStringLiteral("%1 Zeilen, aufgeschrieben für %2: %3").arg(unsere.size()).arg(spalten_[s]).arg(a->werte.size()));
+            fehler(QStringLiteral("%1 Zeilen, aufgeschrieben für %2: %3").arg(unsere.size()).arg(spalten[s]).arg(a->werte.size()));
         for (std::size_t z = 0; z < std::min(unsere.size(), a->werte.size()); ++z) {
             Wert& w = unsere[z][std::size_t(s)];
             const char* soll = a->werte[z];
             if (soll ? w.istNull() || werttext.text(w) != QString::fromUtf8(soll) : !w.istNull())
                 fehler(QStringLiteral("Zeile %1, Spalte %2: unser Wert %3, aufgeschrieben %4")
-                           .arg(z + 1).arg(spalten_[s], anzeige(w), soll ? QString::fromUtf8(soll) : QStringLiteral("Null")));
+                           .arg(z + 1).arg(spalten[s], anzeige(w), soll ? QString::fromUtf8(soll) : QStringLiteral("Null")));
             w = Wert::null();
         }
         for (auto& zeile : m.zeilen)
             if (std::size_t(s) < zeile.size())
                 zeile[std::size_t(s)] = std::nullopt;
-        ++aufgeschriebenGeprueft_;
+        ++aufgeschriebenGeprueft;
     }
-}
 
+    if (unsere.size() != m.zeilen.size())
+        fehler(QStringLiteral("%1 Zeilen, mdb-export %2").arg(unsere.size()).arg(m.zeilen.size()));
+    const auto* um = umstellung(d.name, tabelle);
+    if (um && um->size() != unsere.size())
+        fehler(QStringLiteral("%1 Zeilen, umgestellt %2").arg(unsere.size()).arg(um->size()));
+    Abweichungen abweichungen{};
+    for (std::size_t i = 0; i < unsere.size(); ++i) {
+        const std::size_t j = um && i < um->size() ? um->at(i) - 1 : i;
+        if (j >= m.zeilen.size())
+            continue;
+        if (unsere[i].size() != m.zeilen[j].size())
+            fehler(QStringLiteral("Zeile %1: %2 Werte, mdb-export %3").arg(i + 1).arg(unsere[i].size()).arg(m.zeilen[j].size()));
+        for (std::size_t k = 0; k < std::min(unsere[i].size(), m.zeilen[j].size()); ++k) {
+            const Urteil u = vergleichen(unsere[i][k], m.zeilen[j][k]);
+            ++abweichungen[std::size_t(u.abweichung)];
+            if (!u.gleich) {
+                fehler(QStringLiteral("Zeile %1, Spalte %2: unser Wert %3, mdb-export (Zeile %4) %5")
+                           .arg(i + 1).arg(spalten.value(qsizetype(k)), anzeige(unsere[i][k])).arg(j + 1).arg(anzeige(m.zeilen[j][k])));
+                break;  // the first column where the rows differ
+            }
+        }
+    }
+
+    QString bericht = ort + QStringLiteral(": %1 Zeilen × %2 Spalten").arg(unsere.size()).arg(spalten.size());
+    if (um)
+        bericht += QStringLiteral(", in umgestellter Reihenfolge verglichen (verschobene Zeilen)");
+    for (std::size_t a = 1; a < abweichungen.size(); ++a)
+        if (abweichungen[a] > 0)
+            bericht += QStringLiteral("; %1 Werte: %2").arg(abweichungen[a]).arg(abweichungsText(Abweichung(a)));
+    if (aufgeschriebenGeprueft > 0)
+        bericht += QStringLiteral("; %1 Spalten gegen aufgeschriebene Werte (libmdb liest sie nicht)").arg(aufgeschriebenGeprueft);
+    std::cout << bericht.toStdString() << std::endl;
+}
 
 class GegenMdbExport : public ::testing::TestWithParam<EchteDatei> {};
 
@@ -266,7 +237,7 @@ TEST_P(GegenMdbExport, EveryTableReadsLikeMdbExport)
         std::cout << d.name.toStdString() << ": keine Tabelle" << std::endl;
     for (const QString& t : tabellen) {
         try {
-            Tabellenvergleich(d, t).ausfuehren(c);
+            tabelleVergleichen(c, d, t);
         } catch (const DatenzugriffsFehler& e) {
             ADD_FAILURE() << d.name.toStdString() << ", Tabelle " << t.toStdString() << ": " << e.what();
         }
@@ -275,5 +246,36 @@ TEST_P(GegenMdbExport, EveryTableReadsLikeMdbExport)
 
 INSTANTIATE_TEST_SUITE_P(Echt, GegenMdbExport, ::testing::ValuesIn(echteDateien().dateien),
                          [](const ::testing::TestParamInfo<EchteDatei>& i) { return testname(i.param.name); });
+
+// fixedNumericTestV2000.mdb (Jackcess) has six columns Numeric(18, 0). We
+// took precision and scale the wrong way round (libmdb names the two bytes
+// the other way) and read 0.000000000000000001 for 1. A copy whose scale
+// bytes of col2 and col6 are set to 2 and 3 shows that the scale comes from
+// its own byte: types and values as mdb-schema and mdb-export read the copy.
+TEST(Lesefehler, DecimalColumnsKeepPrecisionAndScaleApart)
+{
+    QTemporaryDir dir;
+    const EchteDatei kopie{dir.filePath(QStringLiteral("skala.mdb")), QStringLiteral("skala.mdb")};
+    ASSERT_TRUE(QFile::copy(QStringLiteral(ECHTDATEN_EIGEN "/fixedNumericTestV2000.mdb"), kopie.pfad));
+    QFile f(kopie.pfad);
+    ASSERT_TRUE(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    // The column entries of table "test" (25 bytes each) start at 0x1a058
+    // with col2; byte 11 is the precision, byte 12 the scale.
+    for (const auto& [eintrag, skala] : {std::pair{0x1a058, 2}, std::pair{0x1a058 + 4 * 25, 3}}) {
+        ASSERT_TRUE(f.seek(eintrag));
+        ASSERT_EQ(f.read(13).mid(11), QByteArray("\x12\x00", 2));
+        ASSERT_TRUE(f.seek(eintrag + 12));
+        ASSERT_TRUE(f.putChar(char(skala)));
+    }
+    f.close();
+    const auto mdb = mdbExport(kopie.pfad, QStringLiteral("test"));
+    ASSERT_EQ(mdb.zeilen.size(), 1u);
+    EXPECT_EQ(mdb.zeilen[0][1], QStringLiteral("0.01"));
+    EXPECT_EQ(mdb.zeilen[0][5], QStringLiteral("-0.001"));
+    Connection c([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
+    c.Open(QStringLiteral("DBQ=") + kopie.pfad + u';');
+    tabelleVergleichen(c, kopie, QStringLiteral("test"));
+}
 
 }  // namespace
