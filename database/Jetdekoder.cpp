@@ -746,6 +746,11 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
     switch (typ) {
     case JetTyp::Text: ziel.text(k, p, std::size_t(n)); break;
     case JetTyp::Memo:
+        if (std::size_t(n) >= LangwertKopf && (le32(p) & LangwertInline)) {
+            // In the row behind its head, as langwertLesen would copy it.
+            ziel.text(k, p + LangwertKopf, std::size_t(n) - LangwertKopf);
+            break;
+        }
         langwertLesen(p, std::size_t(n), langwertPuffer);
         ziel.text(k, reinterpret_cast<const unsigned char*>(langwertPuffer.constData()), std::size_t(langwertPuffer.size()));
         break;
