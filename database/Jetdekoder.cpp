@@ -15,6 +15,42 @@ constexpr std::uint32_t LangwertInline = 0x80000000u;
 constexpr std::uint32_t LangwertEineSeite = 0x40000000u;
 constexpr std::uint32_t LangwertLaengeMaske = 0x3fffffffu;
 
+// The bytes a value of fixed width needs; 0 for the other types.
+constexpr int festeBreite(JetTyp typ)
+{
+    switch (typ) {
+    case JetTyp::Byte: return 1;
+    case JetTyp::Integer: return 2;
+    case JetTyp::Long:
+    case JetTyp::Single: return 4;
+    case JetTyp::GrosseZahl:
+    case JetTyp::Currency:
+    case JetTyp::Double:
+    case JetTyp::Datum: return 8;
+    case JetTyp::Guid: return 16;
+    case JetTyp::Decimal: return 17;
+    default: return 0;
+    }
+}
+
+// The kind of value a column of fixed width gives; Null for the others.
+constexpr WertArt festeArt(JetTyp typ)
+{
+    switch (typ) {
+    case JetTyp::Byte:
+    case JetTyp::Integer:
+    case JetTyp::Long:
+    case JetTyp::GrosseZahl: return WertArt::Ganzzahl;
+    case JetTyp::Currency: return WertArt::Currency;
+    case JetTyp::Single: return WertArt::Single;
+    case JetTyp::Double: return WertArt::Double;
+    case JetTyp::Datum: return WertArt::Datum;
+    case JetTyp::Guid: return WertArt::Guid;
+    case JetTyp::Decimal: return WertArt::Decimal;
+    default: return WertArt::Null;
+    }
+}
+
 }  // namespace
 
 QString dateiText(const QString& datei) { return QStringLiteral("„") + datei + QStringLiteral("“"); }
@@ -384,7 +420,7 @@ bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidat
     return (gesehen & f.alle) == f.alle;
 }
 
-void Dekoder::bytKlassenSetzen(Cursor& c) const
+void Dekoder::filterVorbereiten(Cursor& c) const
 {
     const Kandidatenfilter& f = *c.filter;
     c.bytKlassen.fill(0);
@@ -394,6 +430,16 @@ void Dekoder::bytKlassenSetzen(Cursor& c) const
     } else {
         for (std::size_t u = 0; u < f.klasse.size(); ++u)
             c.bytKlassen[u & 0xff] |= f.klasse[u];
+    }
+    // As feldDekodieren judges them: a fixed field of a kind the filter does
+    // not ask for (or not searched), wide enough for its type, is damaged
+    // only where it lies beyond the row.
+    c.nurGrenzen.assign(c.auswahl.size(), 0);
+    for (std::size_t k = 0; k < c.auswahl.size(); ++k) {
+        const Spalte& s = c.tabelle->spalten[std::size_t(c.auswahl[k])];
+        const WertArt art = festeArt(s.typ);
+        c.nurGrenzen[k] = s.fest && !s.berechnet && art != WertArt::Null && s.groesse >= festeBreite(s.typ)
+            && !(f.gesucht[k] && (f.arten >> unsigned(art) & 1u));
     }
     c.bytFuer = c.filter;
 }
@@ -542,10 +588,19 @@ bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32
         // can comes as a row of Nulls, so it still counts. Judging decodes a
         // field as far as a full read does: damage is found either way.
         if (c.bytFuer != c.filter)
-            bytKlassenSetzen(c);
+            filterVorbereiten(c);
         Kandidatenpruefung pruefung(*this, *c.filter, c.bytKlassen);
-        for (std::size_t k = 0; k < breite && !pruefung.kandidat; ++k)
-            feldDekodieren(spalte(k), k, kopf, seitenNr, pruefung);
+        for (std::size_t k = 0; k < breite && !pruefung.kandidat; ++k) {
+            const Spalte& s = spalte(k);
+            if (c.nurGrenzen[k]) {
+                // feldBytes's bounds, without the call: only a field beyond
+                // the row goes on, to be named as a full read names it.
+                const int von = s.festOffset + kopf.zaehlerGroesse;
+                if (s.festNr >= kopf.festInZeile || (von >= 0 && von + s.groesse >= von && von + s.groesse <= kopf.laenge))
+                    continue;
+            }
+            feldDekodieren(s, k, kopf, seitenNr, pruefung);
+        }
         if (!pruefung.kandidat) {
             ziel.leereZeile(breite);
             return true;
@@ -674,24 +729,6 @@ bool Dekoder::berechnetAuspacken(std::size_t k, JetTyp typ, std::uint32_t seiten
     } else
         return false;
     return true;
-}
-
-// The bytes a value of fixed width needs; 0 for the other types.
-static constexpr int festeBreite(JetTyp typ)
-{
-    switch (typ) {
-    case JetTyp::Byte: return 1;
-    case JetTyp::Integer: return 2;
-    case JetTyp::Long:
-    case JetTyp::Single: return 4;
-    case JetTyp::GrosseZahl:
-    case JetTyp::Currency:
-    case JetTyp::Double:
-    case JetTyp::Datum: return 8;
-    case JetTyp::Guid: return 16;
-    case JetTyp::Decimal: return 17;
-    default: return 0;
-    }
 }
 
 // The values of fixed width; false for the other types.

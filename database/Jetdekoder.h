@@ -138,10 +138,12 @@ struct Cursor {
     std::int64_t geloeschteZeilen = 0;
     // The forward read gives the rows this filter rejects as rows of Nulls.
     std::shared_ptr<const Kandidatenfilter> filter;
-    // The filter's classes by byte (see Dekoder::bytKlassenSetzen), made
-    // for bytFuer (held, so that no later filter can take its address).
+    // Made from the filter bytFuer (held, so that no later filter can take
+    // its address) by Dekoder::filterVorbereiten: its classes by byte, and
+    // per column whether judging needs no more than the field's bounds.
     std::shared_ptr<const Kandidatenfilter> bytFuer;
     std::array<std::uint8_t, 256> bytKlassen{};
+    std::vector<std::uint8_t> nurGrenzen;
 };
 
 // The slot of a row on a data page.
@@ -331,10 +333,13 @@ public:
     // filter asks for; bytKlassen is the filter's table by byte.
     bool enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f,
                       const std::array<std::uint8_t, 256>& bytKlassen) const;
-    // The classes of c's filter by byte: every class of a unit whose code
-    // (Jet 3: the byte's character; Jet 4: its low byte) is that byte. A
-    // text whose bytes lack a class lacks it in its units too.
-    void bytKlassenSetzen(Cursor& c) const;
+    // What judging by c's filter needs beside the filter. The classes by
+    // byte: every class of a unit whose code (Jet 3: the byte's character;
+    // Jet 4: its low byte) is that byte; a text whose bytes lack a class
+    // lacks it in its units too. And the columns of fixed width that cannot
+    // make a row a candidate: the one damage their fields can have is to lie
+    // beyond the row.
+    void filterVorbereiten(Cursor& c) const;
     // A memo or OLE value from its 12-byte head in the row.
     void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
     // The bytes of a table definition: its first page and the pages it
