@@ -125,8 +125,9 @@ struct Gelesen {
     std::vector<std::uint32_t> schaeden;  // pages noted as damaged, 0 for the count
 };
 
-// Every row of page 6, the only one in the map (and of what it reaches).
-Gelesen lesen(Seiten& seiten, std::int64_t gespeichert)
+// Every row of page 6, the only one in the map (and of what it reaches);
+// with a filter, the rows it rejects as Nulls.
+Gelesen lesen(Seiten& seiten, std::int64_t gespeichert, std::shared_ptr<const Kandidatenfilter> filter = nullptr)
 {
     Jet::Format f;
     f.seitenAnzahl = 16;
@@ -138,6 +139,7 @@ Gelesen lesen(Seiten& seiten, std::int64_t gespeichert)
     c.tabelle = t;
     c.auswahl = {0, 1, 2, 3, 4, 5};
     c.seite.resize(4096);
+    c.filter = std::move(filter);
     std::vector<Wert> werte(6 * 8);
     Jet::InWerte ziel(d, werte.data());
     const int n = d.zeilenLesen(c, ziel, 8);
@@ -188,6 +190,10 @@ TEST(Jetdekoder, RowsOfBuiltPages)
     Bytes verweis;
     le(verweis, (7u << 8) | 0, 4);
     const Bytes weit = zeile(5, fest(1, 0), {utf16(QStringLiteral("x")), {}}, {0, 1, 2});
+    // Three columns, but only the Long's bytes: the Currency lies beyond the row.
+    Bytes nurLong;
+    le(nurLong, 9, 4);
+    const Bytes festZuWeit = zeile(3, nurLong, {}, {0, 2});
     Bytes zuWeit = weit;
     zuWeit[zuWeit.size() - 7] = 0xff;  // the text's end, past the row's end
 
@@ -214,6 +220,7 @@ TEST(Jetdekoder, RowsOfBuiltPages)
         // map that are zeroed or another table's, and a stored count above
         // the rows, are damage in written files of both formats (test_dateiarten).
         {"field beyond its row", {{6, datenseite({{zuWeit, 0}})}}, {}, {6}},
+        {"fixed field beyond its row", {{6, datenseite({{festZuWeit, 0}})}}, {}, {6}},
         {"moved row pointing to no page", {{6, datenseite({{Bytes{0, 0, 0, 0x0f}, Verweis}})}}, {}, {6}},
         {"memo pointing to a missing page", {{6, datenseite({{zeile(5, fest(3, 0), {{}, einzeln}, {0, 3}), 0}})}}, {}, {6}},
         {"a broken row between whole ones", {{6, datenseite({{voll, 0}, {zuWeit, 0}, {weit, 0}})}},
@@ -225,12 +232,21 @@ TEST(Jetdekoder, RowsOfBuiltPages)
         {"a stale count within the deleted rows", {{6, datenseite({{voll, Geloescht}, {weit, 0}})}},
          {QStringLiteral("1|x|C0|Null|Nein|Null")}, {}, 2},
     };
+    // A filter no row passes: no text holds its class, no kind is asked for.
+    auto keiner = std::make_shared<Kandidatenfilter>();
+    keiner->klasse.assign(65536, 0);
+    keiner->alle = 1;
+    keiner->gesucht.assign(6, 1);
     for (const Fall& fall : faelle) {
         Seiten s;
         s.s = fall.seiten;
         const Gelesen g = lesen(s, fall.gespeichert);
         EXPECT_EQ(g.zeilen, fall.erwartet) << fall.name;
         EXPECT_EQ(g.schaeden, fall.schaeden) << fall.name;
+        // Judged, every row comes as Nulls, and the damage is the same.
+        const Gelesen v = lesen(s, fall.gespeichert, keiner);
+        EXPECT_EQ(v.zeilen, std::vector<QString>(fall.erwartet.size(), QStringLiteral("Null|Null|Null|Null|Null|Null"))) << fall.name;
+        EXPECT_EQ(v.schaeden, fall.schaeden) << fall.name;
     }
 }
 
