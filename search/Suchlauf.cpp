@@ -194,6 +194,11 @@ void Suchlauf::schleife()
         }
         if (satzAnzeigen)
             satzAnzeigen(satz_);
+        // A record the reader rejected is all Null: nothing in it to look at.
+        if (satzmenge_.aktuelleZeileVerworfen()) {
+            satzmenge_.MoveNext();
+            continue;
+        }
         // The record's values at once, in field order; without a current
         // record Value() gives the component's error.
         const Datenzugriff::Wert* zeile = anzahl > 0 ? satzmenge_.aktuelleZeile() : nullptr;
