@@ -38,7 +38,7 @@ void Suchlauf::zeile(const QString& text)
 void Suchlauf::trefferZeile(int feld, QStringView wert)
 {
     if (!protokoll_.schreibtEtwas()) {
-        protokoll_.zeile({});
+        protokoll_.zeile({});  // for its one check: a protocol not opened is an error
         return;
     }
     zeile_.truncate(0);  // keeps the room
