@@ -350,9 +350,13 @@ void Recordset::neuLesen(int abZeile)
     if (verbindung_->leser().zeilenBereich(cursor_, von, int(bis - von), frisch) != bis - von || frisch.spalten != block_.spalten)
         throw DatenzugriffsFehler(FehlerBeschaedigt,
             QStringLiteral("Die Sätze ab Nummer %1 der Tabelle „%2“ konnten nicht erneut gelesen werden.").arg(von + 1).arg(tabelle_));
-    for (int z = 0; z < frisch.zeilen(); ++z)
-        for (int s = 0; s < block_.spalten; ++s)
-            block_.wert(abZeile + z, s) = std::move(frisch.wert(z, s));
+    for (int z = 0; z < frisch.zeilen(); ++z) {
+        const int zeile = abZeile + z;
+        if (block_.istLeer(zeile))
+            block_.leer[std::size_t(zeile)] = 0;
+        const Wert* werte = frisch.zeile(z);
+        std::copy_n(werte, block_.spalten, block_.werte.begin() + std::ptrdiff_t(zeile) * block_.spalten);
+    }
 }
 
 void Recordset::kandidatenfilter(std::shared_ptr<const Kandidatenfilter> filter)
@@ -379,6 +383,7 @@ void Recordset::schliessenOhneAbmelden()
     verbindung_ = nullptr;
     block_.zeilenAnzahl = 0;
     block_.werte.clear();
+    block_.leer.clear();
     fields_.felder_.clear();
 }
 
@@ -441,7 +446,7 @@ const Wert* Recordset::aktuelleZeile() const
 {
     if (!offen_ || blockZeile_ >= block_.zeilen())
         return nullptr;
-    return &block_.wert(blockZeile_, 0);
+    return block_.zeile(blockZeile_);
 }
 
 std::int64_t Recordset::gezaehlteZeilen()
@@ -460,6 +465,7 @@ int Recordset::zeilenBereich(std::int64_t von, int anzahl, ZeilenBlock& block)
         const std::int64_t bis = std::min<std::int64_t>(von + anzahl, block_.zeilen());
         block.spalten = block_.spalten;
         block.zeilenAnzahl = int(std::max<std::int64_t>(bis - ab, 0));
+        block.leer.clear();
         const std::size_t werte = std::size_t(block.zeilenAnzahl) * std::size_t(block.spalten);
         if (block.werte.size() < werte)
             block.werte.resize(werte);

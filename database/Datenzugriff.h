@@ -146,6 +146,8 @@ public:
     int zeilenBereich(std::int64_t von, int anzahl, ZeilenBlock& block);
     // The current row's values, in field order.
     const Wert* aktuelleZeile() const;
+    // Whether the current row is one a candidate filter rejected: all Null.
+    bool aktuelleZeileVerworfen() const { return offen_ && blockZeile_ < block_.zeilen() && block_.istLeer(blockZeile_); }
     // The table of the statement, and the damage its reader has read past
     // so far: a search that met damage is incomplete and says so.
     const QString& tabelle() const { return tabelle_; }

@@ -11,12 +11,45 @@
 namespace Datenzugriff::Jet {
 namespace {
 
-constexpr std::uint16_t ZeileGeloescht = 0x8000;
-constexpr std::uint16_t ZeileVerweis = 0x4000;  // row holds a pointer to its relocated data
-constexpr std::uint16_t OffsetMaske = 0x1fff;
 constexpr std::uint32_t LangwertInline = 0x80000000u;
 constexpr std::uint32_t LangwertEineSeite = 0x40000000u;
 constexpr std::uint32_t LangwertLaengeMaske = 0x3fffffffu;
+
+// The bytes a value of fixed width needs; 0 for the other types.
+constexpr int festeBreite(JetTyp typ)
+{
+    switch (typ) {
+    case JetTyp::Byte: return 1;
+    case JetTyp::Integer: return 2;
+    case JetTyp::Long:
+    case JetTyp::Single: return 4;
+    case JetTyp::GrosseZahl:
+    case JetTyp::Currency:
+    case JetTyp::Double:
+    case JetTyp::Datum: return 8;
+    case JetTyp::Guid: return 16;
+    case JetTyp::Decimal: return 17;
+    default: return 0;
+    }
+}
+
+// The kind of value a column of fixed width gives; Null for the others.
+constexpr WertArt festeArt(JetTyp typ)
+{
+    switch (typ) {
+    case JetTyp::Byte:
+    case JetTyp::Integer:
+    case JetTyp::Long:
+    case JetTyp::GrosseZahl: return WertArt::Ganzzahl;
+    case JetTyp::Currency: return WertArt::Currency;
+    case JetTyp::Single: return WertArt::Single;
+    case JetTyp::Double: return WertArt::Double;
+    case JetTyp::Datum: return WertArt::Datum;
+    case JetTyp::Guid: return WertArt::Guid;
+    case JetTyp::Decimal: return WertArt::Decimal;
+    default: return WertArt::Null;
+    }
+}
 
 }  // namespace
 
@@ -365,16 +398,50 @@ std::size_t Dekoder::textDekodieren(const unsigned char* p, std::size_t n, char1
     return k;
 }
 
-bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f) const
+bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f,
+                           const std::array<std::uint8_t, 256>& bytKlassen) const
 {
+    // First the bytes, whatever their encoding: a lookup per byte, no state.
+    // Most texts lack a class there already, and in Jet 3 that is the answer.
+    const std::size_t ab = !f_.jet3 && n >= 2 && p[0] == 0xff && p[1] == 0xfe ? 2 : 0;
+    std::uint8_t vorab = 0;
+    for (std::size_t i = ab; i < n; ++i)
+        vorab |= bytKlassen[p[i]];
+    if ((vorab & f.alle) != f.alle)
+        return false;
+    if (f_.jet3)
+        return true;
     std::uint8_t gesehen = 0;
     const std::uint8_t* klasse = f.klasse.data();
-    // No stop on the way: values are short, and a row is seldom a candidate.
     einheiten(p, n, [&](char16_t u) {
         gesehen |= klasse[u];
-        return true;
+        return (gesehen & f.alle) != f.alle;
     });
     return (gesehen & f.alle) == f.alle;
+}
+
+void Dekoder::filterVorbereiten(Cursor& c) const
+{
+    const Kandidatenfilter& f = *c.filter;
+    c.bytKlassen.fill(0);
+    if (f_.jet3) {
+        for (std::size_t b = 0; b < 256; ++b)
+            c.bytKlassen[b] = f.klasse[f_.codepage[b]];
+    } else {
+        for (std::size_t u = 0; u < f.klasse.size(); ++u)
+            c.bytKlassen[u & 0xff] |= f.klasse[u];
+    }
+    // As feldDekodieren judges them: a fixed field of a kind the filter does
+    // not ask for (or not searched), wide enough for its type, is damaged
+    // only where it lies beyond the row.
+    c.nurGrenzen.assign(c.auswahl.size(), 0);
+    for (std::size_t k = 0; k < c.auswahl.size(); ++k) {
+        const Spalte& s = c.tabelle->spalten[std::size_t(c.auswahl[k])];
+        const WertArt art = festeArt(s.typ);
+        c.nurGrenzen[k] = s.fest && !s.berechnet && art != WertArt::Null && s.groesse >= festeBreite(s.typ)
+            && !(f.gesucht[k] && (f.arten >> unsigned(art) & 1u));
+    }
+    c.bytFuer = c.filter;
 }
 
 void Kandidatenpruefung::textWert(std::size_t k, const QString& t)
@@ -390,7 +457,7 @@ void Kandidatenpruefung::textWert(std::size_t k, const QString& t)
 void Kandidatenpruefung::text(std::size_t k, const unsigned char* p, std::size_t n)
 {
     if (!kandidat && f_.gesucht[k])
-        kandidat = d_.enthaeltAlle(p, n, f_);
+        kandidat = d_.enthaeltAlle(p, n, f_, byt_);
 }
 
 void Kandidatenpruefung::langwert(std::size_t k, const unsigned char* kopf, std::size_t n)
@@ -484,26 +551,12 @@ std::pair<const unsigned char*, std::size_t> Dekoder::langwertZeile(std::uint32_
     return {seite + z.start, std::size_t(z.ende - z.start)};
 }
 
-// The slot of row `zeile` on a data page: where its bytes lie and how it is
-// flagged. The one check of a slot, for reading rows and for counting them.
-Zeilenplatz Dekoder::zeilenplatz(const unsigned char* seite, int zeile) const
-{
-    const int rco = f_.zeilenzahlOffset;
-    const std::uint16_t eintrag = le16(seite + rco + 2 + zeile * 2);
-    Zeilenplatz p;
-    p.start = eintrag & OffsetMaske;
-    p.ende = zeile == 0 ? f_.seitenGroesse : (le16(seite + rco + zeile * 2) & OffsetMaske);
-    p.geloescht = (eintrag & ZeileGeloescht) != 0;
-    p.verweis = (eintrag & ZeileVerweis) != 0;
-    p.belegt = p.start < p.ende && p.ende <= f_.seitenGroesse && p.start >= rco + 2;
-    return p;
-}
-
 // Cracks row `zeile` of data page `seitenNr` and decodes the cursor's
 // columns into ziel. Returns false for rows that are not there (deleted or
 // empty slots).
 template <class Ziel>
-bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, int tiefe)
+bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, bool filtern,
+                              int tiefe)
 {
     const Zeilenplatz platz = zeilenplatz(seite, zeile);
     // A moved row's data is flagged like a deleted row, so that a scan of its
@@ -520,16 +573,41 @@ bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32
         if (ende - start < 4 || tiefe > 0)
             beschaedigt(f_.datei, QStringLiteral("ein Zeilenverweis auf Seite %1 ist ungültig").arg(seitenNr));
         const std::uint32_t ziel32 = le32(seite + start);
-        std::vector<unsigned char> andere(static_cast<std::size_t>(f_.seitenGroesse));
-        if (!q_.seiteLesen(ziel32 >> 8, andere.data()) || andere[0] != SeiteDaten
-            || int(ziel32 & 0xff) >= le16(&andere[std::size_t(rco)]))
+        verweisSeite_.resize(static_cast<std::size_t>(f_.seitenGroesse));
+        if (!q_.seiteLesen(ziel32 >> 8, verweisSeite_.data()) || verweisSeite_[0] != SeiteDaten
+            || int(ziel32 & 0xff) >= le16(&verweisSeite_[std::size_t(rco)]))
             beschaedigt(f_.datei, QStringLiteral("ein Zeilenverweis auf Seite %1 zeigt ins Leere").arg(seitenNr));
-        return zeileDekodieren(c, andere.data(), ziel32 >> 8, int(ziel32 & 0xff), ziel, tiefe + 1);
+        return zeileDekodieren(c, verweisSeite_.data(), ziel32 >> 8, int(ziel32 & 0xff), ziel, filtern, tiefe + 1);
     }
 
     const Zeilenkopf kopf = zeilenkopfLesen(*c.tabelle, seite + start, ende - start, seitenNr);
-    for (std::size_t k = 0; k < c.auswahl.size(); ++k)
-        feldDekodieren(c.tabelle->spalten[std::size_t(c.auswahl[k])], k, kopf, seitenNr, ziel);
+    const std::size_t breite = c.auswahl.size();
+    const auto spalte = [&c](std::size_t k) -> const Spalte& { return c.tabelle->spalten[std::size_t(c.auswahl[k])]; };
+    if (filtern) {
+        // Judged field by field until one can hold a hit; a row where none
+        // can comes as a row of Nulls, so it still counts. Judging decodes a
+        // field as far as a full read does: damage is found either way.
+        if (c.bytFuer != c.filter)
+            filterVorbereiten(c);
+        Kandidatenpruefung pruefung(*this, *c.filter, c.bytKlassen);
+        for (std::size_t k = 0; k < breite && !pruefung.kandidat; ++k) {
+            const Spalte& s = spalte(k);
+            if (c.nurGrenzen[k]) {
+                // feldBytes's bounds, without the call: only a field beyond
+                // the row goes on, to be named as a full read names it.
+                const int von = s.festOffset + kopf.zaehlerGroesse;
+                if (s.festNr >= kopf.festInZeile || (von >= 0 && von + s.groesse >= von && von + s.groesse <= kopf.laenge))
+                    continue;
+            }
+            feldDekodieren(s, k, kopf, seitenNr, pruefung);
+        }
+        if (!pruefung.kandidat) {
+            ziel.leereZeile(breite);
+            return true;
+        }
+    }
+    for (std::size_t k = 0; k < breite; ++k)
+        feldDekodieren(spalte(k), k, kopf, seitenNr, ziel);
     return true;
 }
 
@@ -588,10 +666,16 @@ Dekoder::Zeilenkopf Dekoder::zeilenkopfLesen(const Tabelle& t, const unsigned ch
     return kopf;
 }
 
-// One field of a cracked row into slot k of ziel.
+// Damage of a field on page seitenNr (muster: UTF-8, %1 the page). Apart,
+// so that the code of every field of every row stays small enough to inline.
+[[noreturn, gnu::noinline, gnu::cold]] static void feldBeschaedigt(const QString& datei, const char* muster, std::uint32_t seitenNr)
+{
+    beschaedigt(datei, QString::fromUtf8(muster).arg(seitenNr));
+}
+
 // Where a field's bytes lie in the row; false for Null (a Yes/No value is its
 // null bit and never comes here).
-bool Dekoder::feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t seitenNr, const unsigned char*& p, int& n) const
+inline bool Dekoder::feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t seitenNr, const unsigned char*& p, int& n) const
 {
     const int bit = s.spaltenNr;
     if (bit / 8 >= kopf.maskenGroesse || !(kopf.nullMaske[bit / 8] & (1 << (bit % 8))))
@@ -610,7 +694,7 @@ bool Dekoder::feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t s
         bis = kopf.varOffsets[std::size_t(s.varNr) + 1];
     }
     if (von < 0 || bis < von || bis > kopf.laenge)
-        beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile").arg(seitenNr));
+        feldBeschaedigt(f_.datei, "ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile", seitenNr);
     p = kopf.z + von;
     n = bis - von;
     return true;
@@ -647,30 +731,12 @@ bool Dekoder::berechnetAuspacken(std::size_t k, JetTyp typ, std::uint32_t seiten
     return true;
 }
 
-// The bytes a value of fixed width needs; 0 for the other types.
-static constexpr int festeBreite(JetTyp typ)
-{
-    switch (typ) {
-    case JetTyp::Byte: return 1;
-    case JetTyp::Integer: return 2;
-    case JetTyp::Long:
-    case JetTyp::Single: return 4;
-    case JetTyp::GrosseZahl:
-    case JetTyp::Currency:
-    case JetTyp::Double:
-    case JetTyp::Datum: return 8;
-    case JetTyp::Guid: return 16;
-    case JetTyp::Decimal: return 17;
-    default: return 0;
-    }
-}
-
 // The values of fixed width; false for the other types.
 template <class Ziel>
 bool Dekoder::festerWert(const Spalte& s, std::size_t k, JetTyp typ, const unsigned char* p, int n, std::uint32_t seitenNr, Ziel& ziel)
 {
     if (n < festeBreite(typ))
-        beschaedigt(f_.datei, QStringLiteral("ein Feld einer Zeile auf Seite %1 ist zu kurz").arg(seitenNr));
+        feldBeschaedigt(f_.datei, "ein Feld einer Zeile auf Seite %1 ist zu kurz", seitenNr);
     switch (typ) {
     case JetTyp::Byte: ziel.ganzzahl(k, p[0]); return true;
     case JetTyp::Integer: ziel.ganzzahl(k, std::int16_t(le16(p))); return true;
@@ -717,6 +783,11 @@ void Dekoder::feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& k
     switch (typ) {
     case JetTyp::Text: ziel.text(k, p, std::size_t(n)); break;
     case JetTyp::Memo:
+        if (std::size_t(n) >= LangwertKopf && (le32(p) & LangwertInline)) {
+            // In the row behind its head, as langwertLesen would copy it.
+            ziel.text(k, p + LangwertKopf, std::size_t(n) - LangwertKopf);
+            break;
+        }
         langwertLesen(p, std::size_t(n), langwertPuffer);
         ziel.text(k, reinterpret_cast<const unsigned char*>(langwertPuffer.constData()), std::size_t(langwertPuffer.size()));
         break;
@@ -772,7 +843,7 @@ int Dekoder::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
         const std::size_t stand = ziel.stand();
         bool gelesen = false;
         try {
-            gelesen = c.filter ? zeileGefiltert(c, zeile, ziel) : zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel);
+            gelesen = zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel, c.filter != nullptr);
         } catch (const Beschaedigung& b) {
             ziel.zuruecknehmen(stand);
             schadenNotieren(c, c.seitenNr, b.grund);
@@ -786,22 +857,6 @@ int Dekoder::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
         }
     }
     return zeilen;
-}
-
-// Row `zeile` of the running page, judged first: a row the filter rejects
-// is given as Nulls, so it still counts. The judging decodes the row as far
-// as a full read would, so a damaged row is damaged either way.
-template <class Ziel>
-bool Dekoder::zeileGefiltert(Cursor& c, int zeile, Ziel& ziel)
-{
-    Kandidatenpruefung pruefung(*this, *c.filter);
-    if (!zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, pruefung))
-        return false;
-    if (pruefung.kandidat)
-        return zeileDekodieren(c, c.seite.data(), c.seitenNr, zeile, ziel);
-    for (std::size_t k = 0; k < c.auswahl.size(); ++k)
-        ziel.null(k);
-    return true;
 }
 
 // Rows von .. von + anzahl - 1 of the cursor, reached through its row
@@ -827,7 +882,7 @@ int Dekoder::bereichLesen(Cursor& c, std::int64_t von, int anzahl, Ziel& ziel)
                 beschaedigt(f_.datei, QStringLiteral("eine Seite der Tabelle fehlt"));
             geladen = seite;
         }
-        if (!zeileDekodieren(c, c.bereichSeite.data(), seite, int(pos & 0x1ff), ziel))
+        if (!zeileDekodieren(c, c.bereichSeite.data(), seite, int(pos & 0x1ff), ziel, false))
             break;
         ++zeilen;
         ziel.weiter(c.auswahl.size());

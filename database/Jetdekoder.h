@@ -138,6 +138,12 @@ struct Cursor {
     std::int64_t geloeschteZeilen = 0;
     // The forward read gives the rows this filter rejects as rows of Nulls.
     std::shared_ptr<const Kandidatenfilter> filter;
+    // Made from the filter bytFuer (held, so that no later filter can take
+    // its address) by Dekoder::filterVorbereiten: its classes by byte, and
+    // per column whether judging needs no more than the field's bounds.
+    std::shared_ptr<const Kandidatenfilter> bytFuer;
+    std::array<std::uint8_t, 256> bytKlassen{};
+    std::vector<std::uint8_t> nurGrenzen;
 };
 
 // The slot of a row on a data page.
@@ -173,6 +179,11 @@ public:
         w_[k].art = WertArt::Binaer;
         w_[k].binaer = QByteArray(p, qsizetype(n));
     }
+    void leereZeile(std::size_t breite)
+    {
+        for (std::size_t k = 0; k < breite; ++k)
+            w_[k].art = WertArt::Null;
+    }
     void weiter(std::size_t breite) { w_ += breite; }
     // A row that breaks off halfway leaves nothing: its slots are written anew.
     std::size_t stand() const { return 0; }
@@ -187,7 +198,8 @@ private:
 // through the same decoding, so damage is found as a full read finds it.
 class Kandidatenpruefung {
 public:
-    Kandidatenpruefung(Dekoder& d, const Kandidatenfilter& f) : d_(d), f_(f) {}
+    Kandidatenpruefung(Dekoder& d, const Kandidatenfilter& f, const std::array<std::uint8_t, 256>& bytKlassen)
+        : d_(d), f_(f), byt_(bytKlassen) {}
     bool kandidat = false;
     void null(std::size_t) {}
     void janein(std::size_t k, bool) { art(k, WertArt::JaNein); }
@@ -214,6 +226,7 @@ private:
     }
     Dekoder& d_;
     const Kandidatenfilter& f_;
+    const std::array<std::uint8_t, 256>& byt_;
 };
 
 // enden, when given, gets each row's end in the message, for an answer that
@@ -245,6 +258,11 @@ public:
     {
         art(WertArt::Binaer);
         s_.bytes(p, n);
+    }
+    void leereZeile(std::size_t breite)
+    {
+        if (breite > 0)
+            s_.u8(Protokoll::LeereZeile);
     }
     void weiter(std::size_t)
     {
@@ -285,8 +303,24 @@ public:
     void positionenZaehlen(Cursor& c);
 
     // The slot of row `zeile` on a data page: where its bytes lie and how it
-    // is flagged. The one check of a slot, for reading rows and for counting them.
-    Zeilenplatz zeilenplatz(const unsigned char* seite, int zeile) const;
+    // is flagged. The one check of a slot, for reading rows and for counting
+    // them. Inline: it runs twice for every row, and a call returned its
+    // result through memory.
+    Zeilenplatz zeilenplatz(const unsigned char* seite, int zeile) const
+    {
+        constexpr std::uint16_t ZeileGeloescht = 0x8000;
+        constexpr std::uint16_t ZeileVerweis = 0x4000;  // row holds a pointer to its relocated data
+        constexpr std::uint16_t OffsetMaske = 0x1fff;
+        const int rco = f_.zeilenzahlOffset;
+        const std::uint16_t eintrag = le16(seite + rco + 2 + zeile * 2);
+        Zeilenplatz p;
+        p.start = eintrag & OffsetMaske;
+        p.ende = zeile == 0 ? f_.seitenGroesse : (le16(seite + rco + zeile * 2) & OffsetMaske);
+        p.geloescht = (eintrag & ZeileGeloescht) != 0;
+        p.verweis = (eintrag & ZeileVerweis) != 0;
+        p.belegt = p.start < p.ende && p.ende <= f_.seitenGroesse && p.start >= rco + 2;
+        return p;
+    }
     // The rows a data page of the table with definition page tdef holds;
     // -1 when the page is no data page of that table.
     int zeilenAufDatenseite(const unsigned char* seite, std::uint32_t seitenNr, std::uint32_t tdef) const;
@@ -296,8 +330,16 @@ public:
     std::size_t textDekodieren(const unsigned char* p, std::size_t n, char16_t* ziel) const;
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
     // Whether a text in the file's encoding holds a unit of every class the
-    // filter asks for.
-    bool enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f) const;
+    // filter asks for; bytKlassen is the filter's table by byte.
+    bool enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f,
+                      const std::array<std::uint8_t, 256>& bytKlassen) const;
+    // What judging by c's filter needs beside the filter. The classes by
+    // byte: every class of a unit whose code (Jet 3: the byte's character;
+    // Jet 4: its low byte) is that byte; a text whose bytes lack a class
+    // lacks it in its units too. And the columns of fixed width that cannot
+    // make a row a candidate: the one damage their fields can have is to lie
+    // beyond the row.
+    void filterVorbereiten(Cursor& c) const;
     // A memo or OLE value from its 12-byte head in the row.
     void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);
     // The bytes of a table definition: its first page and the pages it
@@ -322,14 +364,14 @@ private:
     // Calls f with every UTF-16 unit of a text in the file's encoding until f says false.
     template <class F>
     void einheiten(const unsigned char* p, std::size_t n, F&& f) const;
-    template <class Ziel>
-    bool zeileGefiltert(Cursor& c, int zeile, Ziel& ziel);
     std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
     static void schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund);
     void zaehlungPruefen(Cursor& c) const;
     bool naechsteDatenseite(Cursor& c);
+    // filtern: a row that c's filter rejects comes as a row of Nulls.
     template <class Ziel>
-    bool zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, int tiefe = 0);
+    bool zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, bool filtern,
+                         int tiefe = 0);
     Zeilenkopf zeilenkopfLesen(const Tabelle& t, const unsigned char* z, int laenge, std::uint32_t seitenNr) const;
     template <class Ziel>
     void feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel);
@@ -352,6 +394,7 @@ private:
         std::vector<unsigned char> daten;
     };
     std::array<LangwertSeite, 8> langwertSeiten_;
+    std::vector<unsigned char> verweisSeite_;  // the page a moved row's data lies on
     std::uint64_t langwertZugriffe_ = 0;
 };
 

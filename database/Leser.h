@@ -60,10 +60,21 @@ struct ZeilenBlock {
     int spalten = 0;
     int zeilenAnzahl = 0;
     std::vector<Wert> werte;
+    // Rows of Nulls (rows a candidate filter rejected) may be marked here
+    // instead of written: their slots in werte are left as they were, and
+    // nullZeile holds the spalten Nulls they read as. A row not marked
+    // (leer shorter, or 0) is in werte. Whoever fills werte clears leer.
+    std::vector<std::uint8_t> leer;
+    std::vector<Wert> nullZeile;
 
     int zeilen() const { return zeilenAnzahl; }
-    const Wert& wert(int zeile, int spalte) const { return werte[std::size_t(zeile) * std::size_t(spalten) + std::size_t(spalte)]; }
-    Wert& wert(int zeile, int spalte) { return werte[std::size_t(zeile) * std::size_t(spalten) + std::size_t(spalte)]; }
+    bool istLeer(int zeile) const { return std::size_t(zeile) < leer.size() && leer[std::size_t(zeile)]; }
+    // The values of a row, spalten of them.
+    const Wert* zeile(int zeile) const
+    {
+        return istLeer(zeile) ? nullZeile.data() : werte.data() + std::size_t(zeile) * std::size_t(spalten);
+    }
+    const Wert& wert(int z, int spalte) const { return zeile(z)[spalte]; }
     void leeren() { zeilenAnzahl = 0; }
 };
 

@@ -32,9 +32,11 @@ void Schreiber::block(const ZeilenBlock& b)
 {
     i32(b.spalten);
     i32(b.zeilenAnzahl);
-    const std::size_t n = std::size_t(b.spalten) * std::size_t(b.zeilenAnzahl);
-    for (std::size_t i = 0; i < n; ++i)
-        wert(b.werte[i]);
+    for (int z = 0; z < b.zeilenAnzahl; ++z) {
+        const Wert* w = b.zeile(z);
+        for (int s = 0; s < b.spalten; ++s)
+            wert(w[s]);
+    }
 }
 
 void Entnehmer::textIn(QString& ziel)
@@ -213,20 +215,35 @@ void Entnehmer::wert(Wert& w)
     }
 }
 
-void Entnehmer::block(ZeilenBlock& b)
+void Entnehmer::block(ZeilenBlock& b, int hoechstens, int breite)
 {
     const std::int32_t spalten = i32();
     const std::int32_t zeilen = i32();
-    // Every value takes at least one byte: a bound against absurd counts.
-    if (spalten < 0 || zeilen < 0 || std::int64_t(spalten) * zeilen > ende_ - p_)
-        throw Formfehler("Blockgröße außerhalb der Nachricht");
+    // Every row with a value takes at least one byte: a bound against absurd counts.
+    if (spalten < 0 || zeilen < 0 || zeilen > hoechstens || (zeilen > 0 && spalten != breite)
+        || (spalten > 0 && zeilen > ende_ - p_))
+        throw Formfehler("Block passt nicht zur Anfrage");
     b.spalten = spalten;
     b.zeilenAnzahl = zeilen;
-    const std::size_t n = std::size_t(spalten) * std::size_t(zeilen);
-    if (b.werte.size() < n)
-        b.werte.resize(n);
-    for (std::size_t i = 0; i < n; ++i)
-        wert(b.werte[i]);
+    const std::size_t breit = std::size_t(spalten);
+    if (b.werte.size() < breit * std::size_t(zeilen))
+        b.werte.resize(breit * std::size_t(zeilen));
+    b.leer.assign(std::size_t(zeilen), 0);
+    if (breit == 0)
+        return;
+    // A row of Nulls is only marked: the search passes over most rows so.
+    if (b.nullZeile.size() < breit)
+        b.nullZeile.resize(breit);
+    Wert* w = b.werte.data();
+    for (std::size_t z = 0; z < std::size_t(zeilen); ++z, w += breit) {
+        if (p_ < ende_ && std::uint8_t(*p_) == LeereZeile) {
+            ++p_;
+            b.leer[z] = 1;
+            continue;
+        }
+        for (std::size_t k = 0; k < breit; ++k)
+            wert(w[k]);
+    }
 }
 
 }  // namespace Datenzugriff::Protokoll

@@ -28,6 +28,11 @@ enum class Antwort : std::uint8_t { Gut = 0, Fehler = 1, Fortschritt = 2 };
 // A progress frame is empty while pages are read; this byte says that the
 // reader waits for the disk.
 constexpr std::uint8_t FortschrittPlatte = 1;
+// In a block, in place of a row's values: a row of Nulls (a row a candidate
+// filter rejected), one byte instead of one per value. No kind of value
+// has this number.
+constexpr std::uint8_t LeereZeile = 0xff;
+static_assert(LeereZeile > std::uint8_t(LetzteWertArt));
 
 struct Formfehler : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -135,7 +140,9 @@ public:
     QString text();
     QByteArray bytes();
     void wert(Wert& w);
-    void block(ZeilenBlock& b);
+    // A block of at most hoechstens rows of breite values (a block of no
+    // rows may say any width).
+    void block(ZeilenBlock& b, int hoechstens, int breite);
     std::vector<KatalogEintrag> katalog();
     std::vector<SpaltenInfo> spalten();
     std::vector<Schaden> schaeden();

@@ -499,6 +499,7 @@ void MdbLeser::blockVorbereiten(const Cursor& c, ZeilenBlock& block, int zeilen)
     const int breite = int(c.auswahl.size());
     block.spalten = breite;
     block.zeilenAnzahl = 0;
+    block.leer.clear();  // this reader writes its rows of Nulls out
     const std::size_t noetig = std::size_t(std::max(zeilen, 0)) * std::size_t(breite);
     if (block.werte.size() < noetig)
         block.werte.resize(noetig);

@@ -400,9 +400,7 @@ private:
     void blockLesen(P::Entnehmer& e, CursorNummer cursor, ZeilenBlock& block, int hoechstens)
     {
         try {
-            e.block(block);
-            if (block.zeilen() > std::max(hoechstens, 0) || (block.zeilen() > 0 && block.spalten != breite(cursor)))
-                throw P::Formfehler("Block passt nicht zur Anfrage");
+            e.block(block, std::max(hoechstens, 0), breite(cursor));
         } catch (...) {
             block.zeilenAnzahl = 0;
             throw;

@@ -5,6 +5,7 @@
 #include "Windows1252.h"
 
 #include <algorithm>
+#include <array>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,23 +30,43 @@ namespace Protokoll {
 
 // --- lines -----------------------------------------------------------------
 
-QString zaehlerText(double zaehler)
+void zaehlerAnhaengen(QString& z, double zaehler)
 {
     // The counters only ever hold whole numbers; beyond 15 digits the
     // number-to-text conversion switches to its exponent form.
-    if (std::floor(zaehler) == zaehler && std::fabs(zaehler) < 1e15)
-        return QString::number(static_cast<qlonglong>(zaehler));
+    if (std::floor(zaehler) == zaehler && std::fabs(zaehler) < 1e15) {
+        // Digits from the back into a buffer of their own: no allocation.
+        std::array<char16_t, 20> ziffern;
+        std::size_t ab = ziffern.size();
+        auto rest = static_cast<unsigned long long>(std::fabs(zaehler));
+        do {
+            ziffern[--ab] = char16_t(u'0' + rest % 10);
+            rest /= 10;
+        } while (rest > 0);
+        if (zaehler < 0)
+            ziffern[--ab] = u'-';
+        z += QStringView(ziffern.data() + ab, qsizetype(ziffern.size() - ab));
+        return;
+    }
     QString mantisse = QString::number(zaehler, 'E', 14);
     const qsizetype e = mantisse.indexOf(u'E');
-    QString exponent = mantisse.mid(e);
-    mantisse.truncate(e);
-    if (mantisse.contains(u'.')) {
-        while (mantisse.endsWith(u'0'))
-            mantisse.chop(1);
-        if (mantisse.endsWith(u'.'))
-            mantisse.chop(1);
+    QStringView exponent = QStringView(mantisse).mid(e);
+    QStringView ziffern = QStringView(mantisse).left(e);
+    if (ziffern.contains(u'.')) {
+        while (ziffern.endsWith(u'0'))
+            ziffern.chop(1);
+        if (ziffern.endsWith(u'.'))
+            ziffern.chop(1);
     }
-    return mantisse + exponent;
+    z += ziffern;
+    z += exponent;
+}
+
+QString zaehlerText(double zaehler)
+{
+    QString z;
+    zaehlerAnhaengen(z, zaehler);
+    return z;
 }
 
 QString kopfAnfangZeile()
@@ -498,7 +519,7 @@ void Schreiber::blockSchreiben()
         return;
     if (geraet_->write(puffer_) != puffer_.size())
         fehler(QStringLiteral("kann nicht geschrieben werden"));
-    puffer_.clear();
+    puffer_.truncate(0);  // keeps the room (clear() would give it back)
 }
 
 void Schreiber::zeile(QStringView text)

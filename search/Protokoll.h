@@ -26,6 +26,8 @@ inline constexpr char16_t Dateiname[] = u"Protokoll.txt";
 
 // A counter of the run (double) as text: whole numbers without decimals.
 QString zaehlerText(double zaehler);
+// The same text appended to z: a hit line is written for every hit.
+void zaehlerAnhaengen(QString& z, double zaehler);
 
 QString kopfAnfangZeile();                                    // ">>Aktive Felder der Feldauswahl:"
 QString kopfFeldZeile(QStringView feldname, bool vergleichsfeld);  // "Vergleichsfeld: " / "Infofeld: " + name
@@ -37,7 +39,7 @@ template <class Feld, class Wert>
 void trefferZeileAnhaengen(QString& z, double satz, Feld&& feld, Wert&& wert)
 {
     z += QStringLiteral("Satz: ");
-    z += zaehlerText(satz);
+    zaehlerAnhaengen(z, satz);
     z += QStringLiteral("\t\t");
     feld(z);
     z += QStringLiteral("\tFeldinhalt: ");

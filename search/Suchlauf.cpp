@@ -33,6 +33,20 @@ void Suchlauf::zeile(const QString& text)
     protokoll_.zeile(text);
 }
 
+// A hit line of the protocol, built in a buffer kept from line to line;
+// not at all where the protocol goes nowhere (the command line's other forms).
+void Suchlauf::trefferZeile(int feld, QStringView wert)
+{
+    if (!protokoll_.schreibtEtwas()) {
+        protokoll_.zeile({});  // for its one check: a protocol not opened is an error
+        return;
+    }
+    zeile_.truncate(0);  // keeps the room
+    Protokoll::trefferZeileAnhaengen(
+        zeile_, satz_, [this, feld](QString& z) { z += namen_[feld]; }, [wert](QString& z) { z += wert; });
+    protokoll_.zeile(zeile_);
+}
+
 void Suchlauf::felddruck()
 {
     if (auswahlAnzahl_ == 0 || !maske_)
@@ -125,7 +139,7 @@ void Suchlauf::zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte)
         const QStringView wert = werte[std::size_t(i)]->istNull() ? QStringView() : werttext_.ansicht(*werte[std::size_t(i)], puffer);
         if (liste_)
             liste_->trefferAnhaengen(satz_, i, wert);
-        protokoll_.zeile(Protokoll::trefferZeile(satz_, namen_[i], wert));
+        trefferZeile(i, wert);
     }
 }
 
@@ -180,6 +194,11 @@ void Suchlauf::schleife()
         }
         if (satzAnzeigen)
             satzAnzeigen(satz_);
+        // A record the reader rejected is all Null: nothing in it to look at.
+        if (satzmenge_.aktuelleZeileVerworfen()) {
+            satzmenge_.MoveNext();
+            continue;
+        }
         // The record's values at once, in field order; without a current
         // record Value() gives the component's error.
         const Datenzugriff::Wert* zeile = anzahl > 0 ? satzmenge_.aktuelleZeile() : nullptr;
@@ -204,7 +223,7 @@ void Suchlauf::schleife()
             } else {
                 if (liste_)
                     liste_->trefferAnhaengen(satz_, i, text);
-                protokoll_.zeile(Protokoll::trefferZeile(satz_, namen_[i], text));
+                trefferZeile(i, text);
             }
             treffer_ += 1;
             if (liste_)

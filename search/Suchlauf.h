@@ -91,6 +91,7 @@ private:
     // fields, when either changed since the last one.
     void kandidatenfilterSetzen();
     void zeile(const QString& text);  // list and protocol
+    void trefferZeile(int feld, QStringView wert);  // protocol only
     void schleife();  // the records, until the end or a cancel
     void zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte);
     bool trefferMelden(const std::vector<const Datenzugriff::Wert*>& werte, int feld, QStringView text);
@@ -116,6 +117,7 @@ private:
     bool abbruch_ = false;
     std::vector<Datenzugriff::Schaden> schaeden_;
     QString tabelle_;
+    QString zeile_;  // the hit line being written
 };
 
 }  // namespace Suche

@@ -16,7 +16,9 @@ const QString farbeEnde = QStringLiteral("\033[m\033[K");
 
 bool maskieren(char16_t c, bool rueckstriche)
 {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (rueckstriche && c == u'\\') || c == 0x061C || c == 0x200E || c == 0x200F
+    if (c >= 0x20 && c < 0x7F)  // the usual case first
+        return rueckstriche && c == u'\\';
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F
         || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
@@ -203,7 +205,7 @@ void Ausgabe::wertMitFarbe(QString& z, QStringView wert) const
 // writes one for every field.
 void Ausgabe::trefferZeile(double satz, QStringView feld, QStringView wert, bool markieren)
 {
-    zeile_.clear();
+    zeile_.truncate(0);  // keeps the room
     if (mitOrt_) {
         zeile_ += ort_;
         zeile_ += u'\t';

@@ -142,7 +142,7 @@ public:
     bool leeren()
     {
         std::fwrite(puffer_.constData(), 1, std::size_t(puffer_.size()), stdout);
-        puffer_.clear();
+        puffer_.truncate(0);  // keeps the room
         return std::fflush(stdout) == 0 && !std::ferror(stdout);
     }
 
