@@ -138,6 +138,13 @@ struct Cursor {
     std::int64_t geloeschteZeilen = 0;
     // The forward read gives the rows this filter rejects as rows of Nulls.
     std::shared_ptr<const Kandidatenfilter> filter;
+    // The share of the forward read (Anteil): planStelle is the place of
+    // seitenNr in the reading order, imLauf says that it lies in a run of
+    // this share, laufEnde that the last read ended one.
+    Anteil anteil;
+    std::int64_t planStelle = -1;
+    bool imLauf = false;
+    bool laufEnde = false;
 };
 
 // The slot of a row on a data page.
@@ -327,7 +334,8 @@ private:
     std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
     static void schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund);
     void zaehlungPruefen(Cursor& c) const;
-    bool naechsteDatenseite(Cursor& c);
+    enum class Schritt { Seite, LaufEnde, Ende };
+    Schritt naechsteDatenseite(Cursor& c);
     template <class Ziel>
     bool zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, int tiefe = 0);
     Zeilenkopf zeilenkopfLesen(const Tabelle& t, const unsigned char* z, int laenge, std::uint32_t seitenNr) const;

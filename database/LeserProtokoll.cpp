@@ -32,6 +32,7 @@ void Schreiber::block(const ZeilenBlock& b)
 {
     i32(b.spalten);
     i32(b.zeilenAnzahl);
+    u8(b.laufEnde ? 1 : 0);
     const std::size_t n = std::size_t(b.spalten) * std::size_t(b.zeilenAnzahl);
     for (std::size_t i = 0; i < n; ++i)
         wert(b.werte[i]);
@@ -217,9 +218,11 @@ void Entnehmer::block(ZeilenBlock& b)
 {
     const std::int32_t spalten = i32();
     const std::int32_t zeilen = i32();
+    const std::uint8_t laufEnde = u8();
     // Every value takes at least one byte: a bound against absurd counts.
-    if (spalten < 0 || zeilen < 0 || std::int64_t(spalten) * zeilen > ende_ - p_)
+    if (spalten < 0 || zeilen < 0 || laufEnde > 1 || std::int64_t(spalten) * zeilen > ende_ - p_)
         throw Formfehler("Blockgröße außerhalb der Nachricht");
+    b.laufEnde = laufEnde != 0;
     b.spalten = spalten;
     b.zeilenAnzahl = zeilen;
     const std::size_t n = std::size_t(spalten) * std::size_t(zeilen);

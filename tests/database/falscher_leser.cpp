@@ -83,8 +83,14 @@ public:
     // "breite": a cursor of the first column only, whatever was asked for.
     CursorNummer cursorOeffnen(const QString& t, const std::vector<int>& a) override
     {
-        return echt_->cursorOeffnen(t, art == QLatin1String("breite") ? std::vector<int>{0} : a);
+        return cursorOeffnen(t, a, Anteil{});
     }
+    CursorNummer cursorOeffnen(const QString& t, const std::vector<int>& a, const Anteil& anteil) override
+    {
+        return echt_->cursorOeffnen(t, art == QLatin1String("breite") ? std::vector<int>{0} : a, anteil);
+    }
+    bool laufBeendet(CursorNummer c) override { return echt_->laufBeendet(c); }
+    std::int64_t geloeschteZeilen(CursorNummer c) override { return echt_->geloeschteZeilen(c); }
     bool naechsterBlock(CursorNummer c, ZeilenBlock& b, int m) override { return echt_->naechsterBlock(c, b, m); }
     int blockKodieren(CursorNummer c, P::Schreiber& s, int m, std::vector<std::size_t>& e, int& sp) override
     {
