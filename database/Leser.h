@@ -192,9 +192,11 @@ std::unique_ptr<Leser> erzeugeProzessLeser(QString programm = {}, int wartezeitM
 // but the forward read of a table of at least abZeilen stored rows: that one
 // is read in two shares (Anteil) of runs of laufSeiten pages, one in each
 // reader, and given merged in record order, as one reader would give it. The
-// second reader is made and opened on the first such read.
+// second reader is made and opened on the first such read. A reader process
+// reads a whole run ahead: a run holds some thousand rows of a usual table.
+// With ZF_EIN_LESER=1 in the environment, fabrik's reader alone reads.
 struct Teilung {
-    int laufSeiten = 32;
+    int laufSeiten = 64;
     std::int64_t abZeilen = 10000;
 };
 std::unique_ptr<Leser> erzeugeVerbundLeser(std::function<std::unique_ptr<Leser>()> fabrik, Teilung teilung = {});

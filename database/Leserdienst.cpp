@@ -198,6 +198,7 @@ CursorNummer Leserdienst::block(P::Entnehmer& e)
     antwort_.i32An(4, zeilen);
     antwort_.u8An(8, laufEnde ? 1 : 0);
     kanal_.senden(P::Antwort::Gut, antwort_);
+    v.geteilt = v.geteilt || laufEnde;
     return (zeilen == max || laufEnde) && v.groesse >= VorausAb && !v.da ? c : 0;
 }
 
@@ -249,7 +250,7 @@ void Leserdienst::vorauslesen(CursorNummer c)
     v.enden.clear();
     fehlerFangen(
         [&] {
-            const int k = leser_.blockKodieren(c, v.nachricht, v.groesse, v.enden, v.spalten);
+            const int k = leser_.blockKodieren(c, v.nachricht, v.geteilt ? GroessterBlock : v.groesse, v.enden, v.spalten);
             v.laufEnde = leser_.laufBeendet(c);
             v.nachricht.i32An(0, v.spalten);
             v.nachricht.i32An(4, k);

@@ -56,6 +56,7 @@ private:
         int spalten = 0;
         std::size_t erste = 0;  // first row not yet sent
         bool laufEnde = false;  // the rows end a run of the cursor's share
+        bool geteilt = false;   // the cursor reads a share: ahead goes a whole run
         int groesse = 0;        // the largest block asked for: the size read ahead
         // Reading ahead met a damaged page: the error goes out with the
         // request that reaches it.
