@@ -143,13 +143,25 @@ private:
     ZeilenBlock stueck_;  // a run's rows on their way into the caller's block
 };
 
+// A second reader that cannot start or open the file costs the speed, not
+// the table: the first reads it alone.
 void VerbundLeser::teilenBeginnen(Verbund& v)
 {
-    for (int i = 0; i < 2; ++i) {
-        v.teil[std::size_t(i)] = leser(i).cursorOeffnen(v.tabelle, v.auswahl, Anteil{i, 2, teilung_.laufSeiten});
+    const CursorNummer erste = erster_->cursorOeffnen(v.tabelle, v.auswahl, Anteil{0, 2, teilung_.laufSeiten});
+    CursorNummer zweite = 0;
+    try {
+        zweite = leser(1).cursorOeffnen(v.tabelle, v.auswahl, Anteil{1, 2, teilung_.laufSeiten});
+    } catch (const DatenzugriffsFehler&) {
+        erster_->cursorSchliessen(erste);
+        v.teilen = false;
         if (v.filter)
-            leser(i).kandidatenfilter(v.teil[std::size_t(i)], v.filter);
+            erster_->kandidatenfilter(v.ganz, v.filter);
+        return;
     }
+    v.teil = {erste, zweite};
+    if (v.filter)
+        for (int i = 0; i < 2; ++i)
+            leser(i).kandidatenfilter(v.teil[std::size_t(i)], v.filter);
 }
 
 // Rows from the run being read until the block is full or the table ends:
@@ -157,10 +169,10 @@ void VerbundLeser::teilenBeginnen(Verbund& v)
 bool VerbundLeser::naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int maxZeilen)
 {
     Verbund& v = holen(cursor);
+    if (v.teilen && !geteilt(v))
+        teilenBeginnen(v);
     if (!v.teilen)
         return erster_->naechsterBlock(v.ganz, block, maxZeilen);
-    if (!geteilt(v))
-        teilenBeginnen(v);
     const int breite = int(v.auswahl.size());
     block.spalten = breite;
     block.zeilenAnzahl = 0;

@@ -323,6 +323,28 @@ TEST_P(Cursor_, DamageAndAShortCountAreNamedAsOneReaderNamesThem)
     }
 }
 
+// A second reader process that cannot start leaves the large table to the
+// first: every row, in order, as one reader gives them.
+TEST(Verbund, ASecondReaderThatCannotStartLeavesTheTableToTheFirst)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("n.mdb"));
+    Zeilen::nummernTabelle(datei, "N", Anzahl);
+    int gemacht = 0;
+    const auto leser = erzeugeVerbundLeser(
+        [&gemacht] { return erzeugeProzessLeser(gemacht++ == 0 ? QStringLiteral(LESER_PROGRAMM) : QStringLiteral("/nicht/da/zelk-feldspur-leser")); }, Teilung{1, 0});
+    leser->oeffnen(datei);
+    const CursorNummer c = leser->cursorOeffnen(QStringLiteral("N"), {0});
+    ZeilenBlock b;
+    std::int64_t n = 0;
+    while (leser->naechsterBlock(c, b, 300))
+        for (int z = 0; z < b.zeilen(); ++z, ++n)
+            ASSERT_EQ(b.wert(z, 0).ganzzahl, n);
+    EXPECT_EQ(n, Anzahl);
+    EXPECT_EQ(gemacht, 2);
+    EXPECT_TRUE(leser->schaeden(c).empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Leser, Cursor_,
                          ::testing::Combine(::testing::Values(Format::Jet4, Format::Jet3),
                                             ::testing::Values(Art::ImProzess, Art::EigenerProzess, Art::ZweiImProzess, Art::ZweiProzesse)),
