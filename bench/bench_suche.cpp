@@ -13,8 +13,8 @@
 //     same search with every value matched (ZF_VOLLER_VERGLEICH=1: no row
 //     left out by the reader's candidate filter) and the hit counts of both,
 //     which must agree;
-//  2. the peak memory of the command line's "*A" (each of its three
-//     processes; target: all together under 50 MB);
+//  2. the peak memory of the command line's "*A" (its processes' peaks
+//     added up; target: under 50 MB);
 //  3. the search for "Hoffmann" through the main window, offscreen, from the
 //     click on Command1 to the final message (target: at most 1.1 x the
 //     command line), and "*A" through the window: peak memory below 1 GB.
@@ -35,13 +35,18 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -172,15 +177,37 @@ Zeiten kommandozeileMessen(const std::string& datei, const std::string& tabelle,
     return kommandozeile;
 }
 
-// The largest resident size of the command line's processes for one search:
-// the command line and its reader process are children, each's own peak.
+// The peak resident sizes of the command line's processes for one search,
+// added up: the command line and its reader processes, each's high-water
+// mark read from /proc while it runs (every 10 ms; a reader process lives
+// for the whole search).
 long kommandozeileSpeicher(const std::string& datei, const std::string& tabelle, const std::string& text)
 {
-    const std::string aufruf = std::string(SUCHE_PROGRAMM) + " '" + datei + "' '" + tabelle + "' '" + text + "' > /dev/null";
-    [[maybe_unused]] const int rc = std::system(aufruf.c_str());
-    rusage r{};
-    getrusage(RUSAGE_CHILDREN, &r);
-    return r.ru_maxrss / 1024;
+    const pid_t kind = ::fork();
+    if (kind == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        ::execl(SUCHE_PROGRAMM, SUCHE_PROGRAMM, datei.c_str(), tabelle.c_str(), text.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::map<long, long> spitzen;  // pid -> VmHWM in kB
+    const auto messen = [&spitzen](long pid) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        for (std::string zeile; std::getline(status, zeile);)
+            if (zeile.rfind("VmHWM:", 0) == 0)
+                spitzen[pid] = std::max(spitzen[pid], std::atol(zeile.c_str() + 6));
+    };
+    while (::waitpid(kind, nullptr, WNOHANG) == 0) {
+        messen(kind);
+        std::ifstream kinder("/proc/" + std::to_string(kind) + "/task/" + std::to_string(kind) + "/children");
+        for (long k; kinder >> k;)
+            messen(k);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    long summe = 0;
+    for (const auto& [pid, kb] : spitzen)
+        summe += kb;
+    std::printf("Prozesse der Kommandozeile '*A':    %zu\n", spitzen.size());
+    return summe / 1024;
 }
 
 }  // namespace
@@ -200,11 +227,10 @@ int main(int argc, char** argv)
     }
     const std::string name = "Hoffmann";
 
-    // Memory first: the peak of the children so far is that of this search.
+    // Memory first, while nothing else runs.
     const long speicher = kommandozeileSpeicher(datei, "Bench", "*A");
     std::printf("Zeilen der erzeugten Tabelle:       %lld\n", anzahl);
-    std::printf("Speicherspitze der Kommandozeile '*A': %ld MiB je Prozess, alle drei zusammen höchstens %ld MiB (Ziel: unter 50)\n",
-                speicher, 3 * speicher);
+    std::printf("Speicherspitze der Kommandozeile '*A': %ld MiB, alle Prozesse zusammen (Ziel: unter 50)\n", speicher);
     // Each command the best of a few runs: the machine is shared.
     for (const char* text : {"müller", "*A"})
         kommandozeileMessen(datei, "Bench", text);
