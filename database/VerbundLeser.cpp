@@ -11,11 +11,27 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <map>
 #include <utility>
 
 namespace Datenzugriff {
 namespace {
+
+// Moves a value to ziel by what its kind uses; the buffers of both stay for
+// the next block. Most rows of a filtered read are Nulls: one byte each.
+void umlegen(Wert& ziel, Wert& quelle)
+{
+    ziel.art = quelle.art;
+    switch (quelle.art) {
+    case WertArt::Null: break;
+    case WertArt::Text: ziel.text.swap(quelle.text); break;
+    case WertArt::Binaer: ziel.binaer.swap(quelle.binaer); break;
+    case WertArt::Decimal: ziel.decimal = quelle.decimal; break;
+    case WertArt::Guid: ziel.guid = quelle.guid; break;
+    default: std::memcpy(&ziel.ganzzahl, &quelle.ganzzahl, sizeof ziel.ganzzahl); break;  // the 8 bytes of the number
+    }
+}
 
 class VerbundLeser final : public Leser {
 public:
@@ -195,7 +211,7 @@ bool VerbundLeser::naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int m
             if (block.werte.size() < noetig)
                 block.werte.resize(noetig);
             for (std::size_t k = 0; k < std::size_t(n) * std::size_t(breite); ++k)
-                std::swap(block.werte[std::size_t(gefuellt) * std::size_t(breite) + k], stueck.werte[k]);
+                umlegen(block.werte[std::size_t(gefuellt) * std::size_t(breite) + k], stueck.werte[k]);
         }
         block.zeilenAnzahl = gefuellt + n;
         block.laufEnde = false;
@@ -219,7 +235,7 @@ void VerbundLeser::neuBewerten(Verbund& v, int i, ZeilenBlock& stueck, std::int6
         throw DatenzugriffsFehler(FehlerBeschaedigt, QStringLiteral("Die Sätze ab Nummer %1 der Tabelle „%2“ konnten nicht erneut gelesen werden.")
                                                          .arg(ab + 1).arg(v.tabelle));
     for (std::size_t k = 0; k < std::size_t(alt) * std::size_t(stueck.spalten); ++k)
-        std::swap(stueck.werte[k], frisch.werte[k]);
+        umlegen(stueck.werte[k], frisch.werte[k]);
 }
 
 // The stored count against the rows of both shares together: neither can
