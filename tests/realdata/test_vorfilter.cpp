@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace {
 
 // Files of many megabytes hold no kind of value the small ones lack, only
@@ -111,16 +113,18 @@ QByteArray protokoll(const QString& datei, const Fall& fall, bool vorfilter, Les
 
 class Vorfilter : public ::testing::TestWithParam<EchteDatei> {};
 
-// The split read runs with the prefilters, filter changes mid-run included,
-// against one reader's full matching.
+// The split read runs with the prefilters against one reader's full
+// matching, in the cases that differ for it: every value ("*"), the large
+// files' cases and the filters that change mid-run.
 TEST_P(Vorfilter, GleicheTrefferWieOhne)
 {
     const bool gross = QFileInfo(GetParam().pfad).size() > grosseDatei;
     for (const Leser leser : {Leser::Hier, Leser::Prozess, Leser::Zwei}) {
         const Leser voll = leser == Leser::Zwei ? Leser::Prozess : leser;
+        const auto teilen = [](const Fall& f) { return f.gross || f.spaeter || std::string_view(f.text) == "*"; };
         double treffer[2] = {0, 0}, saetze[2] = {0, 0};
         for (const auto& fall : faelle)
-            if (!gross || fall.gross) {
+            if ((!gross || fall.gross) && (leser != Leser::Zwei || teilen(fall))) {
                 EXPECT_TRUE(protokoll(GetParam().pfad, fall, true, leser, treffer[0], saetze[0])
                             == protokoll(GetParam().pfad, fall, false, voll, treffer[1], saetze[1]))
                     << fall.text << " (Leser " << int(leser) << ")";
