@@ -144,6 +144,13 @@ struct Cursor {
     std::shared_ptr<const Kandidatenfilter> bytFuer;
     std::array<std::uint8_t, 256> bytKlassen{};
     std::vector<std::uint8_t> nurGrenzen;
+    // The share of the forward read (Anteil): planStelle is the place of
+    // seitenNr in the reading order, imLauf says that it lies in a run of
+    // this share, laufEnde that the last read ended one.
+    Anteil anteil;
+    std::int64_t planStelle = -1;
+    bool imLauf = false;
+    bool laufEnde = false;
 };
 
 // The slot of a row on a data page.
@@ -367,7 +374,8 @@ private:
     std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
     static void schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund);
     void zaehlungPruefen(Cursor& c) const;
-    bool naechsteDatenseite(Cursor& c);
+    enum class Schritt { Seite, LaufEnde, Ende };
+    Schritt naechsteDatenseite(Cursor& c);
     // filtern: a row that c's filter rejects comes as a row of Nulls.
     template <class Ziel>
     bool zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, bool filtern,

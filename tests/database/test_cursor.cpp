@@ -1,16 +1,20 @@
 // Rows by range and several cursors at once on one file, for the reader in
-// this process and the reader in its own process alike: a grid asks for
-// rows N to N + k while the search walks the same table forward.
+// this process, the reader in its own process and two of either reading one
+// table side by side (runs of two pages and of one, every table split): a
+// grid asks for rows N to N + k while the search walks the same table forward.
 
 #include "Datenzugriff.h"
 #include "Leser.h"
 #include "MdbWriter.h"
 #include "Zeilen.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <random>
 #include <tuple>
 
@@ -19,7 +23,26 @@ using namespace mdbwriter;
 
 namespace {
 
-enum class Art { ImProzess, EigenerProzess };
+enum class Art { ImProzess, EigenerProzess, ZweiImProzess, ZweiProzesse };
+
+std::unique_ptr<Leser> erzeuge(Art art)
+{
+    const auto prozess = [] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); };
+    const auto hier = [] { return erzeugeMdbLeser(); };
+    switch (art) {
+    case Art::ImProzess: return hier();
+    case Art::EigenerProzess: return prozess();
+    case Art::ZweiImProzess: return erzeugeVerbundLeser(hier, Teilung{2, 0});
+    case Art::ZweiProzesse: return erzeugeVerbundLeser(prozess, Teilung{1, 0});
+    }
+    return nullptr;
+}
+
+const char* name(Art art)
+{
+    static const char* const namen[] = {"ImProzess", "EigenerProzess", "ZweiImProzess", "ZweiProzesse"};
+    return namen[int(art)];
+}
 
 constexpr int Anzahl = 3000;
 
@@ -43,7 +66,7 @@ protected:
     {
         datei_ = dir_.filePath(QStringLiteral("g.mdb"));
         gemischteTabelle(datei_, std::get<0>(GetParam()));
-        leser_ = std::get<1>(GetParam()) == Art::ImProzess ? erzeugeMdbLeser() : erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM));
+        leser_ = erzeuge(std::get<1>(GetParam()));
         leser_->oeffnen(datei_);
     }
 
@@ -234,12 +257,99 @@ TEST_P(Cursor_, AFilterGivesItsCandidatesWholeAndTheOtherRowsAsNulls)
     EXPECT_EQ(Zeilen::zeilen(b).front(), QStringLiteral("1:Zeile 0|"));
 }
 
+// Damage and a stored count above the rows, as one reader in this process
+// names them: pages of both shares damaged, damage in either share hiding
+// the count's shortfall, the shortfall found only over both shares.
+TEST_P(Cursor_, DamageAndAShortCountAreNamedAsOneReaderNamesThem)
+{
+    const bool jet3 = std::get<0>(GetParam()) == Format::Jet3;
+    const QString heilDatei = dir_.filePath(QStringLiteral("n.mdb"));
+    Zeilen::nummernTabelle(heilDatei, "N", Anzahl, std::get<0>(GetParam()));
+    QFile f(heilDatei);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray heil = f.readAll();
+    f.close();
+    const qsizetype s = jet3 ? 2048 : 4096;
+    const auto u24 = [&heil](qsizetype p) { return qsizetype(std::uint8_t(heil[p]) | std::uint8_t(heil[p + 1]) << 8 | std::uint8_t(heil[p + 2]) << 16); };
+    // The table's data pages: those of the owner with the most of them.
+    std::map<qsizetype, std::vector<qsizetype>> besitzer;
+    for (qsizetype p = 3; p < heil.size() / s; ++p)
+        if (heil[p * s] == 1 && u24(p * s + 4) < heil.size() / s && heil[u24(p * s + 4) * s] == 2)
+            besitzer[u24(p * s + 4)].push_back(p);
+    const auto& [tdef, daten] = *std::max_element(besitzer.begin(), besitzer.end(),
+                                                  [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
+    ASSERT_GE(daten.size(), 8u);
+    const qsizetype anzahl = tdef * s + (jet3 ? 0x0c : 0x10);
+    const QByteArray mehr("\xd0\x0b", 2);  // 3024 rows stored
+    const QByteArray leer(s, 0);
+    // With runs of one page and of two alike, the first share reads the
+    // fifth data page, the second share the fourth.
+    const struct {
+        const char* name;
+        std::vector<std::pair<qsizetype, QByteArray>> aenderungen;
+        std::size_t schaeden;
+    } faelle[] = {
+        {"count above the rows", {{anzahl, mehr}}, 1},
+        {"pages of both shares", {{daten[3] * s, leer}, {daten[4] * s, leer}}, 2},
+        {"count and a page of the first share", {{anzahl, mehr}, {daten[4] * s, leer}}, 1},
+        {"count and a page of the second share", {{anzahl, mehr}, {daten[3] * s, leer}}, 1},
+    };
+    for (const auto& fall : faelle) {
+        SCOPED_TRACE(fall.name);
+        QByteArray b = heil;
+        for (const auto& [stelle, bytes] : fall.aenderungen)
+            b.replace(stelle, bytes.size(), bytes);
+        const QString kaputt = dir_.filePath(QStringLiteral("k%1.mdb").arg(&fall - faelle));
+        QFile k(kaputt);
+        ASSERT_TRUE(k.open(QIODevice::WriteOnly));
+        k.write(b);
+        k.close();
+        std::vector<QString> zeilen[2];
+        std::vector<std::string> schaeden[2];
+        const std::unique_ptr<Leser> einer = erzeugeMdbLeser();
+        for (Leser* l : {einer.get(), leser_.get()}) {
+            const std::size_t i = l == leser_.get();
+            l->oeffnen(kaputt);
+            const CursorNummer c = l->cursorOeffnen(QStringLiteral("N"), {0, 1});
+            ZeilenBlock block;
+            while (l->naechsterBlock(c, block, 700))
+                anhaengen(zeilen[i], block);
+            for (const Schaden& sch : l->schaeden(c))
+                schaeden[i].push_back(std::to_string(sch.seite) + ' ' + sch.grund.toStdString());
+        }
+        EXPECT_EQ(zeilen[1], zeilen[0]);
+        EXPECT_EQ(schaeden[1], schaeden[0]);
+        EXPECT_EQ(schaeden[0].size(), fall.schaeden);
+    }
+}
+
+// A second reader process that cannot start leaves the large table to the
+// first: every row, in order, as one reader gives them.
+TEST(Verbund, ASecondReaderThatCannotStartLeavesTheTableToTheFirst)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("n.mdb"));
+    Zeilen::nummernTabelle(datei, "N", Anzahl);
+    int gemacht = 0;
+    const auto leser = erzeugeVerbundLeser(
+        [&gemacht] { return erzeugeProzessLeser(gemacht++ == 0 ? QStringLiteral(LESER_PROGRAMM) : QStringLiteral("/nicht/da/zelk-feldspur-leser")); }, Teilung{1, 0});
+    leser->oeffnen(datei);
+    const CursorNummer c = leser->cursorOeffnen(QStringLiteral("N"), {0});
+    ZeilenBlock b;
+    std::int64_t n = 0;
+    while (leser->naechsterBlock(c, b, 300))
+        for (int z = 0; z < b.zeilen(); ++z, ++n)
+            ASSERT_EQ(b.wert(z, 0).ganzzahl, n);
+    EXPECT_EQ(n, Anzahl);
+    EXPECT_EQ(gemacht, 2);
+    EXPECT_TRUE(leser->schaeden(c).empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Leser, Cursor_,
                          ::testing::Combine(::testing::Values(Format::Jet4, Format::Jet3),
-                                            ::testing::Values(Art::ImProzess, Art::EigenerProzess)),
+                                            ::testing::Values(Art::ImProzess, Art::EigenerProzess, Art::ZweiImProzess, Art::ZweiProzesse)),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == Format::Jet4 ? "Jet4" : "Jet3")
-                                 + (std::get<1>(info.param) == Art::ImProzess ? "ImProzess" : "EigenerProzess");
+                             return std::string(std::get<0>(info.param) == Format::Jet4 ? "Jet4" : "Jet3") + name(std::get<1>(info.param));
                          });
 
 // A grid's recordset on a connection of its own (its own reader process)

@@ -125,6 +125,41 @@ INSTANTIATE_TEST_SUITE_P(
         return n.substr(0, n.find('.'));
     });
 
+// Two reader processes share a table and the second goes wrong in its
+// middle, at its first block (of another width): the run ends with the error
+// one such reader alone gives, and the connection is closed as then. (The
+// faults of too many rows need blocks larger than a run of one page.)
+TEST(Fehlerkanal_, ASharedReadEndsWithTheErrorOfTheReaderThatFailed)
+{
+    QTemporaryDir dir;
+    const QString datei = dir.filePath(QStringLiteral("breite.mdb"));
+    Zeilen::nummernTabelle(datei, "T", 3000);
+    QString meldung[2];
+    for (int geteilt = 0; geteilt < 2; ++geteilt) {
+        Connection c(geteilt ? Connection::LeserFabrik([] {
+            return erzeugeVerbundLeser(
+                [n = 0]() mutable {
+                    return erzeugeProzessLeser(n++ == 0 ? QStringLiteral(LESER_PROGRAMM) : QStringLiteral(FALSCHER_LESER), 3000);
+                },
+                Teilung{1, 0});
+        }) : falscherLeser());
+        Recordset r;
+        try {
+            c.Open(verbindung(datei));
+            r.Open(QStringLiteral("Select * from [T];"), c);
+            for (std::int64_t n = 0; !r.Eof(); r.MoveNext(), ++n)
+                ASSERT_EQ(r.fields().Item(0).Value().ganzzahl, n);
+            ADD_FAILURE() << "kein Fehler";
+        } catch (const DatenzugriffsFehler& e) {
+            EXPECT_EQ(e.Number(), FehlerLeseprozess);
+            meldung[geteilt] = e.Description();
+        }
+        EXPECT_EQ(c.State(), adStateClosed);
+    }
+    EXPECT_EQ(meldung[1].toStdString(), meldung[0].toStdString());
+    EXPECT_TRUE(meldung[0].contains(QStringLiteral("Block passt nicht zur Anfrage"))) << meldung[0].toStdString();
+}
+
 // A reader process that cannot be started says why, in German, and names
 // the program, not the file; one that hangs ends with an error, too. (A
 // reader's own error keeps its number across the process boundary: the
