@@ -1,21 +1,51 @@
 // The main window and the field selection mask during a search run: every
-// control used, the run cancelled, the windows closed while it reads. The
-// run either stays the undisturbed one byte for byte or ends at its next
-// events with a complete protocol; what the user chose stands afterwards.
+// control used, the run cancelled, the windows closed while it reads, an
+// exception out of the mask. The run either stays the undisturbed one byte
+// for byte or ends at its next events with a complete protocol (or, broken,
+// leaves the last one); what the user chose stands afterwards. Then errors
+// nobody planned for out of the other windows and the reader process.
 
 #include "Maskenpruefung.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
 namespace {
 
 using namespace maskentest;
 namespace DB = Datenbankfunktion;
+
+// A mask of the given rows (name, searched) that fails when told to, as a
+// window with a bug would.
+class BrechendeMaske : public Suche::Feldmaske {
+public:
+    bool brechen = false;
+    std::vector<std::pair<QString, bool>> zeilen{{QStringLiteral("Nr"), false}, {QStringLiteral("Text"), true}};
+    int zeilenAnzahl() const override { return int(zeilen.size()); }
+    QString feldname(int k) const override
+    {
+        if (brechen)
+            throw std::logic_error("Maske ohne Zeile");
+        return zeilen[std::size_t(k)].first;
+    }
+    bool suchen(int k) const override { return zeilen[std::size_t(k)].second; }
+    // In force for the search, over both fields of Viele.
+    void setzen()
+    {
+        Suche::setzeFeldmaske(this);
+        DB::AuswahlAnzahl = 2;
+        DB::AbfrageSQL = QStringLiteral("Select [Nr],  [Text] from [Viele];");
+    }
+};
 
 class Lauf : public Maskenpruefung {
 protected:
@@ -147,6 +177,7 @@ TEST_F(Lauf, WhatHappensDuringARunWaitsForItOrEndsIt)
 {
     const QString ende = QStringLiteral("Ende des Suchlaufes!"), abgebrochen = QStringLiteral("Suchlauf abgebrochen!");
     QPointer<frmVergleich> m;
+    BrechendeMaske brechend;
     QStringList vorher;
     QString sql;
     const struct {
@@ -188,13 +219,32 @@ TEST_F(Lauf, WhatHappensDuringARunWaitsForItOrEndsIt)
          vieleProtokoll(600), {QStringLiteral("Windows 7 bzw. Vista Nutzer"), ende}},
         {"escape", {}, [&] { fenster->suchlaufAbbrechen(); },
          [&] {
-             // The list ends as the protocol does; the counter stops where it was cancelled.
-             const QStringList liste = fenster->ergebnisse().alleZeilen();
-             EXPECT_EQ(liste.mid(liste.size() - 3),
-                       QString::fromLatin1(vieleAbgebrochen().chopped(2)).split(QStringLiteral("\r\n")).last(3));
+             // The list is the protocol's; the counter stops where it was cancelled.
+             EXPECT_EQ(fenster->ergebnisse().alleZeilen(), listeWieProtokoll());
              EXPECT_EQ(fenster->Text2->text(), QString::number(Suche::Suchlauf::EreignisTakt - 1));
          },
          vieleAbgebrochen(), {abgebrochen}},
+        // The run reads the mask again after its first pass through the events
+        // and gets an exception: a message, and all the run took is back (flag,
+        // cursor, controls, focus, connection); the last protocol stands.
+        {"an exception out of the mask", [&] { brechend.setzen(), fokusAufFile1(); },
+         [&] {
+             EXPECT_TRUE(QApplication::overrideCursor() && !fenster->File1->isEnabled());
+             brechend.brechen = true;
+         },
+         [&] {
+             EXPECT_EQ(recorder->eintraege()[0].symbol, Plattform::Symbol::Kritisch);
+             EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+             for (QWidget* w : gesperrt())
+                 EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
+             EXPECT_TRUE(fenster->File1->hasFocus());
+             EXPECT_EQ(DB::Verbindung().State(), Datenzugriff::adStateClosed);
+             EXPECT_EQ(fenster->ergebnisse().rowCount(), int(fenster->ergebnisse().anzahl()));  // the view knows every line
+             brechend.brechen = false;
+             Suche::setzeFeldmaske(nullptr);
+             DB::AuswahlAnzahl = 0;
+         },
+         vieleProtokoll(600), {QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen: Maske ohne Zeile")}},
         {"a visible mask used",
          [&] {
              m = oeffnen(QStringLiteral("Viele"));
@@ -281,7 +331,7 @@ TEST_F(Lauf, WhatHappensDuringARunWaitsForItOrEndsIt)
             ++eingriffe;
             f.imLauf();
         });
-        fenster->Command1_Click();
+        fenster->Command1->click();  // through the handler that catches what the run throws
         EXPECT_EQ(eingriffe, 1);
         EXPECT_FALSE(fenster->suchlaufAktiv());
         EXPECT_EQ(protokollBytes(), f.protokoll);
@@ -295,6 +345,74 @@ TEST_F(Lauf, WhatHappensDuringARunWaitsForItOrEndsIt)
         fenster->Command1_Click();
         EXPECT_EQ(protokollBytes(), vieleProtokoll(600));
         EXPECT_EQ(meldungen(), QStringList{ende});
+    }
+}
+
+// A field in two rows of the mask: the first one decides.
+TEST_F(Lauf, TheMasksFirstRowOfAFieldDecides)
+{
+    BrechendeMaske maske;
+    maske.zeilen = {{QStringLiteral("Text"), false}, {QStringLiteral("Text"), true}};
+    maske.setzen();
+    EXPECT_EQ(tun(QStringLiteral("suche")), QStringLiteral("Ende des Suchlaufes!"));
+    EXPECT_TRUE(protokollBytes().endsWith("gesamt gefundene Felder: 0\r\n")) << protokollBytes().right(300).toStdString();
+    Suche::setzeFeldmaske(nullptr);
+}
+
+TEST_F(Lauf, AnExceptionOutOfAnotherWindowEndsOnlyThatAction)
+{
+    struct Fall {
+        const char* name;
+        std::function<void()> werfen;
+        QString meldung;
+    };
+    const Fall faelle[] = {
+        {"std::exception", [] { throw std::runtime_error("Maske fehlt"); },
+         QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen: Maske fehlt")},
+        {"fremd", [] { throw 42; }, QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen.")},
+        {"Datenzugriff", [] { throw Datenzugriff::DatenzugriffsFehler(Datenzugriff::FehlerBeschaedigt, QStringLiteral("Feld kaputt")); },
+         QStringLiteral("Feld kaputt")},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.name);
+        recorder->leeren();
+        nebenfenster.beiFeldauswahlZeigen = f.werfen;
+        klick(fenster->Command3);
+        EXPECT_EQ(gezeigt(), u'!' + f.meldung);
+
+        // The other door still opens; the mask's one throws again.
+        recorder->leeren();
+        geoeffnet.clear();
+        klick(fenster->Command4);
+        EXPECT_EQ(geoeffnet, QStringList{QStringLiteral("Tabelleninhalt")});
+        EXPECT_EQ(gezeigt(), QString());
+    }
+    // A window that fails while it is unloaded does not keep the main window open.
+    nebenfenster.beiFeldauswahlEntladen = [] { throw std::runtime_error("entladen"); };
+    recorder->leeren();
+    fenster->close();
+    EXPECT_FALSE(fenster->isVisible());
+    EXPECT_TRUE(meldungen().isEmpty());
+}
+
+// The reader process answers garbage for one file: the click on it ends
+// with a message that names the file, and the window goes on with the next.
+TEST_F(Lauf, AnAnswerOfTheReaderThatMakesNoSenseIsAMessage)
+{
+    DB::verbindungErsetzen(std::make_unique<Datenzugriff::Connection>(
+        [] { return Datenzugriff::erzeugeProzessLeser(QStringLiteral(FALSCHER_LESER), 2000); }));
+    for (const char* name : {"muell.mdb", "riesig.mdb", "stirbt.mdb", "ausnahme.mdb"}) {
+        SCOPED_TRACE(name);
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096 * 4, '\0'));
+        f.close();
+        fenster->File1->aktualisieren();
+        const QString m = tun(QStringLiteral("datei ") + QString::fromLatin1(name));
+        EXPECT_TRUE(m.startsWith(u'!') && m.contains(QStringLiteral("Leseprozess")) && !m.contains(u'|')) << m.toStdString();
+        EXPECT_TRUE(fenster->ImageCombo1->text().isEmpty());
+        EXPECT_EQ(tun(QStringLiteral("datei viele.mdb | suche")), QStringLiteral("Ende des Suchlaufes!"));
+        EXPECT_EQ(protokollBytes(), vieleProtokoll(600));
     }
 }
 
