@@ -11,8 +11,6 @@
 #include "MdbExport.h"
 #include "Werttext.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -246,36 +244,5 @@ TEST_P(GegenMdbExport, EveryTableReadsLikeMdbExport)
 
 INSTANTIATE_TEST_SUITE_P(Echt, GegenMdbExport, ::testing::ValuesIn(echteDateien().dateien),
                          [](const ::testing::TestParamInfo<EchteDatei>& i) { return testname(i.param.name); });
-
-// fixedNumericTestV2000.mdb (Jackcess) has six columns Numeric(18, 0). We
-// took precision and scale the wrong way round (libmdb names the two bytes
-// the other way) and read 0.000000000000000001 for 1. A copy whose scale
-// bytes of col2 and col6 are set to 2 and 3 shows that the scale comes from
-// its own byte: types and values as mdb-schema and mdb-export read the copy.
-TEST(Lesefehler, DecimalColumnsKeepPrecisionAndScaleApart)
-{
-    QTemporaryDir dir;
-    const EchteDatei kopie{dir.filePath(QStringLiteral("skala.mdb")), QStringLiteral("skala.mdb")};
-    ASSERT_TRUE(QFile::copy(QStringLiteral(ECHTDATEN_EIGEN "/fixedNumericTestV2000.mdb"), kopie.pfad));
-    QFile f(kopie.pfad);
-    ASSERT_TRUE(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    // The column entries of table "test" (25 bytes each) start at 0x1a058
-    // with col2; byte 11 is the precision, byte 12 the scale.
-    for (const auto& [eintrag, skala] : {std::pair{0x1a058, 2}, std::pair{0x1a058 + 4 * 25, 3}}) {
-        ASSERT_TRUE(f.seek(eintrag));
-        ASSERT_EQ(f.read(13).mid(11), QByteArray("\x12\x00", 2));
-        ASSERT_TRUE(f.seek(eintrag + 12));
-        ASSERT_TRUE(f.putChar(char(skala)));
-    }
-    f.close();
-    const auto mdb = mdbExport(kopie.pfad, QStringLiteral("test"));
-    ASSERT_EQ(mdb.zeilen.size(), 1u);
-    EXPECT_EQ(mdb.zeilen[0][1], QStringLiteral("0.01"));
-    EXPECT_EQ(mdb.zeilen[0][5], QStringLiteral("-0.001"));
-    Connection c([] { return erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); });
-    c.Open(QStringLiteral("DBQ=") + kopie.pfad + u';');
-    tabelleVergleichen(c, kopie, QStringLiteral("test"));
-}
 
 }  // namespace
