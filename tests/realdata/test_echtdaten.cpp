@@ -90,20 +90,14 @@ const std::vector<Aufgeschrieben> aufgeschriebeneSpalten = {
       "14.06.1765 12:45:00", "14.06.0100 12:45:00", "14.06.1265 12:45:00"}},
 };
 
-const Aufgeschrieben* aufgeschrieben(const QString& datei, const QString& tabelle, const QString& spalte)
+// The entry of a list for this file and table (and column), or nullptr.
+template <class Liste, class... Namen>
+const auto* eintrag(const Liste& liste, const QString& datei, const QString& tabelle, const Namen&... spalte)
 {
-    for (const auto& a : aufgeschriebeneSpalten)
-        if (datei == QLatin1String(a.datei) && tabelle == QLatin1String(a.tabelle) && spalte == QLatin1String(a.spalte))
-            return &a;
-    return nullptr;
-}
-
-const std::vector<std::size_t>* umstellung(const QString& datei, const QString& tabelle)
-{
-    for (const auto& t : tabellenMitVerschobenenZeilen)
-        if (datei == QLatin1String(t.datei) && tabelle == QLatin1String(t.tabelle))
-            return &t.mdbZeile;
-    return nullptr;
+    const auto it = std::find_if(std::begin(liste), std::end(liste), [&](const auto& e) {
+        return datei == QLatin1String(e.datei) && tabelle == QLatin1String(e.tabelle) && ((spalte == QLatin1String(e.spalte)) && ...);
+    });
+    return it == std::end(liste) ? nullptr : &*it;
 }
 
 using Zeile = std::vector<Wert>;
@@ -138,7 +132,7 @@ void tabelleVergleichen(Connection& c, const EchteDatei& d, const QString& tabel
     const Werttext werttext{QLocale(QLocale::German, QLocale::Germany)};
     int aufgeschriebenGeprueft = 0;
     for (int s = 0; s < spalten.size(); ++s) {
-        const Aufgeschrieben* a = aufgeschrieben(d.name, tabelle, spalten[s]);
+        const Aufgeschrieben* a = eintrag(aufgeschriebeneSpalten, d.name, tabelle, spalten[s]);
         const QString typ = schemaTyp(r.fields().Item(s).spalte());
         // libmdb misreads a written-down column, its type too (a calculated column's result type).
         if (!a && std::size_t(s) < schema.size() && (schema[std::size_t(s)].name != spalten[s] || !schema[std::size_t(s)].typ.startsWith(typ)))
@@ -164,7 +158,8 @@ void tabelleVergleichen(Connection& c, const EchteDatei& d, const QString& tabel
 
     if (unsere.size() != m.zeilen.size())
         fehler(QStringLiteral("%1 Zeilen, mdb-export %2").arg(unsere.size()).arg(m.zeilen.size()));
-    const auto* um = umstellung(d.name, tabelle);
+    const Umstellung* umgestellt = eintrag(tabellenMitVerschobenenZeilen, d.name, tabelle);
+    const auto* um = umgestellt ? &umgestellt->mdbZeile : nullptr;
     if (um && um->size() != unsere.size())
         fehler(QStringLiteral("%1 Zeilen, umgestellt %2").arg(unsere.size()).arg(um->size()));
     Abweichungen abweichungen{};
