@@ -6,6 +6,7 @@
 #include "Tabellenkatalog.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -52,13 +53,8 @@ TEST(Tabellenkatalog, BenutzertabellenUndWasDieListeAuslaesst)
     EXPECT_EQ(ausgelassenHinweis({e("TABLE", "Kunden")}, {QStringLiteral("Kunden")}), QString());
 }
 
-QString verbindungstext(const QString& datei)
-{
-    // The program's own form, with the directory in DefaultDir.
-    const QString verzeichnis = datei.left(datei.lastIndexOf(u'/') + 1);
-    return QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Mode=ReadWrite;Extended Properties=DSN=ZELK-Access;DBQ=")
-        + datei + QStringLiteral(";DefaultDir=") + verzeichnis + QStringLiteral(";DriverId=281;FIL=MS Access;MaxBufferSize=2048;PageTimeout=5;UID=admin;");
-}
+// The program's form is read in test_anweisung.cpp; the file is all that counts here.
+QString verbindungstext(const QString& datei) { return QStringLiteral("DSN=ZELK-Access;DBQ=") + datei + QStringLiteral(";UID=admin;"); }
 
 int fehlernummer(const std::function<void()>& f)
 {
@@ -204,7 +200,9 @@ TEST_P(Datenzugriff_, AnweisungenNamenUndKatalog)
 INSTANTIATE_TEST_SUITE_P(Jet, Datenzugriff_, ::testing::Values(Format::Jet4, Format::Jet3),
                          [](const auto& info) { return info.param == Format::Jet4 ? std::string("Jet4") : std::string("Jet3"); });
 
-TEST(Fehlerfaelle, KeineDatenbankDateien)
+// Files that are no database, and one cut in the middle of a memo's pages:
+// reading it must fail with an error, not deliver a shortened value.
+TEST(Fehlerfaelle, KeineOderAbgeschnitteneDatenbankDateien)
 {
     QTemporaryDir dir_;
     auto datei = [&](const char* name, const QByteArray& inhalt) {
@@ -214,48 +212,35 @@ TEST(Fehlerfaelle, KeineDatenbankDateien)
         return verbindungstext(f.fileName());
     };
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("x.mdb")));
+    const QString kurz = dir_.filePath(QStringLiteral("kurz.mdb"));
+    {
+        mdbwriter::Database db(kurz.toStdString(), Format::Jet4);
+        db.addRow(db.addTable("T", {{"Memo", ColumnType::Memo}}), {Cell::text(std::string(50000, 'm'))});
+        db.finish();
+    }
+    ASSERT_TRUE(QFile::resize(kurz, QFileInfo(kurz).size() - 4096 * 5));
     const std::pair<QString, int> faelle[] = {
         {verbindungstext(dir_.filePath(QStringLiteral("fehlt.mdb"))), FehlerDateiFehlt},
         {datei("text.mdb", QByteArray("Das ist keine Datenbank.\r\n").repeated(500)), FehlerKeineDatenbank},
         {datei("leer.mdb", {}), FehlerKeineDatenbank},
         {verbindungstext(dir_.filePath(QStringLiteral("x.mdb"))), FehlerKeineDatenbank},
         {QStringLiteral("DSN=ZELK-Access;UID=admin;"), FehlerVerbindungstext},
+        {verbindungstext(kurz), -1},  // any error
     };
     Connection c;
     for (const auto& [text, nummer] : faelle) {
-        EXPECT_EQ(fehlernummer([&] { c.Open(text); }), nummer) << text.toStdString();
+        const int ist = fehlernummer([&] {
+            c.Open(text);
+            Recordset r;
+            for (r.Open(QStringLiteral("Select * from [T];"), c); !r.Eof(); r.MoveNext())
+                EXPECT_NE(r.fields().Item(0).Value().text.size(), 0);
+        });
+        EXPECT_TRUE(nummer < 0 ? ist != 0 : ist == nummer) << text.toStdString() << ": " << ist;
+        if (nummer < 0 && c.State() == adStateOpen)
+            c.Close();
         EXPECT_EQ(c.State(), adStateClosed);
     }
     EXPECT_EQ(fehlernummer([&] { c.Close(); }), FehlerObjektGeschlossen);
-}
-
-TEST(Fehlerfaelle, AbgeschnitteneDatei)
-{
-    QTemporaryDir dir_;
-    const QString pfad = dir_.filePath(QStringLiteral("kurz.mdb"));
-    {
-        mdbwriter::Database db(pfad.toStdString(), Format::Jet4);
-        const auto t = db.addTable("T", {{"Memo", ColumnType::Memo}});
-        db.addRow(t, {Cell::text(std::string(50000, 'm'))});
-        db.finish();
-    }
-    // Cut the file in the middle of the memo's pages: reading must fail
-    // with an error, not deliver a shortened value.
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    f.resize(f.size() - 4096 * 5);
-    f.close();
-    Connection c;
-    const int nummer = fehlernummer([&] {
-        c.Open(verbindungstext(pfad));
-        Recordset r;
-        r.Open(QStringLiteral("Select * from [T];"), c);
-        while (!r.Eof()) {
-            EXPECT_NE(r.fields().Item(0).Value().text.size(), 0);
-            r.MoveNext();
-        }
-    });
-    EXPECT_NE(nummer, 0);
 }
 
 }  // namespace
