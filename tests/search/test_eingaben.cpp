@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <map>
 #include <random>
 
 #include <sys/resource.h>
@@ -228,29 +227,15 @@ TEST_F(Eingaben, AZeroedPageIsReadPastAndNamedInListProtocolAndMessage)
     qint64 loch = 0;
     int verloren = 0;  // hits on the zeroed page
     const QString datei = viele("loch.mdb", 20000, [&](const QString& p) {
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        // The data pages of the table (those of its definition's page, the one
-        // most of them name), in the order the writer filled them, with their
-        // row counts.
-        std::map<QByteArray, std::vector<std::pair<qint64, int>>> nachTabelle;
-        for (qint64 s = 3; s < f.size() / 4096; ++s) {
-            f.seek(s * 4096);
-            const QByteArray kopf = f.read(14);
-            if (kopf[0] == 1)
-                nachTabelle[kopf.mid(4, 4)].emplace_back(s, quint8(kopf[12]) | quint8(kopf[13]) << 8);
-        }
-        const auto& seiten = std::max_element(nachTabelle.begin(), nachTabelle.end(), [](const auto& a, const auto& b) {
-                                 return a.second.size() < b.second.size();
-                             })->second;
+        const auto seiten = datenseiten(p);
         ASSERT_GT(seiten.size(), 10u);
-        loch = seiten[seiten.size() / 2].first;
+        const std::size_t mitte = seiten.size() / 2;
+        loch = seiten[mitte].first;
         int davor = 0;  // records on the pages before the hole
-        for (std::size_t i = 0; i < seiten.size() / 2; ++i)
+        for (std::size_t i = 0; i < mitte; ++i)
             davor += seiten[i].second;
-        verloren = (davor + seiten[seiten.size() / 2].second) / 10 - davor / 10;
-        f.seek(loch * 4096);
-        f.write(QByteArray(4096, 0));
+        verloren = (davor + seiten[mitte].second) / 10 - davor / 10;
+        ASSERT_TRUE(seiteNullen(p, loch));
     });
     ASSERT_GT(verloren, 0);
     fenster->Command1_Click();

@@ -443,26 +443,13 @@ TEST_F(Modell, ADamagedTableShowsItsReadableRowsAndNamesTheDamage)
         db.finish();
         seite = db.tableId(t);
     }
-    QFile f(datei);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    std::vector<std::pair<qint64, int>> datenseiten;  // page, rows
-    for (qint64 s = 3; s < f.size() / 4096; ++s) {
-        f.seek(s * 4096);
-        const QByteArray kopf = f.read(14);
-        if (kopf[0] == 1 && std::uint32_t(quint8(kopf[4]) | quint8(kopf[5]) << 8 | quint8(kopf[6]) << 16) == seite)
-            datenseiten.emplace_back(s, quint8(kopf[12]) | quint8(kopf[13]) << 8);
-    }
-    f.close();
-    ASSERT_GT(datenseiten.size(), 3u);
-    const auto [loch, verloren] = datenseiten[2];
+    const auto seiten = datenseiten(datei);
+    ASSERT_GT(seiten.size(), 3u);
+    const auto [loch, verloren] = seiten[2];
     struct Fall { const char* name; std::function<void()> beschaedigen; std::int64_t zeilen; QString grund; };
     const Fall faelle[] = {
         {"Zeilenzahl", [&] { zeilenzahlSetzen(datei, seite, 5000); }, Zeilen, QStringLiteral("die Tabelle nennt 5000 Sätze, lesbar sind nur 3000")},
-        {"Nullseite", [&] {
-             QFile g(datei);
-             ASSERT_TRUE(g.open(QIODevice::ReadWrite) && g.seek(loch * 4096));
-             g.write(QByteArray(4096, 0));
-         }, Zeilen - verloren, QStringLiteral("Seite %1: ").arg(loch)},
+        {"Nullseite", [&] { ASSERT_TRUE(seiteNullen(datei, loch)); }, Zeilen - verloren, QStringLiteral("Seite %1: ").arg(loch)},
     };
     for (const Fall& fall : faelle) {
         SCOPED_TRACE(fall.name);
