@@ -309,10 +309,12 @@ protected:
         datei = dir.filePath(QStringLiteral("m.mdb"));
         Database db(datei.toStdString(), Format::Jet4);
         const int leer = db.addTable("Leer", {{"A", ColumnType::Long}});
-        vieleTabelle(db, 1000);
+        vieleTabelle(db, Zeilen);
         db.finish();
         seite = db.tableId(leer + 1);
     }
+    // More than the rows the grid reads before it counts.
+    static constexpr int Zeilen = 3000;
     QString verbindungstext() const { return QStringLiteral("DBQ=") + datei + u';'; }
     QTemporaryDir dir;
     QString datei;
@@ -335,7 +337,7 @@ TEST_F(Modell, FirstRowsComeBeforeTheCountAndScrollingKeepsTheCacheBound)
     struct Fall { std::int64_t gespeichert, geschaetzt; };
     // Unknown (0 stored, -1 counted) or too few: the rows read; the real
     // count. The count corrects each.
-    for (const Fall f : {Fall{0, Gitterbereich::ZeilenProBlock}, Fall{20, Gitterbereich::ZeilenProBlock}, Fall{1000, 1000}}) {
+    for (const Fall f : {Fall{0, Gitterbereich::ZeilenProBlock}, Fall{20, Gitterbereich::ZeilenProBlock}, Fall{Zeilen, Zeilen}}) {
         SCOPED_TRACE(f.gespeichert);
         Inhaltsmodell m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -347,22 +349,22 @@ TEST_F(Modell, FirstRowsComeBeforeTheCountAndScrollingKeepsTheCacheBound)
         m.binden([] { return DZ::erzeugeProzessLeser(); }, verbindungstext(), QStringLiteral("Select * from [Viele];"));
         ASSERT_TRUE(warteBis([&] { return m.istGezaehlt(); }));
         EXPECT_EQ(beimOeffnen, f.geschaetzt);
-        EXPECT_EQ(m.rowCount(), 1000);
+        EXPECT_EQ(m.rowCount(), Zeilen);
         EXPECT_EQ(m.columnCount(), 2);
         // Until its block is there a row shows the placeholder.
         EXPECT_FALSE(m.data(m.index(500, 0), Inhaltsmodell::GeladenRolle).toBool());
         EXPECT_EQ(m.data(m.index(500, 0), Qt::DisplayRole).toString(), QStringLiteral("…"));
-        for (int erste = 0; erste < 1000; erste += 97) {
+        for (int erste = 0; erste < Zeilen; erste += 97) {
             m.sichtSetzen(erste, erste + 30);
-            ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(erste) && m.zeileGeladen(std::min(999, erste + 30)); })) << erste;
+            ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(erste) && m.zeileGeladen(std::min(Zeilen - 1, erste + 30)); })) << erste;
             EXPECT_EQ(m.data(m.index(erste, 0), Qt::DisplayRole).toString(), QString::number(erste + 1));
             // The cache keeps its bound, the view's own blocks aside.
             EXPECT_LE(m.gecachteBloecke().size(), 4u);
         }
-        m.sichtSetzen(990, 999);
-        ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(999); }));
-        EXPECT_EQ(m.data(m.index(999, 0), Qt::DisplayRole).toString(), QStringLiteral("1000"));
-        EXPECT_FALSE(m.zeileGeladen(1000));
+        m.sichtSetzen(Zeilen - 10, Zeilen - 1);
+        ASSERT_TRUE(warteBis([&] { return m.zeileGeladen(Zeilen - 1); }));
+        EXPECT_EQ(m.data(m.index(Zeilen - 1, 0), Qt::DisplayRole).toString(), QString::number(Zeilen));
+        EXPECT_FALSE(m.zeileGeladen(Zeilen));
         m.entbinden();
         EXPECT_EQ(m.rowCount(), 0);
     }
@@ -433,16 +435,6 @@ TEST_F(Modell, AFileThatCannotBeOpenedIsReported)
 // a zeroed data page, and a stored count no page gives.
 TEST_F(Modell, ADamagedTableShowsItsReadableRowsAndNamesTheDamage)
 {
-    // Larger than the rows the grid reads before it counts: the count finds the damage.
-    constexpr int Zeilen = 3000;
-    {
-        Database db(datei.toStdString(), Format::Jet4);
-        const int t = db.addTable("Viele", {{"Nr", ColumnType::Long}, {"Text", ColumnType::Text, 20}});
-        for (int i = 1; i <= Zeilen; ++i)
-            db.addRow(t, {Cell::integer(i), Cell::text("leer")});
-        db.finish();
-        seite = db.tableId(t);
-    }
     const auto seiten = datenseiten(datei);
     ASSERT_GT(seiten.size(), 3u);
     const auto [loch, verloren] = seiten[2];
