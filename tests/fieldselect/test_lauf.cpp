@@ -403,10 +403,7 @@ TEST_F(Lauf, AnAnswerOfTheReaderThatMakesNoSenseIsAMessage)
         [] { return Datenzugriff::erzeugeProzessLeser(QStringLiteral(FALSCHER_LESER), 2000); }));
     for (const char* name : {"muell.mdb", "riesig.mdb", "stirbt.mdb", "ausnahme.mdb"}) {
         SCOPED_TRACE(name);
-        QFile f(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096 * 4, '\0'));
-        f.close();
+        schreiben(dir.filePath(QString::fromLatin1(name)), QByteArray(4096 * 4, '\0'));
         fenster->File1->aktualisieren();
         const QString m = tun(QStringLiteral("datei ") + QString::fromLatin1(name));
         EXPECT_TRUE(m.startsWith(u'!') && m.contains(QStringLiteral("Leseprozess")) && !m.contains(u'|')) << m.toStdString();

@@ -37,13 +37,6 @@ const QByteArray kundenProtokoll = "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\n"
                                    "Satz: 3\t\tOrt\tFeldinhalt: M\xFCllerstadt\r\n"
                                    "-----------------------------\r\ngesamt gefundene Felder: 4\r\n";
 
-void textSchreiben(const QString& pfad, const QByteArray& inhalt)
-{
-    QFile f(pfad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << pfad.toStdString();
-    ASSERT_EQ(f.write(inhalt), inhalt.size());
-}
-
 QByteArray zufall(qsizetype n, unsigned saat)
 {
     std::mt19937 g(saat);
@@ -117,7 +110,7 @@ TEST_F(Eingaben, AFileThatCannotBeReadOrChangesUnderTheWindow)
         if (!QFile::remove(p))
             QDir(p).removeRecursively();
     };
-    const auto inhalt = [&](const QByteArray& b) { return [&p, b] { textSchreiben(p, b); }; };
+    const auto inhalt = [&](const QByteArray& b) { return [&p, b] { schreiben(p, b); }; };
     const auto kunden = [&] { kundenSchreiben(p); };
     // A database of our older format, with another table than kunden.mdb.
     const auto andere = [&] { weg(), datenbank(p, [](auto& db) { db.addRow(db.addTable("Artikel", {{"Nr", ColumnType::Long}}), {Cell::integer(7)}); }, Format::Jet3); };
@@ -235,7 +228,7 @@ TEST_F(Eingaben, AZeroedPageIsReadPastAndNamedInListProtocolAndMessage)
         for (std::size_t i = 0; i < mitte; ++i)
             davor += seiten[i].second;
         verloren = (davor + seiten[mitte].second) / 10 - davor / 10;
-        ASSERT_TRUE(seiteNullen(p, loch));
+        schreiben(p, QByteArray(4096, 0), loch * 4096);
     });
     ASSERT_GT(verloren, 0);
     fenster->Command1_Click();
@@ -346,7 +339,7 @@ TEST_F(Eingaben, AProtocolThatCannotBeWrittenLeavesItsTargetAndThePreviousOne)
          [&] {
              ASSERT_TRUE(fenster->suchlaufAktiv());
              ASSERT_TRUE(QFile::rename(standard, alt) && QDir(dir.path()).mkdir(QStringLiteral("Protokoll.txt")));
-             textSchreiben(standard + QStringLiteral("/darin.txt"), "bleibt");
+             schreiben(standard + QStringLiteral("/darin.txt"), "bleibt");
          },
          "Ordner: darin.txt"},
         // Below a regular file nothing can be created, for root as well.
