@@ -52,10 +52,7 @@ protected:
     void dateienAnlegen() override
     {
         Maskenpruefung::dateienAnlegen();
-        Database db(dir.filePath(QStringLiteral("viele.mdb")).toStdString(), Format::Jet4);
-        vieleTabelle(db, 600);
-        db.addTable("Zweite", {{"A", ColumnType::Long}});
-        db.finish();
+        datenbank(dir.filePath(QStringLiteral("viele.mdb")), [](auto& db) { vieleTabelle(db, 600), db.addTable("Zweite", {{"A", ColumnType::Long}}); });
         ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("unter")));
     }
     void SetUp() override
