@@ -121,16 +121,11 @@ TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
         const auto alle = vorwaerts(spalten);
         ASSERT_EQ(alle.size(), std::size_t(Anzahl));
         const CursorNummer c = cursor(spalten);
-        struct Fall {
-            std::int64_t von;
-            int anzahl;
-        };
+        using Fall = std::pair<std::int64_t, int>;  // from, count
         // Asked for before the cursor has read a row: the range counts the rows first.
-        for (const Fall f : {Fall{0, 1}, Fall{0, 50}, Fall{123, 300}, Fall{96, 3}, Fall{Anzahl - 10, 50}, Fall{0, Anzahl},
-                             Fall{Anzahl, 5}, Fall{Anzahl + 1000, 5}, Fall{-1, 5}, Fall{7, 0}, Fall{7, -3}}) {
-            SCOPED_TRACE(testing::Message() << f.von << " + " << f.anzahl);
-            EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl));
-        }
+        for (const auto& [von, anzahl] : {Fall{0, 1}, Fall{0, 50}, Fall{123, 300}, Fall{96, 3}, Fall{Anzahl - 10, 50}, Fall{0, Anzahl},
+                                          Fall{Anzahl, 5}, Fall{Anzahl + 1000, 5}, Fall{-1, 5}, Fall{7, 0}, Fall{7, -3}})
+            EXPECT_EQ(bereich(c, von, anzahl), ausschnitt(alle, von, anzahl)) << von << " + " << anzahl;
         EXPECT_EQ(leser_->gezaehlteZeilen(c), Anzahl);
         // The ranges do not move the cursor: its forward read starts at row 0,
         // and ranges within and beyond what it has read leave it where it was.
@@ -139,8 +134,8 @@ TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
         ZeilenBlock b;
         ASSERT_TRUE(leser_->naechsterBlock(c, b, 400));
         std::vector<QString> gelesen = Zeilen::zeilen(b);
-        for (const Fall f : {Fall{10, 20}, Fall{390, 30}, Fall{2500, 600}})
-            EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl)) << f.von;
+        for (const auto& [von, anzahl] : {Fall{10, 20}, Fall{390, 30}, Fall{2500, 600}})
+            EXPECT_EQ(bereich(c, von, anzahl), ausschnitt(alle, von, anzahl)) << von;
         for (int groesse : {300, 100, 50, 149, 1, 1000, 256, 10000, 5}) {
             leser_->naechsterBlock(c, b, groesse);
             EXPECT_LE(b.zeilen(), groesse);

@@ -72,9 +72,8 @@ QByteArray protokoll(const QString& datei, const Fall& fall, bool vorfilter, Les
     schreiber.oeffnen();
     const auto prozess = [] { return Datenzugriff::erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); };
     Datenzugriff::Connection verbindung([leser, prozess]() -> std::unique_ptr<Datenzugriff::Leser> {
-        if (leser == Leser::Zwei)
-            return Datenzugriff::erzeugeVerbundLeser(prozess, Datenzugriff::Teilung{1, 0});
-        return leser == Leser::Prozess ? prozess() : Datenzugriff::erzeugeMdbLeser();
+        return leser == Leser::Zwei ? Datenzugriff::erzeugeVerbundLeser(prozess, Datenzugriff::Teilung{1, 0})
+               : leser == Leser::Prozess ? prozess() : Datenzugriff::erzeugeMdbLeser();
     });
     try {
         verbindung.Open(QStringLiteral("DBQ=") + datei + QLatin1Char(';'));
