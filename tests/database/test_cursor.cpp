@@ -10,11 +10,11 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <random>
 #include <tuple>
 
@@ -72,15 +72,18 @@ protected:
 
     CursorNummer cursor(const std::vector<int>& spalten) { return leser_->cursorOeffnen(QStringLiteral("Gemischt"), spalten); }
 
-    // All rows of a fresh forward cursor over the columns.
-    std::vector<QString> vorwaerts(const std::vector<int>& spalten)
+    // All rows of a fresh forward cursor over the columns, then the damage it names.
+    std::vector<QString> vorwaerts(const std::vector<int>& spalten, Leser* l = nullptr, const QString& tabelle = QStringLiteral("Gemischt"))
     {
-        const CursorNummer c = cursor(spalten);
+        l = l ? l : leser_.get();
+        const CursorNummer c = l->cursorOeffnen(tabelle, spalten);
         std::vector<QString> alle;
         ZeilenBlock b;
-        while (leser_->naechsterBlock(c, b, 500))
+        while (l->naechsterBlock(c, b, 500))
             anhaengen(alle, b);
-        leser_->cursorSchliessen(c);
+        for (const Schaden& sch : l->schaeden(c))
+            alle.push_back(QStringLiteral("Schaden %1 ").arg(sch.seite) + sch.grund);
+        l->cursorSchliessen(c);
         return alle;
     }
 
@@ -118,16 +121,11 @@ TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
         const auto alle = vorwaerts(spalten);
         ASSERT_EQ(alle.size(), std::size_t(Anzahl));
         const CursorNummer c = cursor(spalten);
-        struct Fall {
-            std::int64_t von;
-            int anzahl;
-        };
+        using Fall = std::pair<std::int64_t, int>;  // from, count
         // Asked for before the cursor has read a row: the range counts the rows first.
-        for (const Fall f : {Fall{0, 1}, Fall{0, 50}, Fall{123, 300}, Fall{96, 3}, Fall{Anzahl - 10, 50}, Fall{0, Anzahl},
-                             Fall{Anzahl, 5}, Fall{Anzahl + 1000, 5}, Fall{-1, 5}, Fall{7, 0}, Fall{7, -3}}) {
-            SCOPED_TRACE(testing::Message() << f.von << " + " << f.anzahl);
-            EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl));
-        }
+        for (const auto& [von, anzahl] : {Fall{0, 1}, Fall{0, 50}, Fall{123, 300}, Fall{96, 3}, Fall{Anzahl - 10, 50}, Fall{0, Anzahl},
+                                          Fall{Anzahl, 5}, Fall{Anzahl + 1000, 5}, Fall{-1, 5}, Fall{7, 0}, Fall{7, -3}})
+            EXPECT_EQ(bereich(c, von, anzahl), ausschnitt(alle, von, anzahl)) << von << " + " << anzahl;
         EXPECT_EQ(leser_->gezaehlteZeilen(c), Anzahl);
         // The ranges do not move the cursor: its forward read starts at row 0,
         // and ranges within and beyond what it has read leave it where it was.
@@ -136,8 +134,8 @@ TEST_P(Cursor_, ARangeIsTheRowsOfTheForwardReadAtThatPlace)
         ZeilenBlock b;
         ASSERT_TRUE(leser_->naechsterBlock(c, b, 400));
         std::vector<QString> gelesen = Zeilen::zeilen(b);
-        for (const Fall f : {Fall{10, 20}, Fall{390, 30}, Fall{2500, 600}})
-            EXPECT_EQ(bereich(c, f.von, f.anzahl), ausschnitt(alle, f.von, f.anzahl)) << f.von;
+        for (const auto& [von, anzahl] : {Fall{10, 20}, Fall{390, 30}, Fall{2500, 600}})
+            EXPECT_EQ(bereich(c, von, anzahl), ausschnitt(alle, von, anzahl)) << von;
         for (int groesse : {300, 100, 50, 149, 1, 1000, 256, 10000, 5}) {
             leser_->naechsterBlock(c, b, groesse);
             EXPECT_LE(b.zeilen(), groesse);
@@ -160,8 +158,6 @@ TEST_P(Cursor_, SeveralCursorsAtOnceNeverGetEachOthersRows)
     const CursorNummer suche = cursor(suchSpalten);
     const CursorNummer zweite = cursor(zweitSpalten);
     const CursorNummer gitter = cursor(suchSpalten);
-    EXPECT_NE(suche, zweite);
-    EXPECT_NE(zweite, gitter);
     std::vector<QString> gelesen, gelesenZweit;
     std::mt19937 zufall(7);
     ZeilenBlock a, b;
@@ -231,16 +227,14 @@ TEST_P(Cursor_, AFilterGivesItsCandidatesWholeAndTheOtherRowsAsNulls)
 
     const CursorNummer c = cursor(spalten);
     EXPECT_EQ(leser_->kandidatenfilter(c, filter), 0);
-    std::vector<QString> gelesen;
     ZeilenBlock b;
     ASSERT_TRUE(leser_->naechsterBlock(c, b, 400));
-    gelesen = Zeilen::zeilen(b);
+    std::vector<QString> gelesen = Zeilen::zeilen(b);
     const std::int64_t ab = leser_->kandidatenfilter(c, jede);
     EXPECT_GE(ab, 400);
     EXPECT_LE(ab, Anzahl);
     while (leser_->naechsterBlock(c, b, 400))
-        for (const QString& z : Zeilen::zeilen(b))
-            gelesen.push_back(z);
+        anhaengen(gelesen, b);
     ASSERT_EQ(gelesen.size(), alle.size());
     int kandidaten = 0;
     for (std::size_t n = 0; n < alle.size(); ++n) {
@@ -264,20 +258,15 @@ TEST_P(Cursor_, DamageAndAShortCountAreNamedAsOneReaderNamesThem)
 {
     const bool jet3 = std::get<0>(GetParam()) == Format::Jet3;
     const QString heilDatei = dir_.filePath(QStringLiteral("n.mdb"));
-    Zeilen::nummernTabelle(heilDatei, "N", Anzahl, std::get<0>(GetParam()));
+    const std::uint32_t tdef = Zeilen::nummernTabelle(heilDatei, "N", Anzahl, std::get<0>(GetParam()));
     QFile f(heilDatei);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray heil = f.readAll();
-    f.close();
     const qsizetype s = jet3 ? 2048 : 4096;
-    const auto u24 = [&heil](qsizetype p) { return qsizetype(std::uint8_t(heil[p]) | std::uint8_t(heil[p + 1]) << 8 | std::uint8_t(heil[p + 2]) << 16); };
-    // The table's data pages: those of the owner with the most of them.
-    std::map<qsizetype, std::vector<qsizetype>> besitzer;
+    std::vector<qsizetype> daten;  // the table's data pages
     for (qsizetype p = 3; p < heil.size() / s; ++p)
-        if (heil[p * s] == 1 && u24(p * s + 4) < heil.size() / s && heil[u24(p * s + 4) * s] == 2)
-            besitzer[u24(p * s + 4)].push_back(p);
-    const auto& [tdef, daten] = *std::max_element(besitzer.begin(), besitzer.end(),
-                                                  [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
+        if (heil[p * s] == 1 && qFromLittleEndian<std::uint32_t>(heil.constData() + p * s + 4) == tdef)
+            daten.push_back(p);
     ASSERT_GE(daten.size(), 8u);
     const qsizetype anzahl = tdef * s + (jet3 ? 0x0c : 0x10);
     const QByteArray mehr("\xd0\x0b", 2);  // 3024 rows stored
@@ -287,7 +276,7 @@ TEST_P(Cursor_, DamageAndAShortCountAreNamedAsOneReaderNamesThem)
     const struct {
         const char* name;
         std::vector<std::pair<qsizetype, QByteArray>> aenderungen;
-        std::size_t schaeden;
+        int schaeden;
     } faelle[] = {
         {"count above the rows", {{anzahl, mehr}}, 1},
         {"pages of both shares", {{daten[3] * s, leer}, {daten[4] * s, leer}}, 2},
@@ -301,48 +290,15 @@ TEST_P(Cursor_, DamageAndAShortCountAreNamedAsOneReaderNamesThem)
             b.replace(stelle, bytes.size(), bytes);
         const QString kaputt = dir_.filePath(QStringLiteral("k%1.mdb").arg(&fall - faelle));
         QFile k(kaputt);
-        ASSERT_TRUE(k.open(QIODevice::WriteOnly));
-        k.write(b);
+        ASSERT_TRUE(k.open(QIODevice::WriteOnly) && k.write(b) == b.size());
         k.close();
-        std::vector<QString> zeilen[2];
-        std::vector<std::string> schaeden[2];
         const std::unique_ptr<Leser> einer = erzeugeMdbLeser();
-        for (Leser* l : {einer.get(), leser_.get()}) {
-            const std::size_t i = l == leser_.get();
-            l->oeffnen(kaputt);
-            const CursorNummer c = l->cursorOeffnen(QStringLiteral("N"), {0, 1});
-            ZeilenBlock block;
-            while (l->naechsterBlock(c, block, 700))
-                anhaengen(zeilen[i], block);
-            for (const Schaden& sch : l->schaeden(c))
-                schaeden[i].push_back(std::to_string(sch.seite) + ' ' + sch.grund.toStdString());
-        }
-        EXPECT_EQ(zeilen[1], zeilen[0]);
-        EXPECT_EQ(schaeden[1], schaeden[0]);
-        EXPECT_EQ(schaeden[0].size(), fall.schaeden);
+        einer->oeffnen(kaputt);
+        leser_->oeffnen(kaputt);
+        const auto erwartet = vorwaerts({0, 1}, einer.get(), QStringLiteral("N"));
+        EXPECT_EQ(vorwaerts({0, 1}, leser_.get(), QStringLiteral("N")), erwartet);
+        EXPECT_EQ(std::count_if(erwartet.begin(), erwartet.end(), [](const QString& z) { return z.startsWith(u"Schaden"); }), fall.schaeden);
     }
-}
-
-// A second reader process that cannot start leaves the large table to the
-// first: every row, in order, as one reader gives them.
-TEST(Verbund, ASecondReaderThatCannotStartLeavesTheTableToTheFirst)
-{
-    QTemporaryDir dir;
-    const QString datei = dir.filePath(QStringLiteral("n.mdb"));
-    Zeilen::nummernTabelle(datei, "N", Anzahl);
-    int gemacht = 0;
-    const auto leser = erzeugeVerbundLeser(
-        [&gemacht] { return erzeugeProzessLeser(gemacht++ == 0 ? QStringLiteral(LESER_PROGRAMM) : QStringLiteral("/nicht/da/zelk-feldspur-leser")); }, Teilung{1, 0});
-    leser->oeffnen(datei);
-    const CursorNummer c = leser->cursorOeffnen(QStringLiteral("N"), {0});
-    ZeilenBlock b;
-    std::int64_t n = 0;
-    while (leser->naechsterBlock(c, b, 300))
-        for (int z = 0; z < b.zeilen(); ++z, ++n)
-            ASSERT_EQ(b.wert(z, 0).ganzzahl, n);
-    EXPECT_EQ(n, Anzahl);
-    EXPECT_EQ(gemacht, 2);
-    EXPECT_TRUE(leser->schaeden(c).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Leser, Cursor_,

@@ -2,11 +2,10 @@
 // searched with them and with every value matched, through the reader in
 // this process, the reader process and two reader processes sharing each
 // table (runs of one page, so every table is split), and the protocols are
-// the same bytes; so is the command line's output over all files. The search texts
-// reach every kind of value text: digits, separators of numbers, dates and
-// times, Yes/No, GUIDs, the exponent, names, umlauts, a non-Latin letter,
-// inner stars; some change while the run goes on, some search only some
-// fields.
+// the same bytes. The search texts reach every kind of value text: digits,
+// separators of numbers, dates and times, Yes/No, GUIDs, the exponent, names,
+// umlauts, a non-Latin letter, inner stars; some change while the run goes
+// on, some search only some fields.
 
 #include "Datenzugriff.h"
 #include "Echtdaten.h"
@@ -17,7 +16,6 @@
 
 #include <QBuffer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -74,9 +72,8 @@ QByteArray protokoll(const QString& datei, const Fall& fall, bool vorfilter, Les
     schreiber.oeffnen();
     const auto prozess = [] { return Datenzugriff::erzeugeProzessLeser(QStringLiteral(LESER_PROGRAMM)); };
     Datenzugriff::Connection verbindung([leser, prozess]() -> std::unique_ptr<Datenzugriff::Leser> {
-        if (leser == Leser::Zwei)
-            return Datenzugriff::erzeugeVerbundLeser(prozess, Datenzugriff::Teilung{1, 0});
-        return leser == Leser::Prozess ? prozess() : Datenzugriff::erzeugeMdbLeser();
+        return leser == Leser::Zwei ? Datenzugriff::erzeugeVerbundLeser(prozess, Datenzugriff::Teilung{1, 0})
+               : leser == Leser::Prozess ? prozess() : Datenzugriff::erzeugeMdbLeser();
     });
     try {
         verbindung.Open(QStringLiteral("DBQ=") + datei + QLatin1Char(';'));
@@ -163,39 +160,6 @@ TEST(VorfilterErzeugt, BuchstabenJenseitsDerBmp)
                 << fall.text;
             EXPECT_GT(treffer[1], 0) << fall.text;
         }
-}
-
-// The command line over all real files at once, with and without the
-// prefilters: the same output, the same exit code. The filter itself is the
-// run's (above); here a text of each kind reaches it through the command line.
-TEST(VorfilterBefehlszeile, GleicheAusgabeWieOhne)
-{
-    const Fall befehle[] = {{"müller", false}, {"2*0", true}, {"ж", false}, {"1", false}, {"wahr", false}};
-    QStringList dateien;
-    for (const auto& d : echteDateien().dateien)
-        if (QFileInfo(d.pfad).size() <= grosseDatei)
-            dateien << d.pfad;
-    for (const auto& fall : befehle) {
-        QStringList argumente{QStringLiteral("--alle-tabellen"), QStringLiteral("--format"), QStringLiteral("protokoll")};
-        if (!fall.platzhalter)
-            argumente << QStringLiteral("--ohne-wildcards");
-        argumente << dateien << QStringLiteral("--") << QString::fromUtf8(fall.text);
-        QByteArray ausgabe[2];
-        int code[2] = {-1, -1};
-        for (int voll = 0; voll < 2; ++voll) {
-            QProcess p;
-            auto umgebung = QProcessEnvironment::systemEnvironment();
-            umgebung.insert(QStringLiteral("ZF_VOLLER_VERGLEICH"), voll ? QStringLiteral("1") : QStringLiteral("0"));
-            p.setProcessEnvironment(umgebung);
-            p.start(QStringLiteral(SUCHE_PROGRAMM), argumente);
-            ASSERT_TRUE(p.waitForFinished(120000)) << fall.text;
-            ausgabe[voll] = p.readAllStandardOutput();
-            code[voll] = p.exitCode();
-        }
-        EXPECT_TRUE(ausgabe[0] == ausgabe[1]) << fall.text;
-        EXPECT_EQ(code[0], code[1]) << fall.text;
-        EXPECT_GT(ausgabe[0].size(), 0) << fall.text;
-    }
 }
 
 }  // namespace
