@@ -53,21 +53,6 @@ constexpr WertArt festeArt(JetTyp typ)
 
 }  // namespace
 
-}  // namespace Datenzugriff::Jet
-
-namespace Datenzugriff {
-
-std::optional<Schaden> fehlendeZeilen(std::int64_t gespeichert, std::int64_t gelesen, std::int64_t geloescht)
-{
-    if (gespeichert - gelesen <= geloescht)
-        return std::nullopt;
-    return Schaden{0, QStringLiteral("die Tabelle nennt %1 Sätze, lesbar sind nur %2").arg(gespeichert).arg(gelesen)};
-}
-
-}  // namespace Datenzugriff
-
-namespace Datenzugriff::Jet {
-
 QString dateiText(const QString& datei) { return QStringLiteral("„") + datei + QStringLiteral("“"); }
 
 Beschaedigung::Beschaedigung(const QString& datei, QString g)
@@ -90,13 +75,15 @@ void Dekoder::schadenNotieren(Cursor& c, std::uint32_t seite, const QString& gru
 }
 
 // At the end of a forward read: the rows the definition promises beyond
-// those read; nothing behind damage noted already.
+// those read. A file that was not closed properly can carry a stale count,
+// but only rows that were there once: so a shortfall within the deleted
+// rows passed says nothing, and neither does one behind damage noted already.
 void Dekoder::zaehlungPruefen(Cursor& c) const
 {
-    if (!c.schaeden.empty())
-        return;
-    if (const auto s = fehlendeZeilen(c.tabelle->gespeicherteZeilen, c.gelieferteZeilen, c.geloeschteZeilen))
-        schadenNotieren(c, s->seite, s->grund);
+    const std::int64_t gespeichert = c.tabelle->gespeicherteZeilen;
+    const std::int64_t fehlen = gespeichert - std::int64_t(c.gelieferteZeilen);
+    if (c.schaeden.empty() && fehlen > c.geloeschteZeilen)
+        schadenNotieren(c, 0, QStringLiteral("die Tabelle nennt %1 Sätze, lesbar sind nur %2").arg(gespeichert).arg(c.gelieferteZeilen));
 }
 
 std::int64_t datumErweitertLesen(const unsigned char* p, std::size_t n)
@@ -307,19 +294,12 @@ std::int64_t Dekoder::naechsteAusKarte(Cursor& c, std::uint32_t nach)
 }
 
 // Moves the cursor to the next page of its table. The usage map gives the
-// pages in ascending order; anything else means a damaged map. A cursor over
-// a share stops at the end of each of its runs and walks past the pages of
-// the other shares' runs without reading them.
-Dekoder::Schritt Dekoder::naechsteDatenseite(Cursor& c)
+// pages in ascending order; anything else means a damaged map.
+bool Dekoder::naechsteDatenseite(Cursor& c)
 {
     const Tabelle& t = *c.tabelle;
     const std::uint32_t tdef = t.definitionsSeite;
-    const bool geteilt = c.anteil.von > 1;
     while (true) {
-        if (geteilt && c.imLauf && (c.planStelle + 1) % c.anteil.laufSeiten == 0) {
-            c.imLauf = false;
-            return Schritt::LaufEnde;
-        }
         std::uint32_t naechste = 0;
         if (!c.mapUnbekannt) {
             const std::int64_t n = naechsteAusKarte(c, c.seitenNr);
@@ -327,7 +307,7 @@ Dekoder::Schritt Dekoder::naechsteDatenseite(Cursor& c)
                 c.mapUnbekannt = true;
                 naechste = c.seitenNr + 1;
             } else if (n == 0) {
-                return Schritt::Ende;
+                return false;
             } else {
                 if (std::uint32_t(n) <= c.seitenNr)
                     beschaedigt(f_.datei, QStringLiteral("die Seitenliste der Tabelle „%1“ läuft im Kreis").arg(t.name));
@@ -338,17 +318,11 @@ Dekoder::Schritt Dekoder::naechsteDatenseite(Cursor& c)
         }
         if (naechste >= f_.seitenAnzahl) {
             if (c.mapUnbekannt)
-                return Schritt::Ende;
+                return false;
             beschaedigt(f_.datei, QStringLiteral("die Tabelle „%1“ verweist auf Seite %2 hinter dem Dateiende")
                                     .arg(t.name).arg(naechste));
         }
         c.seitenNr = naechste;
-        ++c.planStelle;
-        if (geteilt) {
-            c.imLauf = (c.planStelle / c.anteil.laufSeiten) % c.anteil.von == c.anteil.nummer;
-            if (!c.imLauf)
-                continue;
-        }
         q_.seiteLesen(naechste, c.seite.data());
         int zeilen = -1;
         try {
@@ -362,7 +336,7 @@ Dekoder::Schritt Dekoder::naechsteDatenseite(Cursor& c)
             c.zeileAufSeite = 0;
             for (int r = 0; r < zeilen; ++r)
                 c.geloeschteZeilen += zeilenplatz(c.seite.data(), r).geloescht ? 1 : 0;
-            return Schritt::Seite;
+            return true;
         }
         // A page the map lists that is no data page of this table: its rows
         // are lost. When every page is scanned, other pages are no news.
@@ -853,25 +827,13 @@ template <class Ziel>
 int Dekoder::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
 {
     const std::size_t breite = c.auswahl.size();
-    const bool ganz = c.anteil.von == 1;
     int zeilen = 0;
-    c.laufEnde = false;
     while (zeilen < maxZeilen && !c.ende) {
         if (c.seitenNr == 0 || c.zeileAufSeite >= c.zeilenAufSeite) {
-            const bool imLauf = c.imLauf;
-            const Schritt schritt = naechsteDatenseite(c);
-            if (schritt == Schritt::LaufEnde) {
-                c.laufEnde = true;
-                break;
-            }
-            if (schritt == Schritt::Ende) {
+            if (!naechsteDatenseite(c)) {
                 c.ende = true;
-                c.laufEnde = imLauf;
-                c.imLauf = false;
-                if (ganz) {
-                    c.positionenKomplett = true;
-                    zaehlungPruefen(c);
-                }
+                c.positionenKomplett = true;
+                zaehlungPruefen(c);
                 break;
             }
             continue;
@@ -887,7 +849,7 @@ int Dekoder::zeilenLesen(Cursor& c, Ziel& ziel, int maxZeilen)
             schadenNotieren(c, c.seitenNr, b.grund);
         }
         if (gelesen) {
-            if (ganz && !c.positionenKomplett && c.positionen.size() == c.gelieferteZeilen)
+            if (!c.positionenKomplett && c.positionen.size() == c.gelieferteZeilen)
                 c.positionen.push_back((std::uint64_t(c.seitenNr) << 9) | std::uint64_t(zeile));
             ++c.gelieferteZeilen;
             ++zeilen;
@@ -935,7 +897,7 @@ void Dekoder::positionenZaehlen(Cursor& c)
     zaehler.tabelle = c.tabelle;
     zaehler.seite.resize(c.seite.size());
     std::vector<std::uint64_t> positionen;
-    while (naechsteDatenseite(zaehler) == Schritt::Seite) {
+    while (naechsteDatenseite(zaehler)) {
         for (int r = 0; r < zaehler.zeilenAufSeite; ++r) {
             const Zeilenplatz platz = zeilenplatz(zaehler.seite.data(), r);
             if (!platz.geloescht && platz.belegt)
@@ -990,9 +952,6 @@ void Dekoder::zuruecksetzen(Cursor& c)
     c.gelieferteZeilen = 0;
     c.schaeden.clear();
     c.geloeschteZeilen = 0;
-    c.planStelle = -1;
-    c.imLauf = false;
-    c.laufEnde = false;
     if (!c.positionenKomplett)
         c.positionen.clear();
 }

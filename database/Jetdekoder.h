@@ -144,13 +144,6 @@ struct Cursor {
     std::shared_ptr<const Kandidatenfilter> bytFuer;
     std::array<std::uint8_t, 256> bytKlassen{};
     std::vector<std::uint8_t> nurGrenzen;
-    // The share of the forward read (Anteil): planStelle is the place of
-    // seitenNr in the reading order, imLauf says that it lies in a run of
-    // this share, laufEnde that the last read ended one.
-    Anteil anteil;
-    std::int64_t planStelle = -1;
-    bool imLauf = false;
-    bool laufEnde = false;
 };
 
 // The slot of a row on a data page.
@@ -374,8 +367,7 @@ private:
     std::int64_t naechsteAusKarte(Cursor& c, std::uint32_t nach);
     static void schadenNotieren(Cursor& c, std::uint32_t seite, const QString& grund);
     void zaehlungPruefen(Cursor& c) const;
-    enum class Schritt { Seite, LaufEnde, Ende };
-    Schritt naechsteDatenseite(Cursor& c);
+    bool naechsteDatenseite(Cursor& c);
     // filtern: a row that c's filter rejects comes as a row of Nulls.
     template <class Ziel>
     bool zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32_t seitenNr, int zeile, Ziel& ziel, bool filtern,

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace Datenzugriff {
@@ -67,9 +66,6 @@ struct ZeilenBlock {
     // (leer shorter, or 0) is in werte. Whoever fills werte clears leer.
     std::vector<std::uint8_t> leer;
     std::vector<Wert> nullZeile;
-    // A cursor over a share of a table (see Anteil): this block ends one of
-    // its runs. An empty block can end a run whose pages hold no row.
-    bool laufEnde = false;
 
     int zeilen() const { return zeilenAnzahl; }
     bool istLeer(int zeile) const { return std::size_t(zeile) < leer.size() && leer[std::size_t(zeile)]; }
@@ -83,21 +79,6 @@ struct ZeilenBlock {
 };
 
 using CursorNummer = int;
-
-// A share of a table's forward read, for readers that read one table side by
-// side: the pages in the order the forward read takes them, cut into runs of
-// laufSeiten pages; share nummer of von reads the runs nummer, nummer + von,
-// nummer + 2 von, ... A row counts at the page of its slot. Such a cursor
-// ends every run with a block that says so (ZeilenBlock::laufEnde), and its
-// naechsterBlock is false only when no run of its own is left. It never
-// notes the rows the table's stored count promises beyond those read: only
-// all shares together can tell (see geloeschteZeilen).
-struct Anteil {
-    int nummer = 0;
-    int von = 1;
-    int laufSeiten = 1;
-    bool operator==(const Anteil&) const = default;
-};
 
 // Which rows of a forward read can hold a hit, judged on the stored bytes
 // before any value is built. A row is a candidate when a searched column
@@ -138,12 +119,6 @@ inline QStringList schadenGruende(const std::vector<Schaden>& schaeden, std::siz
     return gruende;
 }
 
-// Rows the table's stored count promises beyond those read: damage unless a
-// stale count explains them. A file that was not closed properly can carry a
-// stale count, but only of rows that were there once: so a shortfall within
-// the deleted rows passed says nothing.
-std::optional<Schaden> fehlendeZeilen(std::int64_t gespeichert, std::int64_t gelesen, std::int64_t geloescht);
-
 class Leser {
 public:
     virtual ~Leser() = default;
@@ -163,9 +138,6 @@ public:
     // Several cursors may be open on one file, each with its own number and
     // reading position (the search's forward cursor and a grid's keyset cursor).
     virtual CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& spaltenauswahl) = 0;
-    // A cursor whose forward read gives a share of the table's rows; its
-    // ranges and rows by number are those of the whole table.
-    virtual CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& spaltenauswahl, const Anteil& anteil) = 0;
     // Fills block with up to maxZeilen rows; false when the cursor had no
     // row left. Throws on a damaged file.
     virtual bool naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int maxZeilen) = 0;
@@ -184,9 +156,6 @@ public:
     // could read it gave; what it could not is named here, so that a search
     // over a damaged table says it is incomplete. Empty for a healthy table.
     virtual std::vector<Schaden> schaeden(CursorNummer cursor) = 0;
-    // The deleted rows the forward read has passed: a stale stored count may
-    // still count them.
-    virtual std::int64_t geloeschteZeilen(CursorNummer cursor) = 0;
     virtual void cursorSchliessen(CursorNummer cursor) = 0;
     // From now on the cursor's forward read gives only the candidates of
     // filter (null: every row) in full. Returns the number of rows the
@@ -214,18 +183,5 @@ std::unique_ptr<Leser> erzeugeMdbLeser(std::function<void()> fortschritt);
 // DatenzugriffsFehler. One reader serves one thread: a window that reads on
 // its own takes a connection (and so a child) of its own.
 std::unique_ptr<Leser> erzeugeProzessLeser(QString programm = {}, int wartezeitMs = 5000, int plattenGrenzeMs = 120000);
-
-// One table read by two readers at once. Everything goes to the first reader
-// but the forward read of a table of at least abZeilen stored rows: that one
-// is read in two shares (Anteil) of runs of laufSeiten pages, one in each
-// reader, and given merged in record order, as one reader would give it. The
-// second reader is made and opened on the first such read. A reader process
-// reads a whole run ahead: a run holds some thousand rows of a usual table.
-// With ZF_EIN_LESER=1 in the environment, fabrik's reader alone reads.
-struct Teilung {
-    int laufSeiten = 64;
-    std::int64_t abZeilen = 10000;
-};
-std::unique_ptr<Leser> erzeugeVerbundLeser(std::function<std::unique_ptr<Leser>()> fabrik, Teilung teilung = {});
 
 }  // namespace Datenzugriff

@@ -32,7 +32,6 @@ void Schreiber::block(const ZeilenBlock& b)
 {
     i32(b.spalten);
     i32(b.zeilenAnzahl);
-    u8(b.laufEnde ? 1 : 0);
     for (int z = 0; z < b.zeilenAnzahl; ++z) {
         const Wert* w = b.zeile(z);
         for (int s = 0; s < b.spalten; ++s)
@@ -220,12 +219,10 @@ void Entnehmer::block(ZeilenBlock& b, int hoechstens, int breite)
 {
     const std::int32_t spalten = i32();
     const std::int32_t zeilen = i32();
-    const std::uint8_t laufEnde = u8();
     // Every row with a value takes at least one byte: a bound against absurd counts.
-    if (spalten < 0 || zeilen < 0 || laufEnde > 1 || zeilen > hoechstens || (zeilen > 0 && spalten != breite)
+    if (spalten < 0 || zeilen < 0 || zeilen > hoechstens || (zeilen > 0 && spalten != breite)
         || (spalten > 0 && zeilen > ende_ - p_))
         throw Formfehler("Block passt nicht zur Anfrage");
-    b.laufEnde = laufEnde != 0;
     b.spalten = spalten;
     b.zeilenAnzahl = zeilen;
     const std::size_t breit = std::size_t(spalten);

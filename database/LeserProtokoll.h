@@ -21,11 +21,8 @@ namespace Datenzugriff::Protokoll {
 
 enum class Auftrag : std::uint8_t {
     Oeffnen = 1, Schliessen, Katalog, Spalten, Zeilenanzahl, CursorOeffnen, Block, Zuruecksetzen, Zeile,
-    GezaehlteZeilen, CursorSchliessen, Version, Bereich, Schaeden, Filter, Geloeschte,
+    GezaehlteZeilen, CursorSchliessen, Version, Bereich, Schaeden, Filter,
 };
-
-// A block answer: columns, rows, whether it ends a run (ZeilenBlock::laufEnde), then the rows.
-constexpr std::size_t BlockKopf = 9;
 
 enum class Antwort : std::uint8_t { Gut = 0, Fehler = 1, Fortschritt = 2 };
 // A progress frame is empty while pages are read; this byte says that the
@@ -101,7 +98,6 @@ public:
     const char* nutzlast() const { return puffer_.data() + Kopf; }
     // Overwrites four bytes written before, at an offset into the payload.
     void i32An(std::size_t stelle, std::int32_t v) { std::memcpy(puffer_.data() + Kopf + stelle, &v, 4); }
-    void u8An(std::size_t stelle, std::uint8_t v) { puffer_[Kopf + stelle] = char(v); }
     // A request: its length, then the payload.
     std::pair<const char*, std::size_t> anfrage()
     {
@@ -194,8 +190,6 @@ public:
     // message is to be dropped, as above.
     virtual int bereichKodieren(CursorNummer cursor, std::int64_t von, int anzahl, Protokoll::Schreiber& nachricht,
                                 int& spalten) = 0;
-    // Whether the cursor's last forward read ended one of its runs (Anteil).
-    virtual bool laufBeendet(CursorNummer cursor) = 0;
 };
 
 std::unique_ptr<KodierenderLeser> erzeugeKodierendenMdbLeser(std::function<void()> fortschritt);

@@ -151,7 +151,6 @@ CursorNummer Leserdienst::antworten(P::Entnehmer& e)
     case P::Auftrag::Bereich: bereich(e); break;
     case P::Auftrag::GezaehlteZeilen: antwort_.i64(leser_.gezaehlteZeilen(e.i32())); break;
     case P::Auftrag::Schaeden: antwort_.schaeden(leser_.schaeden(e.i32())); break;
-    case P::Auftrag::Geloeschte: antwort_.i64(leser_.geloeschteZeilen(e.i32())); break;
     case P::Auftrag::CursorSchliessen: {
         const CursorNummer c = e.i32();
         vorraete_.erase(c);
@@ -171,10 +170,8 @@ CursorNummer Leserdienst::antworten(P::Entnehmer& e)
 }
 
 // The next rows of the cursor: those read ahead first, then as many more as
-// asked for. A short answer means the end of the table or of a run of the
-// cursor's share, so an answer is always filled up to that. A share's read
-// goes on ahead behind the end of a run: the next run is what the program
-// will ask for after the other share's.
+// asked for. A short answer means the end of the table, so an answer is
+// always filled up.
 CursorNummer Leserdienst::block(P::Entnehmer& e)
 {
     const CursorNummer c = e.i32();
@@ -185,32 +182,23 @@ CursorNummer Leserdienst::block(P::Entnehmer& e)
         v.fehler = false;
         throw DatenzugriffsFehler(v.nummer, v.text);
     }
-    v.groesse = std::max(v.groesse, max);
     int spalten = 0;
     int zeilen = 0;
-    bool laufEnde = false;
-    vorratGeben(v, max, spalten, zeilen, laufEnde);
-    if (zeilen < max && !v.da && !laufEnde) {
+    vorratGeben(v, max, spalten, zeilen);
+    if (zeilen < max && !v.da)
         zeilen += leser_.blockKodieren(c, antwort_, max - zeilen, enden_, spalten);
-        laufEnde = leser_.laufBeendet(c);
-    }
     antwort_.i32An(0, spalten);
     antwort_.i32An(4, zeilen);
-    antwort_.u8An(8, laufEnde ? 1 : 0);
     kanal_.senden(P::Antwort::Gut, antwort_);
-    v.geteilt = v.geteilt || laufEnde;
-    return (zeilen == max || laufEnde) && v.groesse >= VorausAb && !v.da ? c : 0;
-}
-
-void Leserdienst::blockKopf(P::Schreiber& nachricht)
-{
-    nachricht.i32(0);
-    nachricht.i32(0);
-    nachricht.u8(0);
+    if (zeilen == max && max >= VorausAb && !v.da) {
+        vorausGroesse_ = max;
+        return c;
+    }
+    return 0;
 }
 
 // Starts the answer with the rows read ahead, as many as fit.
-void Leserdienst::vorratGeben(Vorrat& v, int max, int& spalten, int& zeilen, bool& laufEnde)
+void Leserdienst::vorratGeben(Vorrat& v, int max, int& spalten, int& zeilen)
 {
     if (v.da && v.erste == 0 && v.zeilen() <= std::size_t(max)) {
         // The usual case: the rows read ahead are the answer as they stand.
@@ -218,11 +206,11 @@ void Leserdienst::vorratGeben(Vorrat& v, int max, int& spalten, int& zeilen, boo
         std::swap(enden_, v.enden);
         spalten = v.spalten;
         zeilen = int(enden_.size());
-        laufEnde = v.laufEnde;
         v.da = false;
         return;
     }
-    blockKopf(antwort_);
+    antwort_.i32(0);
+    antwort_.i32(0);
     enden_.clear();
     if (!v.da)
         return;
@@ -232,10 +220,8 @@ void Leserdienst::vorratGeben(Vorrat& v, int max, int& spalten, int& zeilen, boo
     spalten = v.spalten;
     zeilen = int(n);
     v.erste += n;
-    if (v.erste >= v.zeilen()) {
+    if (v.erste >= v.zeilen())
         v.da = false;
-        laufEnde = v.laufEnde;
-    }
 }
 
 void Leserdienst::vorauslesen(CursorNummer c)
@@ -244,17 +230,15 @@ void Leserdienst::vorauslesen(CursorNummer c)
     v.da = true;
     v.erste = 0;
     v.fehler = false;
-    v.laufEnde = false;
     v.nachricht.leeren();
-    blockKopf(v.nachricht);
+    v.nachricht.i32(0);
+    v.nachricht.i32(0);
     v.enden.clear();
     fehlerFangen(
         [&] {
-            const int k = leser_.blockKodieren(c, v.nachricht, v.geteilt ? GroessterBlock : v.groesse, v.enden, v.spalten);
-            v.laufEnde = leser_.laufBeendet(c);
+            const int k = leser_.blockKodieren(c, v.nachricht, vorausGroesse_, v.enden, v.spalten);
             v.nachricht.i32An(0, v.spalten);
             v.nachricht.i32An(4, k);
-            v.nachricht.u8An(8, v.laufEnde ? 1 : 0);
         },
         [&v](std::int32_t nummer, const QString& text) {
             v.fehler = true;
@@ -270,7 +254,8 @@ void Leserdienst::bereich(P::Entnehmer& e)
     const CursorNummer c = e.i32();
     const std::int64_t von = e.i64();
     const int anzahl = std::max(0, std::min(e.i32(), GroessterBlock));
-    blockKopf(antwort_);
+    antwort_.i32(0);
+    antwort_.i32(0);
     int spalten = 0;
     const int zeilen = leser_.bereichKodieren(c, von, anzahl, antwort_, spalten);
     antwort_.i32An(0, spalten);
@@ -286,11 +271,7 @@ void Leserdienst::cursorOeffnen(P::Entnehmer& e)
     std::vector<int> auswahl(static_cast<std::size_t>(n));
     for (auto& a : auswahl)
         a = e.i32();
-    Anteil anteil;
-    anteil.nummer = e.i32();
-    anteil.von = e.i32();
-    anteil.laufSeiten = e.i32();
-    antwort_.i32(leser_.cursorOeffnen(tabelle, auswahl, anteil));
+    antwort_.i32(leser_.cursorOeffnen(tabelle, auswahl));
 }
 
 void Leserdienst::zeile(P::Entnehmer& e)

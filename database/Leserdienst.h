@@ -55,16 +55,13 @@ private:
         std::vector<std::size_t> enden;  // end of each row in the payload
         int spalten = 0;
         std::size_t erste = 0;  // first row not yet sent
-        bool laufEnde = false;  // the rows end a run of the cursor's share
-        bool geteilt = false;   // the cursor reads a share: ahead goes a whole run
-        int groesse = 0;        // the largest block asked for: the size read ahead
         // Reading ahead met a damaged page: the error goes out with the
         // request that reaches it.
         bool fehler = false;
         std::int32_t nummer = 0;
         QString text;
         std::size_t zeilen() const { return enden.size(); }
-        std::size_t anfang(std::size_t zeile) const { return zeile == 0 ? Protokoll::BlockKopf : enden[zeile - 1]; }
+        std::size_t anfang(std::size_t zeile) const { return zeile == 0 ? 8 : enden[zeile - 1]; }
     };
 
     // Answers the request; returns the cursor to read ahead for, or 0.
@@ -73,8 +70,7 @@ private:
     void bereich(Protokoll::Entnehmer& e);
     void cursorOeffnen(Protokoll::Entnehmer& e);
     void zeile(Protokoll::Entnehmer& e);
-    void vorratGeben(Vorrat& v, int max, int& spalten, int& zeilen, bool& laufEnde);
-    void blockKopf(Protokoll::Schreiber& nachricht);
+    void vorratGeben(Vorrat& v, int max, int& spalten, int& zeilen);
     void vorauslesen(CursorNummer cursor);
     void fehlerSenden(std::int32_t nummer, const QString& text);
 
@@ -85,6 +81,7 @@ private:
     std::vector<std::size_t> enden_;
     std::vector<Wert> zeile_;
     std::map<CursorNummer, Vorrat> vorraete_;
+    int vorausGroesse_ = 0;  // the block size of the request that asked for reading ahead
 };
 
 }  // namespace Datenzugriff

@@ -72,13 +72,7 @@ public:
     std::vector<KatalogEintrag> katalog() override;
     std::vector<SpaltenInfo> spalten(const QString& tabelle) override;
     std::int64_t gespeicherteZeilenanzahl(const QString& tabelle) override;
-    CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl) override
-    {
-        return cursorOeffnen(tabelle, auswahl, Anteil{});
-    }
-    CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl, const Anteil& anteil) override;
-    bool laufBeendet(CursorNummer cursor) override { return cursorHolen(cursor).laufEnde; }
-    std::int64_t geloeschteZeilen(CursorNummer cursor) override { return cursorHolen(cursor).geloeschteZeilen; }
+    CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl) override;
     bool naechsterBlock(CursorNummer cursor, ZeilenBlock& block, int maxZeilen) override;
     int blockKodieren(CursorNummer cursor, Protokoll::Schreiber& nachricht, int maxZeilen, std::vector<std::size_t>& zeilenEnden,
                       int& spalten) override;
@@ -430,16 +424,12 @@ std::int64_t MdbLeser::gespeicherteZeilenanzahl(const QString& tabelle)
     return n;
 }
 
-CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl, const Anteil& anteil)
+CursorNummer MdbLeser::cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl)
 {
-    if (anteil.von < 1 || anteil.nummer < 0 || anteil.nummer >= anteil.von || anteil.laufSeiten < 1)
-        throw DatenzugriffsFehler(FehlerAnweisung, QStringLiteral("Anteil %1 von %2 (Läufe von %3 Seiten) gibt es nicht.")
-                                                       .arg(anteil.nummer).arg(anteil.von).arg(anteil.laufSeiten));
     MdbTableDef* t = tabelleLesen(tabelle);
     Cursor c;
     c.tabelle = tabelleAus(t);
     c.auswahl = auswahl;
-    c.anteil = anteil;
     try {
         for (int a : auswahl)
             if (a < 0 || a >= int(c.tabelle->spalten.size()))
@@ -521,8 +511,7 @@ bool MdbLeser::naechsterBlock(CursorNummer nummer, ZeilenBlock& block, int maxZe
     blockVorbereiten(c, block, maxZeilen);
     Jet::InWerte ziel(*dekoder_, block.werte.data());
     block.zeilenAnzahl = dekoder_->zeilenLesen(c, ziel, maxZeilen);
-    block.laufEnde = c.laufEnde;
-    return block.zeilenAnzahl > 0 || c.laufEnde;
+    return block.zeilenAnzahl > 0;
 }
 
 int MdbLeser::zeilenBereich(CursorNummer nummer, std::int64_t von, int anzahl, ZeilenBlock& block)
@@ -531,7 +520,6 @@ int MdbLeser::zeilenBereich(CursorNummer nummer, std::int64_t von, int anzahl, Z
     blockVorbereiten(c, block, anzahl);
     Jet::InWerte ziel(*dekoder_, block.werte.data());
     block.zeilenAnzahl = dekoder_->bereichLesen(c, von, anzahl, ziel);
-    block.laufEnde = false;
     return block.zeilenAnzahl;
 }
 

@@ -97,18 +97,11 @@ public:
     }
     CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl) override
     {
-        return cursorOeffnen(tabelle, auswahl, Anteil{});
-    }
-    CursorNummer cursorOeffnen(const QString& tabelle, const std::vector<int>& auswahl, const Anteil& anteil) override
-    {
         auto a = auftrag(P::Auftrag::CursorOeffnen);
         a.text(tabelle);
         a.i32(std::int32_t(auswahl.size()));
         for (int s : auswahl)
             a.i32(s);
-        a.i32(anteil.nummer);
-        a.i32(anteil.von);
-        a.i32(anteil.laufSeiten);
         const CursorNummer c = anfrage(a, [](P::Entnehmer& e) { return e.i32(); });
         breiten_[c] = int(auswahl.size());
         return c;
@@ -119,7 +112,7 @@ public:
         a.i32(cursor);
         a.i32(maxZeilen);
         anfrage(a, [&](P::Entnehmer& e) { blockLesen(e, cursor, block, maxZeilen); });
-        return block.zeilen() > 0 || block.laufEnde;
+        return block.zeilen() > 0;
     }
     int zeilenBereich(CursorNummer cursor, std::int64_t von, int anzahl, ZeilenBlock& block) override
     {
@@ -164,12 +157,6 @@ public:
         auto a = auftrag(P::Auftrag::Schaeden);
         a.i32(cursor);
         return anfrage(a, [](P::Entnehmer& e) { return e.schaeden(); });
-    }
-    std::int64_t geloeschteZeilen(CursorNummer cursor) override
-    {
-        auto a = auftrag(P::Auftrag::Geloeschte);
-        a.i32(cursor);
-        return anfrage(a, [](P::Entnehmer& e) { return e.i64(); });
     }
     std::int64_t kandidatenfilter(CursorNummer cursor, std::shared_ptr<const Kandidatenfilter> filter) override
     {
@@ -416,7 +403,6 @@ private:
             e.block(block, std::max(hoechstens, 0), breite(cursor));
         } catch (...) {
             block.zeilenAnzahl = 0;
-            block.laufEnde = false;
             throw;
         }
     }

@@ -28,12 +28,9 @@ void setzeHauptfenster(Hauptfenster* f) { fenster_ = f; }
 Datenzugriff::Connection& Zustand::Verbindung()
 {
     // The reader runs in its own process: a damaged file that makes libmdb
-    // hang or crash costs a message, not the program. A large table is read
-    // by two of them at once, one table being searched at a time.
+    // hang or crash costs a message, not the program.
     if (!verbindung_)
-        verbindung_ = std::make_unique<Datenzugriff::Connection>([] {
-            return Datenzugriff::erzeugeVerbundLeser([] { return Datenzugriff::erzeugeProzessLeser(); });
-        });
+        verbindung_ = std::make_unique<Datenzugriff::Connection>([] { return Datenzugriff::erzeugeProzessLeser(); });
     return *verbindung_;
 }
 

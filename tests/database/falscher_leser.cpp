@@ -120,12 +120,10 @@ int main()
             qToLittleEndian<qint32>(art == QLatin1String("breite") ? 1 : qFromLittleEndian<qint32>(p + 5) + (mehr ? 1 : 0), p + 5);
         if (auftrag == P::Auftrag::Bereich && mehr)  // cursor, first row (i64), rows
             qToLittleEndian<qint32>(qFromLittleEndian<qint32>(p + 13) + 1, p + 13);
-        if (auftrag == P::Auftrag::CursorOeffnen && art == QLatin1String("breite")) {  // table, columns, each column, share
+        if (auftrag == P::Auftrag::CursorOeffnen && art == QLatin1String("breite")) {  // table, columns, each column
             const qsizetype anzahl = 1 + 4 + 2 * qsizetype(qFromLittleEndian<qint32>(p + 1));
-            const QByteArray anteil = anfrage.right(12);
             qToLittleEndian<qint32>(1, p + anzahl);
             anfrage.truncate(anzahl + 8);
-            anfrage += anteil;
         }
         dienst.bearbeiten(anfrage.constData(), std::size_t(anfrage.size()));
         offen = offen || auftrag == P::Auftrag::Oeffnen;

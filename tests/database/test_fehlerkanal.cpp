@@ -125,46 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
         return n.substr(0, n.find('.'));
     });
 
-// Two reader processes share a table and the second fails. One that cannot
-// start leaves the table to the first: every row, in order, no damage. One
-// that goes wrong in its middle, at its first block (of another width), ends
-// the run with the error one such reader alone gives, and the connection is
-// closed as then. (The faults of too many rows need blocks larger than a run
-// of one page.)
-TEST(Fehlerkanal_, ASharedReadEndsAsTheReaderThatFailedEndsIt)
-{
-    QTemporaryDir dir;
-    const QString datei = dir.filePath(QStringLiteral("breite.mdb"));
-    Zeilen::nummernTabelle(datei, "T", 3000);
-    const auto lesen = [&](const Connection::LeserFabrik& fabrik) {
-        Connection c(fabrik);
-        Recordset r;
-        std::int64_t n = 0;
-        try {
-            c.Open(verbindung(datei));
-            r.Open(QStringLiteral("Select * from [T];"), c);
-            for (; !r.Eof(); r.MoveNext(), ++n)
-                EXPECT_EQ(r.fields().Item(0).Value().ganzzahl, n);
-        } catch (const DatenzugriffsFehler& e) {
-            EXPECT_EQ(e.Number(), FehlerLeseprozess);
-            EXPECT_EQ(c.State(), adStateClosed);
-            return e.Description().toStdString();
-        }
-        return std::to_string(n) + " Zeilen, " + std::to_string(r.schaeden().size()) + " Schäden";
-    };
-    const auto geteilt = [](const char* zweiter) -> Connection::LeserFabrik {
-        return [zweiter] {
-            return erzeugeVerbundLeser(
-                [zweiter, n = 0]() mutable { return erzeugeProzessLeser(QString::fromUtf8(n++ == 0 ? LESER_PROGRAMM : zweiter), 3000); },
-                Teilung{1, 0});
-        };
-    };
-    const std::string allein = lesen(falscherLeser());
-    EXPECT_NE(allein.find("Block passt nicht zur Anfrage"), std::string::npos) << allein;
-    EXPECT_EQ(lesen(geteilt(FALSCHER_LESER)), allein);
-    EXPECT_EQ(lesen(geteilt("/nicht/da/zelk-feldspur-leser")), "3000 Zeilen, 0 Schäden");
-}
-
 // A reader process that cannot be started says why, in German, and names
 // the program, not the file; one that hangs ends with an error, too. (A
 // reader's own error keeps its number across the process boundary: the

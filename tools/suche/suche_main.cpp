@@ -176,16 +176,12 @@ bool farbig(const Aufruf& a)
     return a.farbe == Farbe::Immer;
 }
 
-// The same reader process as the window; --im-prozess reads here. Files
-// searched one after the other get two reader processes for a large table,
-// files searched side by side one each.
-Datenzugriff::Connection::LeserFabrik leserFabrik(const Aufruf& a, bool verteilt = false)
+Datenzugriff::Connection::LeserFabrik leserFabrik(const Aufruf& a)
 {
+    // The same reader process as the window; --im-prozess reads here.
     if (a.imProzess)
         return [] { return Datenzugriff::erzeugeMdbLeser(); };
-    if (verteilt)
-        return [] { return Datenzugriff::erzeugeProzessLeser(); };
-    return [] { return Datenzugriff::erzeugeVerbundLeser([] { return Datenzugriff::erzeugeProzessLeser(); }); };
+    return [] { return Datenzugriff::erzeugeProzessLeser(); };
 }
 
 // As many files at once as there are cores, each through its own reader
@@ -223,9 +219,8 @@ int suchen(const Aufruf& a)
     Ausgabe ausgabe(a, mehrereTabellen(a), farbig(a), ziel);
     const bool terminal = isatty(STDERR_FILENO) == 1;
     Fortschritt fortschritt(terminal);
-    const int gleichzeitig = dateienGleichzeitig(a);
-    Mehrfachsuche suche(a, *protokoll, &ausgabe, leserFabrik(a, gleichzeitig > 1 && dateien.size() > 1));
-    suche.gleichzeitig = gleichzeitig;
+    Mehrfachsuche suche(a, *protokoll, &ausgabe, leserFabrik(a));
+    suche.gleichzeitig = dateienGleichzeitig(a);
     auto melden = [&fortschritt](const QString& ort, const QString& meldung) {
         fortschritt.loeschen();
         // The lines of a message joined by CR become one line, names in it escaped.
