@@ -593,11 +593,12 @@ bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32
         for (std::size_t k = 0; k < breite && !pruefung.kandidat; ++k) {
             const Spalte& s = spalte(k);
             if (c.nurGrenzen[k]) {
-                // feldBytes's bounds, without the call: only a field beyond
-                // the row goes on, to be named as a full read names it.
-                const int von = s.festOffset + kopf.zaehlerGroesse;
-                if (s.festNr >= kopf.festInZeile || (von >= 0 && von + s.groesse >= von && von + s.groesse <= kopf.laenge))
-                    continue;
+                // Nothing in it to judge, only its bounds: a field beyond the
+                // row is named as a full read names it.
+                const unsigned char* p = nullptr;
+                int n = 0;
+                feldBytes(s, kopf, seitenNr, p, n);
+                continue;
             }
             feldDekodieren(s, k, kopf, seitenNr, pruefung);
         }
