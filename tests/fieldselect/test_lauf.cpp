@@ -3,13 +3,12 @@
 // exception out of the mask. The run either stays the undisturbed one byte
 // for byte or ends at its next events with a complete protocol (or, broken,
 // leaves the last one); what the user chose stands afterwards. Then errors
-// nobody planned for out of the other windows and the reader process.
+// nobody planned for out of the other windows.
 
 #include "Maskenpruefung.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QPointer>
 #include <QTimer>
 
@@ -390,24 +389,6 @@ TEST_F(Lauf, AnExceptionOutOfAnotherWindowEndsOnlyThatAction)
     fenster->close();
     EXPECT_FALSE(fenster->isVisible());
     EXPECT_TRUE(meldungen().isEmpty());
-}
-
-// The reader process answers garbage for one file: the click on it ends
-// with a message that names the file, and the window goes on with the next.
-TEST_F(Lauf, AnAnswerOfTheReaderThatMakesNoSenseIsAMessage)
-{
-    DB::verbindungErsetzen(std::make_unique<Datenzugriff::Connection>(
-        [] { return Datenzugriff::erzeugeProzessLeser(QStringLiteral(FALSCHER_LESER), 2000); }));
-    for (const char* name : {"muell.mdb", "riesig.mdb", "stirbt.mdb", "ausnahme.mdb"}) {
-        SCOPED_TRACE(name);
-        schreiben(dir.filePath(QString::fromLatin1(name)), QByteArray(4096 * 4, '\0'));
-        fenster->File1->aktualisieren();
-        const QString m = tun(QStringLiteral("datei ") + QString::fromLatin1(name));
-        EXPECT_TRUE(m.startsWith(u'!') && m.contains(QStringLiteral("Leseprozess")) && !m.contains(u'|')) << m.toStdString();
-        EXPECT_TRUE(fenster->ImageCombo1->text().isEmpty());
-        EXPECT_EQ(tun(QStringLiteral("datei viele.mdb | suche")), QStringLiteral("Ende des Suchlaufes!"));
-        EXPECT_EQ(protokollBytes(), vieleProtokoll(600));
-    }
 }
 
 }  // namespace

@@ -223,12 +223,9 @@ TEST_P(Maskenweg, LeavesWhatItShould)
 const QString inaktiv = QStringLiteral("Text3: inaktiv"), alleGefunden = QStringLiteral("Protokoll: gesamt gefundene Felder: 4");
 
 const Weg wege[] = {
-    // A row keeps one box ticked; the keyboard ticks as the mouse does.
-    {"SearchBox", "Feldauswahl Kunden; S1", {"Haken: - S -"}},
-    {"InfoAfterSearch", "Feldauswahl Kunden; S1; I1", {"Haken: - I -"}},
-    {"SearchAfterInfo", "Feldauswahl Kunden; I1; S1", {"Haken: - S -"}},
-    {"InfoAfterSearchUnticked", "Feldauswahl Kunden; S1; I1; I1", {"Haken: - - -"}},
-    {"Keyboard", "Feldauswahl Kunden; Taste I2; Taste S2", {"Haken: - - S"}},
+    // A row keeps one box ticked; the keyboard ticks as the mouse does. Row by row: the
+    // search box; info after search; search after info; info after search, unticked; keys.
+    {"Ticks", "Feldauswahl Zehn; S0; S1; I1; I2; S2; S3; I3; I3; Taste I4; Taste S4", {"Haken: S I S - S - - - - -"}},
     // Name, type code and attributes of each kind of field, the first record's value:
     // Null two blanks, a text of length 0 and a binary value nothing.
     {"RowsOfEveryKind", "Feldauswahl Muster",

@@ -25,11 +25,6 @@ namespace DB = Datenbankfunktion;
 
 namespace {
 
-void kundenSchreiben(const QString& pfad)
-{
-    datenbank(pfad, [](auto& db) { kundenTabelle(db), db.addTable("Leer", {{"A", ColumnType::Long}}); });
-}
-
 // The protocol of "m*ller" over kunden.mdb.
 const QByteArray kundenProtokoll = "Satz: 1\t\tName\tFeldinhalt: M\xFCller\r\n"
                                    "Satz: 2\t\tName\tFeldinhalt: MOLLER\r\n"
@@ -55,7 +50,7 @@ bool nennt(const QString& gezeigt, const QString& datei, const QString& grund = 
 
 class Eingaben : public FensterPruefung {
 protected:
-    void dateienAnlegen() override { kundenSchreiben(dir.filePath(QStringLiteral("kunden.mdb"))); }
+    void dateienAnlegen() override { datenbank(dir.filePath(QStringLiteral("kunden.mdb")), kundenTabelle); }
     QString pfad(const QString& name) const { return dir.filePath(name); }
     // A file of vieleTabelle(anzahl) records; chosen, with "treffer" to find.
     QString viele(const char* name, int anzahl, const std::function<void(const QString&)>& danach = {})
@@ -111,7 +106,7 @@ TEST_F(Eingaben, AFileThatCannotBeReadOrChangesUnderTheWindow)
             QDir(p).removeRecursively();
     };
     const auto inhalt = [&](const QByteArray& b) { return [&p, b] { schreiben(p, b); }; };
-    const auto kunden = [&] { kundenSchreiben(p); };
+    const auto kunden = [&] { datenbank(p, kundenTabelle); };
     // A database of our older format, with another table than kunden.mdb.
     const auto andere = [&] { weg(), datenbank(p, [](auto& db) { db.addRow(db.addTable("Artikel", {{"Nr", ColumnType::Long}}), {Cell::integer(7)}); }, Format::Jet3); };
     QFile echt(pfad(QStringLiteral("kunden.mdb")));
@@ -136,7 +131,7 @@ TEST_F(Eingaben, AFileThatCannotBeReadOrChangesUnderTheWindow)
         // A link below a regular file: every open fails (ENOTDIR), for root as well.
         {"a link below a file", [&] { ASSERT_TRUE(QFile::link(pfad(QStringLiteral("kunden.mdb/kunden.mdb")), p)); }, {}, {}, "", "", {}, nullptr},
         // Root reads a file of mode 000: the case above covers the failed open then.
-        {"mode 000", [&] { kundenSchreiben(p); ASSERT_EQ(::chmod(QFile::encodeName(p).constData(), 0), 0); }, {}, {}, "Berechtigung", "", {}, nullptr},
+        {"mode 000", [&] { datenbank(p, kundenTabelle); ASSERT_EQ(::chmod(QFile::encodeName(p).constData(), 0), 0); }, {}, {}, "Berechtigung", "", {}, nullptr},
         {"deleted before the click", kunden, weg, {}, "", "", {}, nullptr},
         {"a folder before the click", kunden, [&] { weg(); QDir(dir.path()).mkdir(QStringLiteral("wechsel.mdb")); }, {}, "", "", {}, nullptr},
         {"another database before the click", kunden, andere, {}, nullptr, nullptr, "-----------------------------\r\ngesamt gefundene Felder: 0\r\n", "Artikel"},

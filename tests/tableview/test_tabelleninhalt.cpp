@@ -416,19 +416,6 @@ TEST_F(Modell, ACopyOfTooManyRowsIsRefused)
     EXPECT_FALSE(m.kopieren({}));
 }
 
-TEST_F(Modell, AFileThatCannotBeOpenedIsReported)
-{
-    Inhaltsmodell m;
-    QString fehler;
-    QObject::connect(&m, &Inhaltsmodell::ladefehler, [&](const QString& t) { fehler = t; });
-    m.binden([] { return DZ::erzeugeProzessLeser(); }, QStringLiteral("DBQ=") + dir.filePath(QStringLiteral("fehlt.mdb")) + u';',
-             QStringLiteral("Select * from [Viele];"));
-    ASSERT_TRUE(warteBis([&] { return !fehler.isEmpty(); }));
-    EXPECT_TRUE(fehler.contains(QStringLiteral("fehlt.mdb"))) << fehler.toStdString();
-    EXPECT_FALSE(m.gebunden());
-    EXPECT_EQ(m.rowCount(), 0);
-}
-
 // A damaged table shows the rows that can be read and says which are missing:
 // a zeroed data page, and a stored count no page gives.
 TEST_F(Modell, ADamagedTableShowsItsReadableRowsAndNamesTheDamage)
