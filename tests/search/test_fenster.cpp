@@ -244,8 +244,7 @@ TEST_F(Fenster, ProtocolViewerOrTheProgramsOwnWhenThereIsNone)
         const qsizetype vorher = anzeigen().size();
         fenster->programmSuchen = [&f](const QString&) { return f.opener; };
         fenster->Command2_Click();
-        for (int i = 0; i < 40 && anzeigen().size() == vorher; ++i)
-            QTest::qWait(25);  // the opener's end arrives through the event loop
+        (void)QTest::qWaitFor([&] { return anzeigen().size() != vorher; }, 1000);  // the opener's end arrives through the event loop
         ASSERT_EQ(anzeigen().size(), vorher + (f.eigeneAnzeige ? 1 : 0));
         if (f.eigeneAnzeige) {
             const QString datei = QString::fromLatin1(protokollBytes()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

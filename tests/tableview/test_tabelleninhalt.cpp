@@ -12,9 +12,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QTest>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -26,18 +24,7 @@ namespace {
 
 // Processes events until bedingung holds or 10 s have passed.
 template <class F>
-bool warteBis(F bedingung)
-{
-    QElapsedTimer uhr;
-    uhr.start();
-    while (!bedingung()) {
-        if (uhr.elapsed() > 10000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    return true;
-}
+bool warteBis(F bedingung) { return QTest::qWaitFor(bedingung, 10000); }
 
 // Overwrites a table's stored row count in its definition page: 0 as in a
 // file that was not closed properly (the recordset's count is then -1), or a
