@@ -8,7 +8,6 @@
 #include "Maskenpruefung.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPointer>
 #include <QTimer>
 
@@ -51,8 +50,7 @@ protected:
     void dateienAnlegen() override
     {
         Maskenpruefung::dateienAnlegen();
-        datenbank(dir.filePath(QStringLiteral("viele.mdb")), [](auto& db) { vieleTabelle(db, 600), db.addTable("Zweite", {{"A", ColumnType::Long}}); });
-        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("unter")));
+        datenbank(dir.filePath(QStringLiteral("viele.mdb")), [](auto& db) { vieleTabelle(db, 600); });
     }
     void SetUp() override
     {
@@ -75,44 +73,23 @@ protected:
         recorder->leeren();
     }
 
-    void klickAuf(QListWidget* liste, const QString& text, bool doppelt = false)
-    {
-        const auto treffer = liste->findItems(text, Qt::MatchEndsWith);
-        ASSERT_FALSE(treffer.isEmpty()) << text.toStdString();
-        const QPoint mitte = liste->visualItemRect(treffer.front()).center();
-        ASSERT_TRUE(liste->viewport()->rect().contains(mitte)) << text.toStdString();
-        if (doppelt)
-            QTest::mouseDClick(liste->viewport(), Qt::LeftButton, {}, mitte);
-        else
-            QTest::mouseClick(liste->viewport(), Qt::LeftButton, {}, mitte);
-    }
-
     // The choice of file and table, and what would change it, during a run.
     QList<QWidget*> gesperrt() const
     {
         return {fenster->Drive1, fenster->Dir1, fenster->File1, fenster->ImageCombo1, fenster->Command3, fenster->Command4};
     }
 
-    // Every control of the main window, as a user would use it, and the
-    // handlers of those the lock disables.
+    // The controls of the main window the lock leaves enabled, as a user
+    // would use them (a disabled one gets no input from Qt), and the handlers
+    // of those it disables.
     void hauptfensterBenutzen()
     {
         for (QWidget* w : gesperrt())
             EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
-        QTest::keyClick(fenster->Drive1, Qt::Key_Down);
-        QTest::keyClick(fenster->Drive1, Qt::Key_Up);
-        klickAuf(fenster->Dir1, QStringLiteral("unter"), true);
-        klickAuf(fenster->File1, QStringLiteral("kunden.mdb"));
-        QTest::keyClick(fenster->File1, Qt::Key_Home);
-        QTest::keyClick(fenster->ImageCombo1, Qt::Key_Down);
-        QTest::keyClicks(fenster->ImageCombo1->lineEdit(), QStringLiteral("xy"));
-        QTest::keyClick(fenster->ImageCombo1->lineEdit(), Qt::Key_Return);
-        QTest::keyClick(fenster->ImageCombo1, Qt::Key_F4);
-        fenster->ImageCombo1->hidePopup();
         klick(fenster->Check1);  // "treffer" finds the same either way
         QTest::mouseClick(fenster->List1->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
         QTest::keyClick(fenster->List1, Qt::Key_End);
-        for (QPushButton* b : {fenster->Command1, fenster->Command2, fenster->Command3, fenster->Command4})
+        for (QPushButton* b : {fenster->Command1, fenster->Command2})
             klick(b);
         fenster->mnuHilfe->trigger();
         fenster->mnuWin7->trigger();
@@ -363,8 +340,6 @@ TEST_F(Lauf, AnExceptionOutOfAnotherWindowEndsOnlyThatAction)
         QString meldung;
     };
     const Fall faelle[] = {
-        {"std::exception", [] { throw std::runtime_error("Maske fehlt"); },
-         QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen: Maske fehlt")},
         {"fremd", [] { throw 42; }, QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen.")},
         {"Datenzugriff", [] { throw Datenzugriff::DatenzugriffsFehler(Datenzugriff::FehlerBeschaedigt, QStringLiteral("Feld kaputt")); },
          QStringLiteral("Feld kaputt")},
