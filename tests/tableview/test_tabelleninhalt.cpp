@@ -421,4 +421,18 @@ TEST_F(Modell, ACopyOfTooManyRowsIsRefused)
     EXPECT_FALSE(m.kopieren({}));
 }
 
+// The grid's own reader cannot open the file: the window's steps on the shared
+// recordset do not see that, the model must say it.
+TEST_F(Modell, AFileThatCannotBeOpenedIsReported)
+{
+    Inhaltsmodell m;
+    QString fehler;
+    QObject::connect(&m, &Inhaltsmodell::ladefehler, [&](const QString& t) { fehler = t; });
+    m.binden([] { return DZ::erzeugeProzessLeser(); }, QStringLiteral("DBQ=") + dir.filePath(QStringLiteral("fehlt.mdb")) + u';',
+             QStringLiteral("Select * from [Viele];"));
+    ASSERT_TRUE(warteBis([&] { return fehler.contains(QStringLiteral("fehlt.mdb")); })) << fehler.toStdString();
+    EXPECT_FALSE(m.gebunden());
+    EXPECT_EQ(m.rowCount(), 0);
+}
+
 }  // namespace
