@@ -334,22 +334,17 @@ TEST_F(Lauf, TheMasksFirstRowOfAFieldDecides)
 
 TEST_F(Lauf, AnExceptionOutOfAnotherWindowEndsOnlyThatAction)
 {
-    struct Fall {
-        const char* name;
-        std::function<void()> werfen;
-        QString meldung;
+    // Something that is no exception, and the data access's own error.
+    const std::pair<std::function<void()>, QString> faelle[] = {
+        {[] { throw 42; }, QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen.")},
+        {[] { throw Datenzugriff::DatenzugriffsFehler(Datenzugriff::FehlerBeschaedigt, QStringLiteral("Feld kaputt")); }, QStringLiteral("Feld kaputt")},
     };
-    const Fall faelle[] = {
-        {"fremd", [] { throw 42; }, QStringLiteral("Die Aktion wurde wegen eines unerwarteten Fehlers abgebrochen.")},
-        {"Datenzugriff", [] { throw Datenzugriff::DatenzugriffsFehler(Datenzugriff::FehlerBeschaedigt, QStringLiteral("Feld kaputt")); },
-         QStringLiteral("Feld kaputt")},
-    };
-    for (const Fall& f : faelle) {
-        SCOPED_TRACE(f.name);
+    for (const auto& [werfen, meldung] : faelle) {
+        SCOPED_TRACE(meldung.toStdString());
         recorder->leeren();
-        nebenfenster.beiFeldauswahlZeigen = f.werfen;
+        nebenfenster.beiFeldauswahlZeigen = werfen;
         klick(fenster->Command3);
-        EXPECT_EQ(gezeigt(), u'!' + f.meldung);
+        EXPECT_EQ(gezeigt(), u'!' + meldung);
 
         // The other door still opens; the mask's one throws again.
         recorder->leeren();
