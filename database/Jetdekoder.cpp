@@ -323,6 +323,8 @@ bool Dekoder::naechsteDatenseite(Cursor& c)
                                     .arg(t.name).arg(naechste));
         }
         c.seitenNr = naechste;
+        if (c.seite.size() < std::size_t(f_.seitenGroesse) + Bytfilter::Reserve)
+            c.seite.resize(std::size_t(f_.seitenGroesse) + Bytfilter::Reserve);
         q_.seiteLesen(naechste, c.seite.data());
         int zeilen = -1;
         try {
@@ -398,16 +400,14 @@ std::size_t Dekoder::textDekodieren(const unsigned char* p, std::size_t n, char1
     return k;
 }
 
-bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f,
-                           const std::array<std::uint8_t, 256>& bytKlassen) const
+bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f, const Bytfilter& bytfilter,
+                           bool reserve) const
 {
-    // First the bytes, whatever their encoding: a lookup per byte, no state.
-    // Most texts lack a class there already, and in Jet 3 that is the answer.
+    // First the bytes, whatever their encoding: coarsely where the page's
+    // reserve lies behind them, then one lookup per byte. Most texts lack a class there already, and in Jet 3 that is
+    // the answer.
     const std::size_t ab = !f_.jet3 && n >= 2 && p[0] == 0xff && p[1] == 0xfe ? 2 : 0;
-    std::uint8_t vorab = 0;
-    for (std::size_t i = ab; i < n; ++i)
-        vorab |= bytKlassen[p[i]];
-    if ((vorab & f.alle) != f.alle)
+    if ((reserve && !bytfilter.vielleicht(p + ab, n - ab)) || !bytfilter.enthaeltAlle(p + ab, n - ab))
         return false;
     if (f_.jet3)
         return true;
@@ -420,27 +420,43 @@ bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidat
     return (gesehen & f.alle) == f.alle;
 }
 
+// As feldDekodieren judges a field: a fixed field of a kind the filter does
+// not ask for (or not searched), wide enough for its type, is damaged only
+// where it lies beyond the row; a text not searched likewise. A memo beyond
+// its row is read, searched or not, for the damage of its chain.
+static Pruefart pruefart(const Spalte& s, bool gesucht, std::uint16_t arten)
+{
+    if (s.berechnet)
+        return Pruefart::Voll;
+    if (s.typ == JetTyp::Text)
+        return gesucht ? Pruefart::Text : Pruefart::Grenzen;
+    if (s.typ == JetTyp::Memo)
+        return Pruefart::Memo;
+    if (s.typ == JetTyp::JaNein)
+        return gesucht && (arten >> unsigned(WertArt::JaNein) & 1u) ? Pruefart::Voll : Pruefart::Nichts;
+    const WertArt art = festeArt(s.typ);
+    if (s.fest && art != WertArt::Null && s.groesse >= festeBreite(s.typ) && !(gesucht && (arten >> unsigned(art) & 1u)))
+        return Pruefart::Grenzen;
+    return Pruefart::Voll;
+}
+
 void Dekoder::filterVorbereiten(Cursor& c) const
 {
     const Kandidatenfilter& f = *c.filter;
-    c.bytKlassen.fill(0);
+    Bytfilter& b = c.bytfilter;
+    b.klassen.fill(0);
     if (f_.jet3) {
-        for (std::size_t b = 0; b < 256; ++b)
-            c.bytKlassen[b] = f.klasse[f_.codepage[b]];
+        for (std::size_t x = 0; x < 256; ++x)
+            b.klassen[x] = f.klasse[f_.codepage[x]];
     } else {
         for (std::size_t u = 0; u < f.klasse.size(); ++u)
-            c.bytKlassen[u & 0xff] |= f.klasse[u];
+            b.klassen[u & 0xff] |= f.klasse[u];
     }
-    // As feldDekodieren judges them: a fixed field of a kind the filter does
-    // not ask for (or not searched), wide enough for its type, is damaged
-    // only where it lies beyond the row.
-    c.nurGrenzen.assign(c.auswahl.size(), 0);
-    for (std::size_t k = 0; k < c.auswahl.size(); ++k) {
-        const Spalte& s = c.tabelle->spalten[std::size_t(c.auswahl[k])];
-        const WertArt art = festeArt(s.typ);
-        c.nurGrenzen[k] = s.fest && !s.berechnet && art != WertArt::Null && s.groesse >= festeBreite(s.typ)
-            && !(f.gesucht[k] && (f.arten >> unsigned(art) & 1u));
-    }
+    b.alle = f.alle;
+    b.vorbereiten();
+    c.pruefart.assign(c.auswahl.size(), Pruefart::Voll);
+    for (std::size_t k = 0; k < c.auswahl.size(); ++k)
+        c.pruefart[k] = pruefart(c.tabelle->spalten[std::size_t(c.auswahl[k])], f.gesucht[k], f.arten);
     c.bytFuer = c.filter;
 }
 
@@ -457,7 +473,7 @@ void Kandidatenpruefung::textWert(std::size_t k, const QString& t)
 void Kandidatenpruefung::text(std::size_t k, const unsigned char* p, std::size_t n)
 {
     if (!kandidat && f_.gesucht[k])
-        kandidat = d_.enthaeltAlle(p, n, f_, byt_);
+        kandidat = d_.enthaeltAlle(p, n, f_, byt_, false);
 }
 
 void Kandidatenpruefung::langwert(std::size_t k, const unsigned char* kopf, std::size_t n)
@@ -573,7 +589,7 @@ bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32
         if (ende - start < 4 || tiefe > 0)
             beschaedigt(f_.datei, QStringLiteral("ein Zeilenverweis auf Seite %1 ist ungültig").arg(seitenNr));
         const std::uint32_t ziel32 = le32(seite + start);
-        verweisSeite_.resize(static_cast<std::size_t>(f_.seitenGroesse));
+        verweisSeite_.resize(std::size_t(f_.seitenGroesse) + Bytfilter::Reserve);
         if (!q_.seiteLesen(ziel32 >> 8, verweisSeite_.data()) || verweisSeite_[0] != SeiteDaten
             || int(ziel32 & 0xff) >= le16(&verweisSeite_[std::size_t(rco)]))
             beschaedigt(f_.datei, QStringLiteral("ein Zeilenverweis auf Seite %1 zeigt ins Leere").arg(seitenNr));
@@ -589,18 +605,29 @@ bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32
         // field as far as a full read does: damage is found either way.
         if (c.bytFuer != c.filter)
             filterVorbereiten(c);
-        Kandidatenpruefung pruefung(*this, *c.filter, c.bytKlassen);
+        Kandidatenpruefung pruefung(*this, *c.filter, c.bytfilter);
+        const Kandidatenfilter& f = *c.filter;
         for (std::size_t k = 0; k < breite && !pruefung.kandidat; ++k) {
             const Spalte& s = spalte(k);
-            if (c.nurGrenzen[k]) {
-                // Nothing in it to judge, only its bounds: a field beyond the
-                // row is named as a full read names it.
-                const unsigned char* p = nullptr;
-                int n = 0;
-                feldBytes(s, kopf, seitenNr, p, n);
-                continue;
+            const unsigned char* p = nullptr;
+            int n = 0;
+            switch (c.pruefart[k]) {
+            case Pruefart::Nichts: break;
+            case Pruefart::Grenzen: feldBytes(s, kopf, seitenNr, p, n); break;
+            case Pruefart::Text:
+                pruefung.kandidat = feldBytes(s, kopf, seitenNr, p, n) && enthaeltAlle(p, std::size_t(n), f, c.bytfilter, true);
+                break;
+            case Pruefart::Memo:
+                if (!feldBytes(s, kopf, seitenNr, p, n))
+                    break;
+                if (std::size_t(n) >= LangwertKopf && (le32(p) & LangwertInline)) {
+                    pruefung.kandidat = f.gesucht[k] && enthaeltAlle(p + LangwertKopf, std::size_t(n) - LangwertKopf, f, c.bytfilter, true);
+                    break;
+                }
+                feldDekodieren(s, k, kopf, seitenNr, pruefung);
+                break;
+            case Pruefart::Voll: feldDekodieren(s, k, kopf, seitenNr, pruefung); break;
             }
-            feldDekodieren(s, k, kopf, seitenNr, pruefung);
         }
         if (!pruefung.kandidat) {
             ziel.leereZeile(breite);

@@ -4,6 +4,7 @@
 // libmdb type and opens no file: pages come from a Seitenquelle, the layout
 // of a table from a Tabelle that the caller fills in.
 
+#include "Bytfilter.h"
 #include "Fehler.h"
 #include "Leser.h"
 #include "LeserProtokoll.h"
@@ -116,10 +117,20 @@ struct Tabelle {
     std::vector<Spalte> spalten;
 };
 
+// How judging by a filter goes at a column; every way finds the damage a
+// full read of the field finds.
+enum class Pruefart : std::uint8_t {
+    Voll,     // through the decoding, as a full read
+    Nichts,   // a Yes/No value the filter does not ask for: no bytes, no damage
+    Grenzen,  // nothing to judge in it; it can only lie beyond the row
+    Text,     // a searched text: its bytes
+    Memo,     // a memo: a searched one in the row is judged there, others read
+};
+
 struct Cursor {
     std::shared_ptr<const Tabelle> tabelle;
     std::vector<int> auswahl;
-    std::vector<unsigned char> seite;
+    std::vector<unsigned char> seite;  // the page, for the forward read with Bytfilter::Reserve bytes behind it
     std::uint32_t seitenNr = 0;     // data page in seite, 0 = none
     int zeileAufSeite = 0;
     int zeilenAufSeite = 0;
@@ -140,10 +151,10 @@ struct Cursor {
     std::shared_ptr<const Kandidatenfilter> filter;
     // Made from the filter bytFuer (held, so that no later filter can take
     // its address) by Dekoder::filterVorbereiten: its classes by byte, and
-    // per column whether judging needs no more than the field's bounds.
+    // per column how judging goes at it.
     std::shared_ptr<const Kandidatenfilter> bytFuer;
-    std::array<std::uint8_t, 256> bytKlassen{};
-    std::vector<std::uint8_t> nurGrenzen;
+    Bytfilter bytfilter;
+    std::vector<Pruefart> pruefart;
 };
 
 // The slot of a row on a data page.
@@ -198,8 +209,8 @@ private:
 // through the same decoding, so damage is found as a full read finds it.
 class Kandidatenpruefung {
 public:
-    Kandidatenpruefung(Dekoder& d, const Kandidatenfilter& f, const std::array<std::uint8_t, 256>& bytKlassen)
-        : d_(d), f_(f), byt_(bytKlassen) {}
+    Kandidatenpruefung(Dekoder& d, const Kandidatenfilter& f, const Bytfilter& bytfilter)
+        : d_(d), f_(f), byt_(bytfilter) {}
     bool kandidat = false;
     void null(std::size_t) {}
     void janein(std::size_t k, bool) { art(k, WertArt::JaNein); }
@@ -226,7 +237,7 @@ private:
     }
     Dekoder& d_;
     const Kandidatenfilter& f_;
-    const std::array<std::uint8_t, 256>& byt_;
+    const Bytfilter& byt_;
 };
 
 // enden, when given, gets each row's end in the message, for an answer that
@@ -330,9 +341,10 @@ public:
     std::size_t textDekodieren(const unsigned char* p, std::size_t n, char16_t* ziel) const;
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
     // Whether a text in the file's encoding holds a unit of every class the
-    // filter asks for; bytKlassen is the filter's table by byte.
-    bool enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f,
-                      const std::array<std::uint8_t, 256>& bytKlassen) const;
+    // filter asks for; bytfilter is the filter's table by byte. reserve: the
+    // text lies in a page buffer with Bytfilter::Reserve bytes behind the page.
+    bool enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f, const Bytfilter& bytfilter,
+                      bool reserve) const;
     // What judging by c's filter needs beside the filter. The classes by
     // byte: every class of a unit whose code (Jet 3: the byte's character;
     // Jet 4: its low byte) is that byte; a text whose bytes lack a class
