@@ -172,21 +172,6 @@ TEST_P(Datenzugriff_, AnweisungenNamenUndKatalog)
     EXPECT_EQ(tabellen, erwartet);
     EXPECT_EQ(fehlernummer([&] { (void)c.OpenSchema(4); }), FehlerAbfragetyp);
 
-    // The rowset held in memory gives ranges as a table's cursor does: cut at
-    // its end, from its first row for a start before it.
-    const int alle = int(schema->gezaehlteZeilen());
-    const int name = 2;
-    ASSERT_EQ(schema->fields().Item(name).Name(), QStringLiteral("TABLE_NAME"));
-    ZeilenBlock b;
-    ASSERT_EQ(schema->zeilenBereich(alle - 2, 5, b), 2);
-    std::vector<Wert> letzte;
-    ASSERT_TRUE(schema->zeileLesen(alle - 1, letzte));
-    EXPECT_EQ(b.wert(1, name).text, letzte[std::size_t(name)].text);
-    ASSERT_EQ(schema->zeilenBereich(-3, 4, b), 1);
-    ASSERT_TRUE(schema->zeileLesen(0, letzte));
-    EXPECT_EQ(b.wert(0, name).text, letzte[std::size_t(name)].text);
-    EXPECT_EQ(schema->zeilenBereich(alle, 3, b), 0);
-
     // Closing the connection closes its recordsets.
     c.Close();
     EXPECT_EQ(r.State(), adStateClosed);

@@ -58,20 +58,6 @@ TEST_F(Odbc, TreiberSucheInDenPuffer)
     }
 }
 
-TEST_F(Odbc, DatenquelleGilltAlsVorhandenNurNachDerListe)
-{
-    EXPECT_FALSE(DSNVorhanden("ZELK-Access"));
-    // Its own key alone does not count.
-    benutzerDatei("[SOFTWARE\\\\ODBC\\\\ODBC.INI\\\\ZELK-Access]\n\"UID\"=\"\"\n");
-    neuerSpeicher();
-    EXPECT_FALSE(DSNVorhanden("ZELK-Access"));
-    // Listed without its key, with a value of any type: registered.
-    benutzerDatei("[SOFTWARE\\\\ODBC\\\\ODBC.INI\\\\ODBC Data Sources]\n\"zelk-access\"=dword:00000001\n");
-    neuerSpeicher();
-    EXPECT_TRUE(DSNVorhanden("ZELK-Access"));
-    EXPECT_FALSE(DSNVorhanden("Andere"));
-}
-
 TEST_F(Odbc, AnlegenSchreibtDieWerteDesTreibersUndLaesstFremdeStehen)
 {
     const QByteArray tp = puffer("/usr/lib/zelk/leser");

@@ -15,7 +15,6 @@
 #include "Dateimuster.h"
 
 #include <ostream>
-#include <tuple>
 
 // Readable failures.
 inline void PrintTo(const QString& s, std::ostream* aus) { *aus << '"' << s.toStdString() << '"'; }
@@ -182,19 +181,6 @@ TEST(Ausgabe, KodierungNachDerSpracheinstellung)
     for (const auto& f : faelle)
         EXPECT_EQ(ausgabeKodierung(QString::fromLatin1(f.langinfo), QString::fromLatin1(f.locale)), QString::fromLatin1(f.kodierung))
             << f.langinfo << " " << f.locale;
-}
-
-TEST(Aufruf, UeberschriftenSobaldMehrAlsEineTabelleErreichbarIst)
-{
-    QTemporaryDir dir;
-    const QString k = dir.filePath(u"k.mdb"_s);
-    for (const auto& [pfade, alle, mehrere] : {std::tuple{QStringList{k}, false, false}, {QStringList{k}, true, true},
-                                                {QStringList{k, u"b.mdb"_s}, false, true}, {QStringList{dir.path()}, false, true}}) {
-        Aufruf a;
-        a.pfade = pfade;
-        a.alleTabellen = alle;
-        EXPECT_EQ(mehrereTabellen(a), mehrere) << pfade.join(u',').toStdString() << alle;
-    }
 }
 
 // The files a call names: folders in the order of the window's file list,
