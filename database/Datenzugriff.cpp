@@ -484,16 +484,4 @@ std::vector<Schaden> Recordset::schaeden()
     return verbindung_->leser().schaeden(cursor_);
 }
 
-bool Recordset::zeileLesen(std::int64_t n, std::vector<Wert>& werte)
-{
-    pruefeOffen();
-    if (speicher_) {
-        if (n < 0 || n >= block_.zeilen())
-            return false;
-        werte.assign(&block_.wert(int(n), 0), &block_.wert(int(n), 0) + block_.spalten);
-        return true;
-    }
-    return verbindung_->leser().zeile(cursor_, n, werte);
-}
-
 }  // namespace Datenzugriff

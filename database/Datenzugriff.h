@@ -139,9 +139,8 @@ public:
     std::int64_t RecordCount() const;
     const Fields& fields() const;
 
-    // Row access for the grid of the keyset cursor: rows counted, row n.
+    // Row access for the grid of the keyset cursor: rows counted.
     std::int64_t gezaehlteZeilen();
-    bool zeileLesen(std::int64_t n, std::vector<Wert>& werte);
     // Rows von .. von + anzahl - 1 into block, fewer at the end; the count.
     int zeilenBereich(std::int64_t von, int anzahl, ZeilenBlock& block);
     // The current row's values, in field order.
