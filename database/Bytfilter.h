@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Datenzugriff::Jet {
 
 // A candidate filter's classes by byte, for judging a text on its stored
@@ -28,7 +32,39 @@ struct Bytfilter {
     // blocks: the Reserve bytes behind the text must be readable (they may
     // let a text through, never keep one out).
     static constexpr std::size_t Reserve = 32;
-    bool vielleicht(const unsigned char* p, std::size_t n) const;
+    bool vielleicht(const unsigned char* p, std::size_t n) const
+    {
+#if defined(__SSE2__)
+        if (grobAnzahl_ < 0)
+            return true;
+        const __m128i fall = _mm_set1_epi8(0x20);
+        const auto block = [&](std::size_t i) {
+            return _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), fall);
+        };
+        // One block for a text of up to 16 bytes, else two blocks each time.
+        std::uint8_t gesehen = 0;
+        if (n <= 16) {
+            const __m128i a = block(0);
+            for (int k = 0; k < grobAnzahl_; ++k) {
+                const __m128i m = _mm_load_si128(reinterpret_cast<const __m128i*>(grobMuster_[std::size_t(k)].byte));
+                const int gleich = _mm_movemask_epi8(_mm_cmpeq_epi8(a, m));
+                gesehen |= std::uint8_t(grobKlassen_[std::size_t(k)] & -std::uint8_t(gleich != 0));
+            }
+            return (gesehen & alle) == alle;
+        }
+        for (std::size_t i = 0; i < n; i += 32) {
+            const __m128i a = block(i), b = block(i + 16);
+            for (int k = 0; k < grobAnzahl_; ++k) {
+                const __m128i m = _mm_load_si128(reinterpret_cast<const __m128i*>(grobMuster_[std::size_t(k)].byte));
+                const int gleich = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, m), _mm_cmpeq_epi8(b, m)));
+                gesehen |= std::uint8_t(grobKlassen_[std::size_t(k)] & -std::uint8_t(gleich != 0));
+            }
+        }
+        return (gesehen & alle) == alle;
+#else
+        return enthaeltAlle(p, n);
+#endif
+    }
 
 private:
     // The bytes that carry a class, with the case bit 0x20 set, and the

@@ -400,14 +400,12 @@ std::size_t Dekoder::textDekodieren(const unsigned char* p, std::size_t n, char1
     return k;
 }
 
-bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f, const Bytfilter& bytfilter,
-                           bool reserve) const
+bool Dekoder::enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f, const Bytfilter& bytfilter) const
 {
-    // First the bytes, whatever their encoding: coarsely where the page's
-    // reserve lies behind them, then one lookup per byte. Most texts lack a class there already, and in Jet 3 that is
-    // the answer.
+    // First the bytes, whatever their encoding: a lookup per byte, no state.
+    // Most texts lack a class there already, and in Jet 3 that is the answer.
     const std::size_t ab = !f_.jet3 && n >= 2 && p[0] == 0xff && p[1] == 0xfe ? 2 : 0;
-    if ((reserve && !bytfilter.vielleicht(p + ab, n - ab)) || !bytfilter.enthaeltAlle(p + ab, n - ab))
+    if (!bytfilter.enthaeltAlle(p + ab, n - ab))
         return false;
     if (f_.jet3)
         return true;
@@ -429,7 +427,7 @@ static Pruefart pruefart(const Spalte& s, bool gesucht, std::uint16_t arten)
     if (s.berechnet)
         return Pruefart::Voll;
     if (s.typ == JetTyp::Text)
-        return gesucht ? Pruefart::Text : Pruefart::Grenzen;
+        return !gesucht ? Pruefart::Grenzen : s.fest ? Pruefart::Voll : Pruefart::Text;
     if (s.typ == JetTyp::Memo)
         return Pruefart::Memo;
     if (s.typ == JetTyp::JaNein)
@@ -473,7 +471,7 @@ void Kandidatenpruefung::textWert(std::size_t k, const QString& t)
 void Kandidatenpruefung::text(std::size_t k, const unsigned char* p, std::size_t n)
 {
     if (!kandidat && f_.gesucht[k])
-        kandidat = d_.enthaeltAlle(p, n, f_, byt_, false);
+        kandidat = d_.enthaeltAlle(p, n, f_, byt_);
 }
 
 void Kandidatenpruefung::langwert(std::size_t k, const unsigned char* kopf, std::size_t n)
@@ -615,13 +613,14 @@ bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32
             case Pruefart::Nichts: break;
             case Pruefart::Grenzen: feldBytes(s, kopf, seitenNr, p, n); break;
             case Pruefart::Text:
-                pruefung.kandidat = feldBytes(s, kopf, seitenNr, p, n) && enthaeltAlle(p, std::size_t(n), f, c.bytfilter, true);
+                textBytes(s, kopf, seitenNr, p, n);
+                pruefung.kandidat = kandidatAufSeite(p, std::size_t(n), f, c.bytfilter);
                 break;
             case Pruefart::Memo:
                 if (!feldBytes(s, kopf, seitenNr, p, n))
                     break;
                 if (std::size_t(n) >= LangwertKopf && (le32(p) & LangwertInline)) {
-                    pruefung.kandidat = f.gesucht[k] && enthaeltAlle(p + LangwertKopf, std::size_t(n) - LangwertKopf, f, c.bytfilter, true);
+                    pruefung.kandidat = f.gesucht[k] && kandidatAufSeite(p + LangwertKopf, std::size_t(n) - LangwertKopf, f, c.bytfilter);
                     break;
                 }
                 feldDekodieren(s, k, kopf, seitenNr, pruefung);
@@ -726,6 +725,25 @@ inline bool Dekoder::feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uin
     p = kopf.z + von;
     n = bis - von;
     return true;
+}
+
+// Where a variable text lies, as feldBytes finds it, but without a branch on
+// whether it is there: a Null text, or one the row does not reach, comes as
+// no bytes at the row's start. Nulls vary from row to row; a branch on them
+// is guessed wrong half the time.
+inline void Dekoder::textBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t seitenNr, const unsigned char*& p, int& n) const
+{
+    const int bit = s.spaltenNr;
+    const int maskenByte = std::min(bit / 8, kopf.maskenGroesse - 1);  // -1 (no mask): the row's last byte
+    const bool da = (bit / 8 < kopf.maskenGroesse) & ((kopf.nullMaske[maskenByte] >> (bit % 8)) & 1)
+        & (s.varNr < kopf.varSpalten);
+    const std::size_t i = da ? std::size_t(s.varNr) : 0;
+    const int von = da ? kopf.varOffsets[i] : 0;
+    const int bis = da ? kopf.varOffsets[i + 1] : 0;
+    if (da && (von < 0 || bis < von || bis > kopf.laenge))
+        feldBeschaedigt(f_.datei, "ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile", seitenNr);
+    p = kopf.z + von;
+    n = bis - von;
 }
 
 // A calculated column's stored result, behind a 20-byte head with its length

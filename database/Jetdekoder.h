@@ -341,10 +341,15 @@ public:
     std::size_t textDekodieren(const unsigned char* p, std::size_t n, char16_t* ziel) const;
     void textDekodieren(const unsigned char* p, std::size_t n, QString& ziel) const;
     // Whether a text in the file's encoding holds a unit of every class the
-    // filter asks for; bytfilter is the filter's table by byte. reserve: the
-    // text lies in a page buffer with Bytfilter::Reserve bytes behind the page.
-    bool enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f, const Bytfilter& bytfilter,
-                      bool reserve) const;
+    // filter asks for; bytfilter is the filter's table by byte.
+    bool enthaeltAlle(const unsigned char* p, std::size_t n, const Kandidatenfilter& f, const Bytfilter& bytfilter) const;
+    // The same for a text in a page buffer, with Bytfilter::Reserve bytes
+    // behind the page: most texts are turned away by the quick test.
+    bool kandidatAufSeite(const unsigned char* p, std::size_t n, const Kandidatenfilter& f, const Bytfilter& bytfilter) const
+    {
+        const std::size_t ab = !f_.jet3 && n >= 2 && p[0] == 0xff && p[1] == 0xfe ? 2 : 0;
+        return bytfilter.vielleicht(p + ab, n - ab) && enthaeltAlle(p, n, f, bytfilter);
+    }
     // What judging by c's filter needs beside the filter. The classes by
     // byte: every class of a unit whose code (Jet 3: the byte's character;
     // Jet 4: its low byte) is that byte; a text whose bytes lack a class
@@ -388,6 +393,7 @@ private:
     template <class Ziel>
     void feldDekodieren(const Spalte& s, std::size_t k, const Zeilenkopf& kopf, std::uint32_t seitenNr, Ziel& ziel);
     bool feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t seitenNr, const unsigned char*& p, int& n) const;
+    void textBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t seitenNr, const unsigned char*& p, int& n) const;
     template <class Ziel>
     bool berechnetAuspacken(std::size_t k, JetTyp typ, std::uint32_t seitenNr, const unsigned char*& p, int& n, Ziel& ziel);
     template <class Ziel>
