@@ -50,7 +50,7 @@ struct Bytfilter {
                 const int gleich = _mm_movemask_epi8(_mm_cmpeq_epi8(a, m));
                 gesehen |= std::uint8_t(grobKlassen_[std::size_t(k)] & -std::uint8_t(gleich != 0));
             }
-            return (gesehen & alle) == alle;
+            return (gesehen & grobAlle_) == grobAlle_;
         }
         for (std::size_t i = 0; i < n; i += 32) {
             const __m128i a = block(i), b = block(i + 16);
@@ -60,16 +60,17 @@ struct Bytfilter {
                 gesehen |= std::uint8_t(grobKlassen_[std::size_t(k)] & -std::uint8_t(gleich != 0));
             }
         }
-        return (gesehen & alle) == alle;
+        return (gesehen & grobAlle_) == grobAlle_;
 #else
         return enthaeltAlle(p, n);
 #endif
     }
 
 private:
-    // The bytes that carry a class, with the case bit 0x20 set, and the
-    // classes of all bytes that fold onto each; grobAnzahl < 0 when they are
-    // too many for the quick test.
+    // The rarest classes, the bytes that carry one of them with the case bit
+    // 0x20 set, and the classes of all bytes that fold onto each;
+    // grobAnzahl < 0 when they are too many for the quick test.
+    std::uint8_t grobAlle_ = 0;
     struct alignas(16) Muster {
         std::uint8_t byte[16];  // one folded byte, sixteen times
     };

@@ -253,13 +253,25 @@ TEST(Jetdekoder, RowsOfBuiltPages)
 // that may let a text through, never keep out one the exact test passes.
 TEST(Jetdekoder, TheQuickByteTestNeverKeepsOutATextTheExactTestPasses)
 {
+    Bytes puffer(100 + Jet::Bytfilter::Reserve, 'x');
+    // Every length and every place of the one byte that carries the class,
+    // an upper-case letter whose class only it carries.
+    Jet::Bytfilter q;
+    q.klassen['Q'] = 1;
+    q.alle = 1;
+    q.vorbereiten();
+    for (std::size_t n = 1; n <= 70; ++n)
+        for (std::size_t i = 0; i < n; ++i) {
+            puffer[i] = 'Q';
+            EXPECT_TRUE(q.vielleicht(puffer.data(), n)) << n << " Bytes, Q an " << i;
+            puffer[i] = 'x';
+        }
+    // Filters of up to four classes on a few bytes each (every tenth with
+    // more bytes than the quick test takes), texts of 16 bytes of which half
+    // carry a class: some hold every class, some do not.
     std::mt19937 zufall(7);
-    Bytes puffer(100 + Jet::Bytfilter::Reserve);
     int exaktDurch = 0, grobAbgewiesen = 0;
     for (int runde = 0; runde < 3000; ++runde) {
-        // Classes on a few bytes each; every tenth filter has more bytes
-        // than the quick test takes. Texts draw on 16 bytes, so that some
-        // hold every class and some do not.
         Jet::Bytfilter f;
         const int klassen = 1 + int(zufall() % 4);
         for (int k = 0; k < klassen; ++k)
