@@ -565,6 +565,41 @@ std::pair<const unsigned char*, std::size_t> Dekoder::langwertZeile(std::uint32_
     return {seite + z.start, std::size_t(z.ende - z.start)};
 }
 
+// Whether a row can hold a hit by c's filter: judged field by field until
+// one can. Judging decodes a field as far as a full read does, so damage is
+// found either way.
+bool Dekoder::kannTreffen(Cursor& c, const Zeilenkopf& kopf, std::uint32_t seitenNr)
+{
+    if (c.bytFuer != c.filter)
+        filterVorbereiten(c);
+    const Kandidatenfilter& f = *c.filter;
+    Kandidatenpruefung pruefung(*this, f, c.bytfilter);
+    for (std::size_t k = 0; k < c.auswahl.size() && !pruefung.kandidat; ++k) {
+        const Spalte& s = c.tabelle->spalten[std::size_t(c.auswahl[k])];
+        const unsigned char* p = nullptr;
+        int n = 0;
+        switch (c.pruefart[k]) {
+        case Pruefart::Nichts: break;
+        case Pruefart::Grenzen: feldBytes(s, kopf, seitenNr, p, n); break;
+        case Pruefart::Text:
+            textBytes(s, kopf, seitenNr, p, n);
+            pruefung.kandidat = kandidatAufSeite(p, std::size_t(n), f, c.bytfilter);
+            break;
+        case Pruefart::Memo:
+            if (!feldBytes(s, kopf, seitenNr, p, n))
+                break;
+            if (std::size_t(n) >= LangwertKopf && (le32(p) & LangwertInline)) {
+                pruefung.kandidat = f.gesucht[k] && kandidatAufSeite(p + LangwertKopf, std::size_t(n) - LangwertKopf, f, c.bytfilter);
+                break;
+            }
+            feldDekodieren(s, k, kopf, seitenNr, pruefung);
+            break;
+        case Pruefart::Voll: feldDekodieren(s, k, kopf, seitenNr, pruefung); break;
+        }
+    }
+    return pruefung.kandidat;
+}
+
 // Cracks row `zeile` of data page `seitenNr` and decodes the cursor's
 // columns into ziel. Returns false for rows that are not there (deleted or
 // empty slots).
@@ -597,41 +632,10 @@ bool Dekoder::zeileDekodieren(Cursor& c, const unsigned char* seite, std::uint32
     const Zeilenkopf kopf = zeilenkopfLesen(*c.tabelle, seite + start, ende - start, seitenNr);
     const std::size_t breite = c.auswahl.size();
     const auto spalte = [&c](std::size_t k) -> const Spalte& { return c.tabelle->spalten[std::size_t(c.auswahl[k])]; };
-    if (filtern) {
-        // Judged field by field until one can hold a hit; a row where none
-        // can comes as a row of Nulls, so it still counts. Judging decodes a
-        // field as far as a full read does: damage is found either way.
-        if (c.bytFuer != c.filter)
-            filterVorbereiten(c);
-        Kandidatenpruefung pruefung(*this, *c.filter, c.bytfilter);
-        const Kandidatenfilter& f = *c.filter;
-        for (std::size_t k = 0; k < breite && !pruefung.kandidat; ++k) {
-            const Spalte& s = spalte(k);
-            const unsigned char* p = nullptr;
-            int n = 0;
-            switch (c.pruefart[k]) {
-            case Pruefart::Nichts: break;
-            case Pruefart::Grenzen: feldBytes(s, kopf, seitenNr, p, n); break;
-            case Pruefart::Text:
-                textBytes(s, kopf, seitenNr, p, n);
-                pruefung.kandidat = kandidatAufSeite(p, std::size_t(n), f, c.bytfilter);
-                break;
-            case Pruefart::Memo:
-                if (!feldBytes(s, kopf, seitenNr, p, n))
-                    break;
-                if (std::size_t(n) >= LangwertKopf && (le32(p) & LangwertInline)) {
-                    pruefung.kandidat = f.gesucht[k] && kandidatAufSeite(p + LangwertKopf, std::size_t(n) - LangwertKopf, f, c.bytfilter);
-                    break;
-                }
-                feldDekodieren(s, k, kopf, seitenNr, pruefung);
-                break;
-            case Pruefart::Voll: feldDekodieren(s, k, kopf, seitenNr, pruefung); break;
-            }
-        }
-        if (!pruefung.kandidat) {
-            ziel.leereZeile(breite);
-            return true;
-        }
+    // A row the filter rejects comes as a row of Nulls, so it still counts.
+    if (filtern && !kannTreffen(c, kopf, seitenNr)) {
+        ziel.leereZeile(breite);
+        return true;
     }
     for (std::size_t k = 0; k < breite; ++k)
         feldDekodieren(spalte(k), k, kopf, seitenNr, ziel);
