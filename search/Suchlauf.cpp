@@ -206,33 +206,42 @@ void Suchlauf::schleife()
             zeile = &felder.Item(0).Value();
         for (int i = 0; i < anzahl; ++i)
             werte[std::size_t(i)] = zeile + i;
-        for (int i = 0; i < anzahl; ++i) {
-            const Datenzugriff::Wert& w = *werte[std::size_t(i)];
-            // A field the mask leaves out is not even turned into text.
-            if (w.istNull() || !moeglich_[std::size_t(w.art)] || !gesucht_[std::size_t(i)])
-                continue;
-            const QStringView text = werttext_.ansicht(w, puffer);
-            if (!muster_->trifft(text))
-                continue;
-            bool weiter = true;
-            if (trefferGefunden)
-                weiter = trefferMelden(werte, i, text);
-            if (auswahlAnzahl_ != 0) {
-                zusatzfelder(werte);
-                i = anzahl;  // the block covered the whole record
-            } else {
-                if (liste_)
-                    liste_->trefferAnhaengen(satz_, i, text);
-                trefferZeile(i, text);
-            }
-            treffer_ += 1;
-            if (liste_)
-                liste_->trennerAnhaengen();
-            if (!weiter)
-                return;
-        }
+        if (!satzDurchsuchen(werte, puffer))
+            return;
         satzmenge_.MoveNext();
     }
+}
+
+// The values of the current record, field by field; false when the run
+// stops here (the caller's answer to a hit).
+bool Suchlauf::satzDurchsuchen(const std::vector<const Datenzugriff::Wert*>& werte, QString& puffer)
+{
+    for (int i = 0, anzahl = int(werte.size()); i < anzahl; ++i) {
+        const Datenzugriff::Wert& w = *werte[std::size_t(i)];
+        // A field the mask leaves out is not even turned into text.
+        if (w.istNull() || !moeglich_[std::size_t(w.art)] || !gesucht_[std::size_t(i)])
+            continue;
+        const QStringView text = werttext_.ansicht(w, puffer);
+        if (!muster_->trifft(text))
+            continue;
+        bool weiter = true;
+        if (trefferGefunden)
+            weiter = trefferMelden(werte, i, text);
+        if (auswahlAnzahl_ != 0) {
+            zusatzfelder(werte);
+            i = anzahl;  // the block covered the whole record
+        } else {
+            if (liste_)
+                liste_->trefferAnhaengen(satz_, i, text);
+            trefferZeile(i, text);
+        }
+        treffer_ += 1;
+        if (liste_)
+            liste_->trennerAnhaengen();
+        if (!weiter)
+            return false;
+    }
+    return true;
 }
 
 QString Suchlauf::schadenMeldung(const QString& datei) const

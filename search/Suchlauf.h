@@ -93,6 +93,7 @@ private:
     void zeile(const QString& text);  // list and protocol
     void trefferZeile(int feld, QStringView wert);  // protocol only
     void schleife();  // the records, until the end or a cancel
+    bool satzDurchsuchen(const std::vector<const Datenzugriff::Wert*>& werte, QString& puffer);
     void zusatzfelder(const std::vector<const Datenzugriff::Wert*>& werte);
     bool trefferMelden(const std::vector<const Datenzugriff::Wert*>& werte, int feld, QStringView text);
 

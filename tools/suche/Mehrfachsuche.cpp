@@ -173,6 +173,39 @@ void Mehrfachsuche::dateiDurchsuchen(const QString& pfad, Bilanz& bilanz)
     }
 }
 
+// The fields of --felder and --info in a table: the statement's fields, the
+// mask and how many fields each hit lists. False when the table lacks some of
+// them: it is not searched, and the message says so.
+bool Mehrfachsuche::felderWaehlen(const QString& pfad, const QString& tabelle, Bilanz& bilanz, Datenzugriff::Anweisung& anweisung,
+                                  std::unique_ptr<Suche::Feldmaske>& maske, std::int16_t& auswahlAnzahl)
+{
+    if (aufruf_.felder.isEmpty() && aufruf_.info.isEmpty())
+        return true;
+    QStringList spalten;
+    for (const Datenzugriff::SpaltenInfo& s : verbindung_.leser().spalten(tabelle))
+        spalten << s.name;
+    const Feldwahl w = feldwahl(spalten, aufruf_.felder, aufruf_.info);
+    if (!w.fehlend.isEmpty()) {
+        const QString text = QStringLiteral("keine Felder %1 in dieser Tabelle; sie wird nicht durchsucht").arg(w.fehlend.join(u','));
+        // Among all tables of a file, one without the fields is no failure.
+        if (aufruf_.alleTabellen) {
+            if (hinweis)
+                hinweis(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), text);
+        } else {
+            melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), text, bilanz);
+        }
+        return false;
+    }
+    const Auswahlmodell::Auswahl a = Auswahlmodell::uebernehmen(w.zeilen, tabelle);
+    anweisung.alleFelder = a.anzahl == 0;
+    for (const Auswahlmodell::Zeile& z : w.zeilen)
+        if (z.suchen || z.info)
+            anweisung.felder.push_back(z.feldname);
+    maske = std::make_unique<Maske>(w.zeilen);
+    auswahlAnzahl = a.anzahl;
+    return true;
+}
+
 void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabelle, Bilanz& bilanz)
 {
     if (tabelleBeginnt)
@@ -182,32 +215,10 @@ void Mehrfachsuche::tabelleDurchsuchen(const QString& pfad, const QString& tabel
     // The table by its name, not through a statement that a name with
     // brackets could break; with a field selection, the mask's fields.
     Datenzugriff::Anweisung anweisung{tabelle, true, {}};
-    std::unique_ptr<Maske> maske;
+    std::unique_ptr<Suche::Feldmaske> maske;
     std::int16_t auswahlAnzahl = 0;
-    if (!aufruf_.felder.isEmpty() || !aufruf_.info.isEmpty()) {
-        QStringList spalten;
-        for (const Datenzugriff::SpaltenInfo& s : verbindung_.leser().spalten(tabelle))
-            spalten << s.name;
-        const Feldwahl w = feldwahl(spalten, aufruf_.felder, aufruf_.info);
-        if (!w.fehlend.isEmpty()) {
-            const QString text = QStringLiteral("keine Felder %1 in dieser Tabelle; sie wird nicht durchsucht").arg(w.fehlend.join(u','));
-            // Among all tables of a file, one without the fields is no failure.
-            if (aufruf_.alleTabellen) {
-                if (hinweis)
-                    hinweis(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), text);
-            } else {
-                melden(pfad + QStringLiteral(": Tabelle „") + tabelle + QStringLiteral("“"), text, bilanz);
-            }
-            return;
-        }
-        const Auswahlmodell::Auswahl a = Auswahlmodell::uebernehmen(w.zeilen, tabelle);
-        anweisung.alleFelder = a.anzahl == 0;
-        for (const Auswahlmodell::Zeile& z : w.zeilen)
-            if (z.suchen || z.info)
-                anweisung.felder.push_back(z.feldname);
-        maske = std::make_unique<Maske>(w.zeilen);
-        auswahlAnzahl = a.anzahl;
-    }
+    if (!felderWaehlen(pfad, tabelle, bilanz, anweisung, maske, auswahlAnzahl))
+        return;
     Datenzugriff::Recordset satzmenge;
     satzmenge.Open(anweisung, verbindung_, Datenzugriff::adOpenDynamic, Datenzugriff::adLockOptimistic);
     if (ueberschriften_)

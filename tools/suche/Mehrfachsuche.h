@@ -14,7 +14,12 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
+
+namespace Suche {
+class Feldmaske;
+}
 
 namespace Kommandozeile {
 
@@ -74,6 +79,8 @@ private:
     bool dateiOeffnen(const Fundstelle& f, Bilanz& bilanz);
     void dateiDurchsuchen(const QString& pfad, Bilanz& bilanz);
     void tabelleDurchsuchen(const QString& pfad, const QString& tabelle, Bilanz& bilanz);
+    bool felderWaehlen(const QString& pfad, const QString& tabelle, Bilanz& bilanz, Datenzugriff::Anweisung& anweisung,
+                       std::unique_ptr<Suche::Feldmaske>& maske, std::int16_t& auswahlAnzahl);
     void melden(const QString& ort, const QString& meldung, Bilanz& bilanz);
 
     const Aufruf& aufruf_;
