@@ -1,11 +1,13 @@
 // The decoder of pages, rows and values; see Jetdekoder.h.
 
 #include "Jetdekoder.h"
+
 #include "Fehler.h"
 #include "Windows1252.h"
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 
 namespace Datenzugriff::Jet {
@@ -453,8 +455,20 @@ void Dekoder::filterVorbereiten(Cursor& c) const
     b.alle = f.alle;
     b.vorbereiten();
     c.pruefart.assign(c.auswahl.size(), Pruefart::Voll);
-    for (std::size_t k = 0; k < c.auswahl.size(); ++k)
-        c.pruefart[k] = pruefart(c.tabelle->spalten[std::size_t(c.auswahl[k])], f.gesucht[k], f.arten);
+    c.pruefSpalten.clear();
+    c.alleSpalten.clear();
+    c.festGrenze = 0;
+    for (std::size_t k = 0; k < c.auswahl.size(); ++k) {
+        const Spalte& s = c.tabelle->spalten[std::size_t(c.auswahl[k])];
+        c.pruefart[k] = pruefart(s, f.gesucht[k], f.arten);
+        c.alleSpalten.push_back(std::uint16_t(k));
+        if (c.pruefart[k] == Pruefart::Grenzen && s.fest) {
+            const bool gueltig = s.festOffset >= 0 && s.groesse >= 0;
+            c.festGrenze = gueltig ? std::max(c.festGrenze, s.festOffset + (f_.jet3 ? 1 : 2) + s.groesse) : INT_MAX;
+        } else if (c.pruefart[k] != Pruefart::Nichts) {
+            c.pruefSpalten.push_back(std::uint16_t(k));
+        }
+    }
     c.bytFuer = c.filter;
 }
 
@@ -574,7 +588,9 @@ bool Dekoder::kannTreffen(Cursor& c, const Zeilenkopf& kopf, std::uint32_t seite
         filterVorbereiten(c);
     const Kandidatenfilter& f = *c.filter;
     Kandidatenpruefung pruefung(*this, f, c.bytfilter);
-    for (std::size_t k = 0; k < c.auswahl.size() && !pruefung.kandidat; ++k) {
+    const std::vector<std::uint16_t>& spalten = kopf.laenge >= c.festGrenze ? c.pruefSpalten : c.alleSpalten;
+    for (std::size_t i = 0; i < spalten.size() && !pruefung.kandidat; ++i) {
+        const std::size_t k = spalten[i];
         const Spalte& s = c.tabelle->spalten[std::size_t(c.auswahl[k])];
         const unsigned char* p = nullptr;
         int n = 0;

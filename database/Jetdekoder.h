@@ -150,11 +150,16 @@ struct Cursor {
     // The forward read gives the rows this filter rejects as rows of Nulls.
     std::shared_ptr<const Kandidatenfilter> filter;
     // Made from the filter bytFuer (held, so that no later filter can take
-    // its address) by Dekoder::filterVorbereiten: its classes by byte, and
-    // per column how judging goes at it.
+    // its address) by Dekoder::filterVorbereiten: its classes by byte, per
+    // column how judging goes at it, and the columns it visits: in a row of
+    // at least festGrenze bytes, where no fixed field it only bounds can lie
+    // beyond the row, those and the Yes/No values it does not ask for are
+    // left out (pruefSpalten); in a shorter row all are visited.
     std::shared_ptr<const Kandidatenfilter> bytFuer;
     Bytfilter bytfilter;
     std::vector<Pruefart> pruefart;
+    std::vector<std::uint16_t> pruefSpalten, alleSpalten;
+    int festGrenze = 0;
 };
 
 // The slot of a row on a data page.

@@ -220,6 +220,7 @@ TEST(Jetdekoder, RowsOfBuiltPages)
         // the rows, are damage in written files of both formats (test_dateiarten).
         {"field beyond its row", {{6, datenseite({{zuWeit, 0}})}}, "!6"},
         {"fixed field beyond its row", {{6, datenseite({{festZuWeit, 0}})}}, "!6"},
+        {"the last fixed field one byte beyond its row", {{6, datenseite({{zeile(6, Bytes(10, 0), {}, {0, 2, 5}), 0}})}}, "!6"},
         {"moved row pointing to no page", {{6, datenseite({{Bytes{0, 0, 0, 0x0f}, Verweis}})}}, "!6"},
         {"memo pointing to a missing page", {{6, datenseite({{zeile(5, fest(3, 0), {{}, einzeln}, {0, 3}), 0}})}}, "!6"},
         {"a broken row between whole ones", {{6, datenseite({{voll, 0}, {zuWeit, 0}, {weit, 0}})}},
