@@ -177,7 +177,9 @@ class Dekoder;
 // of the reader process, in the form Protokoll::Schreiber::wert gives them.
 class InWerte {
 public:
-    InWerte(Dekoder& d, Wert* ziel) : d_(d), w_(ziel) {}
+    // leer, when given, marks a rejected row (ZeilenBlock::leer) instead of
+    // writing its Nulls; it has room for every row.
+    InWerte(Dekoder& d, Wert* ziel, std::vector<std::uint8_t>* leer = nullptr) : d_(d), w_(ziel), leer_(leer) {}
     void null(std::size_t k) { w_[k].art = WertArt::Null; }
     void janein(std::size_t k, bool v) { w_[k].art = WertArt::JaNein; w_[k].janein = v; }
     void ganzzahl(std::size_t k, std::int64_t v) { w_[k].art = WertArt::Ganzzahl; w_[k].ganzzahl = v; }
@@ -197,10 +199,18 @@ public:
     }
     void leereZeile(std::size_t breite)
     {
+        if (leer_) {
+            (*leer_)[zeile_] = 1;
+            return;
+        }
         for (std::size_t k = 0; k < breite; ++k)
             w_[k].art = WertArt::Null;
     }
-    void weiter(std::size_t breite) { w_ += breite; }
+    void weiter(std::size_t breite)
+    {
+        w_ += breite;
+        ++zeile_;
+    }
     // A row that breaks off halfway leaves nothing: its slots are written anew.
     std::size_t stand() const { return 0; }
     void zuruecknehmen(std::size_t) {}
@@ -208,6 +218,8 @@ public:
 private:
     Dekoder& d_;
     Wert* w_;
+    std::vector<std::uint8_t>* leer_;
+    std::size_t zeile_ = 0;
 };
 
 // Judges a row by a candidate filter without building a value. The row goes

@@ -499,7 +499,7 @@ void MdbLeser::blockVorbereiten(const Cursor& c, ZeilenBlock& block, int zeilen)
     const int breite = int(c.auswahl.size());
     block.spalten = breite;
     block.zeilenAnzahl = 0;
-    block.leer.clear();  // this reader writes its rows of Nulls out
+    block.leer.clear();
     const std::size_t noetig = std::size_t(std::max(zeilen, 0)) * std::size_t(breite);
     if (block.werte.size() < noetig)
         block.werte.resize(noetig);
@@ -509,7 +509,11 @@ bool MdbLeser::naechsterBlock(CursorNummer nummer, ZeilenBlock& block, int maxZe
 {
     Cursor& c = cursorHolen(nummer);
     blockVorbereiten(c, block, maxZeilen);
-    Jet::InWerte ziel(*dekoder_, block.werte.data());
+    // Rows the filter rejects are marked, not written: the search passes over them.
+    block.leer.assign(std::size_t(std::max(maxZeilen, 0)), 0);
+    if (block.nullZeile.size() < std::size_t(block.spalten))
+        block.nullZeile.resize(std::size_t(block.spalten));
+    Jet::InWerte ziel(*dekoder_, block.werte.data(), &block.leer);
     block.zeilenAnzahl = dekoder_->zeilenLesen(c, ziel, maxZeilen);
     return block.zeilenAnzahl > 0;
 }
