@@ -43,21 +43,19 @@ struct Bytfilter {
         };
         // One block for a text of up to 16 bytes, else two blocks each time.
         std::uint8_t gesehen = 0;
+        const auto klassenIn = [&](auto gleich) {
+            for (int k = 0; k < grobAnzahl_; ++k) {
+                const __m128i m = _mm_load_si128(reinterpret_cast<const __m128i*>(grobMuster_[std::size_t(k)].byte));
+                gesehen |= std::uint8_t(grobKlassen_[std::size_t(k)] & -std::uint8_t(_mm_movemask_epi8(gleich(m)) != 0));
+            }
+        };
         if (n <= 16) {
             const __m128i a = block(0);
-            for (int k = 0; k < grobAnzahl_; ++k) {
-                const __m128i m = _mm_load_si128(reinterpret_cast<const __m128i*>(grobMuster_[std::size_t(k)].byte));
-                const int gleich = _mm_movemask_epi8(_mm_cmpeq_epi8(a, m));
-                gesehen |= std::uint8_t(grobKlassen_[std::size_t(k)] & -std::uint8_t(gleich != 0));
-            }
-            return (gesehen & grobAlle_) == grobAlle_;
-        }
-        for (std::size_t i = 0; i < n; i += 32) {
-            const __m128i a = block(i), b = block(i + 16);
-            for (int k = 0; k < grobAnzahl_; ++k) {
-                const __m128i m = _mm_load_si128(reinterpret_cast<const __m128i*>(grobMuster_[std::size_t(k)].byte));
-                const int gleich = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, m), _mm_cmpeq_epi8(b, m)));
-                gesehen |= std::uint8_t(grobKlassen_[std::size_t(k)] & -std::uint8_t(gleich != 0));
+            klassenIn([&](__m128i m) { return _mm_cmpeq_epi8(a, m); });
+        } else {
+            for (std::size_t i = 0; i < n; i += 32) {
+                const __m128i a = block(i), b = block(i + 16);
+                klassenIn([&](__m128i m) { return _mm_or_si128(_mm_cmpeq_epi8(a, m), _mm_cmpeq_epi8(b, m)); });
             }
         }
         return (gesehen & grobAlle_) == grobAlle_;

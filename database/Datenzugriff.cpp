@@ -10,10 +10,11 @@ namespace Datenzugriff {
 
 namespace {
 
-// Rows a block of the reader holds once reading is under way. Larger blocks
-// cost more than their fewer requests save: every new page of a block's
-// values is a page fault, and 1 024 rows read 100 000 rows a quarter faster
-// than 4 096 did.
+// Rows a block of the reader holds once reading is under way. Each block is
+// a round trip to the reader process; every new page of a block's values is
+// a page fault. Since rows the filter rejects are marked instead of written,
+// 4 096 rows are as fast as 1 024 or faster, with every value read too (0.88
+// of the time of 1 024 on 1 000 000 rows) and on 100 000 rows (0.95-0.99).
 constexpr int GrosserBlock = 4096;
 
 [[noreturn]] void geschlossen()

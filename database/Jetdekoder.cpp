@@ -456,12 +456,10 @@ void Dekoder::filterVorbereiten(Cursor& c) const
     b.vorbereiten();
     c.pruefart.assign(c.auswahl.size(), Pruefart::Voll);
     c.pruefSpalten.clear();
-    c.alleSpalten.clear();
     c.festGrenze = 0;
     for (std::size_t k = 0; k < c.auswahl.size(); ++k) {
         const Spalte& s = c.tabelle->spalten[std::size_t(c.auswahl[k])];
         c.pruefart[k] = pruefart(s, f.gesucht[k], f.arten);
-        c.alleSpalten.push_back(std::uint16_t(k));
         if (c.pruefart[k] == Pruefart::Grenzen && s.fest) {
             const bool gueltig = s.festOffset >= 0 && s.groesse >= 0;
             c.festGrenze = gueltig ? std::max(c.festGrenze, s.festOffset + (f_.jet3 ? 1 : 2) + s.groesse) : INT_MAX;
@@ -588,9 +586,11 @@ bool Dekoder::kannTreffen(Cursor& c, const Zeilenkopf& kopf, std::uint32_t seite
         filterVorbereiten(c);
     const Kandidatenfilter& f = *c.filter;
     Kandidatenpruefung pruefung(*this, f, c.bytfilter);
-    const std::vector<std::uint16_t>& spalten = kopf.laenge >= c.festGrenze ? c.pruefSpalten : c.alleSpalten;
-    for (std::size_t i = 0; i < spalten.size() && !pruefung.kandidat; ++i) {
-        const std::size_t k = spalten[i];
+    // In a row too short for a fixed field, every column is visited.
+    const bool kurz = kopf.laenge < c.festGrenze;
+    const std::size_t anzahl = kurz ? c.auswahl.size() : c.pruefSpalten.size();
+    for (std::size_t i = 0; i < anzahl && !pruefung.kandidat; ++i) {
+        const std::size_t k = kurz ? i : c.pruefSpalten[i];
         const Spalte& s = c.tabelle->spalten[std::size_t(c.auswahl[k])];
         const unsigned char* p = nullptr;
         int n = 0;
@@ -720,6 +720,8 @@ Dekoder::Zeilenkopf Dekoder::zeilenkopfLesen(const Tabelle& t, const unsigned ch
     beschaedigt(datei, QString::fromUtf8(muster).arg(seitenNr));
 }
 
+constexpr const char* FeldAusserhalb = "ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile";
+
 // Where a field's bytes lie in the row; false for Null (a Yes/No value is its
 // null bit and never comes here).
 inline bool Dekoder::feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uint32_t seitenNr, const unsigned char*& p, int& n) const
@@ -741,7 +743,7 @@ inline bool Dekoder::feldBytes(const Spalte& s, const Zeilenkopf& kopf, std::uin
         bis = kopf.varOffsets[std::size_t(s.varNr) + 1];
     }
     if (von < 0 || bis < von || bis > kopf.laenge)
-        feldBeschaedigt(f_.datei, "ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile", seitenNr);
+        feldBeschaedigt(f_.datei, FeldAusserhalb, seitenNr);
     p = kopf.z + von;
     n = bis - von;
     return true;
@@ -761,7 +763,7 @@ inline void Dekoder::textBytes(const Spalte& s, const Zeilenkopf& kopf, std::uin
     const int von = da ? kopf.varOffsets[i] : 0;
     const int bis = da ? kopf.varOffsets[i + 1] : 0;
     if (da && (von < 0 || bis < von || bis > kopf.laenge))
-        feldBeschaedigt(f_.datei, "ein Feld einer Zeile auf Seite %1 liegt außerhalb der Zeile", seitenNr);
+        feldBeschaedigt(f_.datei, FeldAusserhalb, seitenNr);
     p = kopf.z + von;
     n = bis - von;
 }

@@ -154,11 +154,11 @@ struct Cursor {
     // column how judging goes at it, and the columns it visits: in a row of
     // at least festGrenze bytes, where no fixed field it only bounds can lie
     // beyond the row, those and the Yes/No values it does not ask for are
-    // left out (pruefSpalten); in a shorter row all are visited.
+    // left out (pruefSpalten); in a shorter row every column is visited.
     std::shared_ptr<const Kandidatenfilter> bytFuer;
     Bytfilter bytfilter;
     std::vector<Pruefart> pruefart;
-    std::vector<std::uint16_t> pruefSpalten, alleSpalten;
+    std::vector<std::uint16_t> pruefSpalten;
     int festGrenze = 0;
 };
 
@@ -370,9 +370,8 @@ public:
     // What judging by c's filter needs beside the filter. The classes by
     // byte: every class of a unit whose code (Jet 3: the byte's character;
     // Jet 4: its low byte) is that byte; a text whose bytes lack a class
-    // lacks it in its units too. And the columns of fixed width that cannot
-    // make a row a candidate: the one damage their fields can have is to lie
-    // beyond the row.
+    // lacks it in its units too. And per column how judging goes at it
+    // (Pruefart), the columns it visits and the row length festGrenze.
     void filterVorbereiten(Cursor& c) const;
     // A memo or OLE value from its 12-byte head in the row.
     void langwertLesen(const unsigned char* kopf, std::size_t n, QByteArray& ziel);

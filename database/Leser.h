@@ -67,6 +67,14 @@ struct ZeilenBlock {
     std::vector<std::uint8_t> leer;
     std::vector<Wert> nullZeile;
 
+    // Room to mark rows 0 .. zeilen - 1 (none marked yet), and the Nulls a
+    // marked row reads as; spalten is set.
+    void leerVorbereiten(int zeilen)
+    {
+        leer.assign(std::size_t(std::max(zeilen, 0)), 0);
+        if (nullZeile.size() < std::size_t(spalten))
+            nullZeile.resize(std::size_t(spalten));
+    }
     int zeilen() const { return zeilenAnzahl; }
     bool istLeer(int zeile) const { return std::size_t(zeile) < leer.size() && leer[std::size_t(zeile)]; }
     // The values of a row, spalten of them.

@@ -228,12 +228,10 @@ void Entnehmer::block(ZeilenBlock& b, int hoechstens, int breite)
     const std::size_t breit = std::size_t(spalten);
     if (b.werte.size() < breit * std::size_t(zeilen))
         b.werte.resize(breit * std::size_t(zeilen));
-    b.leer.assign(std::size_t(zeilen), 0);
+    // A row of Nulls is only marked: the search passes over most rows so.
+    b.leerVorbereiten(zeilen);
     if (breit == 0)
         return;
-    // A row of Nulls is only marked: the search passes over most rows so.
-    if (b.nullZeile.size() < breit)
-        b.nullZeile.resize(breit);
     Wert* w = b.werte.data();
     for (std::size_t z = 0; z < std::size_t(zeilen); ++z, w += breit) {
         if (p_ < ende_ && std::uint8_t(*p_) == LeereZeile) {

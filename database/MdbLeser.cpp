@@ -510,9 +510,7 @@ bool MdbLeser::naechsterBlock(CursorNummer nummer, ZeilenBlock& block, int maxZe
     Cursor& c = cursorHolen(nummer);
     blockVorbereiten(c, block, maxZeilen);
     // Rows the filter rejects are marked, not written: the search passes over them.
-    block.leer.assign(std::size_t(std::max(maxZeilen, 0)), 0);
-    if (block.nullZeile.size() < std::size_t(block.spalten))
-        block.nullZeile.resize(std::size_t(block.spalten));
+    block.leerVorbereiten(maxZeilen);
     Jet::InWerte ziel(*dekoder_, block.werte.data(), &block.leer);
     block.zeilenAnzahl = dekoder_->zeilenLesen(c, ziel, maxZeilen);
     return block.zeilenAnzahl > 0;
